@@ -1,0 +1,23 @@
+# One static library per subsystem folder: zr40_<name> from src/<name>/*.cpp.
+function(zr40_subsystem name)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  if(NOT sources)
+    set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(zr40_${name} STATIC ${sources})
+  target_include_directories(zr40_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  if(ARGN)
+    target_link_libraries(zr40_${name} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder: test_<name> from tests/<name>/*.cpp.
+function(zr40_test_folder name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE zr40testsupport ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

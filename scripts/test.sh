@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test: the suite in the release build,
+# each fuzz target for FUZZ_SECONDS (60 by default) under ASan/UBSan, then the suite in the
+# AddressSanitizer + UndefinedBehaviorSanitizer build. Ends with CTest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$jobs"
+}
+
+echo "== release build and tests"
+build release
+ctest --preset release -j "$jobs"
+
+echo "== fuzz targets, ${FUZZ_SECONDS:-60} s each"
+build fuzz
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+build asan
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --preset asan -j "$jobs"

@@ -1,0 +1,3 @@
+#include "app/Version.h"
+
+const char* Zr40Version() { return ZR40_VERSION; }

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/Log.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(LogTest, SizeCapKeepsExactlyFourMiBAndReplacesOneByteMore) {
+    struct Case {
+        long size;
+        bool kept;
+    };
+    for (Case c : {Case{4194304, true}, Case{4194305, false}}) {
+        ScopedLogDir logs;
+        WriteFileBytes(logs.file("Trace.log"), std::string(static_cast<std::size_t>(c.size), 'x'));
+        TraceLog("next %d\n", 1);
+        std::string text = ReadFileText(logs.file("Trace.log"));
+        if (c.kept) {
+            EXPECT_EQ(text.size(), static_cast<std::size_t>(c.size) + 19 + 1 + 7) << c.size;
+        } else {
+            ASSERT_EQ(text.size(), 19u + 1 + 7) << c.size;
+            EXPECT_EQ(text.substr(19), "\tnext 1\n");
+        }
+    }
+}
+
+TEST(LogTest, TraceLineHasTimeStampTabAndMessageWithoutAddedBreak) {
+    ScopedLogDir logs;
+    TraceLog("Md5 File Error");
+    TraceLog("second %s\n", "entry");
+    std::string text = ReadFileText(logs.file("Trace.log"));
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 1u);  // the message without "\n" leaves the next entry on its line
+    EXPECT_EQ(lines[0].substr(19, 15), "\tMd5 File Error");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 13), "\tsecond entry");
+    EXPECT_EQ(lines[0][4], '-');
+    EXPECT_EQ(lines[0][13], ':');
+}
+
+TEST(LogTest, AssertRecordSpansTwoLines) {
+    ScopedLogDir logs;
+    AssertLog(0, "src != NULL", "LogicalLayer/PublicFunctions", "CPublicFunctions::Utf8ToUnicode",
+              174);
+    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Assert.log")));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("src != NULL,", 0), 0u);
+    EXPECT_EQ(lines[0].size(), std::string("src != NULL,").size() + 24);
+    EXPECT_EQ(lines[1], ",LogicalLayer/PublicFunctions,CPublicFunctions::Utf8ToUnicode,174");
+}
+
+TEST(LogTest, AssertMacroRecordsOnlyFailedConditions) {
+    ScopedLogDir logs;
+    int value = 3;
+    ASSERT_LOG(value == 3);
+    EXPECT_EQ(ReadFileText(logs.file("Assert.log")), "");
+    ASSERT_LOG_AT(value == 4, "SendCmpControlCommand", 39);
+    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Assert.log")));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("value == 4,", 0), 0u);
+    EXPECT_NE(lines[1].find(",SendCmpControlCommand,39"), std::string::npos);
+}
+
+TEST(LogTest, ConcurrentWritersLeaveWholeLines) {
+    ScopedLogDir logs;
+    constexpr int kThreads = 8;
+    constexpr int kLines = 2000;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kLines; ++i) {
+                NetLog("thread %d line %d %s\n", t, i, "payload-payload-payload");
+            }
+        });
+    }
+    for (auto& th : threads) {
+        th.join();
+    }
+    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Net.log")));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& line : lines) {
+        int t = -1;
+        int i = -1;
+        char tail[64] = {};
+        ASSERT_EQ(std::sscanf(line.c_str() + 20, "thread %d line %d %63s", &t, &i, tail), 3)
+            << line;
+        ASSERT_GE(t, 0);
+        ASSERT_LT(t, kThreads);
+        EXPECT_EQ(i, next[t]++);  // each thread's lines whole and in order
+        EXPECT_STREQ(tail, "payload-payload-payload");
+    }
+}
+
+TEST(LogTest, LongMessageIsCutAndPercentTextIsWrittenAsItStands) {
+    ScopedLogDir logs;
+    std::string huge(kLogFormatBufferSize * 2, 'a');
+    DebugInfoLog("%s", huge.c_str());
+    EXPECT_EQ(ReadFileText(logs.file("DebugInfo.log")).size(), kLogFormatBufferSize - 1);
+
+    ScopedLogDir logs2;
+    DebugInfoLog("%s", "100% %s %n %x");
+    EXPECT_EQ(ReadFileText(logs2.file("DebugInfo.log")), "100% %s %n %x");
+}
+
+TEST(LogTest, FormatLocalTimeNeedsThirtyTwoBytes) {
+    char buf[64];
+    std::memset(buf, 'z', sizeof(buf));
+    EXPECT_EQ(FormatLocalTime(0, buf, 31), nullptr);
+    EXPECT_EQ(buf[0], 'z');
+    EXPECT_EQ(FormatLocalTime(0, nullptr, 64), nullptr);
+    ASSERT_EQ(FormatLocalTime(1796000000, buf, 32), buf);
+    EXPECT_EQ(std::strlen(buf), 19u);
+}
+
+TEST(LogTest, UnwritableFolderLosesEntrySilently) {
+    SetLogDirectory("/nonexistent-zr40/dir");
+    TraceLog("lost\n");
+    AssertLog(0, "false", "f", "g", 1);
+    SetLogDirectory("");
+    SUCCEED();
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/Log.h"
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zr40test-XXXXXX").string();
+    if (char* made = ::mkdtemp(pattern.data())) {
+        path_ = made;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) {
+        std::filesystem::remove_all(path_, ec);
+    }
+}
+
+ScopedLogDir::ScopedLogDir() : previous_(GetLogDirectory()) { SetLogDirectory(dir_.path()); }
+
+ScopedLogDir::~ScopedLogDir() { SetLogDirectory(previous_); }
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}

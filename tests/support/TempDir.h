@@ -1,0 +1,34 @@
+#pragma once
+// A fresh temporary folder for one test, removed with everything in it afterwards.
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Points the log files at a temporary folder for the lifetime of the object.
+class ScopedLogDir {
+public:
+    ScopedLogDir();
+    ~ScopedLogDir();
+    const TempDir& dir() const { return dir_; }
+    std::string file(const std::string& name) const { return dir_.file(name); }
+
+private:
+    TempDir dir_;
+    std::string previous_;
+};
+
+// Whole contents of a file ("" when it cannot be read).
+std::string ReadFileText(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
