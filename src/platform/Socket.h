@@ -1,0 +1,54 @@
+#pragma once
+// BSD sockets behind one small seam. Error numbers are errno values (EAGAIN 11, EINTR 4).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/SocketAddr.h"
+
+// Writes all `length` bytes, looping over partial writes and EINTR; never raises SIGPIPE.
+// Returns length, or -1 when the connection failed before everything went out.
+long SocketSendAll(SocketHandle s, const void* data, std::size_t length);
+// One receive call (recv semantics): >0 bytes, 0 closed, -1 error.
+long SocketRecv(SocketHandle s, void* buffer, std::size_t length);
+// The calling thread's last socket error number.
+int LastSocketError();
+// Closes the socket and sets it to kInvalidSocket; harmless on kInvalidSocket.
+void CloseSocket(SocketHandle& s);
+
+bool SetRecvTimeout(SocketHandle s, int milliseconds);
+bool SetRecvBufferSize(SocketHandle s, int bytes);
+bool SetNoDelay(SocketHandle s, bool on);
+
+// Dotted form of an IPv4 address in network byte order, and the port in host byte order.
+std::string DottedAddress(const sockaddr_in& addr);
+int HostPort(const sockaddr_in& addr);
+
+// Owns one socket descriptor.
+class UniqueSocket {
+public:
+    UniqueSocket() = default;
+    explicit UniqueSocket(SocketHandle s) : s_(s) {}
+    ~UniqueSocket() { CloseSocket(s_); }
+    UniqueSocket(UniqueSocket&& o) noexcept : s_(o.release()) {}
+    UniqueSocket& operator=(UniqueSocket&& o) noexcept {
+        if (this != &o) {
+            CloseSocket(s_);
+            s_ = o.release();
+        }
+        return *this;
+    }
+    UniqueSocket(const UniqueSocket&) = delete;
+    UniqueSocket& operator=(const UniqueSocket&) = delete;
+
+    SocketHandle get() const { return s_; }
+    SocketHandle release() {
+        SocketHandle s = s_;
+        s_ = kInvalidSocket;
+        return s;
+    }
+    explicit operator bool() const { return s_ != kInvalidSocket; }
+
+private:
+    SocketHandle s_ = kInvalidSocket;
+};
