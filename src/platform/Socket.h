@@ -20,13 +20,18 @@ bool SetRecvTimeout(SocketHandle s, int milliseconds);
 bool SetRecvBufferSize(SocketHandle s, int bytes);
 bool SetNoDelay(SocketHandle s, bool on);
 
+// Waits with poll (any descriptor number) until the socket is readable (data, a pending
+// connection, or the peer's close). Returns 1 readable, 0 timed out, -1 error.
+// timeoutMs < 0 waits without limit.
+int WaitReadable(SocketHandle s, int timeoutMs);
+
 // Dotted form of an IPv4 address in network byte order, and the port in host byte order.
 std::string DottedAddress(const sockaddr_in& addr);
 int HostPort(const sockaddr_in& addr);
 
 // Owns one socket descriptor.
 class UniqueSocket {
-public:
+  public:
     UniqueSocket() = default;
     explicit UniqueSocket(SocketHandle s) : s_(s) {}
     ~UniqueSocket() { CloseSocket(s_); }
@@ -49,6 +54,6 @@ public:
     }
     explicit operator bool() const { return s_ != kInvalidSocket; }
 
-private:
+  private:
     SocketHandle s_ = kInvalidSocket;
 };

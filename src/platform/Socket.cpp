@@ -1,0 +1,106 @@
+#include "platform/Socket.h"
+
+#include <arpa/inet.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+long SocketSendAll(SocketHandle s, const void* data, std::size_t length) {
+    if (length == 0) {
+        return 0;
+    }
+    if (s == kInvalidSocket || data == nullptr) {
+        errno = EBADF;
+        return -1;
+    }
+    const char* p = static_cast<const char*>(data);
+    std::size_t left = length;
+    while (left > 0) {
+        const ssize_t n = ::send(s, p, left, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return -1;
+        }
+        if (n == 0) {
+            return -1;  // no progress: treat as a failed connection rather than spin
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return static_cast<long>(length);
+}
+
+long SocketRecv(SocketHandle s, void* buffer, std::size_t length) {
+    return static_cast<long>(::recv(s, buffer, length, 0));
+}
+
+int LastSocketError() {
+    return errno;
+}
+
+void CloseSocket(SocketHandle& s) {
+    if (s != kInvalidSocket) {
+        ::close(s);
+        s = kInvalidSocket;
+    }
+}
+
+bool SetRecvTimeout(SocketHandle s, int milliseconds) {
+    timeval tv{};
+    if (milliseconds > 0) {
+        tv.tv_sec = milliseconds / 1000;
+        tv.tv_usec = static_cast<suseconds_t>((milliseconds % 1000) * 1000);
+    }
+    return ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv)) == 0;
+}
+
+bool SetRecvBufferSize(SocketHandle s, int bytes) {
+    return ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes)) == 0;
+}
+
+bool SetNoDelay(SocketHandle s, bool on) {
+    const int value = on ? 1 : 0;
+    return ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &value, sizeof(value)) == 0;
+}
+
+int WaitReadable(SocketHandle s, int timeoutMs) {
+    if (s == kInvalidSocket) {
+        errno = EBADF;
+        return -1;
+    }
+    pollfd pfd{};
+    pfd.fd = s;
+    pfd.events = POLLIN;
+    for (;;) {
+        const int r = ::poll(&pfd, 1, timeoutMs);
+        if (r < 0 && errno == EINTR) {
+            continue;  // a signal is no reason to report a timeout early
+        }
+        if (r <= 0) {
+            return r;
+        }
+        if ((pfd.revents & POLLNVAL) != 0) {
+            errno = EBADF;
+            return -1;
+        }
+        return 1;  // readable, hung up or in error: the next call reports which
+    }
+}
+
+std::string DottedAddress(const sockaddr_in& addr) {
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &addr.sin_addr, text, sizeof(text)) == nullptr) {
+        return std::string();
+    }
+    return text;
+}
+
+int HostPort(const sockaddr_in& addr) {
+    return ntohs(addr.sin_port);
+}

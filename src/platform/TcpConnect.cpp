@@ -1,0 +1,75 @@
+#include "platform/TcpConnect.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool ResolveIpv4(const std::string& host, sockaddr_in& out) {
+    if (::inet_pton(AF_INET, host.c_str(), &out.sin_addr) == 1) {
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return false;
+    }
+    std::memcpy(&out.sin_addr, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr,
+                sizeof(out.sin_addr));
+    ::freeaddrinfo(found);
+    return true;
+}
+
+}  // namespace
+
+UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
+    if (port <= 0 || port > 65535) {
+        return UniqueSocket();
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (!ResolveIpv4(host, addr)) {
+        return UniqueSocket();
+    }
+    UniqueSocket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!s) {
+        return UniqueSocket();
+    }
+    const int flags = ::fcntl(s.get(), F_GETFL, 0);
+    if (flags < 0 || ::fcntl(s.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+        return UniqueSocket();
+    }
+    if (::connect(s.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
+        if (errno != EINPROGRESS) {
+            return UniqueSocket();
+        }
+        pollfd pfd{};
+        pfd.fd = s.get();
+        pfd.events = POLLOUT;
+        int r;
+        do {
+            r = ::poll(&pfd, 1, timeoutMs);
+        } while (r < 0 && errno == EINTR);
+        if (r <= 0) {
+            return UniqueSocket();
+        }
+        int error = 0;
+        socklen_t size = sizeof(error);
+        if (::getsockopt(s.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
+            return UniqueSocket();
+        }
+    }
+    if (::fcntl(s.get(), F_SETFL, flags) != 0) {
+        return UniqueSocket();
+    }
+    return s;
+}
