@@ -1,0 +1,112 @@
+#include "FakeForm.h"
+
+const FakeForm::Control* FakeForm::Find(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : &it->second;
+}
+
+std::string FakeForm::GetText(int id) const {
+    const Control* c = Find(id);
+    return c ? c->text : std::string();
+}
+
+void FakeForm::SetText(int id, const std::string& text) { controls_[id].text = text; }
+
+int FakeForm::GetCurSel(int id) const {
+    const Control* c = Find(id);
+    return c ? c->curSel : -1;
+}
+
+void FakeForm::SetCurSel(int id, int index) {
+    Control& c = controls_[id];
+    if (index >= 0 && index < static_cast<int>(c.items.size())) {
+        c.curSel = index;
+        c.text = c.items[static_cast<std::size_t>(index)];
+    } else {
+        c.curSel = -1;
+    }
+}
+
+int FakeForm::GetCount(int id) const {
+    const Control* c = Find(id);
+    return c ? static_cast<int>(c->items.size()) : 0;
+}
+
+void FakeForm::ResetContent(int id) {
+    Control& c = controls_[id];
+    c.items.clear();
+    c.curSel = -1;
+    c.text.clear();
+}
+
+void FakeForm::AddString(int id, const std::string& item) { controls_[id].items.push_back(item); }
+
+void FakeForm::InsertString(int id, int index, const std::string& item) {
+    Control& c = controls_[id];
+    if (index < 0 || index > static_cast<int>(c.items.size())) {
+        c.items.push_back(item);
+    } else {
+        c.items.insert(c.items.begin() + index, item);
+    }
+}
+
+bool FakeForm::GetCheck(int id) const {
+    const Control* c = Find(id);
+    return c ? c->checked : false;
+}
+
+void FakeForm::SetCheck(int id, bool checked) { controls_[id].checked = checked; }
+
+void FakeForm::Enable(int id, bool enabled) { controls_[id].enabled = enabled; }
+
+bool FakeForm::IsEnabled(int id) const {
+    const Control* c = Find(id);
+    return c ? c->enabled : true;
+}
+
+void FakeForm::Show(int id, bool visible) { controls_[id].visible = visible; }
+
+void FakeForm::SetPasswordMask(int id, bool masked) { controls_[id].masked = masked; }
+
+std::string FakeForm::GetAddressText(int id) const { return GetText(id); }
+
+void FakeForm::SetAddressText(int id, const std::string& dotted) { SetText(id, dotted); }
+
+void FakeForm::TypeInList(int id, const std::string& text) {
+    Control& c = controls_[id];
+    c.curSel = -1;
+    c.text = text;
+}
+
+bool FakeDialogs::Answer(std::string& path) {
+    if (answers.empty()) {
+        return false;
+    }
+    std::string a = answers.front();
+    answers.pop_front();
+    if (a.empty()) {
+        return false;
+    }
+    path = a;
+    return true;
+}
+
+bool FakeDialogs::OpenFile(const std::string& filter, const std::string& defaultExt,
+                           std::string& path) {
+    lastFilter = filter;
+    lastExt = defaultExt;
+    return Answer(path);
+}
+
+bool FakeDialogs::SaveFile(const std::string& filter, const std::string& defaultExt,
+                           const std::string& defaultName, std::string& path) {
+    lastFilter = filter;
+    lastExt = defaultExt;
+    lastDefaultName = defaultName;
+    return Answer(path);
+}
+
+bool FakeDialogs::PickFolder(const std::string& title, std::string& path) {
+    lastTitle = title;
+    return Answer(path);
+}
