@@ -10,7 +10,7 @@
 #include "foundation/UpgradeFile.h"
 
 class UpgradeFileSet {
-public:
+  public:
     // Replaces the whole set with the files under the folder (breadth-first). True when at least
     // one file was listed.
     bool LoadFolder(const std::string& folder);
@@ -22,7 +22,9 @@ public:
     bool IsLastPiece(int fileSerial, int piece) const;
     int GetProgress(int fileSerial, int piece) const;
 
-private:
+  private:
+    const UpgradeFile* FileAt(int fileSerial) const;
+
     std::vector<std::string> files_;
     std::map<std::string, UpgradeFile> map_;
 };

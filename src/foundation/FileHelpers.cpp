@@ -1,0 +1,88 @@
+#include "foundation/FileHelpers.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files) {
+    files.clear();
+    std::deque<fs::path> work{fs::path(folder)};
+    while (!work.empty()) {
+        fs::path dir = std::move(work.front());
+        work.pop_front();
+
+        std::vector<fs::path> foundFiles;
+        std::vector<fs::path> foundDirs;
+        std::error_code ec;
+        fs::directory_iterator it(dir, ec);
+        for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            std::error_code statEc;
+            // A link to a folder counts as neither: following it could loop for ever.
+            if (it->is_symlink(statEc)) {
+                if (it->is_regular_file(statEc)) {
+                    foundFiles.push_back(it->path());
+                }
+                continue;
+            }
+            if (it->is_directory(statEc)) {
+                foundDirs.push_back(it->path());
+            } else if (it->is_regular_file(statEc)) {
+                foundFiles.push_back(it->path());
+            }
+        }
+        std::sort(foundFiles.begin(), foundFiles.end());
+        std::sort(foundDirs.begin(), foundDirs.end());
+        for (const fs::path& file : foundFiles) {
+            files.push_back(file.string());
+        }
+        if (recursive) {
+            work.insert(work.end(), foundDirs.begin(), foundDirs.end());
+        }
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size) {
+    size = 0;
+    std::error_code ec;
+    // Only regular files: a folder opens on Linux but cannot be read, and a FIFO would block.
+    if (!fs::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return std::nullopt;
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        return std::nullopt;
+    }
+    long end = std::ftell(file.get());
+    if (end < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        return std::nullopt;
+    }
+    std::size_t length = static_cast<std::size_t>(end);
+    std::vector<std::uint8_t> contents(length + 1, 0);
+    if (length > 0 && std::fread(contents.data(), 1, length, file.get()) != length) {
+        return std::nullopt;
+    }
+    size = length;
+    return contents;
+}
+
+std::string FileNameOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

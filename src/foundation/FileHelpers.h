@@ -1,0 +1,21 @@
+#pragma once
+// The two file helpers the upgrade file set rests on: listing the files under a folder and
+// reading a whole file into memory.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Lists the regular files under `folder` breadth-first: the folder's own files first, then those
+// of its subfolders level by level (subfolders only when `recursive`). Entries of one folder come
+// in byte order of their names, so the order is the same on every run. Symbolic links to
+// folders are not followed, so a link loop cannot trap the walk. `files` is emptied first.
+void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files);
+
+// The whole contents of a regular file followed by one zero byte (so the vector holds size + 1
+// bytes), with `size` set to the file's length; nothing when the file cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size);
+
+// The file name of a path: what follows its last path separator.
+std::string FileNameOf(const std::string& path);
