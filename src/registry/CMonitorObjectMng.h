@@ -1,0 +1,66 @@
+#pragma once
+// The registry of connected monitors: 16 pooled monitor objects and an index from a monitor's
+// key GUID to the slot that serves it. Acquisition, release and the count query leave lines
+// in Trace.log naming the calling thread.
+#include <array>
+#include <functional>
+#include <map>
+#include <mutex>
+
+#include "foundation/Guid.h"
+#include "registry/MonitorObject.h"
+
+inline constexpr int MAX_MONITOR_COUNT = 16;
+
+using MonitorIndex = std::map<GUID, MonitorObject*, GuidLess>;
+
+class CMonitorObjectMng {
+  public:
+    CMonitorObjectMng();
+    CMonitorObjectMng(const CMonitorObjectMng&) = delete;
+    CMonitorObjectMng& operator=(const CMonitorObjectMng&) = delete;
+
+    // The lowest free slot, now owned by the caller under `key`, with fresh records; null when
+    // the pool is full or the key already holds a slot.
+    MonitorObject* GetAvailableObj(const GUID& key);
+    // Gives the slot back. When the index does not hold exactly this slot for the key, the slot
+    // is freed by address, unless another key holds it.
+    void ReleaseObj(const GUID& key, MonitorObject* obj);
+    // The slot the index holds for the key, or null.
+    MonitorObject* FindObj(const GUID& key) const;
+    // The slot's use count (0 free, 1 occupied), logged; -1 for null or a non-slot address.
+    int GetMonitorObjectCount(const MonitorObject* obj) const;
+    // The same without the log line, for callers that poll (the monitor table).
+    int GetUseCount(const MonitorObject* obj) const;
+    // A copy of the index taken under the lock.
+    MonitorIndex SnapshotIndex() const;
+
+    // Slot number 0..15 of an object, or -1 when it is no slot of this pool.
+    int SlotIndex(const MonitorObject* obj) const;
+    // Slot by number; null outside 0..15.
+    MonitorObject* Slot(int index);
+
+    // Called, outside the pool's lock, with a slot whenever it changes occupant: after it is
+    // released and after it is acquired, before GetAvailableObj returns it. Lets a higher layer
+    // drop what it keeps per slot (the upgrade status) without the pool depending on it.
+    void SetSlotResetHook(std::function<void(MonitorObject*)> hook);
+
+  private:
+    struct PoolSlot {
+        MonitorObject object;
+        int useCount = 0;
+        // Never set by this system: a returning monitor is always refused until released.
+        std::uint8_t reusable = 0;
+    };
+
+    int SlotIndexOf(const MonitorObject* obj) const;  // no lock needed: the slots never move
+    void CallHook(MonitorObject* obj) const;
+
+    std::array<PoolSlot, MAX_MONITOR_COUNT> slots_;
+    MonitorIndex index_;
+    std::function<void(MonitorObject*)> hook_;
+    mutable std::mutex lock_;
+};
+
+// The process-wide pool, created on first use and never destroyed.
+CMonitorObjectMng& GetMonitorObjectMng();

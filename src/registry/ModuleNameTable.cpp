@@ -1,0 +1,28 @@
+#include "registry/ModuleNameTable.h"
+
+#include "registry/ModuleMask.h"
+
+namespace {
+const char* const kModuleNames[kModuleIndexCount] = {
+    "",        "ECG",    "RESP",    "NIBP",    "SPO2",    "TEMP",    "QUICK_TEMP",
+    "IBP_ART", "IBP_PA", "IBP_CVP", "IBP_RAP", "IBP_LAP", "IBP_ICP", "IBP_P1",
+    "IBP_P2",  "CO",     "CO2",     "RM",      "BIS",     "RM_CO2",  "ICG",
+    "PR",      "AG_AA",  "AG_CO2",  "AG_N2O",  "AG_O2"};
+}  // namespace
+
+const char* ModuleNameTable::Name(int index) {
+    if (index < 0 || index >= kModuleIndexCount) {
+        return "";
+    }
+    return kModuleNames[index];
+}
+
+WString ModuleNameTable::WideName(int index) {
+    // The names are plain ASCII, so each byte is one UTF-16 unit.
+    const char* name = Name(index);
+    WString wide;
+    for (const char* c = name; *c != '\0'; ++c) {
+        wide.push_back(static_cast<WChar>(static_cast<unsigned char>(*c)));
+    }
+    return wide;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The fixed module names by module index, shown in the monitor list's module column.
+#include "foundation/WideText.h"
+
+class ModuleNameTable {
+  public:
+    // Name of a module index 0..25; index 0 and any index outside the table give "".
+    static const char* Name(int index);
+    static WString WideName(int index);
+};

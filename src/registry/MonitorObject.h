@@ -1,0 +1,81 @@
+#pragma once
+// One connected monitor: its identity, socket addresses, outgoing serial, last command result
+// and latest upgrade request, and the store of what it reported. Every accessor copies under
+// the object's lock, so no reader ever sees half of an update.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "foundation/Guid.h"
+#include "platform/SocketAddr.h"
+#include "registry/CMonitor.h"
+#include "registry/CommandResult.h"
+#include "registry/MonitorSystemStatus.h"
+#include "registry/UpgradeRequest.h"
+
+class MonitorObject {
+  public:
+    MonitorObject();
+    ~MonitorObject();
+    MonitorObject(const MonitorObject&) = delete;
+    MonitorObject& operator=(const MonitorObject&) = delete;
+
+    // Empties guid, zeroes patientGuid and peer; listener, lastResult, serial and the status
+    // records are left alone (the pool's release).
+    void Reset();
+    // Fresh status records, lastResult and upgradeRequest for a new occupant of the slot.
+    void ResetRecords();
+
+    // The status store; null only if it could not be created.
+    MonitorSystemStatus* GetStatus() const { return m_pStatus.get(); }
+    CMonitor* GetMonitor() const { return monitor.get(); }
+
+    SocketAddr GetPeer() const;
+    void SetPeer(const SocketAddr& addr);
+    SocketAddr GetListener() const;
+    void SetListener(const SocketAddr& addr);
+
+    void CopyGuid(GUID& out) const;
+    GUID GetGuid() const;
+    void SetGuid(const GUID& g);
+    GUID GetPatientGuid() const;
+    void SetPatientGuid(const GUID& g);
+
+    std::uint32_t GetSerial() const;
+    void SetSerial(std::uint32_t value);
+    // Stores serial + 1 and returns the new value (the configuration and debug pages).
+    std::uint32_t NextSerialPreIncrement();
+    // Returns the current value and stores serial + 1 (the upgrade manager).
+    std::uint32_t TakeSerialPostIncrement();
+
+    CommandResult GetLastResult() const;
+    void SetLastResult(const CommandResult& r);
+    // Changes only the `result` field of lastResult.
+    void SetLastResultResult(int result);
+
+    UpgradeRequest GetUpgradeRequest() const;
+    void SetUpgradeRequest(const UpgradeRequest& r);
+
+    // Parameter-group handler of group 1, 2 or 4/5 (groups 4 and 5 share one); null for any
+    // other group. No handler is ever attached, so this is always null.
+    IInfo* GetParamObject(int group) const;
+
+    // Held for the whole of a frame sent to this monitor so that frames from different threads
+    // never interleave. Separate from the record lock: a send may block on a full socket.
+    std::mutex& SendLock() { return sendLock; }
+
+  private:
+    // Declared first: the status store refers to `lock` and must not outlive it.
+    mutable std::mutex lock;
+    std::mutex sendLock;
+    std::unique_ptr<CMonitor> monitor;
+    GUID guid;
+    GUID patientGuid{};
+    SocketAddr peer{};
+    SocketAddr listener{};
+    IInfo* paramObjects[4] = {nullptr, nullptr, nullptr, nullptr};  // not owned, never set
+    std::unique_ptr<MonitorSystemStatus> m_pStatus;
+    CommandResult lastResult{};
+    UpgradeRequest upgradeRequest{};
+    std::uint32_t serial = 1;
+};
