@@ -1,0 +1,124 @@
+#include "upgrade/UpdateConfigManager.h"
+
+#include <cstring>
+#include <new>
+
+#include "foundation/Log.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/MonitorObject.h"
+#include "registry/UpgradeRequest.h"
+
+namespace {
+constexpr int kHeadSize = 8;
+}
+
+UpdateConfigManager::UpdateConfigManager() = default;
+
+UpdateConfigManager::~UpdateConfigManager() = default;
+
+UpgradeStatus UpdateConfigManager::GetUpgradeStatus(MonitorObject* monitor) {
+    if (monitor == nullptr) {
+        return UpgradeStatus{};
+    }
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    return m_statusTable.try_emplace(monitor).first->second;
+}
+
+void UpdateConfigManager::SetUpgradeStatus(MonitorObject* monitor, const UpgradeStatus& status) {
+    if (monitor == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    m_statusTable[monitor] = status;
+}
+
+bool UpdateConfigManager::HasUpgradeStatus(MonitorObject* monitor) const {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    return m_statusTable.find(monitor) != m_statusTable.end();
+}
+
+void UpdateConfigManager::ClearUpgradeStatus() {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    m_statusTable.clear();
+}
+
+void UpdateConfigManager::ForgetMonitor(MonitorObject* monitor) {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    m_statusTable.erase(monitor);
+}
+
+void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
+    if (monitor == nullptr) {
+        return;
+    }
+    // Everything outside the table is read before the table's lock is taken.
+    const UpgradeRequest request = monitor->GetUpgradeRequest();
+    const int fileSerial = request.fileSerial;
+    const int serialNum = request.serialNum;
+    const int progress = serialNum > 0 ? m_files.GetProgress(fileSerial, serialNum) : 0;
+    bool countAsked = false;
+    {
+        std::lock_guard<std::mutex> guard(m_hMutex);
+        auto record = m_statusTable.find(monitor);
+        if (record == m_statusTable.end()) {
+            return;
+        }
+        if (serialNum == -1) {
+            record->second.state = kUpgradeCountAsked;
+            countAsked = true;
+        } else if (serialNum == 0) {
+            record->second.state = kUpgradeHeaderAsked;
+        } else if (serialNum > 0) {
+            record->second.state = kUpgradeTransferring;
+            record->second.progress = progress;
+        }
+    }
+    if (countAsked) {
+        monitor->SetLastResultResult(0);
+    }
+}
+
+void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
+    if (monitor == nullptr) {
+        return;
+    }
+    const CommandResult last = monitor->GetLastResult();
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    UpgradeStatus& record = m_statusTable.try_emplace(monitor).first->second;
+    if (record.state == kUpgradeWaiting) {
+        return;  // a result about the invitation changes nothing
+    }
+    if (last.code != kUpgradeAckCode) {
+        return;
+    }
+    if (last.result == 0) {
+        record.state = kUpgradeFinished;
+    } else if (last.result == -1) {
+        record.state = kUpgradeFailed;
+    }
+}
+
+int HandleCmpUpgradeReq(const std::uint8_t* frame, int length, MonitorObject* monitor) {
+    if (frame == nullptr || monitor == nullptr ||
+        length < kHeadSize + static_cast<int>(sizeof(UpgradeRequest))) {
+        return -1;
+    }
+    UpgradeRequest request;
+    std::memcpy(&request, frame + kHeadSize, sizeof(request));
+    monitor->SetUpgradeRequest(request);
+    TraceLog("HandleCmpUpgradeReq file Serial: %d serial num: %d\n",
+             static_cast<int>(request.fileSerial), static_cast<int>(request.serialNum));
+    return 0;
+}
+
+UpdateConfigManager& GetUpdateConfigManager() {
+    // Never destroyed, like the pool it is wired into.
+    alignas(UpdateConfigManager) static unsigned char storage[sizeof(UpdateConfigManager)];
+    static UpdateConfigManager* const manager = [] {
+        UpdateConfigManager* made = new (storage) UpdateConfigManager();
+        GetMonitorObjectMng().SetSlotResetHook(
+            [made](MonitorObject* slot) { made->ForgetMonitor(slot); });
+        return made;
+    }();
+    return *manager;
+}
