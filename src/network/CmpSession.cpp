@@ -1,0 +1,298 @@
+#include "network/CmpSession.h"
+
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <utility>
+
+#include "foundation/Log.h"
+#include "network/CmpHandShakeProcess.h"
+#include "network/CmpProtocol.h"
+#include "network/SessionControl.h"
+#include "platform/Socket.h"
+#include "platform/ThreadId.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/MonitorObject.h"
+
+namespace {
+
+// The object's address as the logs print it: the whole address, in hexadecimal.
+unsigned long AddressOf(const void* p) {
+    return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p));
+}
+
+// A receive that must be repeated: only an interrupted call. On a blocking socket with a
+// receive time-out, "try again" means the time-out ran out, which ends the session; and after
+// an orderly close (0) the error number is stale and says nothing.
+bool IsRetryableRecv(long got, int err) {
+    return got < 0 && err == EINTR;
+}
+
+}  // namespace
+
+bool IsGuidInvalid(const GUID& guid) {
+    for (std::uint8_t b : guid.Data4) {
+        if (b != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam) {
+    return NetworkCmpProcotolThreadProc(std::move(pParam), CmpSessionOptions{});
+}
+
+int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam,
+                                 const CmpSessionOptions& options) {
+    CmpSession session(options);
+    return session.Run(std::move(pParam));
+}
+
+CmpSession::CmpSession(const CmpSessionOptions& options)
+    : pool_(options.pool != nullptr ? *options.pool : GetMonitorObjectMng()),
+      recvTimeoutMs_(options.recvTimeoutMs),
+      control_(options.control) {}
+
+void CmpSession::CloseSocket(SocketHandle& sock) {
+    if (control_) {
+        control_->CloseSocket(sock);
+    } else {
+        ::CloseSocket(sock);
+    }
+}
+
+int CmpSession::Run(std::unique_ptr<ConnectionInfo> record) {
+    ConnectionInfo* const pParam = record.get();
+    ASSERT_LOG_AT(pParam != NULL, "NetworkCmpProcotolThreadProc", 827);
+
+    CmpHandShakeProcess handShake(recvTimeoutMs_);
+    const bool failed = handShake.Process(pParam);
+    if (failed || IsGuidInvalid(handShake.KeyGuid)) {
+        if (pParam != nullptr) {
+            CloseSocket(pParam->peer.sock);
+            TraceLog("%s(%d)guid is invalid,ip=%s,port=%d\n", "NetworkCmpProcotolThreadProc", 839,
+                     DottedAddress(pParam->peer.addr).c_str(), HostPort(pParam->peer.addr));
+        } else {
+            TraceLog("%s(%d)guid is invalid!\n", "NetworkCmpProcotolThreadProc", 843);
+        }
+        return 0;
+    }
+
+    MonitorObject* obj = nullptr;
+    if (handShake.NetType == 1) {
+        obj = OnlineMonitor(handShake.KeyGuid, pParam);
+    }
+    if (obj == nullptr) {
+        ReleaseConnection(pParam, nullptr, nullptr, std::move(record));
+        return 0;
+    }
+
+    SetNetConnected(obj, 1);
+    SetNetType(obj, handShake.NetType);
+    SetNetBedNo(obj, handShake.BedNo);
+    obj->SetGuid(handShake.KeyGuid);
+    obj->SetPatientGuid(handShake.PatientGuid);
+    SetProtocolVersion(obj, handShake.ProtocolVersion);
+
+    auto netBuffer = std::make_unique<std::uint8_t[]>(kNetBufferSize);
+    std::size_t waiting = handShake.Leftover.size();
+    if (waiting > kNetRecvAreaOffset) {
+        waiting = kNetRecvAreaOffset;  // the newest bytes are the ones a frame can still use
+    }
+    if (waiting > 0) {
+        std::memcpy(netBuffer.get() + kNetRecvAreaOffset - waiting,
+                    handShake.Leftover.data() + (handShake.Leftover.size() - waiting), waiting);
+    }
+
+    std::int64_t timestamp = static_cast<std::int64_t>(std::time(nullptr));
+    if (MonitorSystemStatus* status = obj->GetStatus()) {
+        status->SetConnectTime(timestamp);
+    }
+    RecvAndUnpack(pParam, obj, netBuffer.get(), waiting, timestamp);
+
+    OfflineMonitor(pParam, obj, std::move(netBuffer), std::move(record));
+    return 0;
+}
+
+MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pParam) {
+    MonitorObject* obj = pool_.GetAvailableObj(keyGuid);
+    if (obj == nullptr || pParam == nullptr) {
+        return obj;
+    }
+    obj->SetPeer(pParam->peer);
+    obj->SetListener(pParam->listener);
+    const std::string ip = DottedAddress(pParam->peer.addr);
+    const int port = HostPort(pParam->peer.addr);
+    const int threadId = CurrentThreadId();
+    TraceLog("Online:ThreadId == %d,pMonitorObj == 0x%lx,ip=%s,port=%d\n", threadId, AddressOf(obj),
+             ip.c_str(), port);
+    NetLog("Online:ThreadId == %d,ip=%s,port=%d\n", threadId, ip.c_str(), port);
+    return obj;
+}
+
+void CmpSession::SetNetConnected(MonitorObject* obj, int value) {
+    MonitorSystemStatus* pStatus = obj != nullptr ? obj->GetStatus() : nullptr;
+    if (pStatus == nullptr) {
+        return;
+    }
+    MonitorAttribute tempAttr;
+    pStatus->GetMonitorAttribute(&tempAttr);
+    tempAttr.connected = static_cast<std::uint8_t>(value);
+    pStatus->SetMonitorAttribute(&tempAttr);
+}
+
+void CmpSession::SetNetType(MonitorObject* obj, int type) {
+    MonitorSystemStatus* pstatus = obj != nullptr ? obj->GetStatus() : nullptr;
+    ASSERT_LOG_AT(pstatus != NULL, "SetNetType", 500);
+    if (pstatus == nullptr) {
+        return;
+    }
+    MonitorAttribute tempAttr;
+    pstatus->GetMonitorAttribute(&tempAttr);
+    tempAttr.netType = static_cast<std::uint8_t>(type);
+    tempAttr.lastChange = 9;
+    pstatus->SetMonitorAttribute(&tempAttr);
+}
+
+void CmpSession::SetNetBedNo(MonitorObject* obj, int bedNo) {
+    MonitorSystemStatus* pStatus = obj != nullptr ? obj->GetStatus() : nullptr;
+    ASSERT_LOG_AT(pStatus != NULL, "SetNetBedNo", 514);
+    if (pStatus == nullptr) {
+        return;
+    }
+    MonitorAttribute tempAttr;
+    pStatus->GetMonitorAttribute(&tempAttr);
+    tempAttr.bedNo = static_cast<std::uint16_t>(bedNo);
+    pStatus->SetMonitorAttribute(&tempAttr);
+}
+
+void CmpSession::SetProtocolVersion(MonitorObject* obj, float version) {
+    MonitorSystemStatus* pstatus = obj != nullptr ? obj->GetStatus() : nullptr;
+    ASSERT_LOG_AT(pstatus != NULL, "SetProtocolVersion", 752);
+    if (pstatus == nullptr) {
+        return;
+    }
+    MonitorAttribute tempAttr;
+    pstatus->GetMonitorAttribute(&tempAttr);
+    tempAttr.protocolVersion = version;
+    pstatus->SetMonitorAttribute(&tempAttr);
+}
+
+int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::uint8_t* netBuffer,
+                              std::size_t waiting, std::int64_t& timestamp) {
+    if (pParam == nullptr || obj == nullptr || netBuffer == nullptr) {
+        return 0;
+    }
+    std::uint8_t* const recvArea = netBuffer + kNetRecvAreaOffset;
+    const std::size_t recvSize = kNetBufferSize - kNetRecvAreaOffset;
+    std::size_t left = waiting < kNetRecvAreaOffset ? waiting : 0;
+    PacketInfo packetInfo{};
+    MonitorAttribute tempAttr;
+    if (MonitorSystemStatus* status = obj->GetStatus()) {
+        status->GetMonitorAttribute(&tempAttr);
+    }
+    GUID guid{};
+    obj->CopyGuid(guid);
+    const bool found = pool_.FindObj(guid) != nullptr;
+
+    const std::string ip = DottedAddress(pParam->peer.addr);
+    const int port = HostPort(pParam->peer.addr);
+
+    for (;;) {
+        long got = 0;
+        if (found) {
+            got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
+        }
+        if (got <= 0) {
+            const int err = LastSocketError();
+            if (found && IsRetryableRecv(got, err)) {
+                TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "RecvAndUnpack", 721,
+                         static_cast<int>(got), err);
+                continue;
+            }
+            const int threadId = CurrentThreadId();
+            NetLog("Offline:ThreadId == %d,ip=%s,port=%d\n", threadId, ip.c_str(), port);
+            if (tempAttr.netType == 1) {
+                TraceLog("LogSocketError:ThreadId == %d,%s %d: error(%d,%d) \n", threadId,
+                         "RecvAndUnpack", 729, static_cast<int>(got), err);
+            } else {
+                TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "RecvAndUnpack", 734,
+                         static_cast<int>(got), err);
+            }
+            break;
+        }
+
+        bool again = true;
+        while (again) {
+            again = false;
+            const std::size_t n = static_cast<std::size_t>(got) + left;
+            std::uint8_t* window = recvArea - left;
+            std::int32_t count = static_cast<std::int32_t>(n);
+            const int result = HandleCmpProcotol(
+                window, count, obj, static_cast<std::int32_t>(timestamp & 0xFFFFFFFF),
+                static_cast<std::int32_t>(timestamp >> 32), packetInfo);
+            if (result == -2) {
+                return 0;
+            }
+            if (result == -1) {
+                break;  // nothing consumed: keep the tail as it was
+            }
+            const std::size_t consumed =
+                count >= 0 && static_cast<std::size_t>(count) <= n ? count : n;
+            left = n - consumed;
+            if (left >= kNetRecvAreaOffset) {
+                left = 0;  // a tail that never completes into a frame is dropped
+            } else if (left > 0) {
+                std::memmove(recvArea - left, window + consumed, left);
+            }
+            if (result == 11) {
+                ++timestamp;
+                got = 0;
+                again = true;
+            } else if (result == 0 && left == 0) {
+                ++timestamp;
+            }
+        }
+    }
+    return 0;
+}
+
+void CmpSession::OfflineMonitor(ConnectionInfo* pParam, MonitorObject* obj,
+                                std::unique_ptr<std::uint8_t[]> netBuffer,
+                                std::unique_ptr<ConnectionInfo> record) {
+    pool_.GetMonitorObjectCount(obj);
+    ReleaseConnection(pParam, obj, std::move(netBuffer), std::move(record));
+}
+
+void CmpSession::ReleaseConnection(ConnectionInfo* pParam, MonitorObject* obj,
+                                   std::unique_ptr<std::uint8_t[]> netBuffer,
+                                   std::unique_ptr<ConnectionInfo> record) {
+    if (pParam != nullptr && obj != nullptr) {
+        // Senders on other threads take the send lock and read the object's socket: end any
+        // blocked send first, then clear the socket under that lock, so no frame can go to a
+        // descriptor number that a later connection reuses.
+        if (pParam->peer.sock != kInvalidSocket) {
+            ::shutdown(pParam->peer.sock, SHUT_RDWR);
+        }
+        std::lock_guard<std::mutex> sending(obj->SendLock());
+        SocketAddr cleared = obj->GetPeer();
+        if (cleared.sock == pParam->peer.sock) {
+            cleared.sock = kInvalidSocket;
+            obj->SetPeer(cleared);
+        }
+        CloseSocket(pParam->peer.sock);
+    } else if (pParam != nullptr) {
+        CloseSocket(pParam->peer.sock);
+    }
+    if (obj != nullptr) {
+        GUID guid{};
+        obj->CopyGuid(guid);
+        pool_.ReleaseObj(guid, obj);
+    }
+    netBuffer.reset();
+    record.reset();
+}

@@ -1,0 +1,59 @@
+#pragma once
+// One monitor connection from handshake to release: registration in the pool, receiving,
+// unpacking and dispatching until the connection ends.
+#include <cstdint>
+#include <memory>
+
+#include "foundation/Guid.h"
+#include "platform/SocketAddr.h"
+
+class CMonitorObjectMng;
+class MonitorObject;
+class SessionControl;
+
+inline constexpr int kSessionRecvTimeoutMs = 6000;
+inline constexpr std::size_t kNetBufferSize = 32768;
+inline constexpr std::size_t kNetRecvAreaOffset = 16384;
+
+struct CmpSessionOptions {
+    CMonitorObjectMng* pool = nullptr;  // nullptr: the process-wide pool
+    int recvTimeoutMs = kSessionRecvTimeoutMs;
+    std::shared_ptr<SessionControl> control;  // optional; lets the owner wake the session
+};
+
+// The session thread's procedure. Always returns 0.
+int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam);
+int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam,
+                                 const CmpSessionOptions& options);
+
+// True when the GUID's last eight bytes are all zero.
+bool IsGuidInvalid(const GUID& guid);
+
+// The steps of one session; exposed for the session thread and its tests.
+class CmpSession {
+  public:
+    explicit CmpSession(const CmpSessionOptions& options);
+
+    int Run(std::unique_ptr<ConnectionInfo> record);
+
+    MonitorObject* OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pParam);
+    static void SetNetConnected(MonitorObject* obj, int value);
+    static void SetNetType(MonitorObject* obj, int type);
+    static void SetNetBedNo(MonitorObject* obj, int bedNo);
+    static void SetProtocolVersion(MonitorObject* obj, float version);
+    int RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::uint8_t* netBuffer,
+                      std::size_t waiting, std::int64_t& timestamp);
+    void OfflineMonitor(ConnectionInfo* pParam, MonitorObject* obj,
+                        std::unique_ptr<std::uint8_t[]> netBuffer,
+                        std::unique_ptr<ConnectionInfo> record);
+    void ReleaseConnection(ConnectionInfo* pParam, MonitorObject* obj,
+                           std::unique_ptr<std::uint8_t[]> netBuffer,
+                           std::unique_ptr<ConnectionInfo> record);
+
+  private:
+    void CloseSocket(SocketHandle& sock);
+
+    CMonitorObjectMng& pool_;
+    int recvTimeoutMs_;
+    std::shared_ptr<SessionControl> control_;
+};
