@@ -1,0 +1,169 @@
+#include "pages/LanguageTexts.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "foundation/IniFile.h"
+#include "foundation/UserMessages.h"
+
+namespace {
+
+constexpr char kConfigSection[] = "LanguageConfig";
+constexpr char kConfigKey[] = "LanguageID";
+constexpr char kTextSection[] = "LanguageStr";
+
+// Leading decimal integer as the C library reads it: blanks, sign, digits; 0 when there are
+// none. Out-of-range values saturate instead of overflowing.
+int LeadingInt(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    return value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+std::string ReadLanguageId(const std::string& path) {
+    return IniFile::ReadString(path, kConfigSection, kConfigKey, "", kLanguageTextBufferSize);
+}
+
+bool HoldsLanguageFiles(const std::filesystem::path& dir) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(dir / kChineseLanguageFile, ec) &&
+           std::filesystem::is_regular_file(dir / kEnglishLanguageFile, ec);
+}
+
+}  // namespace
+
+LanguageTexts::LanguageTexts(std::string folder, std::string userConfigPath)
+    : folder_(std::move(folder)), userConfigPath_(std::move(userConfigPath)) {}
+
+std::string LanguageTexts::FolderFile(const char* name) const {
+    return (std::filesystem::path(folder_) / name).string();
+}
+
+bool LanguageTexts::LoadLanguage() {
+    std::string idText;
+    if (!userConfigPath_.empty()) {
+        idText = ReadLanguageId(userConfigPath_);
+    }
+    if (idText.empty()) {
+        idText = ReadLanguageId(FolderFile(kLanguageConfigFile));
+    }
+    int id = LeadingInt(idText);
+    language_.store(id >= 0 && id <= 2 ? id : kLanguageEnglish);
+
+    return LoadLanguageFile(kChineseLanguageFile, chinese_) &&
+           LoadLanguageFile(kEnglishLanguageFile, english_);
+}
+
+bool LanguageTexts::LoadLanguageFile(const std::string& fileName, Table& table) const {
+    const std::string path = FolderFile(fileName.c_str());
+    for (int index = 0; index < kLanguageTextCount; ++index) {
+        std::string value = IniFile::ReadString(path, kTextSection, std::to_string(index), "",
+                                                kLanguageTextBufferSize);
+        if (value.empty()) {
+            return false;
+        }
+        table[static_cast<std::size_t>(index)] = std::move(value);
+    }
+    return true;
+}
+
+std::string LanguageTexts::LanguageText(int index) const {
+    if (index < 0 || index >= kLanguageTextCount) {
+        return std::string();
+    }
+    const Table& table = language_.load() == kLanguageChinese ? chinese_ : english_;
+    return table[static_cast<std::size_t>(index)];
+}
+
+bool LanguageTexts::StoreLanguage(int id) const {
+    const std::string value = std::to_string(id);
+    bool stored =
+        IniFile::WriteString(FolderFile(kLanguageConfigFile), kConfigSection, kConfigKey, value);
+    if (userConfigPath_.empty()) {
+        return stored;
+    }
+    // The user's file is read first, so once it exists it must follow every change; it is
+    // started only when the folder's file cannot be written.
+    std::error_code ec;
+    if (stored && !std::filesystem::exists(userConfigPath_, ec)) {
+        return true;
+    }
+    std::filesystem::path parent = std::filesystem::path(userConfigPath_).parent_path();
+    if (!parent.empty()) {
+        std::filesystem::create_directories(parent, ec);
+    }
+    return IniFile::WriteString(userConfigPath_, kConfigSection, kConfigKey, value) || stored;
+}
+
+void LanguageTexts::SetLanguage(int id) {
+    if (id == language_.load()) {
+        return;
+    }
+    language_.store(id);
+    // A failed write only loses the choice for the next start; the language still changes.
+    StoreLanguage(id);
+    UserMessage message;
+    message.id = WM_LANGUAGE_CHANGED;
+    message.value = id;
+    PostUserMessage(std::move(message));
+}
+
+LanguageTexts& GetLanguageTexts() {
+    static LanguageTexts texts;
+    return texts;
+}
+
+std::string LanguageText(int index) {
+    return GetLanguageTexts().LanguageText(index);
+}
+
+std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir) {
+    const std::filesystem::path local("language");
+    if (HoldsLanguageFiles(local)) {
+        return local.string();
+    }
+    for (const std::string& base : {exeDir, dataDir}) {
+        if (base.empty()) {
+            continue;
+        }
+        std::filesystem::path candidate = std::filesystem::path(base) / "language";
+        if (HoldsLanguageFiles(candidate)) {
+            return candidate.string();
+        }
+    }
+    return local.string();
+}
+
+std::string DefaultUserLanguageConfigPath() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        base = std::filesystem::path(home) / ".config";
+    } else {
+        return std::string();
+    }
+    return (base / "zr40tool" / kLanguageConfigFile).string();
+}

@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/IniFile.h"
+#include "foundation/UiThread.h"
+#include "foundation/UserMessages.h"
+#include "pages/LanguageTexts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kShipped = std::string(ZR40_SOURCE_DIR) + "/lang/language";
+
+// A copy of the shipped language folder that a test may change.
+class LanguageFolder {
+  public:
+    LanguageFolder() { fs::copy(kShipped, path(), fs::copy_options::recursive); }
+    std::string path() const { return dir_.file("language"); }
+    std::string file(const std::string& name) const { return path() + "/" + name; }
+    std::string Text(const std::string& name) const { return ReadFileText(file(name)); }
+    void Write(const std::string& name, const std::string& bytes) const {
+        WriteFileBytes(file(name), bytes);
+    }
+    void SetId(const std::string& value) const {
+        Write(kLanguageConfigFile, "[LanguageConfig]\nLanguageID=" + value + "\n");
+    }
+
+  private:
+    TempDir dir_;
+};
+
+// Replaces the line of one key ("82=...") by `replacement`.
+std::string ReplaceKeyLine(const std::string& text, int key, const std::string& replacement) {
+    std::string start = "\n" + std::to_string(key) + "=";
+    std::size_t at = text.find(start);
+    if (at == std::string::npos) {
+        return text;
+    }
+    std::size_t end = text.find('\n', at + 1);
+    return text.substr(0, at + 1) + replacement + text.substr(end);
+}
+
+// Records posted tasks; the test runs them as the UI thread would.
+class RecordingUiThread : public IUiThread {
+  public:
+    RecordingUiThread() { SetUiThread(this); }
+    ~RecordingUiThread() override { SetUiThread(nullptr); }
+    void Post(UiTask task) override { tasks.push_back(std::move(task)); }
+    void RunAll() {
+        std::vector<UiTask> pending;
+        pending.swap(tasks);
+        for (UiTask& task : pending) {
+            task();
+        }
+    }
+    std::vector<UiTask> tasks;
+};
+
+class RecordingSink : public IUserMessageSink {
+  public:
+    RecordingSink() { SetUserMessageSink(this); }
+    ~RecordingSink() override { SetUserMessageSink(nullptr); }
+    void OnUserMessage(const UserMessage& message) override { messages.push_back(message); }
+    std::vector<UserMessage> messages;
+};
+
+TEST(LanguageTextsTest, ShippedFilesHoldAllTextsInBothLanguages) {
+    LanguageFolder folder;
+    LanguageTexts texts(folder.path());
+    ASSERT_TRUE(texts.LoadLanguage());
+    for (int id : {kLanguageChinese, kLanguageEnglish}) {
+        folder.SetId(std::to_string(id));
+        LanguageTexts loaded(folder.path());
+        ASSERT_TRUE(loaded.LoadLanguage()) << id;
+        ASSERT_EQ(loaded.GetLanguage(), id);
+        for (int i = 0; i < kLanguageTextCount; ++i) {
+            EXPECT_FALSE(loaded.LanguageText(i).empty()) << id << " text " << i;
+            EXPECT_LE(loaded.LanguageText(i).size(), 255u) << id << " text " << i;
+        }
+        EXPECT_EQ(loaded.LanguageText(83), "");
+        EXPECT_EQ(loaded.LanguageText(-1), "");
+    }
+    LanguageTexts chinese(folder.path());
+    folder.SetId("1");
+    ASSERT_TRUE(chinese.LoadLanguage());
+    EXPECT_EQ(chinese.LanguageText(51), "启动升级服务器");
+    EXPECT_EQ(chinese.LanguageText(65), "语言设置");
+}
+
+TEST(LanguageTextsTest, LanguageIdChoosesTheTable) {
+    struct Case {
+        const char* config;  // nullptr: no LanguageConfig.ini at all
+        int id;
+    };
+    for (Case c :
+         {Case{"1", 1}, Case{"0", 0}, Case{"2", 2}, Case{"7", 2}, Case{"-1", 2}, Case{"", 0},
+          Case{"abc", 0}, Case{" 1x", 1}, Case{"99999999999", 2}, Case{nullptr, 0}}) {
+        LanguageFolder folder;
+        if (c.config == nullptr) {
+            fs::remove(folder.file(kLanguageConfigFile));
+        } else {
+            folder.SetId(c.config);
+        }
+        LanguageTexts texts(folder.path());
+        ASSERT_TRUE(texts.LoadLanguage()) << (c.config ? c.config : "none");
+        EXPECT_EQ(texts.GetLanguage(), c.id) << (c.config ? c.config : "none");
+        EXPECT_EQ(texts.LanguageText(3), c.id == 1 ? "升级" : "Upgrade")
+            << (c.config ? c.config : "none");
+    }
+}
+
+TEST(LanguageTextsTest, EveryKeyMustBePresentAndNonEmptyInBothFiles) {
+    struct Case {
+        int key;
+        std::string line;  // replaces the key's line
+    };
+    std::vector<Case> cases = {{82, "82="}, {82, "; 82 removed"}, {0, "0="}, {41, "x41=ECG"}};
+    for (const char* file : {kChineseLanguageFile, kEnglishLanguageFile}) {
+        for (const Case& c : cases) {
+            for (const char* chosen : {"1", "2"}) {
+                LanguageFolder folder;
+                folder.SetId(chosen);
+                std::string text = folder.Text(file);
+                std::string changed = ReplaceKeyLine(text, c.key, c.line);
+                ASSERT_NE(changed, text) << file << " " << c.line;
+                folder.Write(file, changed);
+                LanguageTexts texts(folder.path());
+                EXPECT_FALSE(texts.LoadLanguage()) << file << " " << c.line << " id " << chosen;
+            }
+        }
+        LanguageFolder folder;
+        fs::remove(folder.file(file));
+        LanguageTexts texts(folder.path());
+        EXPECT_FALSE(texts.LoadLanguage()) << file << " missing";
+    }
+    LanguageTexts missingFolder("/nonexistent/zr40/language");
+    EXPECT_FALSE(missingFolder.LoadLanguage());
+}
+
+TEST(LanguageTextsTest, TruncatedOrBinaryFilesFailCleanly) {
+    LanguageFolder folder;
+    std::string english = folder.Text(kEnglishLanguageFile);
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) {
+        binary.push_back(static_cast<char>((i * 131 + 7) % 256));
+    }
+    for (const std::string& bytes :
+         {english.substr(0, english.size() / 2), binary, std::string("\0\0\0", 3), std::string()}) {
+        folder.Write(kEnglishLanguageFile, bytes);
+        LanguageTexts texts(folder.path());
+        EXPECT_FALSE(texts.LoadLanguage()) << bytes.size();
+        EXPECT_EQ(texts.LanguageText(90), "");
+    }
+}
+
+TEST(LanguageTextsTest, Gb18030FileLoadsAsUtf8) {
+    LanguageFolder folder;
+    // 升级 and 中文 in GB18030, which is not valid UTF-8.
+    std::string chinese = "[LanguageStr]\r\n";
+    for (int i = 0; i < kLanguageTextCount; ++i) {
+        chinese +=
+            std::to_string(i) + "=" + (i == 3 ? "\xC9\xFD\xBC\xB6" : "\xD6\xD0\xCE\xC4") + "\r\n";
+    }
+    folder.Write(kChineseLanguageFile, chinese);
+    folder.SetId("1");
+    LanguageTexts texts(folder.path());
+    ASSERT_TRUE(texts.LoadLanguage());
+    EXPECT_EQ(texts.LanguageText(3), "升级");
+    EXPECT_EQ(texts.LanguageText(82), "中文");
+}
+
+TEST(LanguageTextsTest, SetLanguageStoresAndPostsOnlyOnChange) {
+    RecordingUiThread ui;
+    RecordingSink sink;
+    LanguageFolder folder;
+    folder.SetId("2");
+    LanguageTexts texts(folder.path());
+    ASSERT_TRUE(texts.LoadLanguage());
+    const std::string before = folder.Text(kLanguageConfigFile);
+
+    texts.SetLanguage(2);
+    EXPECT_TRUE(ui.tasks.empty());
+    EXPECT_EQ(folder.Text(kLanguageConfigFile), before);
+
+    texts.SetLanguage(1);
+    ASSERT_EQ(ui.tasks.size(), 1u);
+    ui.RunAll();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].id, WM_LANGUAGE_CHANGED);
+    EXPECT_EQ(sink.messages[0].value, 1);
+    EXPECT_EQ(texts.LanguageText(0), "接入点");
+    EXPECT_EQ(IniFile::ReadString(folder.file(kLanguageConfigFile), "LanguageConfig", "LanguageID",
+                                  "", 256),
+              "1");
+
+    // The next start uses the stored choice.
+    LanguageTexts next(folder.path());
+    ASSERT_TRUE(next.LoadLanguage());
+    EXPECT_EQ(next.GetLanguage(), 1);
+
+    // 0 and 2 both show English, but they are different ids.
+    texts.SetLanguage(0);
+    texts.SetLanguage(0);
+    EXPECT_EQ(ui.tasks.size(), 1u);
+    EXPECT_EQ(texts.LanguageText(0), "Access Point");
+}
+
+TEST(LanguageTextsTest, UserConfigKeepsTheChoiceWhenTheFolderCannotBeWritten) {
+    RecordingUiThread ui;
+    LanguageFolder folder;
+    TempDir home;
+    const std::string user = home.file("config/zr40tool/LanguageConfig.ini");
+    // A folder entry in place of the file: no process, however privileged, can write it.
+    fs::remove(folder.file(kLanguageConfigFile));
+    fs::create_directory(folder.file(kLanguageConfigFile));
+
+    LanguageTexts texts(folder.path(), user);
+    ASSERT_TRUE(texts.LoadLanguage());
+    EXPECT_EQ(texts.GetLanguage(), 0);
+    texts.SetLanguage(1);
+    EXPECT_EQ(ui.tasks.size(), 1u);
+    EXPECT_EQ(IniFile::ReadString(user, "LanguageConfig", "LanguageID", "", 256), "1");
+
+    LanguageTexts next(folder.path(), user);
+    ASSERT_TRUE(next.LoadLanguage());
+    EXPECT_EQ(next.GetLanguage(), 1);
+
+    // Once it exists the user's file wins and follows every change, even a writable folder's.
+    fs::remove(folder.file(kLanguageConfigFile));
+    folder.SetId("2");
+    LanguageTexts writable(folder.path(), user);
+    ASSERT_TRUE(writable.LoadLanguage());
+    EXPECT_EQ(writable.GetLanguage(), 1);
+    writable.SetLanguage(2);
+    EXPECT_EQ(IniFile::ReadString(user, "LanguageConfig", "LanguageID", "", 256), "2");
+    EXPECT_EQ(IniFile::ReadString(folder.file(kLanguageConfigFile), "LanguageConfig", "LanguageID",
+                                  "", 256),
+              "2");
+
+    // Without a user file, a writable folder's choice is not copied anywhere else.
+    TempDir otherHome;
+    const std::string unused = otherHome.file("zr40tool/LanguageConfig.ini");
+    LanguageTexts plain(folder.path(), unused);
+    ASSERT_TRUE(plain.LoadLanguage());
+    plain.SetLanguage(1);
+    EXPECT_FALSE(fs::exists(unused));
+}
+
+// Restores the working directory on exit.
+class ScopedCurrentDir {
+  public:
+    explicit ScopedCurrentDir(const std::string& dir) : previous_(fs::current_path()) {
+        fs::current_path(dir);
+    }
+    ~ScopedCurrentDir() {
+        std::error_code ec;
+        fs::current_path(previous_, ec);
+    }
+
+  private:
+    fs::path previous_;
+};
+
+TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
+    TempDir cwd, exe, data;
+    ScopedCurrentDir inside(cwd.path());
+    auto copyTo = [](const std::string& base) {
+        fs::copy(kShipped, base + "/language", fs::copy_options::recursive);
+    };
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
+    copyTo(data.path());
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), data.path() + "/language");
+    EXPECT_EQ(FindLanguageFolder("", data.path()), data.path() + "/language");
+    // A folder without both language files does not count.
+    fs::create_directories(exe.path() + "/language");
+    WriteFileBytes(exe.path() + "/language/EnglishLanguage.ini", "[LanguageStr]\n0=x\n");
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), data.path() + "/language");
+    fs::remove_all(exe.path() + "/language");
+    copyTo(exe.path());
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), exe.path() + "/language");
+    copyTo(cwd.path());
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
+    LanguageTexts texts(FindLanguageFolder(exe.path(), data.path()));
+    EXPECT_TRUE(texts.LoadLanguage());
+}
+
+TEST(LanguageTextsTest, UserConfigPathFollowsXdgThenHome) {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    std::string savedXdg = xdg ? xdg : "", savedHome = home ? home : "";
+    setenv("XDG_CONFIG_HOME", "/x/cfg", 1);
+    EXPECT_EQ(DefaultUserLanguageConfigPath(), "/x/cfg/zr40tool/LanguageConfig.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(DefaultUserLanguageConfigPath(), "/home/u/.config/zr40tool/LanguageConfig.ini");
+    unsetenv("HOME");
+    EXPECT_EQ(DefaultUserLanguageConfigPath(), "");
+    if (xdg) {
+        setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    }
+    if (home) {
+        setenv("HOME", savedHome.c_str(), 1);
+    }
+}
+
+}  // namespace
