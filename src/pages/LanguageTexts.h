@@ -4,7 +4,9 @@
 // decides which one answers. Texts are UTF-8, at most 255 bytes each.
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <string>
+#include <utility>
 
 inline constexpr int kLanguageTextCount = 83;
 // Each text is read through a buffer of this size, so it keeps at most 255 bytes.

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -288,25 +287,6 @@ TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
     LanguageTexts texts(FindLanguageFolder(exe.path(), data.path()));
     EXPECT_TRUE(texts.LoadLanguage());
-}
-
-TEST(LanguageTextsTest, UserConfigPathFollowsXdgThenHome) {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    std::string savedXdg = xdg ? xdg : "", savedHome = home ? home : "";
-    setenv("XDG_CONFIG_HOME", "/x/cfg", 1);
-    EXPECT_EQ(DefaultUserLanguageConfigPath(), "/x/cfg/zr40tool/LanguageConfig.ini");
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(DefaultUserLanguageConfigPath(), "/home/u/.config/zr40tool/LanguageConfig.ini");
-    unsetenv("HOME");
-    EXPECT_EQ(DefaultUserLanguageConfigPath(), "");
-    if (xdg) {
-        setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-    }
-    if (home) {
-        setenv("HOME", savedHome.c_str(), 1);
-    }
 }
 
 }  // namespace
