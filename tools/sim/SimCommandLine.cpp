@@ -1,0 +1,123 @@
+#include "SimCommandLine.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool ToInt(const std::string& text, long low, long high, int& out) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || v < low || v > high) {
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool ToSeconds(const std::string& text, double& out) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !(v >= 0) || v > 1e7) {
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+std::string SimCommandLine::Usage() {
+    return "usage: zr40-sim [options]\n"
+           "Simulated patient monitors that connect to the service tool, report themselves,\n"
+           "answer its orders and pull offered firmware.\n"
+           "  --host H               tool address (default 127.0.0.1)\n"
+           "  --port P               tool port (default 9500)\n"
+           "  --count N              number of monitors, 1 to 1000 (default 1)\n"
+           "  --duration S           run S seconds, then stop (default: until SIGINT/SIGTERM)\n"
+           "  --exit-after-upgrade   stop once every monitor finished an upgrade or went offline\n"
+           "  --keepalive-ms M       keep-alive interval in ms, 10 to 60000 (default 1000)\n"
+           "  --refuse-orders        answer every order with a failure status\n"
+           "  --drop-after-pieces K  close the connection after K firmware pieces\n"
+           "  --garbage              send junk bytes between frames\n"
+           "  --byte-by-byte         write each frame one byte at a time\n"
+           "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
+           "  --name-prefix X        device names are X001, X002, ... (default SIM-)\n"
+           "  --quiet                print only the summary\n"
+           "  --help                 show this text\n"
+           "Exit status: 0 when all went well, 1 when a digest or upgrade failed or a monitor\n"
+           "could not connect, 2 for a bad command line.\n";
+}
+
+bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "missing value after " + a;
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            help = true;
+        } else if (a == "--host") {
+            if (!value(host) || host.empty()) {
+                error = error.empty() ? "empty host" : error;
+                return false;
+            }
+        } else if (a == "--port") {
+            if (!value(v) || !ToInt(v, 1, 65535, port)) {
+                error = error.empty() ? "invalid port: " + v : error;
+                return false;
+            }
+        } else if (a == "--count") {
+            if (!value(v) || !ToInt(v, 1, 1000, count)) {
+                error = error.empty() ? "invalid count: " + v : error;
+                return false;
+            }
+        } else if (a == "--duration") {
+            if (!value(v) || !ToSeconds(v, durationSeconds)) {
+                error = error.empty() ? "invalid duration: " + v : error;
+                return false;
+            }
+        } else if (a == "--keepalive-ms") {
+            if (!value(v) || !ToInt(v, 10, 60000, monitor.keepAliveMs)) {
+                error = error.empty() ? "invalid keep-alive interval: " + v : error;
+                return false;
+            }
+        } else if (a == "--drop-after-pieces") {
+            if (!value(v) || !ToInt(v, 0, 1 << 30, monitor.dropAfterPieces)) {
+                error = error.empty() ? "invalid piece count: " + v : error;
+                return false;
+            }
+        } else if (a == "--name-prefix") {
+            if (!value(namePrefix)) {
+                return false;
+            }
+        } else if (a == "--exit-after-upgrade") {
+            exitAfterUpgrade = true;
+        } else if (a == "--refuse-orders") {
+            monitor.refuseOrders = true;
+        } else if (a == "--garbage") {
+            monitor.garbage = true;
+        } else if (a == "--byte-by-byte") {
+            monitor.byteByByte = true;
+        } else if (a == "--silent") {
+            monitor.silent = true;
+        } else if (a == "--quiet") {
+            quiet = true;
+        } else {
+            error = "unknown option: " + a;
+            return false;
+        }
+    }
+    return true;
+}
