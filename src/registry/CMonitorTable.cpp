@@ -1,0 +1,458 @@
+#include "registry/CMonitorTable.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "foundation/GuidText.h"
+#include "foundation/PublicFunctions.h"
+#include "platform/Socket.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/ModuleNameTable.h"
+#include "registry/MonitorListModel.h"
+#include "registry/MonitorObject.h"
+#include "upgrade/UpdateConfigManager.h"
+
+namespace {
+
+// Language texts the list shows.
+constexpr int kTextDeviceName = 6;
+constexpr int kTextGuid = 7;
+constexpr int kTextAddress = 8;
+constexpr int kTextBedNo = 9;
+constexpr int kTextSetting = 10;
+constexpr int kTextUpdate = 11;
+constexpr int kTextVersion = 12;
+constexpr int kTextModule = 13;
+constexpr int kTextConfigDone = 38;
+constexpr int kTextConfigFailed = 39;
+constexpr int kTextUpgradeFinished = 52;
+constexpr int kTextUpgradeFailed = 53;
+constexpr int kTextConfigPending = 66;
+constexpr int kTextRefusedName = 67;
+constexpr int kTextRefusedWifi = 68;
+constexpr int kTextRefusedReconnect = 69;
+constexpr int kTextRefusedServer = 70;
+constexpr int kTextUpgradeWaiting = 71;
+
+// Internal codes of the command results that acknowledge the network orders.
+constexpr int kResultDeviceName = 10;
+constexpr int kResultReconnect = 23;
+constexpr int kResultWifi = 11;
+constexpr int kResultServer = 17;
+
+// The registry form is plain ASCII, so the list keeps it as narrow text.
+std::string GuidText(const GUID& guid) {
+    WString wide = GuidToString(guid);
+    std::string text(wide.size(), '\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        text[i] = static_cast<char>(wide[i]);
+    }
+    return text;
+}
+
+GUID GuidOfText(const std::string& text) {
+    WString wide(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        wide[i] = static_cast<WChar>(static_cast<unsigned char>(text[i]));
+    }
+    return StringToGuid(wide);
+}
+
+template <std::size_t N>
+std::string Utf8Field(const WChar (&field)[N]) {
+    return CPublicFunctions::UnicodeToUtf8(FieldText(field).c_str());
+}
+
+int AckIndexOfResult(int code) {
+    switch (code) {
+        case kResultDeviceName:
+            return CMonitorTable::kAckDeviceName;
+        case kResultReconnect:
+            return CMonitorTable::kAckReconnect;
+        case kResultWifi:
+            return CMonitorTable::kAckWifi;
+        case kResultServer:
+            return CMonitorTable::kAckServer;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+CMonitorTable::CMonitorTable(CMonitorObjectMng& pool, UpdateConfigManager& upgrade)
+    : pool_(pool), upgrade_(upgrade) {
+    ResetConfigAck();
+}
+
+void CMonitorTable::SetTextLookup(TextLookup lookup) {
+    text_ = std::move(lookup);
+}
+
+std::string CMonitorTable::Text(int index) const {
+    return text_ ? text_(index) : std::string();
+}
+
+void CMonitorTable::SetList(MonitorListModel* list) {
+    list_.store(list);
+}
+
+void CMonitorTable::SetPage(int index) {
+    pageIndex_.store(index);
+    RenameColumns();
+}
+
+void CMonitorTable::RenameColumns() {
+    MonitorListModel* list = list_.load();
+    if (list == nullptr) {
+        return;
+    }
+    list->SetHeader(kColumnName, Text(kTextDeviceName));
+    list->SetHeader(kColumnAddress, Text(kTextAddress));
+    list->SetHeader(kColumnGuid, Text(kTextGuid));
+    switch (pageIndex_.load()) {
+        case kPageAccessPoint:
+        case kPageSystem:
+            list->SetVisible(false);
+            break;
+        case kPageNetwork:
+        case kPageDebug:
+            list->SetHeader(kColumnBedNo, Text(kTextBedNo));
+            list->SetHeader(kColumnState, Text(kTextSetting));
+            list->SetVisible(true);
+            break;
+        case kPageModule:
+            list->SetHeader(kColumnBedNo, Text(kTextBedNo));
+            list->SetHeader(kColumnState, Text(kTextModule));
+            list->SetVisible(true);
+            break;
+        case kPageUpgrade:
+            list->SetHeader(kColumnBedNo, Text(kTextVersion));
+            list->SetHeader(kColumnState, Text(kTextUpdate));
+            list->SetVisible(true);
+            break;
+        default:
+            break;
+    }
+    const int rows = list->RowCount();
+    for (int row = 0; row < rows; ++row) {
+        list->SetText(row, kColumnState, std::string());
+    }
+}
+
+bool CMonitorTable::PassesFilter(const ModuleMask& moduleConfig) const {
+    for (int i = 0; i < kModuleIndexCount; ++i) {
+        if (moduleFilter_[static_cast<std::size_t>(i)] == 1 &&
+            moduleConfig[static_cast<std::size_t>(i)] == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CMonitorTable::ConfigStateText() const {
+    std::uint8_t ack[4];
+    int unset = 0;
+    bool refused = false;
+    for (int i = 0; i < 4; ++i) {
+        ack[i] = configAck_[static_cast<std::size_t>(i)].load();
+        unset += ack[i] == kAckNone ? 1 : 0;
+        refused = refused || ack[i] == kAckRefused;
+    }
+    if (unset == 4) {
+        return Text(kTextConfigPending);
+    }
+    if (unset > 0) {
+        return std::string();
+    }
+    if (!refused) {
+        return Text(kTextConfigDone);
+    }
+    // Each refused order by name, in the order the page lists them, then the failure text.
+    std::string text;
+    if (ack[kAckDeviceName] == kAckRefused) {
+        text += Text(kTextRefusedName);
+    }
+    if (ack[kAckWifi] == kAckRefused) {
+        text += Text(kTextRefusedWifi);
+    }
+    if (ack[kAckReconnect] == kAckRefused) {
+        text += Text(kTextRefusedReconnect);
+    }
+    if (ack[kAckServer] == kAckRefused) {
+        text += Text(kTextRefusedServer);
+    }
+    return text + Text(kTextConfigFailed);
+}
+
+std::string CMonitorTable::ModuleText(const ModuleMask& loaded) const {
+    std::string text;
+    for (int i = 0; i < kModuleIndexCount; ++i) {
+        if (loaded[static_cast<std::size_t>(i)] != 1) {
+            continue;
+        }
+        const char* name = ModuleNameTable::Name(i);
+        if (name == nullptr || *name == '\0') {
+            continue;  // index 0 has no name; a separator around nothing would read wrong
+        }
+        if (!text.empty()) {
+            text += " + ";
+        }
+        text += name;
+    }
+    return text;
+}
+
+std::string CMonitorTable::UpgradeText(MonitorObject* monitor) const {
+    const UpgradeStatus status = upgrade_.GetUpgradeStatus(monitor);
+    switch (status.state) {
+        case kUpgradeTransferring: {
+            char text[16];
+            std::snprintf(text, sizeof(text), "%d", status.progress);
+            return std::string(text) + "%";
+        }
+        case kUpgradeFinished:
+            return Text(kTextUpgradeFinished);
+        case kUpgradeWaiting:
+            return Text(kTextUpgradeWaiting);
+        case kUpgradeFailed:
+            return Text(kTextUpgradeFailed);
+        default:
+            return std::string();
+    }
+}
+
+std::string CMonitorTable::PageText(MonitorListModel& list, int row, MonitorObject* monitor,
+                                    const MonitorAttribute& attribute) const {
+    switch (pageIndex_.load()) {
+        case kPageNetwork: {
+            if (list.GetCheck(row)) {
+                return ConfigStateText();
+            }
+            std::string current = list.GetText(row, kColumnState);
+            return current == Text(kTextConfigPending) ? std::string() : current;
+        }
+        case kPageModule:
+            return ModuleText(attribute.loadedModules);
+        case kPageUpgrade:
+            return UpgradeText(monitor);
+        default:
+            return std::string();
+    }
+}
+
+void CMonitorTable::Refresh() {
+    MonitorListModel* list = list_.load();
+    if (list == nullptr) {
+        return;
+    }
+    const int page = pageIndex_.load();
+    const MonitorIndex snapshot = pool_.SnapshotIndex();
+    MonitorAttribute attribute;
+    MonitorPatientInfo patient;
+    for (const auto& [key, slot] : snapshot) {
+        // The slot may have been released (or taken by another key) since the snapshot.
+        if (slot == nullptr || pool_.FindObj(key) != slot || slot->GetStatus() == nullptr) {
+            continue;
+        }
+        MonitorSystemStatus* status = slot->GetStatus();
+        status->GetMonitorAttribute(&attribute);
+        const std::string guidText = GuidText(key);
+        int row = list->FindRow(kColumnGuid, guidText);
+        if (page == kPageModule && !PassesFilter(attribute.moduleConfig)) {
+            if (row >= 0) {
+                list->DeleteRow(row);
+            }
+            continue;
+        }
+
+        std::string name = Utf8Field(attribute.deviceName);
+        std::string address = DottedAddress(slot->GetPeer().addr);
+        std::string third;
+        if (page == kPageUpgrade) {
+            third = Utf8Field(attribute.softwareVersion);
+        } else {
+            status->GetMonitorPatientInfo(&patient);
+            char text[16];
+            std::snprintf(text, sizeof(text), "%i", static_cast<int>(patient.bedNo));
+            third = text;
+        }
+
+        if (row >= 0) {
+            list->SetText(row, kColumnName, name);
+            list->SetText(row, kColumnAddress, address);
+            list->SetText(row, kColumnBedNo, third);
+        } else {
+            row = list->AppendRow(name);
+            list->SetText(row, kColumnAddress, address);
+            list->SetText(row, kColumnGuid, guidText);
+            list->SetText(row, kColumnBedNo, third);
+        }
+        list->SetText(row, kColumnState, PageText(*list, row, slot, attribute));
+    }
+    RemoveStaleRows(*list);
+}
+
+void CMonitorTable::RemoveStaleRows(MonitorListModel& list) {
+    const MonitorIndex fresh = pool_.SnapshotIndex();
+    std::vector<std::string> live;
+    live.reserve(fresh.size());
+    for (const auto& [key, slot] : fresh) {
+        if (slot != nullptr && pool_.GetUseCount(slot) > 0) {
+            live.push_back(GuidText(key));
+        }
+    }
+    for (int row = list.RowCount() - 1; row >= 0; --row) {
+        const std::string text = list.GetText(row, kColumnGuid);
+        bool found = false;
+        for (const std::string& t : live) {
+            if (t == text) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            list.DeleteRow(row);
+        }
+    }
+}
+
+bool CMonitorTable::FindRow(MonitorObject* monitor, int& row) const {
+    row = -1;
+    MonitorListModel* list = list_.load();
+    if (list == nullptr || monitor == nullptr) {
+        return false;
+    }
+    row = list->FindRow(kColumnGuid, GuidText(monitor->GetGuid()));
+    return row >= 0;
+}
+
+void CMonitorTable::RemoveRow(MonitorObject* monitor) {
+    int row = -1;
+    if (FindRow(monitor, row)) {
+        list_.load()->DeleteRow(row);
+    }
+}
+
+std::vector<MonitorObject*> CMonitorTable::MonitorsOfRows(bool checkedOnly) const {
+    std::vector<MonitorObject*> monitors;
+    MonitorListModel* list = list_.load();
+    if (list == nullptr) {
+        return monitors;
+    }
+    for (const MonitorListModel::Row& row : list->Rows()) {
+        if (checkedOnly && !row.checked) {
+            continue;
+        }
+        MonitorObject* monitor = pool_.FindObj(GuidOfText(row.texts[kColumnGuid]));
+        if (monitor != nullptr) {
+            monitors.push_back(monitor);
+        }
+    }
+    return monitors;
+}
+
+std::vector<MonitorObject*> CMonitorTable::GetCheckedMonitors() const {
+    return MonitorsOfRows(true);
+}
+
+std::vector<MonitorObject*> CMonitorTable::GetAllMonitors() const {
+    return MonitorsOfRows(false);
+}
+
+void CMonitorTable::UncheckAll() {
+    MonitorListModel* list = list_.load();
+    if (list == nullptr) {
+        return;
+    }
+    const int rows = list->RowCount();
+    for (int row = 0; row < rows; ++row) {
+        list->SetCheck(row, false);
+    }
+}
+
+void CMonitorTable::OnItemChanged(int row) {
+    MonitorListModel* list = list_.load();
+    const int page = pageIndex_.load();
+    if (list != nullptr && list->GetCheck(row) && (page == kPageNetwork || page == kPageDebug)) {
+        // One monitor at a time on the network and debug pages.
+        const int rows = list->RowCount();
+        for (int other = 0; other < rows; ++other) {
+            if (other != row) {
+                list->SetCheck(other, false);
+            }
+        }
+    }
+    ResetConfigAck();
+}
+
+void CMonitorTable::SetModuleFilter(const std::uint8_t* filter, int count) {
+    if (filter == nullptr || count <= 0) {
+        return;
+    }
+    const int n = count < kModuleIndexCount ? count : kModuleIndexCount;
+    std::memcpy(moduleFilter_.module, filter, static_cast<std::size_t>(n));
+}
+
+ModuleMask CMonitorTable::GetModuleFilter() const {
+    return moduleFilter_;
+}
+
+void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
+    if (monitor == nullptr) {
+        return;
+    }
+    if (pageIndex_.load() == kPageUpgrade) {
+        upgrade_.OnUpgradeAck(monitor);
+    }
+    MonitorListModel* list = list_.load();
+    if (list == nullptr) {
+        return;
+    }
+    const CommandResult last = monitor->GetLastResult();
+    const int ack = AckIndexOfResult(last.code);
+    if (ack < 0) {
+        return;
+    }
+    // One locked copy, so the row found and its check mark belong together even while the UI
+    // thread adds or removes rows.
+    const std::string guidText = GuidText(monitor->GetGuid());
+    for (const MonitorListModel::Row& row : list->Rows()) {
+        if (row.texts[kColumnGuid] == guidText) {
+            if (row.checked) {
+                // A refused order shows as refused rather than as done.
+                SetConfigAck(ack, last.result == 0 ? kAckDone : kAckRefused);
+            }
+            return;
+        }
+    }
+}
+
+std::uint8_t CMonitorTable::GetConfigAck(int index) const {
+    if (index < 0 || index >= 4) {
+        return kAckNone;
+    }
+    return configAck_[static_cast<std::size_t>(index)].load();
+}
+
+void CMonitorTable::SetConfigAck(int index, std::uint8_t value) {
+    if (index < 0 || index >= 4) {
+        return;
+    }
+    configAck_[static_cast<std::size_t>(index)].store(value);
+}
+
+void CMonitorTable::ResetConfigAck() {
+    for (auto& flag : configAck_) {
+        flag.store(kAckNone);
+    }
+}
+
+CMonitorTable& GetMonitorTable() {
+    // Never destroyed, like the pool and the upgrade manager it reads.
+    alignas(CMonitorTable) static unsigned char storage[sizeof(CMonitorTable)];
+    static CMonitorTable* const table =
+        new (storage) CMonitorTable(GetMonitorObjectMng(), GetUpdateConfigManager());
+    return *table;
+}

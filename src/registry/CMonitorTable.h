@@ -1,0 +1,111 @@
+#pragma once
+// Keeps the monitor list in step with the monitor object pool: a row per occupied slot, texts
+// refreshed in place, columns 3 and 4 by page, check marks turned back into monitor objects.
+// Also holds the list-wide state the pages share: the module page's device filter and the
+// network page's four acknowledgement flags.
+//
+// Refresh, RenameColumns, OnItemChanged, UncheckAll, SetModuleFilter and SetPage run on the UI
+// thread; OnCommandResult runs on a session thread and touches only the (locked) list model
+// and the atomic flags.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "registry/ModuleMask.h"
+
+struct MonitorAttribute;
+class CMonitorObjectMng;
+class MonitorListModel;
+class MonitorObject;
+class UpdateConfigManager;
+
+class CMonitorTable {
+  public:
+    // Numbered user-interface texts; the application hands in the language table's lookup.
+    using TextLookup = std::function<std::string(int)>;
+
+    static constexpr int kColumnName = 0;
+    static constexpr int kColumnAddress = 1;
+    static constexpr int kColumnGuid = 2;
+    static constexpr int kColumnBedNo = 3;
+    static constexpr int kColumnState = 4;
+
+    static constexpr int kPageAccessPoint = 0;
+    static constexpr int kPageNetwork = 1;
+    static constexpr int kPageModule = 2;
+    static constexpr int kPageUpgrade = 3;
+    static constexpr int kPageDebug = 4;
+    static constexpr int kPageSystem = 5;
+    static constexpr int kPageNone = 6;
+
+    // Order of the acknowledgement flags.
+    static constexpr int kAckDeviceName = 0;
+    static constexpr int kAckReconnect = 1;
+    static constexpr int kAckWifi = 2;
+    static constexpr int kAckServer = 3;
+    static constexpr std::uint8_t kAckNone = 0xFF;
+    static constexpr std::uint8_t kAckDone = 1;
+    static constexpr std::uint8_t kAckRefused = 0;
+
+    CMonitorTable(CMonitorObjectMng& pool, UpdateConfigManager& upgrade);
+    CMonitorTable(const CMonitorTable&) = delete;
+    CMonitorTable& operator=(const CMonitorTable&) = delete;
+
+    // Texts come from here; without a lookup every text is empty.
+    void SetTextLookup(TextLookup lookup);
+
+    void SetList(MonitorListModel* list);
+    MonitorListModel* GetList() const { return list_.load(); }
+    void SetPage(int index);
+    int GetPage() const { return pageIndex_.load(); }
+    void RenameColumns();
+    void Refresh();
+
+    // Row whose GUID column is the text form of the monitor's key, or false.
+    bool FindRow(MonitorObject* monitor, int& row) const;
+    void RemoveRow(MonitorObject* monitor);
+
+    // Checked rows (or all rows), top to bottom, whose monitor still holds its slot.
+    std::vector<MonitorObject*> GetCheckedMonitors() const;
+    std::vector<MonitorObject*> GetAllMonitors() const;
+    void UncheckAll();
+
+    // After the user changed row `row` (check mark or selection).
+    void OnItemChanged(int row);
+    // Copies `count` bytes (at most 26) into the device filter; null changes nothing.
+    void SetModuleFilter(const std::uint8_t* filter, int count);
+    ModuleMask GetModuleFilter() const;
+
+    // After a monitor's command result was recorded; called on its session thread.
+    void OnCommandResult(MonitorObject* monitor);
+
+    std::uint8_t GetConfigAck(int index) const;
+    void SetConfigAck(int index, std::uint8_t value);
+    void ResetConfigAck();
+
+  private:
+    std::string Text(int index) const;
+    bool PassesFilter(const ModuleMask& moduleConfig) const;
+    std::string ConfigStateText() const;
+    std::string ModuleText(const ModuleMask& loaded) const;
+    std::string UpgradeText(MonitorObject* monitor) const;
+    std::string PageText(MonitorListModel& list, int row, MonitorObject* monitor,
+                         const MonitorAttribute& attribute) const;
+    std::vector<MonitorObject*> MonitorsOfRows(bool checkedOnly) const;
+    void RemoveStaleRows(MonitorListModel& list);
+
+    CMonitorObjectMng& pool_;
+    UpdateConfigManager& upgrade_;
+    TextLookup text_;
+    std::atomic<MonitorListModel*> list_{nullptr};
+    ModuleMask moduleFilter_{};
+    std::array<std::atomic<std::uint8_t>, 4> configAck_;
+    std::atomic<int> pageIndex_{kPageNone};
+};
+
+// The process-wide table over the process-wide pool and upgrade manager, created on first use
+// and never destroyed.
+CMonitorTable& GetMonitorTable();
