@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/IniFile.h"
+
+namespace {
+
+constexpr std::size_t kBuf = 256;
+
+std::vector<std::string> FileNames(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(IniFileTest, ReadsValueOrDefault) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    WriteFileBytes(path,
+                   "; comment\n[PageSetting]\nLanguage = 1\nEmpty=\n[DebugPage]\nKEY=a=b;c\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"PageSetting", "Language", "1"},    // spaces around '=' tolerated
+        {"pagesetting", "LANGUAGE", "1"},    // names case-insensitive
+        {"PageSetting", "Empty", ""},        // present but empty is not the default
+        {"DebugPage", "key", "a=b;c"},       // '=' and ';' inside the value
+        {"PageSetting", "Missing", "dflt"},  // key missing
+        {"NoSection", "Language", "dflt"},   // section missing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IniFile::ReadString(path, c.section, c.key, "dflt", kBuf), c.expected)
+            << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(IniFile::ReadString(dir.file("none.ini"), "PageSetting", "Language", "dflt", kBuf),
+              "dflt");
+    // A folder in place of the file reads as missing.
+    EXPECT_EQ(IniFile::ReadString(dir.path(), "PageSetting", "Language", "dflt", kBuf), "dflt");
+}
+
+TEST(IniFileTest, ValueAndDefaultCutToBufferSizeMinusOne) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    // "a" + U+4E2D U+6587 (3 bytes each) = 7 bytes
+    WriteFileBytes(path, "[S]\nK=a\xE4\xB8\xAD\xE6\x96\x87\n");
+    struct Case {
+        std::size_t bufferSize;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {0, ""},
+        {1, ""},
+        {2, "a"},
+        {4, "a"},  // 3 bytes would split U+4E2D
+        {5, "a\xE4\xB8\xAD"},
+        {7, "a\xE4\xB8\xAD"},
+        {8, "a\xE4\xB8\xAD\xE6\x96\x87"},
+        {100, "a\xE4\xB8\xAD\xE6\x96\x87"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IniFile::ReadString(path, "S", "K", "", c.bufferSize), c.expected)
+            << c.bufferSize;
+    }
+    EXPECT_EQ(IniFile::ReadString(path, "S", "Missing", "default", 4), "def");
+}
+
+TEST(IniFileTest, WriteCreatesFileInKeyEqualsValueForm) {
+    TempDir dir;
+    std::string path = dir.file("new.ini");
+    ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "ward 5"));
+    EXPECT_EQ(ReadFileText(path), "[NetConfigSetting]\nSSID=ward 5\n");
+    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "", kBuf), "ward 5");
+    // Only the settings file is left in the folder: no temporary file remains.
+    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.ini"});
+}
+
+TEST(IniFileTest, WriteKeepsOtherSectionsKeysAndOrder) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    WriteFileBytes(path, "[A]\nx=1\nKEY=old\ny=2\n\n[B]\nz=3\n");
+    ASSERT_TRUE(IniFile::WriteString(path, "a", "Key", "new"));  // updates, not a second key
+    ASSERT_TRUE(IniFile::WriteString(path, "B", "w", "4"));      // appended to its section
+    ASSERT_TRUE(IniFile::WriteString(path, "C", "v", "5"));      // new section at the end
+    EXPECT_EQ(ReadFileText(path), "[A]\nx=1\nKEY=new\ny=2\n\n\n[B]\nz=3\nw=4\n\n\n[C]\nv=5\n");
+    EXPECT_EQ(IniFile::ReadString(path, "A", "key", "", kBuf), "new");
+    EXPECT_EQ(IniFile::ReadString(path, "A", "y", "", kBuf), "2");
+    EXPECT_EQ(IniFile::ReadString(path, "B", "z", "", kBuf), "3");
+}
+
+TEST(IniFileTest, ValueWithSeparatorsRoundTrips) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    for (const std::string value : {"a=b", "pass;word", "#x", "[y]", "\xE4\xB8\xAD"}) {
+        ASSERT_TRUE(IniFile::WriteString(path, "S", "K", value)) << value;
+        EXPECT_EQ(IniFile::ReadString(path, "S", "K", "", kBuf), value);
+    }
+}
+
+TEST(IniFileTest, RefusesWritesThatWouldCorruptTheFile) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    WriteFileBytes(path, "[S]\nK=1\n");
+    struct Case {
+        std::string section, key, value;
+    };
+    const Case cases[] = {
+        {"S", "K", "1\n[Evil]\nX=2"},
+        {"S", "K", "a\rb"},
+        {"S", "K=", "1"},
+        {"S]", "K", "1"},
+        {"", "K", "1"},
+        {"S", "", "1"},
+        {"S", ";K", "1"},
+        {"S", "K", "\xD6\xD0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(IniFile::WriteString(path, c.section, c.key, c.value)) << c.value;
+    }
+    EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
+}
+
+TEST(IniFileTest, Gb18030FileLoadsAndIsWrittenBackAsUtf8) {
+    TempDir dir;
+    std::string path = dir.file("net.ini");
+    WriteFileBytes(path, "[NetConfigSetting]\r\nSSID=\xD6\xD0\xCE\xC4\r\nKey=1\r\n");
+    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "", kBuf),
+              "\xE4\xB8\xAD\xE6\x96\x87");
+    ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "Key", "2"));
+    EXPECT_EQ(ReadFileText(path), "[NetConfigSetting]\nSSID=\xE4\xB8\xAD\xE6\x96\x87\nKey=2\n");
+}
+
+TEST(IniFileTest, Utf8BomIsTolerated) {
+    TempDir dir;
+    std::string path = dir.file("bom.ini");
+    WriteFileBytes(path, "\xEF\xBB\xBF[S]\nK=\xE4\xB8\xAD\n");
+    EXPECT_EQ(IniFile::ReadString(path, "S", "K", "", kBuf), "\xE4\xB8\xAD");
+    ASSERT_TRUE(IniFile::WriteString(path, "S", "L", "1"));
+    EXPECT_EQ(ReadFileText(path), "[S]\nK=\xE4\xB8\xAD\nL=1\n");
+}
+
+TEST(IniFileTest, GarbageFileReadsAsDefaults) {
+    TempDir dir;
+    std::string path = dir.file("junk.ini");
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) {
+        junk += static_cast<char>((i * 131 + 7) & 0xFF);
+    }
+    junk += std::string("\0\xFF\xFE[", 4);
+    WriteFileBytes(path, junk);
+    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "dflt");
+    // It can still be written; what comes back is what was written.
+    ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "x"));
+    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "x");
+}
+
+TEST(IniFileTest, FailedWriteLeavesOriginalIntact) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    WriteFileBytes(path, "[S]\nK=1\n");
+    // A file-size limit (which binds root too) makes the save fail part-way through.
+    struct rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = IniFile::WriteString(path, "S", "K", std::string(200, 'v'));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
+    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"s.ini"});
+    // A folder where the file should be is not replaced.
+    std::filesystem::create_directory(dir.file("d.ini"));
+    EXPECT_FALSE(IniFile::WriteString(dir.file("d.ini"), "S", "K", "1"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("d.ini")));
+}
+
+TEST(IniFileTest, WriteIntoMissingFolderFails) {
+    TempDir dir;
+    EXPECT_FALSE(IniFile::WriteString(dir.file("no/such/s.ini"), "S", "K", "1"));
+}
+
+TEST(IniFileTest, KeepsPermissionsAndWritesThroughSymlink) {
+    TempDir dir;
+    std::string real = dir.file("real.ini");
+    std::string link = dir.file("link.ini");
+    WriteFileBytes(real, "[S]\nK=1\n");
+    ::chmod(real.c_str(), 0640);
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(IniFile::WriteString(link, "S", "K", "2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileText(real), "[S]\nK=2\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(IniFileTest, ConcurrentWritersLoseNoKey) {
+    TempDir dir;
+    std::string path = dir.file("s.ini");
+    constexpr int kThreads = 4;
+    constexpr int kKeys = 10;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int k = 0; k < kKeys; ++k) {
+                IniFile::WriteString(path, "S", "k" + std::to_string(t) + "_" + std::to_string(k),
+                                     std::to_string(k));
+            }
+        });
+    }
+    for (std::thread& th : threads) {
+        th.join();
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        for (int k = 0; k < kKeys; ++k) {
+            EXPECT_EQ(IniFile::ReadString(
+                          path, "S", "k" + std::to_string(t) + "_" + std::to_string(k), "", kBuf),
+                      std::to_string(k));
+        }
+    }
+}
+
+}  // namespace
