@@ -1,0 +1,392 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/Log.h"
+#include "network/CmpChecksum.h"
+#include "network/CmpHandShakeProcess.h"
+#include "network/CmpPacketHead.h"
+#include "platform/Socket.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Frame(std::uint16_t cmd, const Bytes& body) {
+    Bytes f(kCmpHeadSize + body.size());
+    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
+    WriteLe16(f.data() + 2, cmd);
+    std::memcpy(f.data() + kCmpHeadSize, body.data(), body.size());
+    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(
+                                CmpChecksum(f.data(), static_cast<std::int32_t>(f.size()))));
+    return f;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) {
+        out.insert(out.end(), p.begin(), p.end());
+    }
+    return out;
+}
+
+Bytes Version(std::uint8_t b0, std::uint8_t b1) {
+    return Frame(4, {b0, b1, 0, 0});
+}
+Bytes ConnectType(std::uint8_t t) {
+    return Frame(6, {t});
+}
+
+const Bytes kGuidBytes = {0x78, 0x56, 0x34, 0x12, 0xBC, 0x9A, 0xF0, 0xDE,
+                          0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+
+// A GUID frame; `size` pads the body (monitors below 1.2 carry a bed number at byte 146).
+Bytes GuidFrame(const Bytes& guid = kGuidBytes, std::size_t size = 16, std::uint8_t bed = 0) {
+    Bytes body(size, 0);
+    std::memcpy(body.data(), guid.data(), std::min(guid.size(), size));
+    if (size > 146) {
+        body[146] = bed;
+    }
+    return Frame(16, body);
+}
+
+GUID GuidOf(const Bytes& b, std::uint32_t data1) {
+    GUID g{};
+    g.Data1 = data1;
+    g.Data2 = ReadLe16(&b[4]);
+    g.Data3 = ReadLe16(&b[6]);
+    std::memcpy(g.Data4, &b[8], 8);
+    return g;
+}
+
+// A monitor on the other end of a record-preserving socket pair: each Send is one receive.
+struct Peer {
+    Peer() {
+        int fds[2];
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
+        info.peer.sock = fds[0];
+        info.peer.addr.sin_family = AF_INET;
+        ::inet_pton(AF_INET, "10.1.2.37", &info.peer.addr.sin_addr);
+        monitor.reset(fds[1]);
+    }
+    ~Peer() { CloseSocket(info.peer.sock); }
+    void Send(const Bytes& b) {
+        ASSERT_EQ(::send(monitor.get(), b.data(), b.size(), 0), static_cast<ssize_t>(b.size()));
+    }
+    // The greeting plus whatever the handshake left unread.
+    Bytes Greeting() {
+        Bytes g(16);
+        EXPECT_EQ(::recv(monitor.get(), g.data(), g.size(), 0), 16);
+        return g;
+    }
+    bool HasUnread(SocketHandle s) {
+        std::uint8_t b[600];
+        return ::recv(s, b, sizeof(b), MSG_DONTWAIT) > 0;
+    }
+    struct Fd {
+        int fd = -1;
+        void reset(int f) { fd = f; }
+        int get() const { return fd; }
+        ~Fd() {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    } monitor;
+    ConnectionInfo info;
+};
+
+constexpr int kShortTimeoutMs = 300;
+
+}  // namespace
+
+TEST(HandshakeTest, GreetingBytesForAKnownLocalTime) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 11;
+    t.tm_mday = 8;
+    t.tm_hour = 1;
+    t.tm_min = 6;
+    t.tm_sec = 2;
+    t.tm_wday = 2;
+    std::uint8_t out[16];
+    CmpHandShakeProcess::BuildConnectSuccess(t, out);
+    const Bytes expected = {0x10, 0x00, 0x02, 0x00, 0x00, 0x00, 0xF4, 0xE7,
+                            0xEA, 0x07, 0x0C, 0x08, 0x01, 0x06, 0x02, 0x02};
+    EXPECT_EQ(Bytes(out, out + 16), expected);
+}
+
+TEST(HandshakeTest, SendConnectSuccessUsesLocalTime) {
+    Peer peer;
+    CmpHandShakeProcess hs;
+    const std::int64_t now = 1796000000;
+    hs.SendConnectSuccess(&peer.info, now);
+    hs.SendConnectSuccess(nullptr, now);  // nothing to send on
+    const std::time_t t = static_cast<std::time_t>(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    std::uint8_t expected[16];
+    CmpHandShakeProcess::BuildConnectSuccess(local, expected);
+    EXPECT_EQ(peer.Greeting(), Bytes(expected, expected + 16));
+    EXPECT_FALSE(peer.HasUnread(peer.monitor.get()));
+}
+
+TEST(HandshakeTest, ProcessScenarios) {
+    const Bytes ack = Frame(1, {0xAA});
+    const Bytes other = Frame(0x0200, {0x51, 0x00, 0x03});
+    const Bytes guidFrame = GuidFrame();
+    const Bytes full = Cat({Version(1, 2), ConnectType(1), guidFrame});
+    Bytes zeroTail = kGuidBytes;
+    std::fill(zeroTail.begin() + 8, zeroTail.end(), 0);
+    // A corrupted header announcing 600 bytes, more than the handshake can ever hold.
+    const Bytes hugeLen = {0x58, 0x02, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00};
+
+    struct Case {
+        const char* name;
+        std::vector<Bytes> receives;
+        float version;
+        int netType;
+        int bedNo;
+        GUID keyGuid;
+        GUID patientGuid;
+        Bytes leftover;
+        std::size_t unreadAfter;  // receives the handshake must not have taken
+        bool done = true;         // the GUID frame was handled
+        bool failed = false;
+    };
+    std::vector<Bytes> eleven(11, ack);
+    eleven.push_back(full);
+    std::vector<Bytes> tenThenGuid(10, ack);
+    tenThenGuid.push_back(full);
+    const Bytes split = full;
+    const std::size_t cut1 = 12 + 4;       // inside the connect-type frame
+    const std::size_t cut2 = 12 + 9 + 10;  // inside the GUID frame
+
+    const Case cases[] = {
+        {"all in one packet",
+         {full, ack},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         {},
+         1},
+        {"version 1.1 takes the old bed number",
+         {Cat({Version(1, 1), ConnectType(1), GuidFrame(kGuidBytes, 160, 9)})},
+         1.1f,
+         1,
+         9,
+         GuidOf(Bytes(16, 0), 9),
+         GuidOf(Bytes(16, 0), 9),
+         {},
+         0},
+        {"no version at all",
+         {Cat({ConnectType(1), GuidFrame(kGuidBytes, 147, 4)})},
+         1.0f,
+         1,
+         4,
+         GuidOf(Bytes(16, 0), 4),
+         GuidOf(Bytes(16, 0), 4),
+         {},
+         0},
+        {"GUID with zero bytes 8 to 15",
+         {Cat({Version(1, 2), ConnectType(1), GuidFrame(zeroTail)})},
+         1.2f,
+         1,
+         37,
+         GuidOf(zeroTail, 0),
+         GuidOf(zeroTail, 0x12345678),
+         {},
+         0},
+        {"frames after the GUID are left over in order",
+         {Cat({full, other, ack})},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         Cat({other, ack}),
+         0},
+        {"frames split across receives",
+         {Bytes(split.begin(), split.begin() + cut1),
+          Bytes(split.begin() + cut1, split.begin() + cut2),
+          Bytes(split.begin() + cut2, split.end())},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         {},
+         0},
+        {"a partial frame after the GUID is left over",
+         {Cat({full, Bytes(other.begin(), other.begin() + 5)})},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         Bytes(other.begin(), other.begin() + 5),
+         0},
+        {"eleven unrelated receives end without GUID",
+         eleven,
+         1.0f,
+         0,
+         1,
+         EmptyGuid(),
+         GUID{},
+         {},
+         1,
+         false},
+        {"GUID on the eleventh pass still counts",
+         tenThenGuid,
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         {},
+         0},
+        {"short frames are ignored",
+         {Cat({Frame(4, {1, 2, 0}), Frame(6, {}), GuidFrame(kGuidBytes, 15)}),
+          Cat({Version(1, 2), ConnectType(1), guidFrame})},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         {},
+         0},
+        {"short old-style GUID frame is ignored",
+         {Cat({Version(1, 1), GuidFrame(kGuidBytes, 146, 9)}), ConnectType(1)},
+         1.1f,
+         1,
+         1,
+         EmptyGuid(),
+         GUID{},
+         {},
+         0,
+         false,
+         true},
+        {"a huge len does not hold up the frames behind it",
+         {Cat({hugeLen, full})},
+         1.2f,
+         1,
+         37,
+         GuidOf(kGuidBytes, 0),
+         GuidOf(kGuidBytes, 0x12345678),
+         {},
+         0},
+    };
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedLogDir logs;
+        Peer peer;
+        for (const Bytes& r : c.receives) {
+            peer.Send(r);
+        }
+        if (c.unreadAfter == 0) {
+            ::shutdown(peer.monitor.get(), SHUT_WR);  // an exhausted script fails, not hangs
+        }
+        CmpHandShakeProcess hs(kShortTimeoutMs);
+        const bool failed = hs.Process(&peer.info);
+        EXPECT_EQ(failed, c.failed);
+        EXPECT_EQ(hs.IsDone(), c.done);
+        EXPECT_FLOAT_EQ(hs.ProtocolVersion, c.version);
+        EXPECT_EQ(hs.NetType, c.netType);
+        EXPECT_EQ(hs.BedNo, c.bedNo);
+        EXPECT_EQ(hs.KeyGuid, c.keyGuid);
+        EXPECT_EQ(hs.PatientGuid, c.patientGuid);
+        EXPECT_EQ(hs.Leftover, c.leftover);
+        Bytes greeting = peer.Greeting();
+        EXPECT_EQ(ReadLe16(&greeting[2]), 2);
+        EXPECT_EQ(CmpChecksum(greeting.data(), 16), 0);
+        for (std::size_t i = 0; i < c.unreadAfter; ++i) {
+            EXPECT_TRUE(peer.HasUnread(peer.info.peer.sock)) << "receive " << i << " was taken";
+        }
+    }
+}
+
+TEST(HandshakeTest, ReceiveFailures) {
+    {
+        ScopedLogDir logs;
+        Peer peer;
+        CmpHandShakeProcess hs(kShortTimeoutMs);
+        const std::time_t start = std::time(nullptr);
+        EXPECT_TRUE(hs.Process(&peer.info));  // silent peer: the time-out fails the handshake
+        EXPECT_LE(std::time(nullptr) - start, 3);
+        EXPECT_EQ(hs.KeyGuid, EmptyGuid());
+        const std::string trace = ReadFileText(logs.file("Trace.log"));
+        EXPECT_NE(trace.find("\tLogSocketError:CmpHandShakeProcess::Process 649: error(-1,11) \n"),
+                  std::string::npos)
+            << trace;
+        EXPECT_EQ(trace.find(" 644: "), std::string::npos);
+    }
+    {
+        ScopedLogDir logs;
+        Peer peer;
+        ::close(peer.monitor.get());
+        peer.monitor.reset(-1);
+        CmpHandShakeProcess hs(kShortTimeoutMs);
+        EXPECT_TRUE(hs.Process(&peer.info));  // orderly close
+        EXPECT_NE(ReadFileText(logs.file("Trace.log"))
+                      .find("LogSocketError:CmpHandShakeProcess::Process 649: error(0,"),
+                  std::string::npos);
+    }
+    CmpHandShakeProcess hs;
+    EXPECT_TRUE(hs.Process(nullptr));
+}
+
+TEST(HandshakeTest, ParseHandShakeDataBoundsAndLogs) {
+    ScopedLogDir logs;
+    CmpHandShakeProcess hs;
+    std::vector<std::uint8_t> window(16385, 0);
+    int count = 0;
+    EXPECT_EQ(hs.ParseHandShakeData(window.data(), count), -1);
+    count = 16385;
+    EXPECT_EQ(hs.ParseHandShakeData(window.data(), count), -1);
+    EXPECT_EQ(count, 16385);
+    count = 10;
+    EXPECT_EQ(hs.ParseHandShakeData(nullptr, count), -1);
+
+    // A full window: zeros are skipped, a trailing version frame is read.
+    const Bytes v = Version(1, 3);
+    std::copy(v.begin(), v.end(), window.begin() + 16384 - 7 - static_cast<long>(v.size()));
+    count = 16384;
+    EXPECT_EQ(hs.ParseHandShakeData(window.data(), count), 0);
+    EXPECT_EQ(count, 16384 - 7);  // the last 7 bytes cannot hold a header
+    EXPECT_FLOAT_EQ(hs.ProtocolVersion, 1.3f);
+
+    Bytes frames = Cat({ConnectType(1), GuidFrame()});
+    count = static_cast<int>(frames.size());
+    EXPECT_EQ(hs.ParseHandShakeData(frames.data(), count), 0);
+    EXPECT_EQ(count, static_cast<int>(frames.size()));
+    const std::string trace = ReadFileText(logs.file("Trace.log"));
+    EXPECT_NE(trace.find("NET_PROTOCOL_VERSION \n"), std::string::npos);
+    EXPECT_NE(trace.find("NET_NET_CONNECT_TYPE \n"), std::string::npos);
+    EXPECT_NE(trace.find("NET_PATIENT_GUID \n"), std::string::npos);
+    EXPECT_EQ(hs.BedNo, 0);  // no connection record: no address to take it from
+}
+
+TEST(HandshakeTest, CompareFloat) {
+    struct {
+        float a, b;
+        int expected;
+    } cases[] = {
+        {1.2f, 1.2f, 0},     {1.1f, 1.2f, 2},
+        {1.3f, 1.2f, 1},     {1.20005f, 1.2f, 0},
+        {1.2f, 1.20005f, 0}, {1.2002f, 1.2f, 1},
+        {1.0f, 1.2f, 2},     {static_cast<float>(1 + 2 * 0.1), 1.2f, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CmpHandShakeProcess::CompareFloat(c.a, c.b), c.expected) << c.a << " " << c.b;
+    }
+}
