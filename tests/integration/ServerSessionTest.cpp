@@ -1,0 +1,437 @@
+// The listening server and the session thread over loopback, against raw clients and the
+// monitor simulator.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimFleet.h"
+#include "SimMessages.h"
+#include "SimMonitor.h"
+#include "TempDir.h"
+#include "network/NetworkListenManager.h"
+#include "platform/Socket.h"
+#include "platform/TcpConnect.h"
+#include "platform/TcpListener.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/MonitorObject.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+NetworkListenSettings TestSettings(int recvTimeoutMs = 3000) {
+    NetworkListenSettings s = NetworkListenSettings::Compact(0);
+    s.bindAddress = "127.0.0.1";
+    s.startPauseMs = 0;
+    s.startReturnPauseMs = 0;
+    s.bindRetryPauseMs = 5;
+    s.acceptFailurePauseMs = 50;
+    s.sessionRecvTimeoutMs = recvTimeoutMs;
+    return s;
+}
+
+// A server on ephemeral loopback ports with its own pool.
+struct Server {
+    explicit Server(NetworkListenSettings settings = TestSettings())
+        : manager(std::make_unique<NetworkListenManager>(std::move(settings), pool)) {
+        manager->StartNetworkManager();
+        EXPECT_TRUE(manager->WaitListening(5000));
+    }
+    int Port() const { return manager->SessionPort(); }
+    MonitorObject* Find(const GUID& key) const { return pool.FindObj(key); }
+    std::size_t Online() const { return pool.SnapshotIndex().size(); }
+
+    CMonitorObjectMng pool;
+    std::unique_ptr<NetworkListenManager> manager;
+};
+
+GUID TestGuid(std::uint32_t n) {
+    return GUID{0x11110000u + n, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, static_cast<uint8_t>(n)}};
+}
+GUID KeyOf(GUID g) {
+    g.Data1 = 0;
+    return g;
+}
+
+SimBytes Concat(std::initializer_list<SimBytes> parts) {
+    SimBytes all;
+    for (const SimBytes& p : parts) {
+        all.insert(all.end(), p.begin(), p.end());
+    }
+    return all;
+}
+
+SimBytes HandshakeBytes(const GUID& guid, std::uint8_t minor = 2, bool withType = true) {
+    SimMonitorConfig c;
+    c.protocolVersion = {1, minor, 0, 0};
+    SimBytes bytes = SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c));
+    if (withType) {
+        bytes = Concat({bytes, SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c))});
+    }
+    SimBytes guidBody = SimGuidBody(guid);
+    if (minor < 2) {
+        guidBody.resize(147, 0);  // older monitors carry their bed number at byte 146
+        guidBody[146] = 7;
+    }
+    return Concat({bytes, SimBuildFrame(SimCmd::kPatientGuid, 3, guidBody)});
+}
+
+SimBytes ResultFrame(std::uint16_t item) {
+    return SimBuildFrame(SimCmd::kCommandResult, 9, SimCommandResultBody(0x0200, 1, item));
+}
+
+// A hand-driven monitor connection.
+class RawClient {
+  public:
+    bool Connect(int port) {
+        sock_ = ConnectTcp("127.0.0.1", port, 2000);
+        if (!sock_) {
+            return false;
+        }
+        sockaddr_in local{};
+        socklen_t size = sizeof(local);
+        ::getsockname(sock_.get(), reinterpret_cast<sockaddr*>(&local), &size);
+        localPort_ = HostPort(local);
+        return true;
+    }
+    // Reads the 16-byte greeting.
+    bool ReadGreeting() {
+        std::uint8_t buf[16];
+        std::size_t got = 0;
+        while (got < sizeof(buf)) {
+            if (WaitReadable(sock_.get(), 2000) != 1) {
+                return false;
+            }
+            const long n = SocketRecv(sock_.get(), buf + got, sizeof(buf) - got);
+            if (n <= 0) {
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        return buf[0] == 16 && buf[2] == 2;
+    }
+    bool Send(const SimBytes& bytes) {
+        return SocketSendAll(sock_.get(), bytes.data(), bytes.size()) ==
+               static_cast<long>(bytes.size());
+    }
+    bool SendSlowly(const SimBytes& bytes) {
+        for (std::uint8_t b : bytes) {
+            if (SocketSendAll(sock_.get(), &b, 1) != 1) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    // True when the server closed the connection within the time.
+    bool ClosedByServer(int timeoutMs) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::uint8_t buf[4096];
+        while (Clock::now() < deadline) {
+            if (WaitReadable(sock_.get(), 20) == 1) {
+                const long n = SocketRecv(sock_.get(), buf, sizeof(buf));
+                if (n <= 0) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    void Close() { sock_ = UniqueSocket(); }
+    int LocalPort() const { return localPort_; }
+
+  private:
+    UniqueSocket sock_;
+    int localPort_ = 0;
+};
+
+std::string LogText(const ScopedLogDir& logs, const char* name) {
+    return ReadFileText(logs.file(name));
+}
+
+bool LogContains(const ScopedLogDir& logs, const char* name, const std::string& text,
+                 std::chrono::milliseconds timeout = 2000ms) {
+    return WaitUntil([&] { return LogText(logs, name).find(text) != std::string::npos; }, timeout);
+}
+
+std::string PeerSuffix(int port) {
+    return ",ip=127.0.0.1,port=" + std::to_string(port) + "\n";
+}
+
+}  // namespace
+
+TEST(ServerSession, SixteenMonitorsOnlineAndTheSeventeenthRefused) {
+    ScopedLogDir logs;
+    Server server;
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    SimFleet fleet(base, 16, "FLEET-", 77);
+    fleet.StartAll("127.0.0.1", server.Port());
+    ASSERT_TRUE(WaitUntil([&] { return server.Online() == 16; }, 5000ms));
+
+    SimMonitor extra(SimMonitorConfig::ForIndex(base, 16, "FLEET-", 77));
+    ASSERT_TRUE(extra.Start("127.0.0.1", server.Port()));
+    ASSERT_TRUE(extra.WaitClosed(3000ms));
+    EXPECT_TRUE(extra.Record().Snapshot().peerClosed);
+    EXPECT_EQ(server.Online(), 16u);
+    fleet.StopAll();
+    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 3000ms));
+}
+
+TEST(ServerSession, DuplicateKeyRefusedUntilTheFirstLeaves) {
+    ScopedLogDir logs;
+    Server server;
+    SimMonitorConfig config;
+    config.guid = TestGuid(5);
+    auto first = std::make_unique<SimMonitor>(config);
+    first->Start("127.0.0.1", server.Port());
+    ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(config.guid)) != nullptr; }, 3000ms));
+
+    SimMonitor second(config);
+    second.Start("127.0.0.1", server.Port());
+    ASSERT_TRUE(second.WaitClosed(3000ms));
+    EXPECT_TRUE(second.Record().Snapshot().peerClosed);
+    EXPECT_EQ(server.Online(), 1u);
+
+    first.reset();
+    ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(config.guid)) == nullptr; }, 3000ms));
+    SimMonitor third(config);
+    third.Start("127.0.0.1", server.Port());
+    EXPECT_TRUE(WaitUntil([&] { return server.Find(KeyOf(config.guid)) != nullptr; }, 3000ms));
+}
+
+TEST(ServerSession, OnlineAndOfflineLinesCarryThePeerAddress) {
+    ScopedLogDir logs;
+    Server server;
+    RawClient client;
+    ASSERT_TRUE(client.Connect(server.Port()));
+    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
+    const std::string suffix = PeerSuffix(client.LocalPort());
+    ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(TestGuid(1))) != nullptr; }, 3000ms));
+    ASSERT_TRUE(LogContains(logs, "Net.log", suffix));
+    const std::string net = LogText(logs, "Net.log");
+    EXPECT_NE(net.find("\tOnline:ThreadId == "), std::string::npos);
+    EXPECT_EQ(net.find("Offline:"), std::string::npos);
+    const std::string trace = LogText(logs, "Trace.log");
+    EXPECT_NE(trace.find(",pMonitorObj == 0x"), std::string::npos);
+
+    client.Close();
+    ASSERT_TRUE(LogContains(logs, "Net.log", "Offline:"));
+    const std::string after = LogText(logs, "Net.log");
+    const auto offline = after.find("Offline:ThreadId == ");
+    ASSERT_NE(offline, std::string::npos);
+    EXPECT_NE(after.find(suffix, offline), std::string::npos);
+    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 2000ms));
+    EXPECT_TRUE(LogContains(logs, "Trace.log", "LogSocketError:ThreadId == "));
+}
+
+TEST(ServerSession, RejectedHandshakesRegisterNothing) {
+    struct Case {
+        const char* name;
+        SimBytes bytes;
+        bool guidInvalidLine;
+    };
+    GUID zeroTail = TestGuid(3);
+    for (auto& b : zeroTail.Data4) {
+        b = 0;
+    }
+    const std::vector<Case> cases = {
+        {"no connect type", HandshakeBytes(TestGuid(2), 2, false), false},
+        {"version 1.1", HandshakeBytes(TestGuid(2), 1), true},
+        {"guid tail zero", HandshakeBytes(zeroTail), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedLogDir logs;
+        Server server;
+        RawClient client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.Send(c.bytes));
+        EXPECT_TRUE(client.ClosedByServer(2000));
+        EXPECT_EQ(server.Online(), 0u);
+        const std::string line =
+            "NetworkCmpProcotolThreadProc(839)guid is invalid,ip=127.0.0.1,port=" +
+            std::to_string(client.LocalPort()) + "\n";
+        // The line follows the close; give it a moment either way.
+        EXPECT_EQ(LogContains(logs, "Trace.log", line, c.guidInvalidLine ? 2000ms : 100ms),
+                  c.guidInvalidLine);
+        EXPECT_EQ(LogText(logs, "Net.log"), "");
+    }
+}
+
+TEST(ServerSession, SilentMonitorGoesOfflineAfterTheReceiveTimeout) {
+    ScopedLogDir logs;
+    Server server(TestSettings(200));
+    RawClient client;
+    ASSERT_TRUE(client.Connect(server.Port()));
+    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(4))));
+    ASSERT_TRUE(WaitUntil([&] { return server.Online() == 1; }, 2000ms));
+    const auto start = Clock::now();
+    EXPECT_TRUE(client.ClosedByServer(3000));
+    EXPECT_GE(Clock::now() - start, 100ms);
+    EXPECT_TRUE(LogContains(logs, "Net.log", "Offline:"));
+    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 2000ms));
+}
+
+TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
+    const SimBytes hs = HandshakeBytes(TestGuid(6));
+    const SimBytes result = ResultFrame(0x0050);
+    struct Case {
+        const char* name;
+        std::vector<SimBytes> sends;  // each its own send, with a pause between
+        bool slowly;
+    };
+    const std::size_t versionEnd = 12;  // version frame: 8 + 4
+    const std::size_t typeEnd = versionEnd + 9;
+    const std::size_t guidMiddle = typeEnd + 10;
+    const std::vector<Case> cases = {
+        {"leftover after the guid frame", {Concat({hs, result})}, false},
+        {"handshake split, guid frame cut in the middle",
+         {SimBytes(hs.begin(), hs.begin() + versionEnd),
+          SimBytes(hs.begin() + versionEnd, hs.begin() + guidMiddle),
+          Concat({SimBytes(hs.begin() + guidMiddle, hs.end()), result})},
+         false},
+        {"session stream one byte at a time", {hs, result}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedLogDir logs;
+        Server server;
+        RawClient client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        ASSERT_TRUE(client.ReadGreeting());
+        for (std::size_t i = 0; i < c.sends.size(); ++i) {
+            // The handshake allows only a few receives; byte by byte goes the session stream.
+            const bool slowly = c.slowly && i > 0;
+            ASSERT_TRUE(slowly ? client.SendSlowly(c.sends[i]) : client.Send(c.sends[i]));
+            std::this_thread::sleep_for(30ms);
+        }
+        // What the handshake read beyond the GUID frame is unpacked with the next receive.
+        ASSERT_TRUE(client.Send(SimBuildFrame(SimCmd::kPacketAck, 20, SimBytes{0})));
+        MonitorObject* obj = nullptr;
+        ASSERT_TRUE(
+            WaitUntil([&] { return (obj = server.Find(KeyOf(TestGuid(6)))) != nullptr; }, 3000ms));
+        EXPECT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 10; }, 2000ms));
+        EXPECT_EQ(obj->GetLastResult().result, 0);
+    }
+}
+
+TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
+    ScopedLogDir logs;
+    Server server;
+    RawClient client;
+    ASSERT_TRUE(client.Connect(server.Port()));
+    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(7))));
+    MonitorObject* obj = nullptr;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (obj = server.Find(KeyOf(TestGuid(7)))) != nullptr; }, 3000ms));
+    std::this_thread::sleep_for(30ms);
+    const std::int64_t start = obj->GetStatus()->GetConnectTime();
+    const SimBytes tick = SimBuildFrame(0x0080, 10, SimBytes{0});
+    // 0x0059 leaves lastResult.code alone, so the two results are told apart by their times.
+    ASSERT_TRUE(client.Send(Concat({tick, ResultFrame(0x0050), tick, ResultFrame(0x0056)})));
+    ASSERT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 17; }, 2000ms));
+    EXPECT_EQ(obj->GetLastResult().timeLow, static_cast<std::int32_t>(start + 2));
+    EXPECT_EQ(obj->GetLastResult().timeHigh, static_cast<std::int32_t>(start >> 32));
+
+    // A tick that ends the chunk exactly also counts.
+    ASSERT_TRUE(client.Send(tick));
+    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(client.Send(ResultFrame(0x0053)));
+    ASSERT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 11; }, 2000ms));
+    EXPECT_EQ(obj->GetLastResult().timeLow, static_cast<std::int32_t>(start + 3));
+}
+
+TEST(ServerSession, IdlePortConnectionsStayOpenUntilThePeerCloses) {
+    ScopedLogDir logs;
+    NetworkListenSettings settings = TestSettings();
+    settings.maxIdleConnections = 2;
+    Server server(settings);
+    RawClient a;
+    RawClient b;
+    ASSERT_TRUE(a.Connect(server.manager->SlotPort(0)));
+    ASSERT_TRUE(b.Connect(server.manager->SlotPort(kGroupASlotCount)));  // group B
+    ASSERT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 2; }, 2000ms));
+    ASSERT_TRUE(a.Send(SimBytes(3000, 0xAB)));  // read and dropped
+    EXPECT_FALSE(a.ClosedByServer(100));
+    EXPECT_FALSE(b.ClosedByServer(10));
+
+    RawClient overLimit;
+    ASSERT_TRUE(overLimit.Connect(server.manager->SlotPort(16)));
+    EXPECT_TRUE(overLimit.ClosedByServer(2000));
+    EXPECT_EQ(server.manager->IdleConnectionCount(), 2u);
+
+    a.Close();
+    EXPECT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 1; }, 2000ms));
+    b.Close();
+    EXPECT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 0; }, 2000ms));
+    EXPECT_EQ(server.manager->SessionCount(), 0u);
+}
+
+TEST(ServerSession, TakenPortIsGivenUpAfterTheRetriesAndTheOthersStillListen) {
+    ScopedLogDir logs;
+    TcpListener taken;
+    ASSERT_TRUE(taken.Open("127.0.0.1", 0));
+    NetworkListenSettings settings = TestSettings();
+    settings.portD = taken.LocalPort();
+    const auto start = Clock::now();
+    Server server(settings);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(10 * settings.bindRetryPauseMs));
+    EXPECT_EQ(server.manager->SlotPort(kListenSlotCount - 1), 0);
+    const std::string line =
+        "Erro, TCP Port:" + std::to_string(taken.LocalPort()) + " bind failed!\n";
+    const std::string trace = LogText(logs, "Trace.log");
+    ASSERT_NE(trace.find(line), std::string::npos);
+    EXPECT_EQ(trace.find(line), trace.rfind(line));
+
+    // Group C still serves monitors.
+    SimMonitorConfig config;
+    config.guid = TestGuid(8);
+    SimMonitor monitor(config);
+    monitor.Start("127.0.0.1", server.manager->SlotPort(kListenSlotCount - 2));
+    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 1; }, 3000ms));
+}
+
+TEST(ServerSession, DestructorEndsEverythingPromptly) {
+    ScopedLogDir logs;
+    auto server = std::make_unique<Server>(TestSettings(6000));
+    SimMonitorConfig base;
+    SimFleet fleet(base, 3, "END-", 9);
+    fleet.StartAll("127.0.0.1", server->Port());
+    ASSERT_TRUE(WaitUntil([&] { return server->Online() == 3; }, 3000ms));
+    RawClient handshaking;  // silent: its session sits in the handshake's receive
+    ASSERT_TRUE(handshaking.Connect(server->Port()));
+    RawClient idle;
+    ASSERT_TRUE(idle.Connect(server->manager->SlotPort(3)));
+    ASSERT_TRUE(WaitUntil([&] { return server->manager->IdleConnectionCount() == 1; }, 2000ms));
+
+    const auto start = Clock::now();
+    server.reset();
+    EXPECT_LT(Clock::now() - start, 1000ms);
+    EXPECT_TRUE(handshaking.ClosedByServer(500));
+    EXPECT_TRUE(idle.ClosedByServer(500));
+    EXPECT_TRUE(
+        fleet.WaitAll([](const SimSnapshot& s) { return s.phase == SimPhase::Closed; }, 2000ms));
+}
