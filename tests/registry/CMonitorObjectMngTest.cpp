@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/WideText.h"
+#include "platform/ThreadId.h"
+#include "registry/CMonitorObjectMng.h"
+
+namespace {
+
+GUID Key(std::uint8_t n) {
+    GUID g{};
+    g.Data4[7] = n;
+    g.Data4[0] = 0xab;
+    return g;
+}
+
+std::string Hex(const void* p) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "0x%lx",
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)));
+    return text;
+}
+
+// The messages of Trace.log, each without its time stamp and tab.
+std::vector<std::string> TraceMessages(const ScopedLogDir& logs) {
+    std::string text = ReadFileText(logs.file("Trace.log"));
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start + 1);
+        out.push_back(line.size() > 20 ? line.substr(20) : line);
+        start = end + 1;
+    }
+    return out;
+}
+
+TEST(CMonitorObjectMngTest, SeventeenthMonitorGetsNone) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    std::set<MonitorObject*> taken;
+    for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+        MonitorObject* obj = pool.GetAvailableObj(Key(static_cast<std::uint8_t>(i)));
+        ASSERT_NE(obj, nullptr) << i;
+        EXPECT_EQ(pool.SlotIndex(obj), i);
+        EXPECT_EQ(obj->GetGuid(), Key(static_cast<std::uint8_t>(i)));
+        taken.insert(obj);
+    }
+    EXPECT_EQ(taken.size(), 16u);
+    std::size_t linesBefore = TraceMessages(logs).size();
+    EXPECT_EQ(pool.GetAvailableObj(Key(99)), nullptr);
+    std::vector<std::string> lines = TraceMessages(logs);
+    ASSERT_EQ(lines.size(), linesBefore + 1);  // only the first line
+    EXPECT_EQ(lines.back().rfind("GetAvailableObjguid:", 0), 0u);
+    EXPECT_EQ(pool.SnapshotIndex().size(), 16u);
+}
+
+TEST(CMonitorObjectMngTest, SameKeyRefusedUntilReleasedAndLowestFreeSlotIsReused) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    std::vector<MonitorObject*> objs;
+    for (int i = 0; i < 8; ++i) {
+        objs.push_back(pool.GetAvailableObj(Key(static_cast<std::uint8_t>(i))));
+    }
+    EXPECT_EQ(pool.GetAvailableObj(Key(3)), nullptr);
+    EXPECT_EQ(pool.FindObj(Key(3)), objs[3]);
+
+    pool.ReleaseObj(Key(5), objs[5]);
+    pool.ReleaseObj(Key(2), objs[2]);
+    EXPECT_EQ(pool.FindObj(Key(5)), nullptr);
+    EXPECT_EQ(pool.GetUseCount(objs[5]), 0);
+    EXPECT_EQ(pool.GetAvailableObj(Key(5)), objs[2]);  // a returning monitor: lowest free slot
+    EXPECT_EQ(pool.GetAvailableObj(Key(40)), objs[5]);
+    EXPECT_EQ(pool.GetAvailableObj(Key(41)), pool.Slot(8));
+    EXPECT_EQ(pool.FindObj(Key(5)), objs[2]);
+    EXPECT_EQ(pool.Slot(16), nullptr);
+    EXPECT_EQ(pool.Slot(-1), nullptr);
+}
+
+TEST(CMonitorObjectMngTest, UseCountQuery) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    std::vector<MonitorObject*> objs;
+    for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+        objs.push_back(pool.GetAvailableObj(Key(static_cast<std::uint8_t>(i))));
+    }
+    pool.ReleaseObj(Key(7), objs[7]);
+    MonitorObject stranger;
+    struct Case {
+        const MonitorObject* obj;
+        int count;
+        bool logged;
+    };
+    for (Case c : {Case{objs[0], 1, true}, Case{objs[15], 1, true}, Case{objs[7], 0, true},
+                   Case{nullptr, -1, false}, Case{&stranger, -1, false}}) {
+        std::size_t before = TraceMessages(logs).size();
+        EXPECT_EQ(pool.GetMonitorObjectCount(c.obj), c.count);
+        std::vector<std::string> lines = TraceMessages(logs);
+        ASSERT_EQ(lines.size(), before + (c.logged ? 1 : 0));
+        if (c.logged) {
+            EXPECT_EQ(lines.back(),
+                      "GetMonitorObjectCount:ThreadId == " + std::to_string(CurrentThreadId()) +
+                          " ,pMonitorObj == " + Hex(c.obj) + ", count:" + std::to_string(c.count) +
+                          "\n");
+        }
+    }
+}
+
+TEST(CMonitorObjectMngTest, LogLinesByteForByte) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    const std::string tid = std::to_string(CurrentThreadId());
+    GUID key{};
+    key.Data1 = 0x80000001u;  // printed signed
+    const std::uint8_t d4[8] = {0xab, 0xcd, 0x01, 0xef, 0x00, 0x10, 0xfe, 0x7f};
+    for (int i = 0; i < 8; ++i) {
+        key.Data4[i] = d4[i];
+    }
+    const std::string keyText = "guid = -2147483647,GUID=ab-CD-01-EF-00-10-FE-7F \n";
+    const std::string emptyText = "guid = -1000,GUID=00-00-00-00-00-00-00-00 \n";
+
+    MonitorObject* a = pool.GetAvailableObj(key);
+    MonitorObject* refused = pool.GetAvailableObj(key);
+    EXPECT_EQ(refused, nullptr);
+    MonitorObject* b = pool.GetAvailableObj(EmptyGuid());
+    pool.ReleaseObj(key, a);
+    pool.ReleaseObj(key, a);  // second time: fallback, count 0
+    pool.ReleaseObj(EmptyGuid(), b);
+
+    std::vector<std::string> expected = {
+        "GetAvailableObjguid:ThreadId == " + tid + "," + keyText,
+        "GetAvailableObj new : ThreadId == " + tid + " ,pMonitorObj == " + Hex(a) +
+            ", cout == 1, i=0\n",
+        "GetAvailableObjguid:ThreadId == " + tid + "," + keyText,
+        "GetAvailableObj newerror:ThreadId == " + tid + " ,pMonitorObj == 0x0, count:1\n",
+        "GetAvailableObjguid:ThreadId == " + tid + "," + emptyText,
+        "GetAvailableObj new : ThreadId == " + tid + " ,pMonitorObj == " + Hex(b) +
+            ", cout == 1, i=1\n",
+        "CMonitorObjectMng::GetAvailableObj(81) Get Invalid GUID!\n",
+        "ReleaseObjguid:ThreadId == " + tid + "," + keyText,
+        "ReleaseObj guid:ThreadId == " + tid + " ,pobj== " + Hex(a) + ",m_OneObj== " + Hex(a) +
+            "\n",
+        "ReleaseObj1 : ThreadId == " + tid + " ,pMonitorObj == " + Hex(a) + ", cout == 0\n",
+        "ReleaseObjguid:ThreadId == " + tid + "," + keyText,
+        "CMonitorObjectMng::ReleaseObj : ThreadId == " + tid + " ,pMonitorObj == " + Hex(a) +
+            ", cout == 0\n",
+        "ReleaseObjguid:ThreadId == " + tid + "," + emptyText,
+        "CMonitorObjectMng::ReleaseObj(269) Get Invalid GUID!\n",
+        "ReleaseObj guid:ThreadId == " + tid + " ,pobj== " + Hex(b) + ",m_OneObj== " + Hex(b) +
+            "\n",
+        "ReleaseObj1 : ThreadId == " + tid + " ,pMonitorObj == " + Hex(b) + ", cout == 0\n",
+    };
+    EXPECT_EQ(TraceMessages(logs), expected);
+    EXPECT_TRUE(pool.SnapshotIndex().empty());
+    // The whole 64-bit address is printed.
+    EXPECT_GT(Hex(a).size(), 2u);
+}
+
+TEST(CMonitorObjectMngTest, FallbackReleaseNeverFreesAnotherMonitorsSlot) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    MonitorObject* a = pool.GetAvailableObj(Key(1));
+    pool.ReleaseObj(Key(1), a);
+    MonitorObject* b = pool.GetAvailableObj(Key(2));
+    ASSERT_EQ(a, b);
+    // A late second release of the first monitor finds its key gone and the slot taken.
+    pool.ReleaseObj(Key(1), a);
+    EXPECT_EQ(pool.GetUseCount(b), 1);
+    EXPECT_EQ(pool.FindObj(Key(2)), b);
+    EXPECT_EQ(b->GetGuid(), Key(2));
+    EXPECT_EQ(TraceMessages(logs).back(),
+              "CMonitorObjectMng::ReleaseObj : ThreadId == " + std::to_string(CurrentThreadId()) +
+                  " ,pMonitorObj == " + Hex(a) + ", cout == 1\n");
+    // A release naming the wrong slot for a key leaves both monitors in place.
+    MonitorObject* c = pool.GetAvailableObj(Key(3));
+    pool.ReleaseObj(Key(3), b);
+    EXPECT_EQ(pool.GetUseCount(b), 1);
+    EXPECT_EQ(pool.GetUseCount(c), 1);
+    EXPECT_EQ(pool.FindObj(Key(3)), c);
+    // A release with a non-slot address changes nothing.
+    MonitorObject stranger;
+    pool.ReleaseObj(Key(9), &stranger);
+    pool.ReleaseObj(Key(9), nullptr);
+    EXPECT_EQ(pool.SnapshotIndex().size(), 2u);
+}
+
+TEST(CMonitorObjectMngTest, NewOccupantSeesFreshRecordsAndHookRunsOnEachChange) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    std::vector<MonitorObject*> hookCalls;
+    pool.SetSlotResetHook([&](MonitorObject* slot) { hookCalls.push_back(slot); });
+
+    MonitorObject* old = pool.GetAvailableObj(Key(1));
+    MonitorAttribute a;
+    old->GetStatus()->GetMonitorAttribute(&a);
+    CopyToField(a.deviceName, u"OldBed");
+    CopyToField(a.softwareVersion, u"V1.0");
+    a.loadedModules.Fill(0);
+    a.loadedModules[1] = 1;
+    a.connected = 1;
+    old->GetStatus()->SetMonitorAttribute(&a);
+    MonitorPatientInfo p;
+    CopyToField(p.text1, u"Old patient");
+    p.bedNo = 12;
+    old->GetStatus()->SetMonitorPatientInfo(&p);
+    old->SetLastResult(CommandResult{13, 1, -1, 2, 3});
+    old->SetUpgradeRequest(UpgradeRequest{1, 5});
+    EXPECT_EQ(pool.GetAvailableObj(Key(1)), nullptr);  // refused: no hook call
+    pool.ReleaseObj(Key(1), old);
+
+    MonitorObject* fresh = pool.GetAvailableObj(Key(2));
+    ASSERT_EQ(fresh, old);
+    MonitorAttribute got;
+    MonitorPatientInfo gotPatient;
+    fresh->GetStatus()->GetMonitorAttribute(&got);
+    fresh->GetStatus()->GetMonitorPatientInfo(&gotPatient);
+    EXPECT_EQ(FieldText(got.deviceName), u"");
+    EXPECT_EQ(FieldText(got.softwareVersion), u"");
+    EXPECT_EQ(got.loadedModules[1], 0xFF);
+    EXPECT_EQ(got.connected, 0);
+    EXPECT_EQ(FieldText(gotPatient.text1), u"");
+    EXPECT_EQ(gotPatient.bedNo, 0u);
+    EXPECT_FLOAT_EQ(gotPatient.value3, -1000.0f);
+    EXPECT_EQ(fresh->GetLastResult().code, 0);
+    EXPECT_EQ(fresh->GetUpgradeRequest().serialNum, 0);
+    EXPECT_EQ(hookCalls, (std::vector<MonitorObject*>{old, old, fresh}));
+}
+
+TEST(CMonitorObjectMngTest, SixteenThreadsAcquiringAndReleasingKeepThePoolConsistent) {
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    std::atomic<int> hookCalls{0};
+    pool.SetSlotResetHook([&](MonitorObject*) { ++hookCalls; });
+    std::atomic<int> owner[MAX_MONITOR_COUNT];
+    for (auto& o : owner) {
+        o = -1;
+    }
+    std::atomic<int> faults{0};
+    std::atomic<int> acquired{0};
+    auto check = [&](bool ok) {
+        if (!ok) {
+            ++faults;
+        }
+    };
+    auto worker = [&](int id) {
+        std::mt19937 rng(static_cast<unsigned>(id) * 7919u + 1u);
+        struct Held {
+            GUID key;
+            MonitorObject* obj;
+        };
+        std::vector<Held> held;
+        for (int step = 0; step < 150; ++step) {
+            if (held.size() < 2 && (held.empty() || rng() % 2 == 0)) {
+                GUID key = Key(static_cast<std::uint8_t>(rng() % 24));
+                MonitorObject* obj = pool.GetAvailableObj(key);
+                if (obj != nullptr) {
+                    int slot = pool.SlotIndex(obj);
+                    check(slot >= 0);
+                    int expected = -1;
+                    check(owner[slot].compare_exchange_strong(expected, id));
+                    check(pool.FindObj(key) == obj);
+                    check(pool.GetUseCount(obj) == 1);
+                    check(obj->GetGuid() == key);
+                    held.push_back({key, obj});
+                    ++acquired;
+                }
+            } else if (!held.empty()) {
+                Held h = held.back();
+                held.pop_back();
+                owner[pool.SlotIndex(h.obj)] = -1;
+                pool.ReleaseObj(h.key, h.obj);
+            }
+            for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+                int count = pool.GetUseCount(pool.Slot(i));
+                check(count == 0 || count == 1);
+            }
+            MonitorIndex snap = pool.SnapshotIndex();
+            std::set<MonitorObject*> distinct;
+            for (const auto& entry : snap) {
+                distinct.insert(entry.second);
+                check(pool.SlotIndex(entry.second) >= 0);
+            }
+            check(distinct.size() == snap.size() && snap.size() <= 16);
+        }
+        for (const Held& h : held) {
+            owner[pool.SlotIndex(h.obj)] = -1;
+            pool.ReleaseObj(h.key, h.obj);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int id = 0; id < 16; ++id) {
+        threads.emplace_back(worker, id);
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(faults.load(), 0);
+    EXPECT_GT(acquired.load(), 0);
+    EXPECT_EQ(hookCalls.load(), 2 * acquired.load());
+    EXPECT_TRUE(pool.SnapshotIndex().empty());
+    for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+        EXPECT_EQ(pool.GetUseCount(pool.Slot(i)), 0) << i;
+        EXPECT_EQ(pool.Slot(i)->GetGuid(), EmptyGuid()) << i;
+    }
+}
+
+TEST(CMonitorObjectMngTest, ProcessWidePoolIsOneInstance) {
+    EXPECT_EQ(&GetMonitorObjectMng(), &GetMonitorObjectMng());
+}
+
+}  // namespace
