@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <sys/socket.h>
+
+#include <csignal>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "network/CmpChecksum.h"
+#include "network/CmpPacketHead.h"
+#include "network/FrameCutter.h"
+#include "network/SendCmpData.h"
+#include "platform/Socket.h"
+#include "platform/TcpConnect.h"
+#include "platform/TcpListener.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct SocketPair {
+    UniqueSocket a;
+    UniqueSocket b;
+    SocketPair() {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) == 0) {
+            a = UniqueSocket(fds[0]);
+            b = UniqueSocket(fds[1]);
+        }
+    }
+};
+
+// A connected TCP pair on loopback: client side and accepted side.
+struct TcpPair {
+    UniqueSocket client;
+    UniqueSocket server;
+    TcpPair() {
+        TcpListener listener;
+        if (listener.Open("127.0.0.1", 0)) {
+            client = ConnectTcp("127.0.0.1", listener.LocalPort(), 2000);
+            server = listener.Accept();
+        }
+    }
+};
+
+Bytes ReadExactly(SocketHandle s, std::size_t n, std::size_t chunk = 65536) {
+    Bytes out;
+    Bytes buf(chunk);
+    while (out.size() < n) {
+        const long r = SocketRecv(s, buf.data(), std::min(chunk, n - out.size()));
+        if (r <= 0) {
+            break;
+        }
+        out.insert(out.end(), buf.begin(), buf.begin() + r);
+    }
+    return out;
+}
+
+int CountRecords(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST(SendCmpDataTest, WorkedExampleOnTheWire) {
+    ScopedLogDir logs;
+    SocketPair pair;
+    ASSERT_TRUE(pair.a && pair.b);
+    std::uint8_t frame[9] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0x01};
+    SocketHandle s = pair.a.get();
+    EXPECT_EQ(SendCmpControlCommand(frame, 1, 275, s, 1), 1);
+    const Bytes expected = {0x09, 0x00, 0x13, 0x01, 0x01, 0x00, 0xE1, 0xFE, 0x01};
+    EXPECT_EQ(Bytes(frame, frame + 9), expected);  // header completed in the caller's buffer
+    EXPECT_EQ(ReadExactly(pair.b.get(), 9), expected);
+    EXPECT_EQ(ReadFileText(logs.file("Assert.log")), "");
+}
+
+TEST(SendCmpDataTest, BodyLengthLimits) {
+    struct Case {
+        std::uint16_t body;
+        int records;
+    };
+    for (const Case c : {Case{1, 0}, Case{1447, 0}, Case{1448, 1}, Case{0, 1}}) {
+        ScopedLogDir logs;
+        TcpPair pair;
+        ASSERT_TRUE(pair.client && pair.server);
+        Bytes buffer(kCmpHeadSize + c.body);
+        for (std::size_t i = kCmpHeadSize; i < buffer.size(); ++i) {
+            buffer[i] = static_cast<std::uint8_t>(i * 7);
+        }
+        SocketHandle s = pair.client.get();
+        EXPECT_EQ(SendCmpControlCommand(buffer.data(), c.body, 0x0200, s, 0xBEEF), 1) << c.body;
+        const Bytes got = ReadExactly(pair.server.get(), buffer.size());
+        ASSERT_EQ(got, buffer) << c.body;
+        const CmpPacketHead head = ReadCmpHead(got.data());
+        EXPECT_EQ(head.len, c.body + 8);
+        EXPECT_EQ(head.cmd, 0x0200);
+        EXPECT_EQ(head.serial, 0xBEEF);
+        EXPECT_EQ(CmpChecksum(got.data(), static_cast<std::int32_t>(got.size())), 0);
+        const std::string log = ReadFileText(logs.file("Assert.log"));
+        EXPECT_EQ(CountRecords(log, "SendCmpControlCommand"), c.records) << c.body << log;
+        if (c.records == 1) {
+            EXPECT_EQ(log.rfind("(len > 0) && (len < 1448),", 0), 0u) << log;
+            EXPECT_NE(log.find(",SendCmpControlCommand,39\n"), std::string::npos) << log;
+        }
+    }
+}
+
+TEST(SendCmpDataTest, MissingBufferSendsNothing) {
+    ScopedLogDir logs;
+    SocketPair pair;
+    SocketHandle s = pair.a.get();
+    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1), -1);
+    std::mutex lock;
+    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1, lock), -1);
+    pair.a = UniqueSocket();
+    std::uint8_t byte;
+    EXPECT_EQ(SocketRecv(pair.b.get(), &byte, 1), 0);  // closed with nothing in between
+    const std::string log = ReadFileText(logs.file("Assert.log"));
+    EXPECT_EQ(CountRecords(log, "pHead != NULL,"), 2) << log;
+    EXPECT_EQ(CountRecords(log, ",SendCmpControlCommand,38\n"), 2) << log;
+    EXPECT_EQ(CountRecords(log, "len < 1448"), 0) << log;
+}
+
+// A small send buffer, a slow reader and signals landing on the sending thread make the
+// kernel return partial writes and EINTR; the frame must still arrive whole.
+TEST(SendCmpDataTest, LargeFrameReachesASlowReaderWhole) {
+    ScopedLogDir logs;
+    TcpPair pair;
+    ASSERT_TRUE(pair.client && pair.server);
+    const int small = 4096;
+    ASSERT_EQ(::setsockopt(pair.client.get(), SOL_SOCKET, SO_SNDBUF, &small, sizeof(small)), 0);
+    ASSERT_TRUE(SetNoDelay(pair.client.get(), true));
+    const std::uint16_t body = 60000;
+    Bytes buffer(kCmpHeadSize + body);
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        buffer[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    }
+
+    struct sigaction interrupt {};
+    struct sigaction previous {};
+    interrupt.sa_handler = [](int) {};
+    interrupt.sa_flags = 0;  // no SA_RESTART: a blocked send returns early
+    sigemptyset(&interrupt.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &interrupt, &previous), 0);
+
+    Bytes got;
+    std::thread reader([&] {
+        Bytes chunk(1021);
+        while (got.size() < buffer.size()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            const long r = SocketRecv(pair.server.get(), chunk.data(), chunk.size());
+            if (r < 0 && LastSocketError() == EINTR) {
+                continue;
+            }
+            if (r <= 0) {
+                break;
+            }
+            got.insert(got.end(), chunk.begin(), chunk.begin() + r);
+        }
+    });
+    std::atomic<bool> done{false};
+    const pthread_t sendingThread = ::pthread_self();
+    std::thread poker([&] {
+        while (!done) {
+            ::pthread_kill(sendingThread, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    });
+    SocketHandle s = pair.client.get();
+    const int result = SendCmpControlCommand(buffer.data(), body, 0x0114, s, 7);
+    done = true;
+    poker.join();
+    reader.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(got, buffer);
+    EXPECT_EQ(CmpChecksum(got.data(), static_cast<std::int32_t>(got.size())), 0);
+}
+
+TEST(SendCmpDataTest, ClosedPeerFailsWithoutSignal) {
+    ScopedLogDir logs;
+    {
+        SocketPair pair;
+        pair.b = UniqueSocket();
+        Bytes buffer(kCmpHeadSize + 100, 0x42);
+        SocketHandle s = pair.a.get();
+        EXPECT_EQ(SendCmpControlCommand(buffer.data(), 100, 0x0200, s, 1), -1);
+        EXPECT_EQ(LastSocketError(), EPIPE);
+    }
+    {
+        TcpPair pair;
+        ASSERT_TRUE(pair.client && pair.server);
+        pair.server = UniqueSocket();
+        Bytes buffer(kCmpHeadSize + 1000, 0x42);
+        SocketHandle s = pair.client.get();
+        int result = 1;
+        // The first write may still be accepted before the reset arrives.
+        for (int i = 0; i < 100 && result == 1; ++i) {
+            result = SendCmpControlCommand(buffer.data(), 1000, 0x0200, s, 1);
+        }
+        EXPECT_EQ(result, -1);
+    }
+    SocketHandle none = kInvalidSocket;
+    std::uint8_t frame[9] = {};
+    EXPECT_EQ(SendCmpControlCommand(frame, 1, 275, none, 1), -1);
+}
+
+// Two threads share one socket through the locked overload; the receiver must see only whole,
+// valid frames in each thread's order.
+TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
+    ScopedLogDir logs;
+    TcpPair pair;
+    ASSERT_TRUE(pair.client && pair.server);
+    constexpr int kFrames = 1000;
+    std::mutex sendLock;
+    SocketHandle shared = pair.client.get();
+    std::atomic<int> failures{0};
+
+    auto sender = [&](std::uint8_t id) {
+        Bytes buffer(kCmpMaxFrame);
+        for (int i = 0; i < kFrames; ++i) {
+            const std::uint16_t body = static_cast<std::uint16_t>(1 + (i * 389 + id * 17) % 1447);
+            buffer[kCmpHeadSize] = id;
+            std::fill(buffer.begin() + kCmpHeadSize + 1, buffer.begin() + kCmpHeadSize + body,
+                      static_cast<std::uint8_t>(i));
+            if (SendCmpControlCommand(buffer.data(), body, 0x0120, shared,
+                                      static_cast<std::uint16_t>(i), sendLock) != 1) {
+                ++failures;
+            }
+        }
+    };
+
+    int next[2] = {0, 0};
+    int bad = 0;
+    std::size_t skipped = 0;
+    std::thread receiver([&] {
+        FrameCutter cutter(16383);
+        Bytes window;
+        Bytes chunk(8192);
+        while (next[0] + next[1] < 2 * kFrames) {
+            const long r = SocketRecv(pair.server.get(), chunk.data(), chunk.size());
+            if (r <= 0) {
+                break;
+            }
+            window.insert(window.end(), chunk.begin(), chunk.begin() + r);
+            std::size_t expectedAt = 0;
+            const std::size_t used =
+                cutter.Cut(window.data(), window.size(), [&](const std::uint8_t* f, std::size_t n) {
+                    const std::size_t at = static_cast<std::size_t>(f - window.data());
+                    skipped += at - expectedAt;
+                    expectedAt = at + n;
+                    const CmpPacketHead head = ReadCmpHead(f);
+                    const std::uint8_t id = f[kCmpHeadSize];
+                    bool ok = id < 2 && head.serial == next[id];
+                    for (std::size_t k = kCmpHeadSize + 1; ok && k < n; ++k) {
+                        ok = f[k] == static_cast<std::uint8_t>(head.serial);
+                    }
+                    if (!ok) {
+                        ++bad;
+                    } else {
+                        ++next[id];
+                    }
+                    return true;
+                });
+            skipped += used - std::min(used, expectedAt);
+            window.erase(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(used));
+        }
+    });
+    std::thread first(sender, 0);
+    std::thread second(sender, 1);
+    first.join();
+    second.join();
+    receiver.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(skipped, 0u);
+    EXPECT_EQ(next[0], kFrames);
+    EXPECT_EQ(next[1], kFrames);
+}
