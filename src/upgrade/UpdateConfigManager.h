@@ -1,11 +1,16 @@
 #pragma once
 // The upgrade manager: one upgrade status record per pooled monitor object, and the firmware
 // file set served to the monitors.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "foundation/UpgradeFileSet.h"
+#include "upgrade/UpgradePoller.h"
 #include "upgrade/UpgradeStatus.h"
 
 class MonitorObject;
@@ -13,9 +18,18 @@ class MonitorObject;
 // Internal code of a command result about command 0x0113.
 inline constexpr int kUpgradeAckCode = 13;
 
+// Every monitor of the process-wide monitor list, checked or not.
+std::vector<MonitorObject*> ListedMonitors();
+
 class UpdateConfigManager {
   public:
+    // The monitors an upgrade start puts into the waiting state and the poll thread invites.
+    using MonitorList = std::function<std::vector<MonitorObject*>()>;
+    static constexpr std::chrono::milliseconds kInvitationPeriod{3000};
+
     UpdateConfigManager();
+    explicit UpdateConfigManager(MonitorList monitors,
+                                 std::chrono::milliseconds invitationPeriod = kInvitationPeriod);
     ~UpdateConfigManager();
     UpdateConfigManager(const UpdateConfigManager&) = delete;
     UpdateConfigManager& operator=(const UpdateConfigManager&) = delete;
@@ -38,10 +52,28 @@ class UpdateConfigManager {
 
     UpgradeFileSet& Files() { return m_files; }
 
+    // Mode 0: loads the folder, puts every listed monitor into the waiting state and invites
+    // them; a poll thread that still runs is reused. Any other mode does nothing.
+    void StartUpgrade(int mode, const std::string& folder);
+    // Clears the status table and puts every listed monitor into the waiting state.
+    void ResetUpgradeStates();
+    // The poll thread: invites the waiting monitors, one pass per period, until a pass finds
+    // none waiting.
+    void UpgradePollThreadProc();
+    bool IsUpgradePolling() const { return m_poller.IsRunning(); }
+    // The invitation (command 0x0113, body 1) with the monitor's serial, then serial + 1.
+    void SendUpdateReq(MonitorObject* monitor);
+    // Answers the monitor's latest stored upgrade request with one command 0x0114 frame. Runs
+    // on the UI thread, like StartUpgrade, so the file set is never reloaded under it.
+    void UpdateUpgradeReq(MonitorObject* monitor);
+
   private:
     mutable std::mutex m_hMutex;  // guards m_statusTable
     std::map<MonitorObject*, UpgradeStatus> m_statusTable;
     UpgradeFileSet m_files;
+    MonitorList m_monitors = ListedMonitors;
+    // Last: its thread uses everything above and is joined first on destruction.
+    UpgradePoller m_poller{kInvitationPeriod};
 };
 
 // Handler of command 0x0113 from a monitor: stores the first 5 body bytes as the monitor's

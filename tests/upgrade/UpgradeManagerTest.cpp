@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "network/CmpChecksum.h"
+#include "network/CmpPacketHead.h"
+#include "platform/Socket.h"
+#include "registry/MonitorObject.h"
+#include "upgrade/UpdateConfigManager.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A monitor object whose socket is one end of a local stream pair; the test reads the other.
+struct FakeMonitor {
+    MonitorObject object;
+    UniqueSocket ours;
+    UniqueSocket theirs;
+
+    FakeMonitor() {
+        int sv[2] = {-1, -1};
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+        ours = UniqueSocket(sv[0]);
+        theirs = UniqueSocket(sv[1]);
+        SocketAddr peer;
+        peer.sock = ours.get();
+        object.SetPeer(peer);
+    }
+
+    // One whole frame, or an empty vector when none arrives within the wait.
+    std::vector<std::uint8_t> ReadFrame(int waitMs = 2000) {
+        std::vector<std::uint8_t> frame(kCmpHeadSize);
+        if (!ReadExactly(frame.data(), kCmpHeadSize, waitMs)) {
+            return {};
+        }
+        const std::uint16_t len = ReadLe16(frame.data());
+        if (len < kCmpHeadSize) {
+            return {};
+        }
+        frame.resize(len);
+        if (!ReadExactly(frame.data() + kCmpHeadSize, len - kCmpHeadSize, waitMs)) {
+            return {};
+        }
+        return frame;
+    }
+    bool Quiet(int waitMs) { return WaitReadable(theirs.get(), waitMs) == 0; }
+
+    void Request(std::int8_t fileSerial, std::int32_t serialNum) {
+        UpgradeRequest r;
+        r.fileSerial = fileSerial;
+        r.serialNum = serialNum;
+        object.SetUpgradeRequest(r);
+    }
+
+  private:
+    bool ReadExactly(std::uint8_t* out, std::size_t n, int waitMs) {
+        std::size_t got = 0;
+        while (got < n) {
+            if (WaitReadable(theirs.get(), waitMs) != 1) {
+                return false;
+            }
+            long r = SocketRecv(theirs.get(), out + got, n - got);
+            if (r <= 0) {
+                return false;
+            }
+            got += static_cast<std::size_t>(r);
+        }
+        return true;
+    }
+};
+
+// The monitor list the manager sees; the test changes it as rows come and go.
+struct Listed {
+    std::mutex mutex;
+    std::vector<MonitorObject*> monitors;
+    UpdateConfigManager::MonitorList Source() {
+        return [this] {
+            std::lock_guard<std::mutex> guard(mutex);
+            return monitors;
+        };
+    }
+    void Set(std::vector<MonitorObject*> m) {
+        std::lock_guard<std::mutex> guard(mutex);
+        monitors = std::move(m);
+    }
+};
+
+std::string Digest(char c) {
+    return std::string(32, c);
+}
+
+std::string Pattern(std::size_t n, int seed) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) {
+        s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(seed)) & 0xFF);
+    }
+    return s;
+}
+
+int ThreadCount() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (dirent* e = ::readdir(d)) {
+            n += e->d_name[0] != '.' ? 1 : 0;
+        }
+        ::closedir(d);
+    }
+    return n;
+}
+
+class UpgradeManagerTest : public ::testing::Test {
+  protected:
+    UpgradeManagerTest() {
+        a = Pattern(1000, 1);
+        b = Pattern(512, 2);
+        WriteFileBytes(folder.file("a.bin"), a);
+        WriteFileBytes(folder.file("a.bin.md5"), Digest('A'));
+        WriteFileBytes(folder.file("b.bin"), b);
+        WriteFileBytes(folder.file("b.bin.md5"), Digest('B'));
+    }
+
+    ScopedLogDir logs;
+    TempDir folder;
+    std::string a;
+    std::string b;
+    Listed listed;
+};
+
+TEST_F(UpgradeManagerTest, AnswersCountHeadersAndPieces) {
+    FakeMonitor m;
+    listed.Set({&m.object});
+    UpdateConfigManager manager(listed.Source(), 10s);
+    ASSERT_TRUE(manager.Files().LoadFolder(folder.path()));
+    manager.ResetUpgradeStates();
+    EXPECT_EQ(manager.GetUpgradeStatus(&m.object), (UpgradeStatus{0, kUpgradeWaiting}));
+
+    struct Case {
+        int fileSerial;
+        int serialNum;
+        int piece;
+        int count;
+        std::string data;  // expected start of the 512 data bytes; the rest is zero
+        UpgradeStatus after;
+    };
+    const std::string headerA = std::string("a.bin") + std::string(123, '\0') + Digest('A');
+    const std::string headerB = std::string("b.bin") + std::string(123, '\0') + Digest('B');
+    const Case cases[] = {
+        {0, -1, -1, 2, "", {0, kUpgradeCountAsked}},
+        {1, 0, 0, 2, headerA, {0, kUpgradeHeaderAsked}},
+        {1, 1, 1, 512, a.substr(0, 512), {33, kUpgradeTransferring}},
+        {1, 2, 2, 488, a.substr(512), {66, kUpgradeTransferring}},
+        {2, 0, 0, 1, headerB, {66, kUpgradeHeaderAsked}},
+        // Unknown files and pieces: length 0, zero data.
+        {3, 0, 0, 0, "", {66, kUpgradeHeaderAsked}},
+        {1, 3, 3, 0, "", {0, kUpgradeTransferring}},
+        {2, 1, 1, 512, b, {100, kUpgradeFinished}},
+    };
+    std::uint16_t serial = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "file " << c.fileSerial << " piece " << c.serialNum);
+        m.Request(static_cast<std::int8_t>(c.fileSerial), c.serialNum);
+        manager.UpdateUpgradeReq(&m.object);
+        std::vector<std::uint8_t> frame = m.ReadFrame();
+        ASSERT_EQ(frame.size(), 524u);
+        EXPECT_EQ(CmpChecksum(frame.data(), 524), 0);
+        const CmpPacketHead head = ReadCmpHead(frame.data());
+        EXPECT_EQ(head.cmd, 276);
+        EXPECT_EQ(head.serial, serial++);  // sent with the serial, then advanced
+        EXPECT_EQ(static_cast<std::int16_t>(ReadLe16(&frame[8])), c.piece);
+        EXPECT_EQ(ReadLe16(&frame[10]), c.count);
+        std::string data(frame.begin() + 12, frame.end());
+        EXPECT_EQ(data, c.data + std::string(512 - c.data.size(), '\0'));
+        EXPECT_EQ(manager.GetUpgradeStatus(&m.object), c.after);
+    }
+    EXPECT_EQ(m.object.GetSerial(), serial);
+}
+
+TEST_F(UpgradeManagerTest, NoAnswerWithoutRecordOrForAnUnknownRequest) {
+    FakeMonitor m;
+    UpdateConfigManager manager(listed.Source(), 10s);
+    manager.Files().LoadFolder(folder.path());
+    m.Request(0, -1);
+    manager.UpdateUpgradeReq(&m.object);  // never listed: no record
+    manager.UpdateUpgradeReq(nullptr);
+    EXPECT_TRUE(m.Quiet(50));
+    EXPECT_FALSE(manager.HasUpgradeStatus(&m.object));
+
+    manager.SetUpgradeStatus(&m.object, UpgradeStatus{0, kUpgradeWaiting});
+    m.Request(1, -2);
+    manager.UpdateUpgradeReq(&m.object);
+    EXPECT_TRUE(m.Quiet(50));
+    EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeWaiting);
+    EXPECT_EQ(m.object.GetSerial(), 1u);
+}
+
+TEST_F(UpgradeManagerTest, FileThatFailedToLoadIsNotServed) {
+    // The last file has no digest companion.
+    WriteFileBytes(folder.file("c.bin"), Pattern(100, 3));
+    FakeMonitor m;
+    listed.Set({&m.object});
+    UpdateConfigManager manager(listed.Source(), 10s);
+    manager.Files().LoadFolder(folder.path());
+    manager.ResetUpgradeStates();
+    for (int piece : {0, 1}) {
+        m.Request(3, piece);
+        manager.UpdateUpgradeReq(&m.object);
+        std::vector<std::uint8_t> frame = m.ReadFrame();
+        ASSERT_EQ(frame.size(), 524u);
+        EXPECT_EQ(ReadLe16(&frame[10]), 0);
+        EXPECT_EQ(std::string(frame.begin() + 12, frame.end()), std::string(512, '\0'));
+    }
+    // Never reported as finished.
+    EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeTransferring);
+    EXPECT_NE(ReadFileText(logs.file("Trace.log")).find("refused: file 3 was not loaded"),
+              std::string::npos);
+}
+
+TEST_F(UpgradeManagerTest, InvitesWaitingMonitorsUntilNoneIsLeft) {
+    FakeMonitor waiting;
+    FakeMonitor other;
+    listed.Set({&waiting.object, &other.object});
+    UpdateConfigManager manager(listed.Source(), 50ms);
+
+    manager.StartUpgrade(1, folder.path());  // only mode 0 does anything
+    EXPECT_FALSE(manager.IsUpgradePolling());
+    EXPECT_FALSE(manager.HasUpgradeStatus(&waiting.object));
+
+    manager.StartUpgrade(0, folder.path());
+    EXPECT_EQ(manager.Files().GetFileCount(), 2);
+    std::vector<std::uint8_t> first = other.ReadFrame();
+    ASSERT_EQ(first.size(), 9u);
+    manager.SetUpgradeStatus(&other.object, UpgradeStatus{0, kUpgradeCountAsked});
+
+    auto previous = std::chrono::steady_clock::now();
+    for (std::uint16_t serial = 1; serial <= 4; ++serial) {
+        std::vector<std::uint8_t> frame = waiting.ReadFrame();
+        ASSERT_EQ(frame.size(), 9u);
+        EXPECT_EQ(CmpChecksum(frame.data(), 9), 0);
+        EXPECT_EQ(ReadCmpHead(frame.data()).cmd, 275);
+        EXPECT_EQ(ReadCmpHead(frame.data()).serial, serial);
+        EXPECT_EQ(frame[8], 1);
+        const auto now = std::chrono::steady_clock::now();
+        if (serial > 1) {
+            EXPECT_GE(now - previous, 40ms);  // one period apart, not back to back
+        }
+        previous = now;
+    }
+    EXPECT_EQ(waiting.object.GetSerial(), 5u);
+    // The monitor that left the waiting state got only the first invitation (or at most one
+    // more sent before its state changed).
+    int extra = 0;
+    while (!other.Quiet(0)) {
+        extra += other.ReadFrame(100).empty() ? 0 : 1;
+    }
+    EXPECT_LE(extra, 1);
+
+    // Once none is waiting the thread ends after one more pass.
+    manager.SetUpgradeStatus(&waiting.object, UpgradeStatus{0, kUpgradeCountAsked});
+    for (int i = 0; i < 200 && manager.IsUpgradePolling(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_FALSE(manager.IsUpgradePolling());
+    while (!waiting.Quiet(0)) {
+        waiting.ReadFrame(100);
+    }
+    EXPECT_TRUE(waiting.Quiet(150));
+}
+
+TEST_F(UpgradeManagerTest, MonitorThatLeftTheListIsNoLongerInvited) {
+    FakeMonitor gone;
+    FakeMonitor stays;
+    listed.Set({&gone.object, &stays.object});
+    UpdateConfigManager manager(listed.Source(), 30ms);
+    manager.StartUpgrade(0, folder.path());
+    ASSERT_EQ(gone.ReadFrame().size(), 9u);
+    listed.Set({&stays.object});
+    while (!gone.Quiet(0)) {
+        gone.ReadFrame(100);
+    }
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(stays.ReadFrame().size(), 9u);
+    }
+    EXPECT_TRUE(gone.Quiet(0));
+}
+
+TEST_F(UpgradeManagerTest, SecondStartReusesTheRunningThread) {
+    FakeMonitor m;
+    listed.Set({&m.object});
+    UpdateConfigManager manager(listed.Source(), 10s);
+    const int before = ThreadCount();
+    manager.StartUpgrade(0, folder.path());
+    ASSERT_EQ(m.ReadFrame().size(), 9u);
+    EXPECT_EQ(ThreadCount(), before + 1);
+
+    // The restart puts the monitor back to waiting and the sleeping thread invites it at once.
+    manager.SetUpgradeStatus(&m.object, UpgradeStatus{50, kUpgradeTransferring});
+    manager.StartUpgrade(0, folder.path());
+    EXPECT_EQ(manager.GetUpgradeStatus(&m.object), (UpgradeStatus{0, kUpgradeWaiting}));
+    std::vector<std::uint8_t> again = m.ReadFrame();
+    ASSERT_EQ(again.size(), 9u);
+    EXPECT_EQ(ReadCmpHead(again.data()).serial, 2);
+    EXPECT_EQ(ThreadCount(), before + 1);
+    EXPECT_TRUE(manager.IsUpgradePolling());
+}
+
+TEST_F(UpgradeManagerTest, StartAfterTheThreadEndedStartsAnother) {
+    FakeMonitor m;
+    listed.Set({&m.object});
+    UpdateConfigManager manager(listed.Source(), 20ms);
+    manager.StartUpgrade(0, folder.path());
+    ASSERT_EQ(m.ReadFrame().size(), 9u);
+    manager.SetUpgradeStatus(&m.object, UpgradeStatus{0, kUpgradeFinished});
+    for (int i = 0; i < 200 && manager.IsUpgradePolling(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_FALSE(manager.IsUpgradePolling());
+    while (!m.Quiet(0)) {
+        m.ReadFrame(100);
+    }
+    manager.StartUpgrade(0, folder.path());
+    EXPECT_EQ(m.ReadFrame().size(), 9u);
+}
+
+TEST_F(UpgradeManagerTest, DestroyingTheManagerEndsItsThreadPromptly) {
+    FakeMonitor m;
+    listed.Set({&m.object});
+    auto manager = std::make_unique<UpdateConfigManager>(listed.Source(), 60s);
+    manager->StartUpgrade(0, folder.path());
+    ASSERT_EQ(m.ReadFrame().size(), 9u);
+    ASSERT_TRUE(manager->IsUpgradePolling());
+    const auto start = std::chrono::steady_clock::now();
+    manager.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // not the 60 s period
+}
+
+}  // namespace
