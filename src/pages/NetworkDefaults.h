@@ -2,9 +2,5 @@
 // Addresses the pages offer before the user types any. The PC serves the monitors on the
 // Windows hosted network (192.168.137.0/24); the access point page gives the PC the server
 // address, and the network page offers host .1 of the same network as a monitor's address.
-#include <cstdint>
-
 inline constexpr char kDefaultServerIp[] = "192.168.137.100";
 inline constexpr char kDefaultDeviceIp[] = "192.168.137.1";
-// Sent with the server address: the port on which the PC accepts monitor sessions.
-inline constexpr std::uint16_t kDefaultServerPort = 9500;
