@@ -610,6 +610,20 @@ TEST_F(SimMonitorTest, ConnectionFailuresAndClosesAreRecorded) {
         EXPECT_TRUE(s.peerClosed);
         EXPECT_TRUE(s.wentOnline);
         EXPECT_FALSE(s.connectFailed);
+        EXPECT_EQ(s.upgradesFailed, 0u);
+    }
+    {
+        // The tool goes away in the middle of an upgrade: that upgrade failed.
+        SimMonitor m(FastConfig());
+        ASSERT_TRUE(m.Start("127.0.0.1", pc_.Port()));
+        auto pc = pc_.Accept();
+        ASSERT_TRUE(pc);
+        OnlineWithReports(*pc);
+        ASSERT_TRUE(pc->Send(SimCmd::kUpgradeRequest, SimBytes{1}));
+        ASSERT_TRUE(pc->NextOf(SimCmd::kUpgradeRequest, kWaitMs));
+        pc->Close();
+        ASSERT_TRUE(m.WaitClosed(std::chrono::milliseconds(kWaitMs)));
+        EXPECT_EQ(m.Record().Snapshot().upgradesFailed, 1u);
     }
 }
 

@@ -50,8 +50,10 @@ std::string SimCommandLine::Usage() {
            "  --name-prefix X        device names are X001, X002, ... (default SIM-)\n"
            "  --quiet                print only the summary\n"
            "  --help                 show this text\n"
-           "Exit status: 0 when all went well, 1 when a digest or upgrade failed or a monitor\n"
-           "could not connect, 2 for a bad command line.\n";
+           "The program also ends when every connection is over.\n"
+           "Exit status: 0 when all went well; 1 when a digest or upgrade failed, a monitor\n"
+           "could not connect, or (with --exit-after-upgrade) a monitor finished no upgrade;\n"
+           "2 for a bad command line.\n";
 }
 
 bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& error) {

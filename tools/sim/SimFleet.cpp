@@ -86,6 +86,7 @@ SimFleetSummary SimFleet::Summary() const {
         sum.filesFailed += s.filesFailed;
         sum.upgradesSucceeded += s.upgradesSucceeded > 0 ? 1 : 0;
         sum.upgradesFailed += s.upgradesFailed > 0 ? 1 : 0;
+        sum.withoutUpgrade += s.upgradesSucceeded + s.upgradesFailed == 0 ? 1 : 0;
     }
     return sum;
 }

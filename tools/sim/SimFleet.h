@@ -24,6 +24,7 @@ struct SimFleetSummary {
     std::uint64_t filesFailed = 0;
     int upgradesSucceeded = 0;  // monitors with at least one successful upgrade
     int upgradesFailed = 0;     // monitors with at least one failed upgrade
+    int withoutUpgrade = 0;     // monitors that finished no upgrade at all
 
     // Any digest or upgrade failed, or a monitor never got online.
     bool AnyFailure() const { return connectFailed > 0 || filesFailed > 0 || upgradesFailed > 0; }

@@ -98,9 +98,20 @@ void SimMonitor::Run(std::string host, int port) {
         }
     }
     link_.Close();
-    record_.Update([](SimSnapshot& s) {
+    // An upgrade cut short by the tool or the network is a failed upgrade; a deliberate drop
+    // or a stop is not counted.
+    const bool interrupted = puller_.Active() && !dropNow_ && !stop_.load();
+    if (interrupted) {
+        puller_.Abort("connection lost during the upgrade");
+        Emit("upgrade FAILED: connection lost during the upgrade");
+    }
+    record_.Update([&](SimSnapshot& s) {
         s.phase = SimPhase::Closed;
         s.upgrading = false;
+        if (interrupted) {
+            ++s.upgradesFailed;
+            s.lastError = puller_.FailureReason();
+        }
     });
     finished_.store(true);
 }

@@ -73,5 +73,11 @@ int main(int argc, char** argv) {
         std::lock_guard<std::mutex> lock(printLock);
         std::printf("summary: %s\n", summary.Text().c_str());
     }
-    return summary.AnyFailure() ? 1 : 0;
+    bool failed = summary.AnyFailure();
+    if (cl.exitAfterUpgrade && summary.withoutUpgrade > 0) {
+        std::printf("%d monitor(s) went offline without finishing an upgrade\n",
+                    summary.withoutUpgrade);
+        failed = true;
+    }
+    return failed ? 1 : 0;
 }
