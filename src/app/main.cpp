@@ -1,15 +1,44 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "app/HeadlessApp.h"
 #include "app/Version.h"
 
+namespace {
+
+void PrintUsage() {
+    std::printf(
+        "usage: zr40tool --version\n"
+        "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
+        "  --port-base N  the 20 listening ports on N..N+19 (0: ephemeral ports)\n");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    bool headless = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("Zr40Tool %s\n", Zr40Version());
             return 0;
         }
+        if (std::strcmp(argv[i], "--headless") == 0) {
+            headless = true;
+        }
     }
-    std::printf("Zr40Tool %s\n", Zr40Version());
-    return 0;
+    if (!headless) {
+        std::printf("Zr40Tool %s\n", Zr40Version());
+        PrintUsage();
+        return argc > 1 ? 2 : 0;
+    }
+    HeadlessOptions options;
+    std::string error;
+    if (!HeadlessApp::ParseArguments(argc, argv, options, error)) {
+        std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
+        PrintUsage();
+        return 2;
+    }
+    HeadlessApp app(std::move(options));
+    return app.Run();
 }

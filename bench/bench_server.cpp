@@ -1,0 +1,413 @@
+// End-to-end figures of the listening server, the sessions and the upgrade serving, over
+// loopback. The server runs in a child process so its CPU time and memory are its own.
+//
+//   bench_server [--idle-seconds N] [--file-mib N] [--connections N]
+#include <openssl/evp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimFleet.h"
+#include "SimMessages.h"
+#include "app/HeadlessApp.h"
+#include "foundation/Log.h"
+#include "platform/Socket.h"
+#include "platform/TcpConnect.h"
+#include "platform/TcpListener.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr int kMonitors = 16;
+constexpr std::size_t kRequestSize = 13;
+constexpr std::size_t kAnswerSize = 524;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+std::string MakeTempDir(const char* tag) {
+    std::string pattern = std::string("/tmp/bench_server_") + tag + "_XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    const char* made = ::mkdtemp(buf.data());
+    return made != nullptr ? made : "/tmp";
+}
+
+void RemoveTree(const std::string& dir) {
+    if (dir.rfind("/tmp/bench_server_", 0) == 0) {
+        const std::string cmd = "rm -rf '" + dir + "'";
+        [[maybe_unused]] int r = std::system(cmd.c_str());
+    }
+}
+
+std::string Md5Hex(const std::string& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
+    EVP_DigestUpdate(ctx, bytes.data(), bytes.size());
+    EVP_DigestFinal_ex(ctx, digest, &size);
+    EVP_MD_CTX_free(ctx);
+    std::string text;
+    char two[3];
+    for (unsigned int i = 0; i < size; ++i) {
+        std::snprintf(two, sizeof two, "%02x", digest[i]);
+        text += two;
+    }
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A headless server in a child process. Its session port comes back through a pipe; closing
+// the control pipe ends it, and it answers with its CPU time and peak memory.
+struct ChildServer {
+    pid_t pid = -1;
+    int port = 0;
+    int control = -1;  // parent's write end; closing it stops the child
+    int report = -1;   // parent's read end
+
+    bool Spawn(const std::string& folder, const std::string& logDir) {
+        int toChild[2];
+        int fromChild[2];
+        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
+            return false;
+        }
+        pid = ::fork();
+        if (pid < 0) {
+            return false;
+        }
+        if (pid == 0) {
+            ::close(toChild[1]);
+            ::close(fromChild[0]);
+            HeadlessOptions options;
+            options.upgradeFolder = folder;
+            options.logDir = logDir;
+            options.network = NetworkListenSettings::Compact(0);
+            options.network.bindAddress = "127.0.0.1";
+            options.network.startPauseMs = 0;
+            options.network.startReturnPauseMs = 0;
+            options.invitationPeriod = 3000ms;
+            options.status = [](const std::string&) {};
+            int rc = 1;
+            {
+                HeadlessApp app(options);
+                app.Start();
+                if (app.Network().WaitListening(10000)) {
+                    const int p = app.Network().SessionPort();
+                    [[maybe_unused]] ssize_t n = ::write(fromChild[1], &p, sizeof p);
+                    char c;
+                    while (::read(toChild[0], &c, 1) > 0) {
+                    }
+                    rc = 0;
+                }
+                app.Stop();
+            }
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            const long figures[2] = {usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec +
+                                         usage.ru_stime.tv_sec * 1000000L + usage.ru_stime.tv_usec,
+                                     usage.ru_maxrss};
+            [[maybe_unused]] ssize_t n = ::write(fromChild[1], figures, sizeof figures);
+            ::_exit(rc);
+        }
+        ::close(toChild[0]);
+        ::close(fromChild[1]);
+        control = toChild[1];
+        report = fromChild[0];
+        return ::read(report, &port, sizeof port) == static_cast<ssize_t>(sizeof port);
+    }
+
+    // utime + stime in seconds and the resident set in KiB, from /proc.
+    bool Sample(double& cpu, long& rssKiB) const {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const auto close = text.rfind(')');
+        if (close == std::string::npos) {
+            return false;
+        }
+        std::istringstream fields(text.substr(close + 2));
+        std::string f;
+        long utime = 0;
+        long stime = 0;
+        for (int i = 3; i <= 15 && fields >> f; ++i) {
+            if (i == 14) {
+                utime = std::atol(f.c_str());
+            } else if (i == 15) {
+                stime = std::atol(f.c_str());
+            }
+        }
+        cpu = static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        rssKiB = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmRSS:", 0) == 0) {
+                rssKiB = std::atol(line.c_str() + 6);
+            }
+        }
+        return true;
+    }
+
+    void Finish(long& cpuMicros, long& maxRssKiB) {
+        ::close(control);
+        long figures[2] = {0, 0};
+        if (::read(report, figures, sizeof figures) != static_cast<ssize_t>(sizeof figures)) {
+            figures[0] = figures[1] = -1;
+        }
+        ::close(report);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        cpuMicros = figures[0];
+        maxRssKiB = figures[1];
+    }
+};
+
+// The reference: the same request and answer sizes over loopback with nothing else to do.
+double BaselineRequestsPerSecond(long requestsPerClient) {
+    TcpListener listener;
+    if (!listener.Open("127.0.0.1", 0, 64)) {
+        return 0;
+    }
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> servers;
+    std::thread acceptor([&] {
+        for (int i = 0; i < kMonitors; ++i) {
+            UniqueSocket s = listener.Accept();
+            if (!s) {
+                return;
+            }
+            SetNoDelay(s.get(), true);
+            servers.emplace_back([sock = std::move(s)]() {
+                std::uint8_t request[kRequestSize];
+                std::uint8_t answer[kAnswerSize] = {};
+                for (;;) {
+                    std::size_t got = 0;
+                    while (got < kRequestSize) {
+                        const long n = SocketRecv(sock.get(), request + got, kRequestSize - got);
+                        if (n <= 0) {
+                            return;
+                        }
+                        got += static_cast<std::size_t>(n);
+                    }
+                    if (SocketSendAll(sock.get(), answer, kAnswerSize) < 0) {
+                        return;
+                    }
+                }
+            });
+        }
+    });
+    std::vector<std::thread> clients;
+    const auto start = Clock::now();
+    for (int c = 0; c < kMonitors; ++c) {
+        clients.emplace_back([&] {
+            UniqueSocket s = ConnectTcp("127.0.0.1", listener.LocalPort(), 5000);
+            if (!s) {
+                return;
+            }
+            SetNoDelay(s.get(), true);
+            std::uint8_t request[kRequestSize] = {};
+            std::uint8_t answer[kAnswerSize];
+            for (long i = 0; i < requestsPerClient; ++i) {
+                if (SocketSendAll(s.get(), request, kRequestSize) < 0) {
+                    return;
+                }
+                std::size_t got = 0;
+                while (got < kAnswerSize) {
+                    const long n = SocketRecv(s.get(), answer + got, kAnswerSize - got);
+                    if (n <= 0) {
+                        return;
+                    }
+                    got += static_cast<std::size_t>(n);
+                }
+            }
+        });
+    }
+    for (auto& t : clients) {
+        t.join();
+    }
+    const double elapsed = Seconds(Clock::now() - start);
+    stop = true;
+    acceptor.join();
+    for (auto& t : servers) {
+        t.join();
+    }
+    return static_cast<double>(requestsPerClient) * kMonitors / elapsed;
+}
+
+std::size_t CountOnline(const std::string& netLog) {
+    std::ifstream in(netLog);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (std::size_t at = text.find("\tOnline:"); at != std::string::npos;
+         at = text.find("\tOnline:", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int idleSeconds = 30;
+    int fileMiB = 4;
+    int connections = 100;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--idle-seconds") == 0) {
+            idleSeconds = std::atoi(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--file-mib") == 0) {
+            fileMiB = std::atoi(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--connections") == 0) {
+            connections = std::atoi(argv[i + 1]);
+        }
+    }
+    ::signal(SIGPIPE, SIG_IGN);
+
+    // 1. Upgrade serving: 16 monitors pull one file through the headless front end.
+    const std::string folder = MakeTempDir("fw");
+    const std::string upgradeLogs = MakeTempDir("logs1");
+    {
+        std::string bytes(static_cast<std::size_t>(fileMiB) << 20, '\0');
+        unsigned x = 7;
+        for (char& c : bytes) {
+            x = x * 1103515245u + 12345u;
+            c = static_cast<char>(x >> 16);
+        }
+        WriteFile(folder + "/firmware.bin", bytes);
+        WriteFile(folder + "/firmware.bin.md5", Md5Hex(bytes));
+    }
+    const long pieces = (static_cast<long>(fileMiB) << 20) / 512;
+    const long requestsPerMonitor = 1 + 1 + pieces;  // count, header, data pieces
+    ChildServer upgradeServer;
+    if (!upgradeServer.Spawn(folder, upgradeLogs)) {
+        std::fprintf(stderr, "server did not start\n");
+        return 1;
+    }
+    double upgradeRps = 0;
+    {
+        SimMonitorConfig base;
+        base.keepAliveMs = 1000;
+        SimFleet fleet(base, kMonitors, "BENCH-", 1);
+        const auto start = Clock::now();
+        fleet.StartAll("127.0.0.1", upgradeServer.port);
+        const bool ok = fleet.WaitAll(
+            [](const SimSnapshot& s) { return s.upgradesSucceeded >= 1 || s.upgradesFailed >= 1; },
+            600s);
+        const double elapsed = Seconds(Clock::now() - start);
+        const SimFleetSummary summary = fleet.Summary();
+        upgradeRps = static_cast<double>(requestsPerMonitor) * kMonitors / elapsed;
+        std::printf(
+            "upgrade serving: %d monitors x %d MiB in %.2f s: %.0f requests/s (%s, %llu files "
+            "verified, %llu failed)\n",
+            kMonitors, fileMiB, elapsed, upgradeRps, ok ? "complete" : "INCOMPLETE",
+            static_cast<unsigned long long>(summary.filesVerified),
+            static_cast<unsigned long long>(summary.filesFailed));
+        fleet.StopAll();
+    }
+    long cpuMicros = 0;
+    long maxRss = 0;
+    upgradeServer.Finish(cpuMicros, maxRss);
+    std::printf("  server process: %.2f s CPU, peak RSS %ld KiB\n", cpuMicros / 1e6, maxRss);
+
+    const double baseline = BaselineRequestsPerSecond(requestsPerMonitor);
+    std::printf("baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s\n",
+                kMonitors, baseline);
+    std::printf("upgrade serving / baseline: %.0f %% (goal >= 50 %%)\n",
+                baseline > 0 ? 100.0 * upgradeRps / baseline : 0.0);
+
+    // 2. Idle: 16 monitors sending keep-alives; the server's CPU time and memory meanwhile.
+    const std::string idleLogs = MakeTempDir("logs2");
+    ChildServer idleServer;
+    if (!idleServer.Spawn("", idleLogs)) {
+        std::fprintf(stderr, "server did not start\n");
+        return 1;
+    }
+    {
+        SimMonitorConfig base;
+        base.keepAliveMs = 1000;
+        SimFleet fleet(base, kMonitors, "IDLE-", 2);
+        fleet.StartAll("127.0.0.1", idleServer.port);
+        fleet.WaitAll([](const SimSnapshot& s) { return s.phase == SimPhase::Online; }, 10s);
+        std::this_thread::sleep_for(500ms);
+        double cpu0 = 0;
+        double cpu1 = 0;
+        long rss0 = 0;
+        long rss1 = 0;
+        idleServer.Sample(cpu0, rss0);
+        std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+        idleServer.Sample(cpu1, rss1);
+        std::printf(
+            "idle: %d monitors for %d s: server CPU %.3f s (%.2f %% of one core), RSS %ld KiB\n",
+            kMonitors, idleSeconds, cpu1 - cpu0,
+            idleSeconds > 0 ? 100.0 * (cpu1 - cpu0) / idleSeconds : 0.0, rss1);
+        fleet.StopAll();
+    }
+
+    // 3. Connect to the "Online" line, one connection after another.
+    {
+        const std::string netLog = idleLogs + "/Net.log";
+        std::this_thread::sleep_for(200ms);
+        std::vector<double> micros;
+        SimMonitorConfig c;
+        for (int i = 0; i < connections; ++i) {
+            const std::size_t before = CountOnline(netLog);
+            GUID guid{0x1000u + static_cast<unsigned>(i), 1, 2, {1, 2, 3, 4, 5, 6, 7, 8}};
+            SimBytes hs = SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c));
+            const SimBytes type = SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c));
+            const SimBytes id = SimBuildFrame(SimCmd::kPatientGuid, 3, SimGuidBody(guid));
+            hs.insert(hs.end(), type.begin(), type.end());
+            hs.insert(hs.end(), id.begin(), id.end());
+            const auto start = Clock::now();
+            UniqueSocket s = ConnectTcp("127.0.0.1", idleServer.port, 5000);
+            std::uint8_t greeting[16];
+            std::size_t got = 0;
+            while (s && got < sizeof greeting) {
+                const long n = SocketRecv(s.get(), greeting + got, sizeof greeting - got);
+                if (n <= 0) {
+                    break;
+                }
+                got += static_cast<std::size_t>(n);
+            }
+            SocketSendAll(s.get(), hs.data(), hs.size());
+            const auto deadline = start + 5s;
+            while (CountOnline(netLog) == before && Clock::now() < deadline) {
+                std::this_thread::sleep_for(50us);
+            }
+            micros.push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+            s = UniqueSocket();
+        }
+        std::sort(micros.begin(), micros.end());
+        std::printf(
+            "connect to \"Online\" line: median %.0f us over %d connections (max %.0f us)\n",
+            micros.empty() ? 0.0 : micros[micros.size() / 2], connections,
+            micros.empty() ? 0.0 : micros.back());
+    }
+    idleServer.Finish(cpuMicros, maxRss);
+    std::printf("  idle server process: %.2f s CPU in all, peak RSS %ld KiB\n", cpuMicros / 1e6,
+                maxRss);
+
+    RemoveTree(folder);
+    RemoveTree(upgradeLogs);
+    RemoveTree(idleLogs);
+    return 0;
+}

@@ -1,0 +1,331 @@
+#include "app/HeadlessApp.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <future>
+#include <utility>
+#include <vector>
+
+#include "app/EventLoopUiThread.h"
+#include "foundation/GuidText.h"
+#include "foundation/Log.h"
+#include "foundation/PublicFunctions.h"
+#include "foundation/UiThread.h"
+#include "platform/Socket.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
+#include "registry/MonitorObject.h"
+#include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeState.h"
+
+namespace {
+
+constexpr int kRefreshTimerId = 1000;
+
+// Write end of the running app's stop pipe, for the signal handler.
+std::atomic<int> g_signalFd{-1};
+
+void OnStopSignal(int) {
+    const int fd = g_signalFd.load();
+    if (fd != -1) {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(fd, &byte, 1);
+    }
+}
+
+bool ParsePort(const char* text, int& port) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < 0 ||
+        value > 65535 - kListenSlotCount + 1) {
+        return false;
+    }
+    port = static_cast<int>(value);
+    return true;
+}
+
+std::string Utf8(const WString& text) {
+    return CPublicFunctions::UnicodeToUtf8(text.c_str());
+}
+
+}  // namespace
+
+HeadlessApp::HeadlessApp(HeadlessOptions options) : options_(std::move(options)) {
+    if (!options_.status) {
+        options_.status = [](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        };
+    }
+    if (::pipe2(stopFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        stopFds_[0] = stopFds_[1] = -1;
+    }
+}
+
+HeadlessApp::~HeadlessApp() {
+    Stop();
+    for (int& fd : stopFds_) {
+        if (fd != -1) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+}
+
+bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options,
+                                 std::string& error) {
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (arg == "--headless") {
+            headless = true;
+        } else if (arg == "--upgrade-folder") {
+            const char* v = value("--upgrade-folder");
+            if (v == nullptr) {
+                return false;
+            }
+            options.upgradeFolder = v;
+        } else if (arg == "--log-dir") {
+            const char* v = value("--log-dir");
+            if (v == nullptr) {
+                return false;
+            }
+            options.logDir = v;
+        } else if (arg == "--port-base") {
+            const char* v = value("--port-base");
+            int base = 0;
+            if (v == nullptr) {
+                return false;
+            }
+            if (!ParsePort(v, base)) {
+                error = std::string("bad --port-base: ") + v;
+                return false;
+            }
+            const NetworkListenSettings compact = NetworkListenSettings::Compact(base);
+            options.network.portA = compact.portA;
+            options.network.portB = compact.portB;
+            options.network.portC = compact.portC;
+            options.network.portD = compact.portD;
+        } else {
+            error = "unknown argument: " + arg;
+            return false;
+        }
+    }
+    if (!headless) {
+        error = "--headless is required";
+        return false;
+    }
+    return true;
+}
+
+bool HeadlessApp::Start() {
+    if (running_) {
+        return false;
+    }
+    running_ = true;
+    if (!options_.logDir.empty()) {
+        SetLogDirectory(options_.logDir);
+    }
+
+    ui_ = std::make_unique<EventLoopUiThread>();
+    SetUiThread(ui_.get());
+    SetUserMessageSink(this);
+
+    CMonitorTable& table = GetMonitorTable();
+    table.SetList(&model_);
+    const bool upgrading = !options_.upgradeFolder.empty();
+    // Page 3 makes command results reach the upgrade manager and shows the upgrade column.
+    RunOnUi(
+        [&] {
+            table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
+            if (upgrading) {
+                UpdateConfigManager& upgrade = GetUpdateConfigManager();
+                upgrade.StartUpgrade(0, options_.upgradeFolder);
+                Report("Serving " + std::to_string(upgrade.Files().GetFileCount()) +
+                       " file(s) from " + options_.upgradeFolder);
+            }
+        },
+        std::chrono::seconds(30));
+
+    network_ = std::make_unique<NetworkListenManager>(options_.network, GetMonitorObjectMng());
+    network_->StartNetworkManager();
+    lastInvitation_ = std::chrono::steady_clock::now();
+    ui_->SetTimer(kRefreshTimerId, options_.refreshPeriod, [this] { OnTick(); });
+    return true;
+}
+
+void HeadlessApp::Stop() {
+    if (!running_) {
+        return;
+    }
+    running_ = false;
+    ui_->KillTimer(kRefreshTimerId);
+    // Sessions first: they post to the UI loop and call into the table.
+    network_->Stop();
+    ui_->Flush(std::chrono::seconds(5));
+    SetUserMessageSink(nullptr);
+    SetUiThread(nullptr);
+    ui_.reset();
+    GetMonitorTable().SetList(nullptr);
+    network_.reset();
+    seen_.clear();
+    announcedListening_ = false;
+}
+
+int HeadlessApp::Run() {
+    if (stopFds_[0] == -1) {
+        std::fprintf(stderr, "cannot create the stop pipe\n");
+        return 1;
+    }
+    g_signalFd.store(stopFds_[1]);
+    struct sigaction action {};
+    action.sa_handler = &OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    struct sigaction oldInt {};
+    struct sigaction oldTerm {};
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Start();
+    for (;;) {
+        pollfd pfd{stopFds_[0], POLLIN, 0};
+        const int r = ::poll(&pfd, 1, -1);
+        if (r > 0) {
+            break;
+        }
+        if (r < 0 && errno != EINTR) {
+            break;
+        }
+    }
+    Report("Stopping");
+    Stop();
+
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    g_signalFd.store(-1);
+    char drain[16];
+    while (::read(stopFds_[0], drain, sizeof(drain)) > 0) {
+    }
+    return 0;
+}
+
+void HeadlessApp::RequestStop() {
+    if (stopFds_[1] != -1) {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(stopFds_[1], &byte, 1);
+    }
+}
+
+bool HeadlessApp::RunOnUi(const std::function<void()>& task, std::chrono::milliseconds timeout) {
+    if (!ui_) {
+        return false;
+    }
+    if (ui_->IsLoopThread()) {
+        task();
+        return true;
+    }
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ready = done->get_future();
+    ui_->Post([task, done] {
+        task();
+        done->set_value();
+    });
+    return ready.wait_for(timeout) == std::future_status::ready;
+}
+
+void HeadlessApp::OnUserMessage(const UserMessage& message) {
+    if (message.id == WM_UPGRADE_REQUEST) {
+        GetUpdateConfigManager().UpdateUpgradeReq(message.monitor);
+    }
+}
+
+void HeadlessApp::Report(const std::string& line) {
+    options_.status(line);
+}
+
+std::string HeadlessApp::Label(MonitorObject* monitor) const {
+    MonitorAttribute attribute;
+    if (MonitorSystemStatus* status = monitor->GetStatus()) {
+        status->GetMonitorAttribute(&attribute);
+    }
+    const SocketAddr peer = monitor->GetPeer();
+    std::string name = Utf8(WString(FieldText(attribute.deviceName)));
+    return (name.empty() ? std::string("?") : name) + " " + DottedAddress(peer.addr) + ":" +
+           std::to_string(HostPort(peer.addr)) + " " + Utf8(GuidToString(monitor->GetGuid()));
+}
+
+void HeadlessApp::OnTick() {
+    CMonitorTable& table = GetMonitorTable();
+    table.Refresh();
+
+    if (!announcedListening_ && network_->WaitListening(0)) {
+        announcedListening_ = true;
+        Report("Listening: monitor ports " + std::to_string(network_->SlotPort(18)) + " and " +
+               std::to_string(network_->SlotPort(19)));
+    }
+
+    const bool upgrading = !options_.upgradeFolder.empty();
+    UpdateConfigManager& upgrade = GetUpdateConfigManager();
+    const std::vector<MonitorObject*> monitors = table.GetAllMonitors();
+    std::map<MonitorObject*, Seen> now;
+    for (MonitorObject* m : monitors) {
+        MonitorSystemStatus* status = m->GetStatus();
+        const GUID guid = m->GetGuid();
+        const std::int64_t connectTime = status != nullptr ? status->GetConnectTime() : 0;
+        auto it = seen_.find(m);
+        if (it != seen_.end() && it->second.guid == guid && it->second.connectTime == connectTime) {
+            now.emplace(m, it->second);
+            seen_.erase(it);
+            continue;
+        }
+        Seen fresh{guid, connectTime, kUpgradeWaiting, Label(m)};
+        if (upgrading) {
+            // A monitor that comes online waits for the upgrade and is invited right away.
+            upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
+            upgrade.SendUpdateReq(m);
+        }
+        now.emplace(m, fresh);
+        Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
+    }
+    for (const auto& [m, gone] : seen_) {
+        Report("Offline: " + gone.label + " (" + std::to_string(monitors.size()) + " online)");
+    }
+    seen_ = std::move(now);
+
+    if (!upgrading) {
+        return;
+    }
+    const auto clock = std::chrono::steady_clock::now();
+    const bool inviteNow = clock - lastInvitation_ >= options_.invitationPeriod;
+    if (inviteNow) {
+        lastInvitation_ = clock;
+    }
+    for (auto& [m, seen] : seen_) {
+        const int state = upgrade.GetUpgradeStatus(m).state;
+        if (state == kUpgradeWaiting && inviteNow) {
+            upgrade.SendUpdateReq(m);
+        }
+        if (state != seen.state && (state == kUpgradeFinished || state == kUpgradeFailed)) {
+            Report(
+                std::string(state == kUpgradeFinished ? "Upgrade finished: " : "Upgrade failed: ") +
+                seen.label);
+        }
+        seen.state = state;
+    }
+}

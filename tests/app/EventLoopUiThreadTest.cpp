@@ -1,0 +1,81 @@
+#include "app/EventLoopUiThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+TEST(EventLoopUiThread, RunsTasksFromManyThreadsInPostingOrderOnOneThread) {
+    EventLoopUiThread ui;
+    std::mutex lock;
+    std::vector<std::pair<int, int>> seen;
+    std::atomic<int> wrongThread{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 4; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                ui.Post([&, t, i] {
+                    wrongThread += ui.IsLoopThread() ? 0 : 1;
+                    std::lock_guard<std::mutex> g(lock);
+                    seen.emplace_back(t, i);
+                });
+            }
+        });
+    }
+    for (auto& p : posters) {
+        p.join();
+    }
+    ASSERT_TRUE(ui.Flush(2s));
+    ASSERT_EQ(seen.size(), 800u);
+    EXPECT_EQ(wrongThread.load(), 0);
+    std::vector<int> last(4, -1);
+    for (auto [t, i] : seen) {
+        EXPECT_EQ(i, last[t] + 1);  // each poster's tasks keep their order
+        last[t] = i;
+    }
+}
+
+TEST(EventLoopUiThread, TimersTickBetweenTasksAndStopWhenKilled) {
+    EventLoopUiThread ui;
+    std::atomic<int> ticks{0};
+    ui.SetTimer(1, 5ms, [&] { ++ticks; });
+    // A steady stream of tasks does not starve the timer.
+    const auto until = std::chrono::steady_clock::now() + 100ms;
+    while (std::chrono::steady_clock::now() < until) {
+        ui.Post([] { std::this_thread::sleep_for(100us); });
+        std::this_thread::sleep_for(50us);
+    }
+    ASSERT_TRUE(ui.Flush(5s));
+    EXPECT_GE(ticks.load(), 3);
+    ui.KillTimer(1);
+    ASSERT_TRUE(ui.Flush(1s));
+    const int after = ticks.load();
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(ticks.load(), after);
+}
+
+TEST(EventLoopUiThread, DestructorJoinsPromptlyAndDropsWhatIsLeft) {
+    std::atomic<int> ran{0};
+    const auto start = std::chrono::steady_clock::now();
+    {
+        EventLoopUiThread ui;
+        ui.Post([&] {
+            std::this_thread::sleep_for(20ms);
+            ++ran;
+        });
+        for (int i = 0; i < 100; ++i) {
+            ui.Post([&] {
+                std::this_thread::sleep_for(20ms);
+                ++ran;
+            });
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_LE(ran.load(), 2);
+}

@@ -1,0 +1,114 @@
+#include "app/HeadlessApp.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool Parse(std::vector<std::string> args, HeadlessOptions& options, std::string& error) {
+    args.insert(args.begin(), "zr40tool");
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    return HeadlessApp::ParseArguments(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+HeadlessOptions QuietLoopback() {
+    HeadlessOptions options;
+    options.network = NetworkListenSettings::Compact(0);
+    options.network.bindAddress = "127.0.0.1";
+    options.network.startPauseMs = 0;
+    options.network.startReturnPauseMs = 0;
+    options.status = [](const std::string&) {};
+    return options;
+}
+
+}  // namespace
+
+TEST(HeadlessApp, CommandLines) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        int portA, portB, portC, portD;
+        std::string folder, logDir;
+    };
+    const std::vector<Case> cases = {
+        {{"--headless"}, true, 5510, 5590, 5595, 9500, "", ""},
+        {{"--headless", "--port-base", "20000", "--upgrade-folder", "fw", "--log-dir", "logs"},
+         true,
+         20000,
+         20017,
+         20018,
+         20019,
+         "fw",
+         "logs"},
+        {{"--headless", "--port-base", "0"}, true, 0, 0, 0, 0, "", ""},
+        {{"--upgrade-folder", "fw"}, false, 0, 0, 0, 0, "", ""},
+        {{"--headless", "--port-base"}, false, 0, 0, 0, 0, "", ""},
+        {{"--headless", "--port-base", "65530"}, false, 0, 0, 0, 0, "", ""},
+        {{"--headless", "--port-base", "12x"}, false, 0, 0, 0, 0, "", ""},
+        {{"--headless", "--bogus"}, false, 0, 0, 0, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.size() > 1 ? c.args[1] : c.args[0]);
+        HeadlessOptions options;
+        std::string error;
+        ASSERT_EQ(Parse(c.args, options, error), c.ok) << error;
+        if (!c.ok) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_EQ(options.network.portA, c.portA);
+        EXPECT_EQ(options.network.portB, c.portB);
+        EXPECT_EQ(options.network.portC, c.portC);
+        EXPECT_EQ(options.network.portD, c.portD);
+        EXPECT_EQ(options.upgradeFolder, c.folder);
+        EXPECT_EQ(options.logDir, c.logDir);
+        EXPECT_EQ(options.network.startPauseMs, 5000);
+    }
+}
+
+TEST(HeadlessApp, RunEndsCleanlyOnSigtermAndOnRequest) {
+    ScopedLogDir logs;
+    for (bool bySignal : {true, false}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "RequestStop");
+        HeadlessApp app(QuietLoopback());
+        auto result = std::async(std::launch::async, [&] { return app.Run(); });
+        std::this_thread::sleep_for(100ms);
+        if (bySignal) {
+            ::kill(::getpid(), SIGTERM);
+        } else {
+            app.RequestStop();
+        }
+        ASSERT_EQ(result.wait_for(3s), std::future_status::ready);
+        EXPECT_EQ(result.get(), 0);
+    }
+}
+
+TEST(HeadlessApp, StartsListeningAndStopsAgain) {
+    ScopedLogDir logs;
+    std::vector<std::string> lines;
+    HeadlessOptions options = QuietLoopback();
+    options.status = [&](const std::string& line) { lines.push_back(line); };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    EXPECT_FALSE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(2000));
+    EXPECT_NE(app.Network().SessionPort(), 0);
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(app.RunOnUi([] {}, 1s));
+    app.Stop();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].rfind("Listening: monitor ports ", 0), 0u);
+}

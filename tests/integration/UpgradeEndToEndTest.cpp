@@ -1,0 +1,137 @@
+// Sixteen simulated monitors pull a firmware folder through the headless front end.
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimFleet.h"
+#include "TempDir.h"
+#include "app/HeadlessApp.h"
+#include "registry/CMonitorTable.h"
+#include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeState.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Md5Hex(const std::string& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
+    EVP_DigestUpdate(ctx, bytes.data(), bytes.size());
+    EVP_DigestFinal_ex(ctx, digest, &size);
+    EVP_MD_CTX_free(ctx);
+    static const char* hex = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < size; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    return text;
+}
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    unsigned x = seed;
+    for (char& c : bytes) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 16);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
+    ScopedLogDir logs;
+    TempDir folder;
+    const std::vector<std::pair<std::string, std::size_t>> files = {
+        {"a_one.bin", 1}, {"b_piece.bin", 512}, {"c_odd.bin", 1000}, {"d_big.bin", 1 << 20}};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string bytes = Pattern(files[i].second, static_cast<unsigned>(i + 1));
+        WriteFileBytes(folder.file(files[i].first), bytes);
+        WriteFileBytes(folder.file(files[i].first + ".md5"), Md5Hex(bytes));
+    }
+
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = NetworkListenSettings::Compact(0);
+    options.network.bindAddress = "127.0.0.1";
+    options.network.startPauseMs = 0;
+    options.network.startReturnPauseMs = 0;
+    options.invitationPeriod = 200ms;
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        lines.push_back(line);
+    };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 500;
+    SimFleet fleet(base, 16, "UPG-", 4242);
+    fleet.StartAll("127.0.0.1", app.Network().SessionPort());
+    const bool done = fleet.WaitAll(
+        [&](const SimSnapshot& s) {
+            return s.upgradesSucceeded >= 1 && s.filesVerified == files.size();
+        },
+        30s);
+    const SimFleetSummary summary = fleet.Summary();
+    ASSERT_TRUE(done) << summary.Text();
+    EXPECT_EQ(summary.filesVerified, 16u * files.size());
+    EXPECT_EQ(summary.filesFailed, 0u);
+    EXPECT_EQ(summary.upgradesFailed, 0);
+    for (int i = 0; i < fleet.Size(); ++i) {
+        const SimSnapshot s = fleet.At(i).Record().Snapshot();
+        ASSERT_EQ(s.files.size(), files.size());
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            EXPECT_EQ(s.files[f].size, files[f].second);
+            EXPECT_TRUE(s.files[f].verified);
+        }
+    }
+
+    // Every monitor ends finished, as the table's upgrade column sees it.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    int finished = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        finished = 0;
+        ASSERT_TRUE(app.RunOnUi(
+            [&] {
+                for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
+                    finished +=
+                        GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeFinished ? 1
+                                                                                               : 0;
+                }
+            },
+            2s));
+        if (finished == 16) {
+            break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(finished, 16);
+
+    fleet.StopAll();
+    app.Stop();
+    std::lock_guard<std::mutex> guard(linesLock);
+    int online = 0;
+    int offline = 0;
+    int upgraded = 0;
+    for (const std::string& line : lines) {
+        online += line.rfind("Online: ", 0) == 0 ? 1 : 0;
+        offline += line.rfind("Offline: ", 0) == 0 ? 1 : 0;
+        upgraded += line.rfind("Upgrade finished: ", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(online, 16);
+    EXPECT_EQ(upgraded, 16);
+    EXPECT_LE(offline, 16);
+}
