@@ -316,8 +316,4 @@ TEST(CMonitorObjectMngTest, SixteenThreadsAcquiringAndReleasingKeepThePoolConsis
     }
 }
 
-TEST(CMonitorObjectMngTest, ProcessWidePoolIsOneInstance) {
-    EXPECT_EQ(&GetMonitorObjectMng(), &GetMonitorObjectMng());
-}
-
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include "TempDir.h"
 #include "foundation/WideText.h"
-#include "registry/CMonitor.h"
 #include "registry/ModuleNameTable.h"
 #include "registry/MonitorObject.h"
 #include "registry/MonitorSystemStatus.h"
@@ -389,25 +388,6 @@ TEST(MonitorRecordsTest, ModuleNamesByIndex) {
         EXPECT_STREQ(ModuleNameTable::Name(c.index), c.name) << c.index;
     }
     EXPECT_EQ(ModuleNameTable::WideName(24), u"AG_N2O");
-}
-
-TEST(MonitorRecordsTest, ParameterStoreIsCreatedOnlyOnFirstWrite) {
-    CMonitor monitor;
-    EXPECT_FALSE(monitor.HasParamStore());
-    ParamLimit d = monitor.GetParamLimit(359, 119);
-    EXPECT_FLOAT_EQ(d.low, -10000.0f);
-    EXPECT_FLOAT_EQ(d.high, 10000.0f);
-    EXPECT_FALSE(monitor.SetParamLimit(360, 0, ParamLimit{1, 2}));
-    EXPECT_FALSE(monitor.SetParamLimit(0, 120, ParamLimit{1, 2}));
-    EXPECT_FALSE(monitor.HasParamStore());
-    EXPECT_TRUE(monitor.SetParamLimit(359, 119, ParamLimit{1, 2}));
-    EXPECT_TRUE(monitor.HasParamStore());
-    EXPECT_FLOAT_EQ(monitor.GetParamLimit(359, 119).high, 2.0f);
-    EXPECT_FLOAT_EQ(monitor.GetParamLimit(0, 0).low, -10000.0f);
-    EXPECT_TRUE(monitor.PatientInfo().SetText(5, "x"));
-    EXPECT_FALSE(monitor.PatientInfo().SetText(6, "x"));
-    EXPECT_EQ(monitor.PatientInfo().Text(5), "x");
-    EXPECT_EQ(monitor.PatientInfo().Text(-1), "");
 }
 
 }  // namespace
