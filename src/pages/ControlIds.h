@@ -71,3 +71,33 @@ inline constexpr int kServerLabel = 1075;   // static
 inline constexpr int kServerAddress = 1048; // static, filled on start
 inline constexpr int kStatusLine = 1049;    // static, stays empty
 }  // namespace UpdatePageId
+
+namespace DebugPageId {
+inline constexpr int kFrameText = 1039;     // edit: the frame to send, as hexadecimal text
+inline constexpr int kSend = 1002;          // button "发送"
+inline constexpr int kFilterText = 1044;    // edit: command words to show, space separated
+inline constexpr int kConfirmFilter = 1045; // button "确认"
+inline constexpr int kDisplay = 1024;       // multi-line edit, vertical scroll bar
+inline constexpr int kClear = 1003;         // button "清空信息"
+inline constexpr int kPause = 1042;         // button "暂停更新" / "继续更新"
+inline constexpr int kSaveFile = 1050;      // button "保存文件" / "取消保存"
+}  // namespace DebugPageId
+
+namespace APPageId {
+inline constexpr int kSsidLabel = 1053;      // static, "SSID"
+inline constexpr int kSsid = 1012;           // edit
+inline constexpr int kAuthenLabel = 1054;    // static
+inline constexpr int kAuthen = 1015;         // combo box, editable: OPEN, WEP, WPA, WPA2
+inline constexpr int kKeyLabel = 1055;       // static
+inline constexpr int kKey = 1013;            // edit, password style
+inline constexpr int kShowPassword = 1051;   // check box
+inline constexpr int kIpLabel = 1056;        // static, "IP"
+inline constexpr int kIp = 1014;             // IPv4 address field
+inline constexpr int kStart = 1008;          // button
+inline constexpr int kLoad = 1010;           // button
+inline constexpr int kSave = 1009;           // button
+inline constexpr int kStartedLabel = 1057;   // static
+inline constexpr int kStartedSsid = 1017;    // static, hidden until the first Start
+inline constexpr int kStartedIpLabel = 1058; // static, "IP:"
+inline constexpr int kStartedIp = 1018;      // static, hidden until the first Start
+}  // namespace APPageId

@@ -1,0 +1,39 @@
+#pragma once
+// The PC's hosted Wi-Fi network for the monitors: stop it, configure SSID and key, start it,
+// find the connection name of the adapter it runs on, and give that adapter a fixed address.
+// Results of the commands are not reported: the operating system's tools report nothing useful
+// to the page, which goes on as if each step succeeded.
+#include <array>
+#include <cstdint>
+#include <string>
+
+// What FindVirtualAdapterName answers when there is not exactly one candidate.
+inline constexpr char kNoVirtualAdapter[] = "NONE";
+
+struct VirtualAdapterLookup {
+    std::string name = kNoVirtualAdapter;
+    // Candidates whose settings could not be opened at all (the page shows a message for each).
+    int unopened = 0;
+};
+
+using Ipv4Octets = std::array<std::uint8_t, 4>;
+
+class HostedNetwork {
+  public:
+    virtual ~HostedNetwork() = default;
+
+    virtual void Stop() = 0;
+    // Both texts must pass IsSafeHostedNetworkText; an implementation runs nothing otherwise.
+    virtual void Configure(const std::string& ssid, const std::string& key) = 0;
+    virtual void Start() = 0;
+    virtual VirtualAdapterLookup FindVirtualAdapterName() = 0;
+    // Static a.b.c.d/24 with gateway a.b.c.1 on the named connection.
+    virtual void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) = 0;
+};
+
+// Text that can go into a command line as one argument on every platform: not empty, and no
+// space, double quote or control character (C0, DEL, C1) that would split or corrupt it.
+bool IsSafeHostedNetworkText(const std::string& text);
+
+// The process-wide implementation: NetworkManager on Linux.
+HostedNetwork& GetHostedNetwork();
