@@ -63,6 +63,7 @@ class CNetConfigDlg {
     const WifiConfig& GetWifiConfig() const { return wifi_; }
     const std::string& GetDeviceName() const { return deviceName_; }
     std::uint32_t GetServerIp() const { return serverIp_; }
+    // The port sent with the server address (the monitor's own, see OnModify).
     std::uint16_t GetServerPort() const { return serverPort_; }
     std::uint8_t GetReconnectIndex() const { return reconnectIndex_; }
 

@@ -25,6 +25,6 @@ class CSystemConfigDlg {
 
   private:
     IForm& form_;
-    IDialogs& dialogs_;
+    [[maybe_unused]] IDialogs& dialogs_;  // the page opens no dialog
     LanguageTexts& texts_;
 };

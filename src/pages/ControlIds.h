@@ -13,19 +13,19 @@ inline constexpr int kVersionLine = 1076;       // static
 
 namespace NetPageId {
 // Fields and lists.
-inline constexpr int kSsid = 1040;            // edit
-inline constexpr int kAuthen = 1026;          // combo box
-inline constexpr int kPassword = 1041;        // edit, password style
-inline constexpr int kShowPassword = 1052;    // check box
-inline constexpr int kRoamThreshold = 1029;   // edit
-inline constexpr int kRoamSwitch = 1027;      // combo box
-inline constexpr int kWifiPower = 1028;       // combo box
-inline constexpr int kDeviceIp = 1034;        // IPv4 address field
-inline constexpr int kIpAccess = 1032;        // combo box
-inline constexpr int kServerIp = 1033;        // IPv4 address field
-inline constexpr int kChannel = 1031;         // combo box
-inline constexpr int kReconnectTime = 1030;   // combo box
-inline constexpr int kDeviceName = 1025;      // edit
+inline constexpr int kSsid = 1040;           // edit
+inline constexpr int kAuthen = 1026;         // combo box
+inline constexpr int kPassword = 1041;       // edit, password style
+inline constexpr int kShowPassword = 1052;   // check box
+inline constexpr int kRoamThreshold = 1029;  // edit
+inline constexpr int kRoamSwitch = 1027;     // combo box
+inline constexpr int kWifiPower = 1028;      // combo box
+inline constexpr int kDeviceIp = 1034;       // IPv4 address field
+inline constexpr int kIpAccess = 1032;       // combo box
+inline constexpr int kServerIp = 1033;       // IPv4 address field
+inline constexpr int kChannel = 1031;        // combo box
+inline constexpr int kReconnectTime = 1030;  // combo box
+inline constexpr int kDeviceName = 1025;     // edit
 // Buttons.
 inline constexpr int kModify = 1004;
 inline constexpr int kSave = 1020;
@@ -61,43 +61,43 @@ inline constexpr int kModify = 1001;
 }  // namespace ModulePageId
 
 namespace UpdatePageId {
-inline constexpr int kModeLabel = 1073;     // static
-inline constexpr int kModeSelector = 1037;  // combo box, drop-down list, always disabled
-inline constexpr int kFolderLabel = 1074;   // static
-inline constexpr int kFolderPath = 1036;    // edit
-inline constexpr int kBrowse = 1035;        // button
-inline constexpr int kStart = 1003;         // default button
-inline constexpr int kServerLabel = 1075;   // static
-inline constexpr int kServerAddress = 1048; // static, filled on start
-inline constexpr int kStatusLine = 1049;    // static, stays empty
+inline constexpr int kModeLabel = 1073;      // static
+inline constexpr int kModeSelector = 1037;   // combo box, drop-down list, always disabled
+inline constexpr int kFolderLabel = 1074;    // static
+inline constexpr int kFolderPath = 1036;     // edit
+inline constexpr int kBrowse = 1035;         // button
+inline constexpr int kStart = 1003;          // default button
+inline constexpr int kServerLabel = 1075;    // static
+inline constexpr int kServerAddress = 1048;  // static, filled on start
+inline constexpr int kStatusLine = 1049;     // static, stays empty
 }  // namespace UpdatePageId
 
 namespace DebugPageId {
-inline constexpr int kFrameText = 1039;     // edit: the frame to send, as hexadecimal text
-inline constexpr int kSend = 1002;          // button "发送"
-inline constexpr int kFilterText = 1044;    // edit: command words to show, space separated
-inline constexpr int kConfirmFilter = 1045; // button "确认"
-inline constexpr int kDisplay = 1024;       // multi-line edit, vertical scroll bar
-inline constexpr int kClear = 1003;         // button "清空信息"
-inline constexpr int kPause = 1042;         // button "暂停更新" / "继续更新"
-inline constexpr int kSaveFile = 1050;      // button "保存文件" / "取消保存"
+inline constexpr int kFrameText = 1039;      // edit: the frame to send, as hexadecimal text
+inline constexpr int kSend = 1002;           // button "发送"
+inline constexpr int kFilterText = 1044;     // edit: command words to show, space separated
+inline constexpr int kConfirmFilter = 1045;  // button "确认"
+inline constexpr int kDisplay = 1024;        // multi-line edit, vertical scroll bar
+inline constexpr int kClear = 1003;          // button "清空信息"
+inline constexpr int kPause = 1042;          // button "暂停更新" / "继续更新"
+inline constexpr int kSaveFile = 1050;       // button "保存文件" / "取消保存"
 }  // namespace DebugPageId
 
 namespace APPageId {
-inline constexpr int kSsidLabel = 1053;      // static, "SSID"
-inline constexpr int kSsid = 1012;           // edit
-inline constexpr int kAuthenLabel = 1054;    // static
-inline constexpr int kAuthen = 1015;         // combo box, editable: OPEN, WEP, WPA, WPA2
-inline constexpr int kKeyLabel = 1055;       // static
-inline constexpr int kKey = 1013;            // edit, password style
-inline constexpr int kShowPassword = 1051;   // check box
-inline constexpr int kIpLabel = 1056;        // static, "IP"
-inline constexpr int kIp = 1014;             // IPv4 address field
-inline constexpr int kStart = 1008;          // button
-inline constexpr int kLoad = 1010;           // button
-inline constexpr int kSave = 1009;           // button
-inline constexpr int kStartedLabel = 1057;   // static
-inline constexpr int kStartedSsid = 1017;    // static, hidden until the first Start
-inline constexpr int kStartedIpLabel = 1058; // static, "IP:"
-inline constexpr int kStartedIp = 1018;      // static, hidden until the first Start
+inline constexpr int kSsidLabel = 1053;       // static, "SSID"
+inline constexpr int kSsid = 1012;            // edit
+inline constexpr int kAuthenLabel = 1054;     // static
+inline constexpr int kAuthen = 1015;          // combo box, editable: OPEN, WEP, WPA, WPA2
+inline constexpr int kKeyLabel = 1055;        // static
+inline constexpr int kKey = 1013;             // edit, password style
+inline constexpr int kShowPassword = 1051;    // check box
+inline constexpr int kIpLabel = 1056;         // static, "IP"
+inline constexpr int kIp = 1014;              // IPv4 address field
+inline constexpr int kStart = 1008;           // button
+inline constexpr int kLoad = 1010;            // button
+inline constexpr int kSave = 1009;            // button
+inline constexpr int kStartedLabel = 1057;    // static
+inline constexpr int kStartedSsid = 1017;     // static, hidden until the first Start
+inline constexpr int kStartedIpLabel = 1058;  // static, "IP:"
+inline constexpr int kStartedIp = 1018;       // static, hidden until the first Start
 }  // namespace APPageId

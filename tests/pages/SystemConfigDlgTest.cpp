@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FakeForm.h"
+#include "TempDir.h"
+#include "foundation/IniFile.h"
+#include "foundation/UiThread.h"
+#include "foundation/UserMessages.h"
+#include "pages/CSystemConfigDlg.h"
+#include "pages/ControlIds.h"
+#include "pages/LanguageTexts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace SystemPageId;
+
+// A copy of the shipped language folder with the chosen language id.
+class SystemPage : public ::testing::Test {
+  protected:
+    class UiThread : public IUiThread {
+      public:
+        UiThread() { SetUiThread(this); }
+        ~UiThread() override { SetUiThread(nullptr); }
+        void Post(UiTask task) override { task(); }
+    };
+    class Sink : public IUserMessageSink {
+      public:
+        Sink() { SetUserMessageSink(this); }
+        ~Sink() override { SetUserMessageSink(nullptr); }
+        void OnUserMessage(const UserMessage& m) override { ids.push_back(m.id); }
+        std::vector<unsigned> ids;
+    };
+
+    void Start(const std::string& id) {
+        fs::copy(std::string(ZR40_SOURCE_DIR) + "/lang/language", folder(),
+                 fs::copy_options::recursive);
+        WriteFileBytes(config(), "[LanguageConfig]\nLanguageID=" + id + "\n");
+        texts = std::make_unique<LanguageTexts>(folder());
+        ASSERT_TRUE(texts->LoadLanguage());
+        page = std::make_unique<CSystemConfigDlg>(form, dialogs, *texts);
+        page->FillTexts();
+    }
+    std::string folder() const { return dir.file("language"); }
+    std::string config() const { return folder() + "/" + kLanguageConfigFile; }
+    std::string StoredId() const {
+        return IniFile::ReadString(config(), "LanguageConfig", "LanguageID", "", 16);
+    }
+
+    ScopedLogDir logs;
+    TempDir dir;
+    UiThread ui;
+    Sink sink;
+    FakeForm form;
+    FakeDialogs dialogs;
+    std::unique_ptr<LanguageTexts> texts;
+    std::unique_ptr<CSystemConfigDlg> page;
+};
+
+TEST_F(SystemPage, FillTextsBuildsSelectorButtonAndVersionLine) {
+    Start("2");
+    const FakeForm::Control& selector = form.At(kLanguageSelector);
+    EXPECT_EQ(selector.items, (std::vector<std::string>{"中文 (Chinese)", "English"}));
+    EXPECT_EQ(selector.curSel, -1);  // the current language is not pre-selected
+    EXPECT_EQ(form.GetText(kLanguageButton), "Set Language");
+    EXPECT_EQ(form.GetText(kVersionLine), "Version: 1.0.0.R132");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SystemPage, LanguageButtonChoosesIndexPlusOne) {
+    struct Case {
+        const char* startId;
+        int index;  // -1: nothing chosen
+        const char* storedId;
+        std::size_t posted;
+    };
+    for (Case c : {Case{"2", 0, "1", 1}, Case{"1", 1, "2", 1}, Case{"1", -1, "0", 1},
+                   Case{"0", -1, "0", 0}, Case{"1", 0, "1", 0}, Case{"2", 1, "2", 0}}) {
+        SCOPED_TRACE(std::string("start ") + c.startId + " index " + std::to_string(c.index));
+        page.reset();
+        texts.reset();
+        form = FakeForm{};
+        sink.ids.clear();
+        fs::remove_all(folder());
+        Start(c.startId);
+        form.SetCurSel(kLanguageSelector, c.index);
+        page->OnLanguageButton();
+        EXPECT_EQ(StoredId(), c.storedId);
+        EXPECT_EQ(sink.ids.size(), c.posted);
+        if (c.posted > 0) {
+            EXPECT_EQ(sink.ids.front(), WM_LANGUAGE_CHANGED);
+        }
+    }
+}
+
+TEST_F(SystemPage, RefreshAfterChangeKeepsTheChosenIndexAndSwitchesTexts) {
+    Start("2");
+    form.SetCurSel(kLanguageSelector, 0);
+    page->OnLanguageButton();
+    ASSERT_EQ(texts->GetLanguage(), kLanguageChinese);
+    page->FillTexts();  // what the main window does on WM_LANGUAGE_CHANGED
+    EXPECT_EQ(form.GetCurSel(kLanguageSelector), 0);
+    EXPECT_EQ(form.At(kLanguageSelector).items,
+              (std::vector<std::string>{"中文", "English (英文)"}));
+    EXPECT_EQ(form.GetText(kLanguageButton), "语言设置");
+    EXPECT_EQ(form.GetText(kVersionLine), "版本: 1.0.0.R132");
+}
+
+}  // namespace
