@@ -8,7 +8,7 @@
 #include "platform/SocketAddr.h"
 
 class SessionControl {
-public:
+  public:
     // onFinished runs on the session thread as its last step (may be empty).
     SessionControl(SocketHandle sock, std::function<void()> onFinished);
 
@@ -21,7 +21,7 @@ public:
     void MarkFinished();
     bool Finished() const { return finished_.load(); }
 
-private:
+  private:
     std::mutex lock_;
     SocketHandle sock_;
     std::function<void()> onFinished_;

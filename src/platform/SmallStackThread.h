@@ -7,7 +7,7 @@
 #include <utility>
 
 class SmallStackThread {
-public:
+  public:
     static constexpr std::size_t kDefaultStackBytes = 256 * 1024;
 
     SmallStackThread() = default;
@@ -40,7 +40,7 @@ public:
     void Join();
     bool Joinable() const { return joinable_; }
 
-private:
+  private:
     struct TaskBase {
         virtual ~TaskBase() = default;
         virtual void Run() = 0;
