@@ -14,6 +14,7 @@
 //   captions of 1008..1010, 1051, 1053..1058 come from RefreshCaptions().
 // The main window calls InitForm() once after creating the page and RefreshCaptions() after a
 // language change. Destroying the page stops the hosted network.
+#include <cstddef>
 #include <functional>
 #include <string>
 

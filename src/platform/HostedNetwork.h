@@ -4,6 +4,7 @@
 // Results of the commands are not reported: the operating system's tools report nothing useful
 // to the page, which goes on as if each step succeeded.
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,24 @@ struct VirtualAdapterLookup {
 };
 
 using Ipv4Octets = std::array<std::uint8_t, 4>;
+
+// Pauses after each step: the commands run as separate processes and these are their only
+// ordering. Tests pass zeros.
+struct HostedNetworkPauses {
+    std::chrono::milliseconds stop{50};
+    std::chrono::milliseconds configure{1000};
+    std::chrono::milliseconds start{1000};
+    std::chrono::milliseconds configureIp{1000};
+
+    static HostedNetworkPauses None() {
+        HostedNetworkPauses p;
+        p.stop = p.configure = p.start = p.configureIp = std::chrono::milliseconds(0);
+        return p;
+    }
+};
+
+// Sleeps for the pause (nothing for zero or less).
+void HostedNetworkPause(std::chrono::milliseconds pause);
 
 class HostedNetwork {
   public:

@@ -1,0 +1,212 @@
+#include "pages/CAPConfigDlg.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "foundation/IniFile.h"
+#include "foundation/Log.h"
+#include "foundation/PublicFunctions.h"
+#include "pages/ControlIds.h"
+#include "pages/LanguageTexts.h"
+#include "pages/NetworkDefaults.h"
+#include "platform/HostedNetwork.h"
+
+namespace {
+
+using namespace APPageId;
+
+constexpr int kTextAuthen = 14;
+constexpr int kTextKey = 15;
+constexpr int kTextStarted = 16;
+constexpr int kTextLoad = 17;
+constexpr int kTextSave = 18;
+constexpr int kTextStart = 19;
+constexpr int kTextShowPassword = 20;
+constexpr int kTextNoAdapter = 75;
+constexpr int kTextInvalid = 82;
+
+constexpr char kDefaultSsid[] = "ZOLT_LINK";
+constexpr char kDefaultKey[] = "QPLMRTXW";
+constexpr char kDefaultAuthen[] = "WPA2/个人";
+constexpr char kAuthenItems[][5] = {"OPEN", "WEP", "WPA", "WPA2"};  // the sorted order
+constexpr int kAuthenWpa2 = 3;
+constexpr WChar kFirstRefusedUnit = 0x8D;
+
+constexpr char kFilter[] = "ConfigFile (.ini)|*.ini|All Files (*.*)|*.*||";
+constexpr char kExtension[] = "ini";
+constexpr char kDefaultName[] = "SystemSetting";
+// Every value of the settings file goes through a buffer of this size.
+constexpr std::size_t kIniValueBuffer = 64;
+// The form's texts are read through buffers of this size.
+constexpr std::size_t kFieldBuffer = 128;
+
+std::string Cut(std::string text, std::size_t buffer) {
+    if (text.size() > buffer - 1) {
+        text.resize(buffer - 1);
+    }
+    return text;
+}
+
+// Strict a.b.c.d, each 0..255.
+bool ParseOctets(const std::string& text, Ipv4Octets& out) {
+    std::size_t pos = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != '.') {
+                return false;
+            }
+            ++pos;
+        }
+        unsigned value = 0;
+        std::size_t digits = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4) {
+            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || value > 255) {
+            return false;
+        }
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
+    }
+    return pos == text.size();
+}
+
+std::string Dotted(const Ipv4Octets& a) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
+    return buffer;
+}
+
+bool UnitsBelowLimit(const WString& text) {
+    for (WChar unit : text) {
+        if (unit >= kFirstRefusedUnit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs)
+    : CAPConfigDlg(form, dialogs, GetHostedNetwork(), [](int i) { return LanguageText(i); }) {}
+
+CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network,
+                           TextLookup text)
+    : form_(form), dialogs_(dialogs), network_(network), text_(std::move(text)) {}
+
+CAPConfigDlg::~CAPConfigDlg() {
+    // The hosted network ends with the program.
+    network_.Stop();
+}
+
+void CAPConfigDlg::InitForm() {
+    form_.SetText(kSsid, kDefaultSsid);
+    form_.ResetContent(kAuthen);
+    for (const char* item : kAuthenItems) {
+        form_.AddString(kAuthen, item);
+    }
+    form_.SetCurSel(kAuthen, kAuthenWpa2);
+    cachedKey_ = kDefaultKey;
+    form_.SetText(kKey, cachedKey_);
+    form_.SetPasswordMask(kKey, true);
+    form_.SetAddressText(kIp, kDefaultServerIp);
+    form_.Show(kStartedSsid, false);
+    form_.Show(kStartedIp, false);
+    RefreshCaptions();
+    showKey_ = false;
+}
+
+void CAPConfigDlg::RefreshCaptions() {
+    form_.SetText(kLoad, Text(kTextLoad));
+    form_.SetText(kStart, Text(kTextStart));
+    form_.SetText(kSave, Text(kTextSave));
+    form_.SetText(kSsidLabel, "SSID");
+    form_.SetText(kAuthenLabel, Text(kTextAuthen));
+    form_.SetText(kKeyLabel, Text(kTextKey));
+    form_.SetText(kIpLabel, "IP");
+    form_.SetText(kStartedLabel, Text(kTextStarted));
+    form_.SetText(kStartedIpLabel, "IP:");
+    form_.SetText(kShowPassword, Text(kTextShowPassword));
+}
+
+bool CAPConfigDlg::ValidateForm() {
+    cachedKey_ = Cut(form_.GetText(kKey), kFieldBuffer);
+    const std::string ssid = Cut(form_.GetText(kSsid), kFieldBuffer);
+    const WString key = CPublicFunctions::MultiByteToWstring(cachedKey_.c_str());
+    if (key.size() < kMinKeyUnits || key.size() > kMaxKeyUnits) {
+        return false;
+    }
+    if (ssid.empty() || ssid.size() > kMaxSsidBytes) {
+        return false;
+    }
+    const WString wideSsid = CPublicFunctions::MultiByteToWstring(ssid.c_str());
+    if (!UnitsBelowLimit(key) || !UnitsBelowLimit(wideSsid)) {
+        return false;
+    }
+    // Both go into a command line: nothing there may split or corrupt it.
+    return IsSafeHostedNetworkText(ssid) && IsSafeHostedNetworkText(cachedKey_);
+}
+
+void CAPConfigDlg::OnStart() {
+    Ipv4Octets address{};
+    if (!ValidateForm() || !ParseOctets(form_.GetAddressText(kIp), address)) {
+        dialogs_.MessageBox(Text(kTextInvalid));
+        return;
+    }
+    network_.Stop();
+    network_.Configure(Cut(form_.GetText(kSsid), kFieldBuffer), cachedKey_);
+    network_.Start();
+    const VirtualAdapterLookup adapter = network_.FindVirtualAdapterName();
+    for (int i = 0; i < adapter.unopened; ++i) {
+        dialogs_.MessageBox(Text(kTextNoAdapter));
+    }
+    if (adapter.name == kNoVirtualAdapter) {
+        dialogs_.MessageBox(Text(kTextNoAdapter));
+        TraceLog("Can not find the virtual adapter name!\n");
+        return;
+    }
+    network_.ConfigureIp(adapter.name, address);
+    form_.SetText(kStartedIp, Dotted(address));
+    form_.Show(kStartedIp, true);
+    form_.SetText(kStartedSsid, form_.GetText(kSsid));
+    form_.Show(kStartedSsid, true);
+}
+
+void CAPConfigDlg::OnSave() {
+    std::string path;
+    if (!dialogs_.SaveFile(kFilter, kExtension, kDefaultName, path)) {
+        return;
+    }
+    IniFile::WriteString(path, kAPSettingSection, "SSID", form_.GetText(kSsid));
+    IniFile::WriteString(path, kAPSettingSection, "Authen", form_.GetText(kAuthen));
+    IniFile::WriteString(path, kAPSettingSection, "Password", form_.GetText(kKey));
+    IniFile::WriteString(path, kAPSettingSection, "IP", form_.GetAddressText(kIp));
+}
+
+void CAPConfigDlg::OnLoad() {
+    std::string path;
+    if (!dialogs_.OpenFile(kFilter, kExtension, path)) {
+        return;
+    }
+    auto read = [&path](const char* key, const char* fallback) {
+        return IniFile::ReadString(path, kAPSettingSection, key, fallback, kIniValueBuffer);
+    };
+    form_.SetText(kSsid, read("SSID", kDefaultSsid));
+    form_.SetText(kAuthen, read("Authen", kDefaultAuthen));
+    form_.SetText(kKey, read("Password", kDefaultKey));
+    form_.SetAddressText(kIp, read("IP", kDefaultServerIp));
+}
+
+void CAPConfigDlg::OnShowPassword() {
+    cachedKey_ = Cut(form_.GetText(kKey), kFieldBuffer);
+    showKey_ = !showKey_;
+    if (showKey_) {
+        form_.SetPasswordMask(kKey, false);
+        form_.SetText(kKey, cachedKey_);
+    } else {
+        form_.SetText(kKey, cachedKey_);
+        form_.SetPasswordMask(kKey, true);
+    }
+}

@@ -1,0 +1,179 @@
+#include "pages/CDebugConfigDlg.h"
+
+#include <ctime>
+#include <mutex>
+
+#include "foundation/Log.h"
+#include "network/CmpChecksum.h"
+#include "network/CmpPacketHead.h"
+#include "pages/ControlIds.h"
+#include "pages/DebugFrameText.h"
+#include "pages/DebugKeys.h"
+#include "platform/CodePage.h"
+#include "platform/Socket.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/MonitorObject.h"
+
+namespace {
+
+using namespace DebugPageId;
+namespace dft = DebugFrameText;
+
+std::string NowText() {
+    char buffer[32] = {};
+    if (FormatLocalTime(static_cast<std::int64_t>(std::time(nullptr)), buffer, sizeof buffer) ==
+        nullptr) {
+        return std::string();
+    }
+    return buffer;
+}
+
+}  // namespace
+
+CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display)
+    : CDebugConfigDlg(form, dialogs, display, GetMonitorObjectMng()) {}
+
+CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display,
+                                 CMonitorObjectMng& pool)
+    : form_(form), dialogs_(dialogs), display_(display), pool_(pool), device_(EmptyGuid()) {}
+
+void CDebugConfigDlg::AppendDisplay(const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    if (!paused_) {
+        display_.AppendText(text);
+    }
+    if (display_.GetLineCount() == kDisplayLineLimit) {
+        for (int i = 0; i < kDisplayLinesDropped; ++i) {
+            display_.RemoveFirstLine();
+        }
+    }
+}
+
+void CDebugConfigDlg::Emit(const std::string& displayText, const std::string& fileText) {
+    AppendDisplay(displayText);
+    if (saving_) {
+        // Device names and typed text may hold '%': never a format.
+        DebugInfoLog("%s", fileText.c_str());
+    }
+}
+
+void CDebugConfigDlg::EmitLine(const std::string& ip, int direction,
+                               const std::vector<std::uint8_t>& frame) {
+    const std::string time = NowText();
+    const auto dir = static_cast<dft::Direction>(direction);
+    const std::string shown =
+        dft::TrafficLine(time, ip, dir, frame.data(), frame.size(), dft::kDisplayBodyBytes);
+    // Built only when it goes anywhere: a frame of 1024 body bytes makes a long line.
+    const std::string whole =
+        saving_ ? dft::TrafficLine(time, ip, dir, frame.data(), frame.size(), dft::kLineWorkArea)
+                : std::string();
+    Emit(shown, whole);
+}
+
+void CDebugConfigDlg::EmitDeviceHeader(MonitorObject& monitor, const std::string& ip) {
+    MonitorAttribute attribute;
+    MonitorPatientInfo patient;
+    if (MonitorSystemStatus* status = monitor.GetStatus()) {
+        status->GetMonitorAttribute(&attribute);
+        status->GetMonitorPatientInfo(&patient);
+    }
+    const std::string columns = dft::HeaderColumnsText();
+    Emit(columns, columns);
+    const std::string device =
+        dft::DeviceHeaderText(patient.bedNo, ip, Utf16ToAnsi(FieldText(attribute.deviceName)),
+                              Utf16ToAnsi(FieldText(attribute.softwareVersion)));
+    Emit(device, device);
+    const std::string traffic = dft::TrafficColumnsText();
+    Emit(traffic, traffic);
+}
+
+void CDebugConfigDlg::OnSend() {
+    const std::string text = form_.GetText(kFrameText);
+    if (text.empty()) {
+        dialogs_.MessageBox(kDebugNoPackage);
+        return;
+    }
+    if (device_.Data1 == EmptyGuid().Data1) {
+        dialogs_.MessageBox(kDebugNoDevice);
+        return;
+    }
+    // The device may have gone since its last frame: nothing to send to, no address to show.
+    MonitorObject* monitor = pool_.FindObj(device_);
+    if (monitor == nullptr) {
+        dialogs_.MessageBox(kDebugNoDevice);
+        return;
+    }
+    const SocketAddr peer = monitor->GetPeer();
+    const std::string ip = DottedAddress(peer.addr);
+    EmitDeviceHeader(*monitor, ip);
+
+    std::vector<std::uint8_t> frame;
+    switch (dft::ParseTypedFrame(text, frame)) {
+        case dft::ParseResult::TooShortForHeader:
+            return;
+        case dft::ParseResult::BadPackage:
+            dialogs_.MessageBox(kDebugBadPackage);
+            return;
+        case dft::ParseResult::Ok:
+            break;
+    }
+    EmitLine(ip, static_cast<int>(dft::Direction::Input), frame);
+
+    const std::uint16_t len = ReadLe16(frame.data());
+    WriteLe16(frame.data() + 6, 0);
+    WriteLe16(frame.data() + 6, static_cast<std::uint16_t>(
+                                    CmpChecksum(frame.data(), static_cast<std::int32_t>(len))));
+    // The frame keeps the typed serial; the monitor's own count moves on all the same.
+    monitor->NextSerialPreIncrement();
+    {
+        std::lock_guard<std::mutex> hold(monitor->SendLock());
+        // A failed send is not reported: the Send line records what was meant to go out.
+        (void)SocketSendAll(peer.sock, frame.data(), len);
+    }
+    EmitLine(ip, static_cast<int>(dft::Direction::Send), frame);
+}
+
+void CDebugConfigDlg::OnConfirmFilter() {
+    const std::string text = form_.GetText(kFilterText);
+    filter_ = text.empty() ? std::vector<std::string>{"*"} : dft::SplitText(text, ' ');
+}
+
+void CDebugConfigDlg::OnClear() {
+    display_.Clear();
+}
+
+void CDebugConfigDlg::OnPause() {
+    paused_ = !paused_;
+    form_.SetText(kPause, paused_ ? kDebugContinueCaption : kDebugPauseCaption);
+}
+
+void CDebugConfigDlg::OnSaveFile() {
+    saving_ = !saving_;
+    form_.SetText(kSaveFile, saving_ ? kDebugStopSavingCaption : kDebugSaveCaption);
+}
+
+bool CDebugConfigDlg::OnKeyDown(int virtualKey) {
+    if (IsDebugKeyAccepted(virtualKey)) {
+        return true;
+    }
+    dialogs_.MessageBox(kDebugBadKey);
+    return false;
+}
+
+void CDebugConfigDlg::OnReceivedFrame(MonitorObject* monitor,
+                                      const std::vector<std::uint8_t>& frame) {
+    if (monitor == nullptr) {
+        return;
+    }
+    device_ = monitor->GetGuid();
+    if (frame.size() < kCmpHeadSize) {
+        return;
+    }
+    if (!dft::MatchesFilter(filter_, ReadLe16(frame.data() + 2))) {
+        return;
+    }
+    EmitLine(DottedAddress(monitor->GetPeer().addr), static_cast<int>(dft::Direction::Recv),
+             frame);
+}

@@ -1,0 +1,162 @@
+#include "platform/HostedNetworkNetsh.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "foundation/Log.h"
+
+namespace {
+
+std::string Octets(const Ipv4Octets& a, int last) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%d.%d.%d.%d", a[0], a[1], a[2], last);
+    return buffer;
+}
+
+// Reads a string value into buffer (capacity bytes, terminated). Values that do not fit with
+// their terminator are refused, never cut or overrun.
+bool ReadStringValue(IRegistryKey& key, const char* valueName, char* buffer,
+                     std::size_t capacity) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (!key.QueryValue(valueName, type, size)) {
+        TraceLog("Can not find the reg key!\n");
+        return false;
+    }
+    if (type != kRegSz) {
+        TraceLog("The reg key value type is wrong!\n");
+        return false;
+    }
+    std::fill(buffer, buffer + capacity, '\0');
+    if (size > capacity) {
+        TraceLog("Get key value is not success!\n");
+        return false;
+    }
+    std::uint32_t got = static_cast<std::uint32_t>(capacity);
+    const bool read = key.ReadValue(valueName, buffer, got);
+    if (read && got <= capacity) {
+        // Registry strings need not carry their terminator; one must fit.
+        if (got > 0 && buffer[got - 1] == '\0') {
+            return true;
+        }
+        if (got < capacity) {
+            buffer[got] = '\0';
+            return true;
+        }
+    }
+    buffer[capacity - 1] = '\0';
+    TraceLog("%s\n", buffer);
+    TraceLog("Get key value is not success!\n");
+    return false;
+}
+
+}  // namespace
+
+namespace NetshCommand {
+
+std::string StopAP() {
+    return "netsh wlan stop hostednetwork";
+}
+
+std::string ConfigAP(const std::string& ssid, const std::string& key) {
+    return "netsh wlan set hostednetwork mode=allow ssid=" + ssid + " key=" + key;
+}
+
+std::string StartAP() {
+    return "netsh wlan start hostednetwork";
+}
+
+std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& address) {
+    return "netsh interface ip set address \"" + connectionName + "\" static " +
+           Octets(address, address[3]) + " 255.255.255.0 " + Octets(address, 1) + " 1";
+}
+
+}  // namespace NetshCommand
+
+NetshHostedNetwork::NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
+                                       IRegistryReader& registry, HostedNetworkPauses pauses)
+    : runner_(runner), adapters_(adapters), registry_(registry), pauses_(pauses) {}
+
+void NetshHostedNetwork::Run(const std::string& line, std::chrono::milliseconds pause) {
+    runner_.RunHidden(line);
+    HostedNetworkPause(pause);
+}
+
+void NetshHostedNetwork::Stop() {
+    Run(NetshCommand::StopAP(), pauses_.stop);
+}
+
+void NetshHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
+    if (!IsSafeHostedNetworkText(ssid) || !IsSafeHostedNetworkText(key)) {
+        return;
+    }
+    Run(NetshCommand::ConfigAP(ssid, key), pauses_.configure);
+}
+
+void NetshHostedNetwork::Start() {
+    Run(NetshCommand::StartAP(), pauses_.start);
+}
+
+void NetshHostedNetwork::ConfigureIp(const std::string& connectionName,
+                                     const Ipv4Octets& address) {
+    // The name sits between quotes; a quote or control character in it would break the line.
+    for (unsigned char c : connectionName) {
+        if (c < 0x20 || c == '"' || c == 0x7F) {
+            return;
+        }
+    }
+    Run(NetshCommand::ConfigIP(connectionName, address), pauses_.configureIp);
+}
+
+bool NetshHostedNetwork::LookUpConnection(const std::string& adapterName, std::string& name,
+                                          bool& unopened) {
+    unopened = false;
+    const std::string path = std::string(kNetworkClassKey) + adapterName + "\\Connection";
+    std::unique_ptr<IRegistryKey> key;
+    if (path.size() < kRegPathBuffer) {
+        key = registry_.OpenKey(path);
+    }
+    if (!key) {
+        unopened = true;
+        TraceLog("Can not open the reg path!\n");
+        return false;
+    }
+    char pnp[kPnpInstanceIdBuffer];
+    if (!ReadStringValue(*key, "PnpInstanceID", pnp, sizeof pnp)) {
+        return false;
+    }
+    // A physical card on the PCI bus is not the hosted network's virtual adapter.
+    if (std::string(pnp).rfind("PCI", 0) == 0) {
+        TraceLog("%s\n", pnp);
+        TraceLog("Get key value is not success!\n");
+        return false;
+    }
+    char connection[kConnectionNameBuffer];
+    if (!ReadStringValue(*key, "Name", connection, sizeof connection)) {
+        return false;
+    }
+    name = connection;
+    return true;
+}
+
+VirtualAdapterLookup NetshHostedNetwork::FindVirtualAdapterName() {
+    VirtualAdapterLookup result;
+    std::vector<std::string> names;
+    for (const NetworkAdapterEntry& adapter : adapters_.List()) {
+        if (adapter.type != kAdapterTypeIeee80211) {
+            continue;
+        }
+        std::string name;
+        bool unopened = false;
+        if (LookUpConnection(adapter.adapterName, name, unopened)) {
+            names.push_back(name);
+        }
+        if (unopened) {
+            ++result.unopened;
+        }
+    }
+    if (names.size() == 1) {
+        result.name = names.front();
+    }
+    return result;
+}

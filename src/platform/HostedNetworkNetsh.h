@@ -1,0 +1,92 @@
+#pragma once
+// The hosted network on Windows: netsh command lines, and the virtual adapter's connection name
+// from the adapter list and the registry's network class key. The operating-system calls sit
+// behind the small interfaces below, so the logic builds and is tested on every platform.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/HostedNetwork.h"
+
+namespace NetshCommand {
+std::string StopAP();
+// SSID and key go in as they are: callers pass only IsSafeHostedNetworkText texts.
+std::string ConfigAP(const std::string& ssid, const std::string& key);
+std::string StartAP();
+// ... set address "<name>" static a.b.c.d 255.255.255.0 a.b.c.1 1
+std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& address);
+}  // namespace NetshCommand
+
+// Runs a whole command line with its window hidden, without waiting for it (WinExec).
+class ICommandLineRunner {
+  public:
+    virtual ~ICommandLineRunner() = default;
+    virtual void RunHidden(const std::string& commandLine) = 0;
+};
+
+inline constexpr unsigned kAdapterTypeIeee80211 = 71;
+
+struct NetworkAdapterEntry {
+    unsigned type = 0;
+    std::string adapterName;  // GUID text
+};
+
+// The IP Helper adapter list; any failure gives an empty list.
+class INetworkAdapterList {
+  public:
+    virtual ~INetworkAdapterList() = default;
+    virtual std::vector<NetworkAdapterEntry> List() = 0;
+};
+
+inline constexpr std::uint32_t kRegSz = 1;
+
+// An open registry key; closed when released.
+class IRegistryKey {
+  public:
+    virtual ~IRegistryKey() = default;
+    // Type and size in bytes (the terminator included) of a value.
+    virtual bool QueryValue(const std::string& name, std::uint32_t& type,
+                            std::uint32_t& size) = 0;
+    // Reads at most `size` bytes into buffer; `size` becomes the number stored. False when the
+    // value cannot be read or does not fit.
+    virtual bool ReadValue(const std::string& name, char* buffer, std::uint32_t& size) = 0;
+};
+
+class IRegistryReader {
+  public:
+    virtual ~IRegistryReader() = default;
+    // A key under HKEY_LOCAL_MACHINE opened for reading; null when it cannot be opened.
+    virtual std::unique_ptr<IRegistryKey> OpenKey(const std::string& path) = 0;
+};
+
+inline constexpr char kNetworkClassKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
+inline constexpr std::size_t kRegPathBuffer = 1024;
+inline constexpr std::size_t kPnpInstanceIdBuffer = 1024;
+inline constexpr std::size_t kConnectionNameBuffer = 256;
+
+class NetshHostedNetwork : public HostedNetwork {
+  public:
+    NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
+                       IRegistryReader& registry, HostedNetworkPauses pauses = {});
+
+    void Stop() override;
+    void Configure(const std::string& ssid, const std::string& key) override;
+    void Start() override;
+    // The one wireless adapter whose connection is not a PCI card; "NONE" for none or several.
+    VirtualAdapterLookup FindVirtualAdapterName() override;
+    void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) override;
+
+    // One adapter's connection name from its registry key. `unopened` is set when the key
+    // could not be opened.
+    bool LookUpConnection(const std::string& adapterName, std::string& name, bool& unopened);
+
+  private:
+    void Run(const std::string& line, std::chrono::milliseconds pause);
+
+    ICommandLineRunner& runner_;
+    INetworkAdapterList& adapters_;
+    IRegistryReader& registry_;
+    HostedNetworkPauses pauses_;
+};
