@@ -1,12 +1,11 @@
 #include "registry/CMonitorTable.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <new>
 
 #include "foundation/GuidText.h"
 #include "foundation/PublicFunctions.h"
-#include "platform/Socket.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/ModuleNameTable.h"
 #include "registry/MonitorListModel.h"
@@ -41,14 +40,58 @@ constexpr int kResultReconnect = 23;
 constexpr int kResultWifi = 11;
 constexpr int kResultServer = 17;
 
-// The registry form is plain ASCII, so the list keeps it as narrow text.
+// The registry form of the GUID (as GuidToString writes it), built straight into narrow text:
+// the refresh needs it for every monitor twice per tick.
 std::string GuidText(const GUID& guid) {
-    WString wide = GuidToString(guid);
-    std::string text(wide.size(), '\0');
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        text[i] = static_cast<char>(wide[i]);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char text[kGuidTextLength];
+    std::size_t at = 0;
+    auto put = [&](std::uint64_t value, int digits) {
+        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+            text[at++] = kHex[(value >> shift) & 0xF];
+        }
+    };
+    text[at++] = '{';
+    put(guid.Data1, 8);
+    text[at++] = '-';
+    put(guid.Data2, 4);
+    text[at++] = '-';
+    put(guid.Data3, 4);
+    text[at++] = '-';
+    put((std::uint64_t{guid.Data4[0]} << 8) | guid.Data4[1], 4);
+    text[at++] = '-';
+    for (int i = 2; i < 8; ++i) {
+        put(guid.Data4[i], 2);
+    }
+    text[at++] = '}';
+    return std::string(text, at);
+}
+
+// Dotted form of an IPv4 address held in network byte order.
+std::string DottedText(const sockaddr_in& addr) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(&addr.sin_addr.s_addr);
+    std::string text;
+    text.reserve(15);
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            text += '.';
+        }
+        const unsigned v = b[i];
+        if (v >= 100) {
+            text += static_cast<char>('0' + v / 100);
+        }
+        if (v >= 10) {
+            text += static_cast<char>('0' + v / 10 % 10);
+        }
+        text += static_cast<char>('0' + v % 10);
     }
     return text;
+}
+
+std::string DecimalText(int value) {
+    char text[16];
+    char* end = std::to_chars(text, text + sizeof(text), value).ptr;
+    return std::string(text, end);
 }
 
 GUID GuidOfText(const std::string& text) {
@@ -208,9 +251,7 @@ std::string CMonitorTable::UpgradeText(MonitorObject* monitor) const {
     const UpgradeStatus status = upgrade_.GetUpgradeStatus(monitor);
     switch (status.state) {
         case kUpgradeTransferring: {
-            char text[16];
-            std::snprintf(text, sizeof(text), "%d", status.progress);
-            return std::string(text) + "%";
+            return DecimalText(status.progress) + "%";
         }
         case kUpgradeFinished:
             return Text(kTextUpgradeFinished);
@@ -231,7 +272,7 @@ std::string CMonitorTable::PageText(MonitorListModel& list, int row, MonitorObje
                 return ConfigStateText();
             }
             std::string current = list.GetText(row, kColumnState);
-            return current == Text(kTextConfigPending) ? std::string() : current;
+            return !current.empty() && current == pendingText_ ? std::string() : current;
         }
         case kPageModule:
             return ModuleText(attribute.loadedModules);
@@ -248,6 +289,9 @@ void CMonitorTable::Refresh() {
         return;
     }
     const int page = pageIndex_.load();
+    if (page == kPageNetwork) {
+        pendingText_ = Text(kTextConfigPending);  // looked up once per tick, not per row
+    }
     const MonitorIndex snapshot = pool_.SnapshotIndex();
     MonitorAttribute attribute;
     MonitorPatientInfo patient;
@@ -268,15 +312,13 @@ void CMonitorTable::Refresh() {
         }
 
         std::string name = Utf8Field(attribute.deviceName);
-        std::string address = DottedAddress(slot->GetPeer().addr);
+        std::string address = DottedText(slot->GetPeer().addr);
         std::string third;
         if (page == kPageUpgrade) {
             third = Utf8Field(attribute.softwareVersion);
         } else {
             status->GetMonitorPatientInfo(&patient);
-            char text[16];
-            std::snprintf(text, sizeof(text), "%i", static_cast<int>(patient.bedNo));
-            third = text;
+            third = DecimalText(static_cast<int>(patient.bedNo));  // shown signed
         }
 
         if (row >= 0) {

@@ -104,6 +104,7 @@ class CMonitorTable {
     ModuleMask moduleFilter_{};
     std::array<std::atomic<std::uint8_t>, 4> configAck_;
     std::atomic<int> pageIndex_{kPageNone};
+    std::string pendingText_;  // text 66 of the current refresh (UI thread)
 };
 
 // The process-wide table over the process-wide pool and upgrade manager, created on first use
