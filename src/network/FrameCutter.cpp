@@ -1,16 +1,31 @@
 #include "network/FrameCutter.h"
 
+#include <algorithm>
+
 #include "network/CmpPacketHead.h"
 
-// The one's-complement sum of a byte range is its word sum taken mod 0xFFFF (0 and 0xFFFF being
-// the same value). prefix_[x] holds, mod 0xFFFF, the sum of the words starting at x-2, x-4, ...
-// down to the same parity as x, so any candidate's sum is one difference of two entries. A
-// candidate always has a nonzero sum (its first word, len, is at least 8), so its checksum is 0
-// exactly when that sum is 0 mod 0xFFFF.
+// The one's-complement sum of a byte range is its plain word sum taken mod 0xFFFF (0 and 0xFFFF
+// being the same value), so each candidate's sum is one difference of two prefix sums.
+// prefix_[x] holds the sum of the words starting at x-2, x-4, ... down to x's parity: one table
+// serves both alignments. Differences are exact mod 2^32 and a frame's sum stays below 2^32. A
+// candidate's sum is never zero (its first word, len, is at least 8), so its checksum is 0
+// exactly when that sum is a multiple of 0xFFFF.
 
 namespace {
 
-constexpr std::uint32_t kModulus = 0xFFFF;
+// Prefix sums are built ahead in runs of this many entries, so a consumer that ends the pass
+// early has not paid for the whole window.
+constexpr std::size_t kPrefixRun = 2048;
+
+// x is a multiple of the odd number 0xFFFF exactly when x times its inverse mod 2^32 is at most
+// (2^32 - 1) / 0xFFFF; one multiplication instead of a division per candidate.
+constexpr std::uint32_t kInverseOfFFFF = 0xFFFEFFFFu;
+constexpr std::uint32_t kMultiplesBound = 0xFFFFFFFFu / 0xFFFFu;
+static_assert(static_cast<std::uint32_t>(0xFFFFu * kInverseOfFFFF) == 1u);
+
+bool IsMultipleOfFFFF(std::uint32_t x) {
+    return static_cast<std::uint32_t>(x * kInverseOfFFFF) <= kMultiplesBound;
+}
 
 }  // namespace
 
@@ -23,28 +38,18 @@ std::size_t FrameCutter::Cut(const std::uint8_t* window, std::size_t n, const Co
     if (prefix_.size() < n + 1) {
         prefix_.resize(n + 1);
     }
-    std::uint32_t* prefix = prefix_.data();
+    std::uint32_t* const prefix = prefix_.data();
     prefix[0] = 0;
     prefix[1] = 0;
     std::size_t built = 1;  // prefix[0..built] are valid
-
-    // Extends the prefix table so that prefix[upTo] is valid (upTo <= n).
-    auto ensure = [&](std::size_t upTo) {
-        while (built < upTo) {
-            const std::size_t x = built + 1;
-            std::uint32_t v = prefix[x - 2] + ReadLe16(window + x - 2);
-            if (v >= kModulus) {
-                v -= kModulus;
-            }
-            prefix[x] = v;
-            built = x;
-        }
-    };
+    // Lengths from 8 to maxLen start a frame: one unsigned comparison of len - 8.
+    const std::size_t lenSpan = maxFrameLength_ < kCmpHeadSize ? 0 : maxFrameLength_ - kCmpHeadSize;
+    const bool anyLength = maxFrameLength_ >= kCmpHeadSize;
 
     std::size_t p = 0;
     while (n - p >= kCmpHeadSize) {
         const std::size_t len = ReadLe16(window + p);
-        if (len < kCmpHeadSize || len > maxFrameLength_) {
+        if (!anyLength || len - kCmpHeadSize > lenSpan) {
             ++p;
             continue;
         }
@@ -52,12 +57,17 @@ std::size_t FrameCutter::Cut(const std::uint8_t* window, std::size_t n, const Co
             break;  // incomplete: kept for the next pass
         }
         const std::size_t evenEnd = p + (len & ~static_cast<std::size_t>(1));
-        ensure(evenEnd);
-        std::uint32_t sum = prefix[evenEnd] + kModulus - prefix[p];
-        if ((len & 1) != 0) {
-            sum += window[p + len - 1];
+        if (built < evenEnd) {
+            const std::size_t target = std::min(n, std::max(evenEnd, built + kPrefixRun));
+            for (std::size_t x = built + 1; x <= target; ++x) {
+                prefix[x] = prefix[x - 2] + ReadLe16(window + x - 2);
+            }
+            built = target;
         }
-        if (sum % kModulus != 0) {
+        // An odd length adds its last byte unshifted.
+        const std::uint32_t oddByte =
+            window[p + len - 1] & (0u - static_cast<std::uint32_t>(len & 1));
+        if (!IsMultipleOfFFFF(prefix[evenEnd] - prefix[p] + oddByte)) {
             ++p;
             continue;
         }
