@@ -1,0 +1,92 @@
+#pragma once
+// The main window's own work, apart from its widgets: which page a tab shows, what a tab
+// change, a list change, the refresh tick and the three user messages do, and the start-up
+// checks (debug-page switch, wireless adapter). The window implements IMainWindowView.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/UserMessages.h"
+
+class CMonitorTable;
+class MonitorObject;
+
+inline constexpr int kMainTabCount = 6;
+inline constexpr int kTabAccessPoint = 0;
+inline constexpr int kTabNetwork = 1;
+inline constexpr int kTabModule = 2;
+inline constexpr int kTabUpgrade = 3;
+inline constexpr int kTabDebug = 4;
+inline constexpr int kTabSystem = 5;
+// The page index of a tab that shows no page.
+inline constexpr int kNoPage = -1;
+
+inline constexpr char kSystemSettingFile[] = "SystemSetting.ini";
+inline constexpr char kLanguageLoadError[] = "Load language file error";
+// Text shown at start when the PC has no wireless adapter.
+inline constexpr int kTextNoWirelessAdapter = 76;
+
+class IMainWindowView {
+  public:
+    virtual ~IMainWindowView() = default;
+
+    // Deletes every tab and inserts the six with these captions, without a change notification.
+    virtual void RebuildTabs(const std::array<std::string, kMainTabCount>& captions) = 0;
+    virtual int CurrentTab() const = 0;
+    // Selects a tab without a change notification.
+    virtual void SelectTab(int index) = 0;
+    // Shows the page of `page` and hides every other; kNoPage hides them all.
+    virtual void ShowOnlyPage(int page) = 0;
+    // The access-point, network, module, upgrade and system pages re-read their texts.
+    virtual void RefreshPageCaptions() = 0;
+    // The network page shows the settings of the first checked monitor.
+    virtual void RefreshNetworkPage() = 0;
+    virtual void DebugPageReceived(MonitorObject* monitor,
+                                   const std::vector<std::uint8_t>& frame) = 0;
+    // Redraws the monitor list from its model.
+    virtual void UpdateList() = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual void EnableAccessPointStart(bool enabled) = 0;
+};
+
+class MainWindowLogic : public IUserMessageSink {
+  public:
+    using TextLookup = std::function<std::string(int)>;
+    using UpgradeRequestHandler = std::function<void(MonitorObject*)>;
+
+    MainWindowLogic(IMainWindowView& view, CMonitorTable& table, TextLookup text,
+                    UpgradeRequestHandler upgradeRequest);
+
+    // The window's initialisation once its widgets exist: tabs, access-point page and tab 0,
+    // the debug-page switch.
+    void Initialise(int debugPageSwitch);
+    // The start-up check's outcome: without an adapter, text 76 and no access-point start.
+    void ReportWirelessAdapter(bool present);
+
+    // The tab selection changed (by the user).
+    void OnTabChanged();
+    // The user changed the check mark of `row`.
+    void OnItemChanged(int row);
+    // The 10 ms refresh tick.
+    void OnTimer();
+    void OnUserMessage(const UserMessage& message) override;
+
+    // The page a tab shows: the debug page only while the switch is non-zero.
+    int PageForTab(int tab) const;
+    int DebugPageSwitch() const { return debugPageSwitch_; }
+
+  private:
+    void BuildTabs();
+
+    IMainWindowView& view_;
+    CMonitorTable& table_;
+    TextLookup text_;
+    UpgradeRequestHandler upgradeRequest_;
+    int debugPageSwitch_ = 0;
+};
+
+// `DebugPage` of section `PageSetting` in `path`: default "1", read through a 10-byte buffer,
+// converted by its leading digits (anything else gives 0).
+int ReadDebugPageSwitch(const std::string& path = kSystemSettingFile);

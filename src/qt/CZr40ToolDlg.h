@@ -1,0 +1,98 @@
+#pragma once
+// The main window: the tab control with the six pages above the monitor list, the 10 ms list
+// refresh and the three user messages. Its own decisions live in MainWindowLogic.
+#include <QDialog>
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/MainWindowLogic.h"
+#include "qt/QtDialogs.h"
+#include "registry/MonitorListModel.h"
+
+class CMonitorTable;
+class IDialogs;
+class MonitorListView;
+class QFrame;
+class QTabBar;
+class QTimer;
+class QtAPPage;
+class QtDebugPage;
+class QtModulePage;
+class QtNetPage;
+class QtPage;
+class QtSystemPage;
+class QtUpdatePage;
+
+// The window works with the process-wide monitor table, language texts and upgrade manager,
+// as its pages do.
+struct MainWindowOptions {
+    IDialogs* dialogs = nullptr;  // Qt dialogs owned by the window when null
+    int debugPageSwitch = -1;     // -1: read from SystemSetting.ini
+    int wirelessAdapter = -1;     // -1: look at the system, 0 none, 1 present
+    std::string settingsPath = kSystemSettingFile;
+    int refreshMs = 10;  // 0: no timer (tests drive the refresh)
+};
+
+class CZr40ToolDlg : public QDialog, private IMainWindowView {
+    Q_OBJECT
+  public:
+    static constexpr int kWidthDu = 512;
+    static constexpr int kHeightDu = 284;
+
+    explicit CZr40ToolDlg(MainWindowOptions options = {}, QWidget* parent = nullptr);
+    ~CZr40ToolDlg() override;
+
+    QTabBar* TabBar() const { return tabs_; }
+    MonitorListView* List() const { return list_; }
+    MonitorListModel& Model() { return model_; }
+    MainWindowLogic& Logic() { return logic_; }
+    // The page widget of a tab index (0..5).
+    QtPage* PageOfTab(int tab) const;
+    QtAPPage* APPage() const { return apPage_; }
+    QtNetPage* NetPage() const { return netPage_; }
+    QtModulePage* ModulePage() const { return modulePage_; }
+    QtUpdatePage* UpdatePage() const { return updatePage_; }
+    QtDebugPage* DebugPage() const { return debugPage_; }
+    QtSystemPage* SystemPage() const { return systemPage_; }
+    // One refresh tick, as the timer runs it.
+    void RefreshNow() { logic_.OnTimer(); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    // IMainWindowView
+    void RebuildTabs(const std::array<std::string, kMainTabCount>& captions) override;
+    int CurrentTab() const override;
+    void SelectTab(int index) override;
+    void ShowOnlyPage(int page) override;
+    void RefreshPageCaptions() override;
+    void RefreshNetworkPage() override;
+    void DebugPageReceived(MonitorObject* monitor, const std::vector<std::uint8_t>& frame) override;
+    void UpdateList() override;
+    void ShowMessage(const std::string& text) override;
+    void EnableAccessPointStart(bool enabled) override;
+
+    void BuildPages();
+
+    CMonitorTable& table_;
+    QtDialogs ownDialogs_;
+    IDialogs& dialogs_;
+    MonitorListModel model_;
+    MainWindowLogic logic_;
+
+    QWidget* tabControl_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QFrame* pane_ = nullptr;
+    QtAPPage* apPage_ = nullptr;
+    QtNetPage* netPage_ = nullptr;
+    QtModulePage* modulePage_ = nullptr;
+    QtUpdatePage* updatePage_ = nullptr;
+    QtDebugPage* debugPage_ = nullptr;
+    QtSystemPage* systemPage_ = nullptr;
+    std::map<int, QtPage*> pageMap_;
+    MonitorListView* list_ = nullptr;
+    QTimer* timer_ = nullptr;
+};

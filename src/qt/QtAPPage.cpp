@@ -1,0 +1,31 @@
+#include "qt/QtAPPage.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+QtAPPage::QtAPPage(IDialogs& dialogs, QWidget* parent) : QtPage(dialogs, parent) {
+    AddGroup(0, QString(), 5, 3, 306, 80);
+    AddLabel(1053, QStringLiteral("SSID:"), 14, 15, 44, 10);
+    AddEdit(1012, 62, 13, 110, 12);
+    AddLabel(1054, QStringLiteral("认证方式:"), 14, 31, 44, 10);
+    AddCombo(1015, true, 62, 29, 110, 12, true);
+    AddLabel(1055, QStringLiteral("密码:"), 14, 47, 44, 10);
+    AddEdit(1013, 62, 45, 110, 12, true);
+    AddCheck(1051, QStringLiteral("Show Password"), 178, 46, 80, 10);
+    AddLabel(1056, QStringLiteral("IP:"), 14, 63, 44, 10);
+    AddAddress(1014, 62, 61, 110, 12);
+    AddButton(1008, QStringLiteral("启动接入点"), 224, 12, 80, 14);
+    AddButton(1010, QStringLiteral("加载配置"), 224, 28, 80, 14);
+    AddButton(1009, QStringLiteral("另存为配置"), 224, 60, 80, 14);
+    AddGroup(0, QString(), 5, 88, 306, 40);
+    AddLabel(1057, QStringLiteral("已启动："), 14, 98, 44, 10);
+    AddLabel(1017, QString(), 62, 98, 150, 10)->hide();
+    AddLabel(1058, QStringLiteral("IP:"), 14, 112, 44, 10);
+    AddLabel(1018, QString(), 62, 112, 150, 10)->hide();
+}
+
+QtAPPage::~QtAPPage() = default;
+
+void QtAPPage::InitForm() {}
+
+void QtAPPage::RefreshCaptions() {}

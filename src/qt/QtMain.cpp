@@ -1,0 +1,94 @@
+// The desktop program's entry: --version, --headless (the core without a window),
+// --screenshots DIR, or the main window. Without a display it falls back to --headless.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/HeadlessApp.h"
+#include "app/Version.h"
+#include "qt/QtDesktopApp.h"
+#include "qt/QtScreenshots.h"
+
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+bool HasDisplay() {
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
+}
+
+int FindArg(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+int RunHeadlessApp(int argc, char** argv) {
+    HeadlessOptions options;
+    std::string error;
+    if (!HeadlessApp::ParseArguments(argc, argv, options, error)) {
+        std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
+        std::fprintf(stderr,
+                     "usage: zr40tool [--version | --screenshots DIR]\n"
+                     "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] "
+                     "[--port-base N]\n");
+        return 2;
+    }
+    HeadlessApp app(std::move(options));
+    return app.Run();
+}
+
+// The headless front end, with "--headless" put in front of the arguments when missing.
+int Headless(int argc, char** argv) {
+    if (FindArg(argc, argv, "--headless") != 0) {
+        return RunHeadlessApp(argc, argv);
+    }
+    static char headless[] = "--headless";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, headless);
+    args.push_back(nullptr);
+    return RunHeadlessApp(argc + 1, args.data());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (FindArg(argc, argv, "--version") != 0) {
+        std::printf("Zr40Tool %s\n", Zr40Version());
+        return 0;
+    }
+    if (FindArg(argc, argv, "--headless") != 0) {
+        return Headless(argc, argv);
+    }
+    if (const int at = FindArg(argc, argv, "--screenshots"); at != 0) {
+        if (at + 1 >= argc) {
+            std::fprintf(stderr, "usage: zr40tool --screenshots DIR\n");
+            return 2;
+        }
+        if (!HasDisplay()) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        }
+        const std::string folder = argv[at + 1];
+        QApplication app(argc, argv);
+        return RunScreenshots(folder, DefaultDesktopPaths());
+    }
+    if (!HasDisplay()) {
+        std::printf(
+            "No display present (DISPLAY and WAYLAND_DISPLAY are unset): "
+            "starting --headless\n");
+        std::fflush(stdout);
+        return Headless(argc, argv);
+    }
+    QApplication app(argc, argv);
+    return RunDesktop(DefaultDesktopPaths());
+}

@@ -1,0 +1,140 @@
+// The desktop window against simulated monitors over loopback: they appear in the list, the
+// network page's four orders reach the checked monitor and its row follows the
+// acknowledgements, and a module set reaches every checked monitor.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+
+#include "FakeForm.h"
+#include "GuiTestSupport.h"
+#include "SimFleet.h"
+#include "network/NetworkListenManager.h"
+#include "pages/LanguageTexts.h"
+#include "qt/CZr40ToolDlg.h"
+#include "qt/MonitorListView.h"
+#include "qt/QtModulePage.h"
+#include "qt/QtNetPage.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
+#include "registry/MonitorObject.h"
+
+namespace {
+
+NetworkListenSettings LoopbackServer() {
+    NetworkListenSettings s = NetworkListenSettings::Compact(0);
+    s.bindAddress = "127.0.0.1";
+    s.startPauseMs = 0;
+    s.startReturnPauseMs = 0;
+    s.bindRetryPauseMs = 5;
+    s.acceptFailurePauseMs = 50;
+    return s;
+}
+
+struct EndToEnd : ::testing::Test {
+    ScopedLogDir logs;
+    ScopedLanguage language{kLanguageEnglish};
+    FakeDialogs dialogs;
+    NetworkListenManager server{LoopbackServer()};
+    SimFleet fleet{SimMonitorConfig{}, 3, "E2E-", 0x5151};
+    std::unique_ptr<CZr40ToolDlg> window;
+
+    void SetUp() override {
+        server.StartNetworkManager();
+        ASSERT_TRUE(server.WaitListening(5000));
+        MainWindowOptions options;
+        options.dialogs = &dialogs;
+        options.debugPageSwitch = 1;
+        options.wirelessAdapter = 1;
+        window = std::make_unique<CZr40ToolDlg>(options);
+        window->show();
+        fleet.StartAll("127.0.0.1", server.SessionPort());
+    }
+    void TearDown() override {
+        fleet.StopAll();
+        server.Stop();
+        window.reset();
+        GetMonitorTable().SetPage(CMonitorTable::kPageNone);
+    }
+    MonitorListModel& Model() { return window->Model(); }
+    // The list row showing simulated monitor i (by its device name), or -1.
+    int RowOf(int i) { return Model().FindRow(0, fleet.At(i).InitialConfig().deviceName); }
+    bool AllListed() {
+        for (int i = 0; i < fleet.Size(); ++i) {
+            if (RowOf(i) < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+    MonitorObject* ObjectOf(int i) {
+        GUID key = fleet.At(i).InitialConfig().guid;
+        key.Data1 = 0;
+        return GetMonitorObjectMng().FindObj(key);
+    }
+    std::vector<SimOrder> Orders(int i, std::uint16_t cmd) {
+        std::vector<SimOrder> out;
+        for (const SimOrder& o : fleet.At(i).Record().Snapshot().orders) {
+            if (o.cmd == cmd) {
+                out.push_back(o);
+            }
+        }
+        return out;
+    }
+    void UserCheck(int row) {
+        window->List()->Mirror();
+        window->List()->item(row, 0)->setCheckState(Qt::Checked);
+    }
+};
+
+TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
+    ASSERT_TRUE(PumpUntil([&] { return AllListed(); }, 15000)) << Model().RowCount();
+    EXPECT_EQ(Model().RowCount(), 3);
+
+    // network page: one checked monitor gets the four orders
+    window->TabBar()->setCurrentIndex(kTabNetwork);
+    const int row = RowOf(1);
+    UserCheck(row);
+    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == LanguageText(66); }, 5000));
+    ControlById<QPushButton>(window->NetPage(), 1004)->click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == LanguageText(38); }, 10000))
+        << Model().GetText(row, 4);
+    const std::vector<SimOrder> orders = Orders(1, 0x0200);
+    ASSERT_EQ(orders.size(), 4u);
+    EXPECT_EQ(orders[0].item, 0x0050);
+    EXPECT_EQ(orders[1].item, 0x0053);
+    EXPECT_EQ(orders[2].item, 0x0056);
+    EXPECT_EQ(orders[3].item, 0x0059);
+    EXPECT_TRUE(Orders(0, 0x0200).empty());
+    EXPECT_TRUE(Orders(2, 0x0200).empty());
+
+    // module page: two checked monitors get ECG+SpO2+RESP
+    window->TabBar()->setCurrentIndex(kTabModule);
+    ControlById<QRadioButton>(window->ModulePage(), 1040)->click();
+    ASSERT_TRUE(PumpUntil([&] { return AllListed(); }, 5000));
+    UserCheck(RowOf(0));
+    UserCheck(RowOf(2));
+    auto* all = ControlById<QRadioButton>(window->ModulePage(), 1038);
+    ASSERT_TRUE(all->isEnabled());
+    all->click();
+    ControlById<QPushButton>(window->ModulePage(), 1001)->click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Orders(0, 0x0012).size() == 1 && Orders(2, 0x0012).size() == 1; }, 5000));
+    for (int i : {0, 2}) {
+        const SimOrder order = Orders(i, 0x0012).front();
+        ASSERT_EQ(order.frame.size(), 8u + 26u) << i;
+        for (int b = 0; b < 26; ++b) {
+            const int expected = (b == 1 || b == 2 || b == 4) ? 1 : 0;
+            EXPECT_EQ(order.frame[8 + static_cast<std::size_t>(b)], expected) << i << " " << b;
+        }
+        MonitorObject* object = ObjectOf(i);
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(order.serial, static_cast<std::uint16_t>(object->GetSerial())) << i;
+    }
+    EXPECT_TRUE(Orders(1, 0x0012).empty());
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// The generic form: each IForm operation on each widget kind, addressed by control id.
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "qt/QtDialogs.h"
+#include "qt/QtForm.h"
+
+namespace {
+
+struct Form : ::testing::Test {
+    QtForm form;
+    void SetUp() override {
+        form.AddLabel(1, "label", 0, 0, 40, 10);
+        form.AddEdit(2, 0, 0, 40, 10);
+        form.AddEdit(3, 0, 0, 40, 10, true);
+        form.AddAddress(4, 0, 0, 60, 12);
+        form.AddCombo(5, true, 0, 0, 60, 12);
+        form.AddCombo(6, false, 0, 0, 60, 12);
+        form.AddCombo(7, true, 0, 0, 60, 12, true);
+        QButtonGroup* a = form.NewRadioGroup();
+        form.AddRadio(10, "a1", a, 0, 0, 40, 10);
+        form.AddRadio(11, "a2", a, 0, 0, 40, 10);
+        QButtonGroup* b = form.NewRadioGroup();
+        form.AddRadio(20, "b1", b, 0, 0, 40, 10);
+        form.AddCheck(30, "check", 0, 0, 40, 10);
+        form.AddButton(31, "button", 0, 0, 40, 14);
+        form.AddDisplay(40, 0, 0, 100, 50);
+        form.AddGroup(50, "group", 0, 0, 100, 50);
+    }
+};
+
+TEST_F(Form, ControlsAreFoundByTheirIdAsObjectName) {
+    for (int id : {1, 2, 3, 4, 5, 6, 7, 10, 11, 20, 30, 31, 40, 50}) {
+        QWidget* byName = form.findChild<QWidget*>(QString::number(id));
+        ASSERT_NE(byName, nullptr) << id;
+        EXPECT_EQ(byName, form.Control(id));
+    }
+    EXPECT_EQ(form.Control(999), nullptr);
+    // unknown ids are harmless
+    form.SetText(999, "x");
+    EXPECT_EQ(form.GetText(999), "");
+    EXPECT_EQ(form.GetCurSel(999), -1);
+    EXPECT_FALSE(form.IsEnabled(999));
+}
+
+TEST_F(Form, TextsRoundTripOnEveryKind) {
+    for (int id : {1, 2, 3, 5, 30, 31, 40, 50}) {
+        form.SetText(id, "Zr40 床号 %s");
+        EXPECT_EQ(form.GetText(id), "Zr40 床号 %s") << id;
+    }
+}
+
+TEST_F(Form, EditableListChoosesNothingForTypedText) {
+    form.AddString(5, "OPEN");
+    form.AddString(5, "WEP");
+    // the first item added does not choose itself
+    EXPECT_EQ(form.GetCurSel(5), -1);
+    EXPECT_EQ(form.GetCount(5), 2);
+    form.SetCurSel(5, 1);
+    EXPECT_EQ(form.GetCurSel(5), 1);
+    EXPECT_EQ(form.GetText(5), "WEP");
+    auto* combo = ControlById<QComboBox>(&form, 5);
+    combo->lineEdit()->clear();
+    QTest::keyClicks(combo->lineEdit(), "WPA3");
+    EXPECT_EQ(form.GetText(5), "WPA3");
+    EXPECT_EQ(form.GetCurSel(5), -1);
+    EXPECT_EQ(form.GetCount(5), 2);  // typing adds no item
+    form.SetCurSel(5, 7);            // out of range: no choice
+    EXPECT_EQ(form.GetCurSel(5), -1);
+    EXPECT_EQ(form.GetText(5), "");
+    form.InsertString(5, 0, "FIRST");
+    form.SetCurSel(5, 0);
+    EXPECT_EQ(form.GetText(5), "FIRST");
+    form.ResetContent(5);
+    EXPECT_EQ(form.GetCount(5), 0);
+    EXPECT_EQ(form.GetCurSel(5), -1);
+}
+
+TEST_F(Form, DropDownListAndSortedList) {
+    form.InsertString(6, 0, "English");
+    form.InsertString(6, 0, "中文");
+    EXPECT_EQ(form.GetCurSel(6), -1);
+    form.SetCurSel(6, 1);
+    EXPECT_EQ(form.GetText(6), "English");
+    for (const char* item : {"WPA2", "OPEN", "wep", "WPA"}) {
+        form.AddString(7, item);
+    }
+    auto* sorted = ControlById<QComboBox>(&form, 7);
+    ASSERT_EQ(sorted->count(), 4);
+    EXPECT_EQ(sorted->itemText(0), "OPEN");
+    EXPECT_EQ(sorted->itemText(1), "wep");
+    EXPECT_EQ(sorted->itemText(2), "WPA");
+    EXPECT_EQ(sorted->itemText(3), "WPA2");
+    // an edit text that is no item is kept as typed
+    form.SetText(7, "WPA2/个人");
+    EXPECT_EQ(form.GetText(7), "WPA2/个人");
+    EXPECT_EQ(form.GetCurSel(7), -1);
+}
+
+TEST_F(Form, RadioGroupsAreIndependentAndCanBeCleared) {
+    form.SetCheck(10, true);
+    form.SetCheck(20, true);
+    EXPECT_TRUE(form.GetCheck(10));
+    EXPECT_TRUE(form.GetCheck(20));
+    form.SetCheck(11, true);
+    EXPECT_FALSE(form.GetCheck(10));
+    EXPECT_TRUE(form.GetCheck(11));
+    form.SetCheck(11, false);
+    EXPECT_FALSE(form.GetCheck(11));
+    EXPECT_FALSE(form.GetCheck(10));
+    EXPECT_TRUE(form.GetCheck(20));
+    form.SetCheck(30, true);
+    EXPECT_TRUE(form.GetCheck(30));
+}
+
+TEST_F(Form, EnableShowAndPasswordMask) {
+    form.Enable(31, false);
+    EXPECT_FALSE(form.IsEnabled(31));
+    form.Enable(31, true);
+    EXPECT_TRUE(form.IsEnabled(31));
+    form.Show(1, false);
+    EXPECT_TRUE(form.Control(1)->isHidden());
+    form.Show(1, true);
+    EXPECT_FALSE(form.Control(1)->isHidden());
+    auto* password = ControlById<QLineEdit>(&form, 3);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    form.SetPasswordMask(3, false);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Normal);
+    form.SetPasswordMask(3, true);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(Form, AddressField) {
+    struct Case {
+        const char* typed;
+        const char* read;
+    } cases[] = {
+        {"192.168.1.101", "192.168.1.101"},
+        {"", ""},
+        {"10.0.0", "10.0.0.0"},
+        {"010.1.2.3", "10.1.2.3"},
+        {"1..2.", "1.0.2.0"},
+    };
+    for (const Case& c : cases) {
+        form.SetAddressText(4, c.typed);
+        EXPECT_EQ(form.GetAddressText(4), c.read) << c.typed;
+    }
+    // typing keeps to dotted numbers of at most 255
+    auto* edit = ControlById<QLineEdit>(&form, 4);
+    edit->clear();
+    QTest::keyClicks(edit, "300.1a.2.3.4");
+    EXPECT_EQ(edit->text().toStdString(), "30.1.2.34");
+    EXPECT_EQ(NormaliseAddressText("1.2.3.4.5"), "1.2.3.4");
+    EXPECT_EQ(NormaliseAddressText("99999.1.1.1"), "999.1.1.1");
+}
+
+TEST_F(Form, TrafficDisplayAppendsCountsAndDropsFirstLine) {
+    EXPECT_EQ(form.GetLineCount(40), 1);
+    form.AppendText(40, "");
+    EXPECT_EQ(form.GetText(40), "");
+    form.AppendText(40, "one\r\n");
+    form.AppendText(40, "two\r\n");
+    form.AppendText(40, "three\r\n");
+    EXPECT_EQ(form.GetLineCount(40), 4);  // the empty line after the last break counts
+    form.RemoveFirstLine(40);
+    EXPECT_EQ(form.GetLineCount(40), 3);
+    EXPECT_EQ(form.GetText(40).rfind("two", 0), 0u);
+    form.SetText(40, "");
+    EXPECT_EQ(form.GetLineCount(40), 1);
+    form.RemoveFirstLine(40);  // nothing to remove
+    EXPECT_EQ(form.GetText(40), "");
+}
+
+TEST(QtDialogsFilter, PipeFormBecomesQtFilters) {
+    struct Case {
+        const char* pipes;
+        const char* qt;
+    } cases[] = {
+        {"ConfigFile (.ini)|*.ini|All Files (*.*)|*.*||",
+         "ConfigFile (.ini) (*.ini);;All Files (*.*) (*.*)"},
+        {"Text|*.txt;*.log||", "Text (*.txt *.log)"},
+        {"", ""},
+        {"Odd|", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(QtDialogs::ConvertFilter(c.pipes).toStdString(), c.qt) << c.pipes;
+    }
+}
+
+}  // namespace
