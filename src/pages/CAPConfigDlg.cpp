@@ -92,8 +92,7 @@ bool UnitsBelowLimit(const WString& text) {
 CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs)
     : CAPConfigDlg(form, dialogs, GetHostedNetwork(), [](int i) { return LanguageText(i); }) {}
 
-CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network,
-                           TextLookup text)
+CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text)
     : form_(form), dialogs_(dialogs), network_(network), text_(std::move(text)) {}
 
 CAPConfigDlg::~CAPConfigDlg() {

@@ -174,6 +174,5 @@ void CDebugConfigDlg::OnReceivedFrame(MonitorObject* monitor,
     if (!dft::MatchesFilter(filter_, ReadLe16(frame.data() + 2))) {
         return;
     }
-    EmitLine(DottedAddress(monitor->GetPeer().addr), static_cast<int>(dft::Direction::Recv),
-             frame);
+    EmitLine(DottedAddress(monitor->GetPeer().addr), static_cast<int>(dft::Direction::Recv), frame);
 }

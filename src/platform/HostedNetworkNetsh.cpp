@@ -15,8 +15,7 @@ std::string Octets(const Ipv4Octets& a, int last) {
 
 // Reads a string value into buffer (capacity bytes, terminated). Values that do not fit with
 // their terminator are refused, never cut or overrun.
-bool ReadStringValue(IRegistryKey& key, const char* valueName, char* buffer,
-                     std::size_t capacity) {
+bool ReadStringValue(IRegistryKey& key, const char* valueName, char* buffer, std::size_t capacity) {
     std::uint32_t type = 0;
     std::uint32_t size = 0;
     if (!key.QueryValue(valueName, type, size)) {
@@ -97,8 +96,7 @@ void NetshHostedNetwork::Start() {
     Run(NetshCommand::StartAP(), pauses_.start);
 }
 
-void NetshHostedNetwork::ConfigureIp(const std::string& connectionName,
-                                     const Ipv4Octets& address) {
+void NetshHostedNetwork::ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
     // The name sits between quotes; a quote or control character in it would break the line.
     for (unsigned char c : connectionName) {
         if (c < 0x20 || c == '"' || c == 0x7F) {

@@ -46,8 +46,7 @@ class IRegistryKey {
   public:
     virtual ~IRegistryKey() = default;
     // Type and size in bytes (the terminator included) of a value.
-    virtual bool QueryValue(const std::string& name, std::uint32_t& type,
-                            std::uint32_t& size) = 0;
+    virtual bool QueryValue(const std::string& name, std::uint32_t& type, std::uint32_t& size) = 0;
     // Reads at most `size` bytes into buffer; `size` becomes the number stored. False when the
     // value cannot be read or does not fit.
     virtual bool ReadValue(const std::string& name, char* buffer, std::uint32_t& size) = 0;

@@ -18,7 +18,7 @@ Argv Stop() {
 }
 
 Argv Configure(const std::string& ssid, const std::string& key) {
-    return {"nmcli", "device", "wifi", "hotspot",  "con-name", kHotspotConnection,
+    return {"nmcli", "device", "wifi",     "hotspot", "con-name", kHotspotConnection,
             "ssid",  ssid,     "password", key};
 }
 
@@ -31,7 +31,7 @@ Argv Show() {
 }
 
 Argv ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
-    return {"nmcli",       "connection", "modify",          connectionName,
+    return {"nmcli",       "connection", "modify",         connectionName,
             "ipv4.method", "shared",     "ipv4.addresses", Dotted(address) + "/24"};
 }
 
@@ -70,8 +70,7 @@ VirtualAdapterLookup NmcliHostedNetwork::FindVirtualAdapterName() {
     return result;
 }
 
-void NmcliHostedNetwork::ConfigureIp(const std::string& connectionName,
-                                     const Ipv4Octets& address) {
+void NmcliHostedNetwork::ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
     if (!IsSafeHostedNetworkText(connectionName)) {
         return;
     }

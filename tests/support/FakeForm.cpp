@@ -110,3 +110,37 @@ bool FakeDialogs::PickFolder(const std::string& title, std::string& path) {
     lastTitle = title;
     return Answer(path);
 }
+
+int FakeDebugDisplay::GetLineCount() const {
+    int count = 0;
+    for (char c : text) {
+        count += c == '\n' ? 1 : 0;
+    }
+    if (!text.empty() && text.back() != '\n') {
+        ++count;
+    }
+    return count;
+}
+
+void FakeDebugDisplay::RemoveFirstLine() {
+    const std::size_t end = text.find('\n');
+    text.erase(0, end == std::string::npos ? std::string::npos : end + 1);
+}
+
+std::vector<std::string> FakeDebugDisplay::Lines() const {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/IDebugDisplay.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 
@@ -64,4 +65,18 @@ public:
 
 private:
     bool Answer(std::string& path);
+};
+
+// The debug console's display as one string, with the line rules of IDebugDisplay.
+class FakeDebugDisplay : public IDebugDisplay {
+public:
+    void AppendText(const std::string& text) override { this->text += text; }
+    int GetLineCount() const override;
+    void RemoveFirstLine() override;
+    void Clear() override { text.clear(); }
+
+    // The lines without their breaks.
+    std::vector<std::string> Lines() const;
+
+    std::string text;
 };

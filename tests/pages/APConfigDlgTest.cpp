@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeForm.h"
+#include "TempDir.h"
+#include "foundation/IniFile.h"
+#include "pages/CAPConfigDlg.h"
+#include "pages/ControlIds.h"
+#include "pages/NetworkDefaults.h"
+#include "platform/HostedNetwork.h"
+#include "platform/HostedNetworkNetsh.h"
+
+namespace {
+
+using namespace APPageId;
+using Calls = std::vector<std::string>;
+
+std::string FakeText(int index) {
+    return "T" + std::to_string(index);
+}
+
+class RecordingNetwork : public HostedNetwork {
+  public:
+    void Stop() override { calls.push_back("stop"); }
+    void Configure(const std::string& ssid, const std::string& key) override {
+        calls.push_back("configure " + ssid + " " + key);
+    }
+    void Start() override { calls.push_back("start"); }
+    VirtualAdapterLookup FindVirtualAdapterName() override {
+        calls.push_back("find");
+        return lookup;
+    }
+    void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
+        calls.push_back("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) +
+                        "." + std::to_string(a[2]) + "." + std::to_string(a[3]));
+    }
+    Calls calls;
+    VirtualAdapterLookup lookup{"Wi-Fi 2", 0};
+};
+
+class APPageTest : public ::testing::Test {
+  protected:
+    APPageTest() { page->InitForm(); }
+
+    ScopedLogDir logs;
+    FakeForm form;
+    FakeDialogs dialogs;
+    RecordingNetwork network;
+    std::unique_ptr<CAPConfigDlg> page =
+        std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText);
+};
+
+TEST_F(APPageTest, InitialContents) {
+    EXPECT_EQ(form.GetText(kSsid), "ZOLT_LINK");
+    EXPECT_EQ(form.At(kAuthen).items, (std::vector<std::string>{"OPEN", "WEP", "WPA", "WPA2"}));
+    EXPECT_EQ(form.GetCurSel(kAuthen), 3);
+    EXPECT_EQ(form.GetText(kAuthen), "WPA2");
+    EXPECT_EQ(form.GetText(kKey), "QPLMRTXW");
+    EXPECT_TRUE(form.At(kKey).masked);
+    EXPECT_EQ(form.GetAddressText(kIp), kDefaultServerIp);
+    EXPECT_FALSE(form.At(kStartedSsid).visible);
+    EXPECT_FALSE(form.At(kStartedIp).visible);
+    const std::map<int, std::string> captions = {
+        {kLoad, "T17"},           {kStart, "T19"},       {kSave, "T18"},   {kSsidLabel, "SSID"},
+        {kAuthenLabel, "T14"},    {kKeyLabel, "T15"},    {kIpLabel, "IP"}, {kStartedLabel, "T16"},
+        {kStartedIpLabel, "IP:"}, {kShowPassword, "T20"}};
+    for (const auto& [id, text] : captions) {
+        EXPECT_EQ(form.GetText(id), text) << id;
+    }
+    EXPECT_FALSE(page->IsPasswordShown());
+    EXPECT_TRUE(network.calls.empty());
+}
+
+TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
+    struct Case {
+        std::string ssid;
+        std::string key;
+        bool ok;
+    } const cases[] = {
+        {"ZOLT_LINK", std::string(7, 'k'), false},
+        {"ZOLT_LINK", std::string(65, 'k'), false},
+        {"ZOLT_LINK", std::string(8, 'k'), true},
+        {"ZOLT_LINK", std::string(64, 'k'), true},
+        {"", "QPLMRTXW", false},
+        {std::string(65, 's'), "QPLMRTXW", false},
+        {std::string(64, 's'), "QPLMRTXW", true},
+        {"网络", "QPLMRTXW", false},
+        {"ZOLT_LINK", "密码密码密码密码", false},
+        {"ZOLT LINK", "QPLMRTXW", false},  // would split the command line
+        {"ZOLT\"LINK", "QPLMRTXW", false},
+        {"ZOLT_LINK", "QPLM RTXW", false},
+        {"ZOLT_LINK", "QPLM\"RTXW", false},
+        {"ZOLT_LINK", "QPLM\tRTXW", false},
+        {"ZOLT_LINK", "QPLM\xc2\x8cRTX", false},  // U+008C, a control unit below 0x8D
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ssid + " / " + c.key);
+        network.calls.clear();
+        dialogs.messages.clear();
+        form.SetText(kSsid, c.ssid);
+        form.SetText(kKey, c.key);
+        page->OnStart();
+        if (c.ok) {
+            EXPECT_TRUE(dialogs.messages.empty());
+            EXPECT_EQ(network.calls, (Calls{"stop", "configure " + c.ssid + " " + c.key, "start",
+                                            "find", "ip Wi-Fi 2 192.168.137.100"}));
+        } else {
+            EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
+            EXPECT_TRUE(network.calls.empty());
+        }
+    }
+}
+
+TEST_F(APPageTest, StartShowsTheStartedSsidAndAddress) {
+    form.SetAddressText(kIp, "192.168.137.5");
+    form.SetText(kSsid, "WARD_3");
+    page->OnStart();
+    EXPECT_EQ(network.calls.back(), "ip Wi-Fi 2 192.168.137.5");
+    EXPECT_EQ(form.GetText(kStartedIp), "192.168.137.5");
+    EXPECT_TRUE(form.At(kStartedIp).visible);
+    EXPECT_EQ(form.GetText(kStartedSsid), "WARD_3");
+    EXPECT_TRUE(form.At(kStartedSsid).visible);
+
+    // A blank address field is refused rather than set as 0.0.0.0.
+    network.calls.clear();
+    form.SetAddressText(kIp, "");
+    page->OnStart();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
+    EXPECT_TRUE(network.calls.empty());
+}
+
+TEST_F(APPageTest, NoVirtualAdapterShows75AndSetsNoAddress) {
+    network.lookup = {"NONE", 2};
+    page->OnStart();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75", "T75", "T75"}));
+    EXPECT_EQ(network.calls, (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
+    EXPECT_FALSE(form.At(kStartedIp).visible);
+    EXPECT_NE(
+        ReadFileText(logs.file("Trace.log")).find("\tCan not find the virtual adapter name!\n"),
+        std::string::npos);
+}
+
+// Two wireless adapters that are not PCI cards (the hosted network's and a USB stick).
+TEST_F(APPageTest, TwoWirelessAdaptersThroughNetshGiveNone) {
+    struct Lines : ICommandLineRunner {
+        void RunHidden(const std::string& line) override { lines.push_back(line); }
+        std::vector<std::string> lines;
+    } lines;
+    struct Adapters : INetworkAdapterList {
+        std::vector<NetworkAdapterEntry> List() override { return {{71, "{A}"}, {71, "{B}"}}; }
+    } adapters;
+    struct Registry : IRegistryReader {
+        struct Key : IRegistryKey {
+            std::string pnp, name;
+            bool QueryValue(const std::string& v, std::uint32_t& type,
+                            std::uint32_t& size) override {
+                type = kRegSz;
+                size = static_cast<std::uint32_t>((v == "Name" ? name : pnp).size() + 1);
+                return true;
+            }
+            bool ReadValue(const std::string& v, char* buffer, std::uint32_t& size) override {
+                const std::string& s = v == "Name" ? name : pnp;
+                std::memcpy(buffer, s.c_str(), s.size() + 1);
+                size = static_cast<std::uint32_t>(s.size() + 1);
+                return true;
+            }
+        };
+        std::unique_ptr<IRegistryKey> OpenKey(const std::string& path) override {
+            auto k = std::make_unique<Key>();
+            const bool a = path.find("{A}") != std::string::npos;
+            k->pnp = a ? "ROOT\\VWIFIMP\\0000" : "USB\\VID_0BDA";
+            k->name = a ? "Local Area Connection* 2" : "Wi-Fi 3";
+            return k;
+        }
+    } registry;
+    NetshHostedNetwork netsh(lines, adapters, registry, HostedNetworkPauses::None());
+    {
+        CAPConfigDlg netshPage(form, dialogs, netsh, FakeText);
+        netshPage.InitForm();
+        netshPage.OnStart();
+        EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75"}));
+        EXPECT_EQ(lines.lines.size(), 3u);  // stop, configure, start; no address
+    }
+    EXPECT_EQ(lines.lines.back(), "netsh wlan stop hostednetwork");
+}
+
+TEST_F(APPageTest, SaveAndLoadTheSettings) {
+    const std::string path = logs.file("ap.ini");
+    form.SetText(kSsid, "WARD_3");
+    form.TypeInList(kAuthen, "WPA2/个人");
+    form.SetText(kKey, "SECRET99");
+    form.SetAddressText(kIp, "10.1.2.3");
+    dialogs.answers = {path};
+    page->OnSave();
+    EXPECT_EQ(dialogs.lastFilter, "ConfigFile (.ini)|*.ini|All Files (*.*)|*.*||");
+    EXPECT_EQ(dialogs.lastExt, "ini");
+    EXPECT_EQ(dialogs.lastDefaultName, "SystemSetting");
+    EXPECT_EQ(IniFile::ReadString(path, "APSetting", "Password", "", 64), "SECRET99");
+
+    page->InitForm();
+    dialogs.answers = {path};
+    page->OnLoad();
+    EXPECT_EQ(form.GetText(kSsid), "WARD_3");
+    EXPECT_EQ(form.GetText(kAuthen), "WPA2/个人");
+    EXPECT_EQ(form.GetText(kKey), "SECRET99");
+    EXPECT_EQ(form.GetAddressText(kIp), "10.1.2.3");
+
+    // A file without the section gives the defaults; a cancel changes nothing.
+    const std::string other = logs.file("other.ini");
+    IniFile::WriteString(other, "NetConfigSetting", "SSID", "X");
+    dialogs.answers = {other};
+    page->OnLoad();
+    EXPECT_EQ(form.GetText(kSsid), "ZOLT_LINK");
+    EXPECT_EQ(form.GetText(kAuthen), "WPA2/个人");
+    EXPECT_EQ(form.GetText(kKey), "QPLMRTXW");
+    EXPECT_EQ(form.GetAddressText(kIp), kDefaultServerIp);
+    form.SetText(kSsid, "KEEP");
+    page->OnLoad();
+    EXPECT_EQ(form.GetText(kSsid), "KEEP");
+    EXPECT_TRUE(network.calls.empty());
+}
+
+TEST_F(APPageTest, ShowPasswordKeepsTheTypedKey) {
+    form.SetText(kKey, "TYPED123");
+    page->OnShowPassword();
+    EXPECT_TRUE(page->IsPasswordShown());
+    EXPECT_FALSE(form.At(kKey).masked);
+    EXPECT_EQ(form.GetText(kKey), "TYPED123");
+    page->OnShowPassword();
+    EXPECT_FALSE(page->IsPasswordShown());
+    EXPECT_TRUE(form.At(kKey).masked);
+    EXPECT_EQ(form.GetText(kKey), "TYPED123");
+}
+
+TEST_F(APPageTest, DestroyingThePageStopsTheHostedNetwork) {
+    page.reset();
+    EXPECT_EQ(network.calls, (Calls{"stop"}));
+}
+
+}  // namespace

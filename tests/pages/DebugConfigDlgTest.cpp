@@ -1,0 +1,398 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FakeForm.h"
+#include "TempDir.h"
+#include "network/CmpChecksum.h"
+#include "pages/CDebugConfigDlg.h"
+#include "pages/ControlIds.h"
+#include "pages/DebugFrameText.h"
+#include "pages/DebugKeys.h"
+#include "registry/CMonitorObjectMng.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace dft = DebugFrameText;
+
+GUID Key() {
+    GUID g{};
+    g.Data2 = 0x1234;
+    g.Data4[7] = 7;
+    return g;
+}
+
+// A frame with a correct header for the given body.
+Bytes MakeFrame(std::uint16_t cmd, const Bytes& body, std::uint16_t serial = 1) {
+    Bytes f(8 + body.size(), 0);
+    const auto len = static_cast<std::uint16_t>(f.size());
+    f[0] = len & 0xFF;
+    f[1] = len >> 8;
+    f[2] = cmd & 0xFF;
+    f[3] = cmd >> 8;
+    f[4] = serial & 0xFF;
+    f[5] = serial >> 8;
+    std::copy(body.begin(), body.end(), f.begin() + 8);
+    return f;
+}
+
+// Typed text of a frame, header fields high byte first.
+std::string Typed(const Bytes& f) {
+    std::string text;
+    char buf[4];
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        std::uint8_t b = f[k];
+        if (k < 8) {
+            b = f[k ^ 1];  // swap the two bytes of each header field
+        }
+        std::snprintf(buf, sizeof buf, "%02x", b);
+        text += buf;
+        if (k + 1 < f.size()) {
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+// The line from its IP column on (the time in front changes from run to run).
+std::string FromIp(const std::string& line) {
+    const std::size_t tab = line.find('\t');
+    return tab == std::string::npos ? line : line.substr(tab + 1);
+}
+
+class DebugPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        monitor = pool.GetAvailableObj(Key());
+        ASSERT_NE(monitor, nullptr);
+        monitor->SetGuid(Key());
+        int fds[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+        ours = fds[0];
+        far = fds[1];
+        SocketAddr peer;
+        peer.sock = ours;
+        peer.addr.sin_family = AF_INET;
+        peer.addr.sin_addr.s_addr = htonl(0xC0A88907u);  // 192.168.137.7
+        monitor->SetPeer(peer);
+    }
+    void TearDown() override {
+        ::close(ours);
+        ::close(far);
+    }
+
+    // Makes the monitor the device being debugged with a frame the filter drops.
+    void Select() {
+        page.OnConfirmFilter();
+        form.SetText(DebugPageId::kFilterText, "ffff");
+        page.OnConfirmFilter();
+        page.OnReceivedFrame(monitor, MakeFrame(0x12, {1}));
+        form.SetText(DebugPageId::kFilterText, "");
+        page.OnConfirmFilter();
+    }
+
+    Bytes ReadSent(std::size_t n) {
+        Bytes out(n);
+        std::size_t got = 0;
+        while (got < n) {
+            pollfd p{far, POLLIN, 0};
+            if (::poll(&p, 1, 1000) != 1) {
+                break;
+            }
+            ssize_t r = ::recv(far, out.data() + got, n - got, 0);
+            if (r <= 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(r);
+        }
+        out.resize(got);
+        return out;
+    }
+    bool NothingSent() {
+        pollfd p{far, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 0;
+    }
+    void Send(const std::string& text) {
+        form.SetText(DebugPageId::kFrameText, text);
+        page.OnSend();
+    }
+
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    MonitorObject* monitor = nullptr;
+    int ours = -1, far = -1;
+    FakeForm form;
+    FakeDialogs dialogs;
+    FakeDebugDisplay display;
+    CDebugConfigDlg page{form, dialogs, display, pool};
+};
+
+TEST_F(DebugPageTest, SendsTypedFrameWithComputedChecksum) {
+    Select();
+    const std::uint32_t serialBefore = monitor->GetSerial();
+    Send("00 0a 00 12 00 05 00 00 01 02");
+
+    // Words 000a 0012 0005 0000 0201 sum to 0222; the checksum is its complement.
+    const Bytes expected = {0x0a, 0x00, 0x12, 0x00, 0x05, 0x00, 0xdd, 0xfd, 0x01, 0x02};
+    const Bytes sent = ReadSent(expected.size());
+    EXPECT_EQ(sent, expected);
+    EXPECT_TRUE(NothingSent());
+    EXPECT_EQ(CmpChecksum(sent.data(), static_cast<std::int32_t>(sent.size())), 0);
+    EXPECT_EQ(monitor->GetSerial(), serialBefore + 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const std::vector<std::string> lines = display.Lines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0] + "\n", dft::HeaderColumnsText());
+    EXPECT_EQ(lines[1], "0\t192.168.137.7\t\t");
+    EXPECT_EQ(lines[2] + "\n", dft::TrafficColumnsText());
+    EXPECT_EQ(FromIp(lines[3]), "192.168.137.7\tInput\ta\t12\t5\t0\t 1 2");
+    EXPECT_EQ(FromIp(lines[4]), "192.168.137.7\tSend\ta\t12\t5\tfddd\t 1 2");
+    EXPECT_NE(display.text.find(" 1 2\r\n"), std::string::npos);
+}
+
+TEST_F(DebugPageTest, RefusedTextsSendNothing) {
+    struct Case {
+        std::string text;
+        const char* message;  // nullptr: silently ignored
+    };
+    const Case cases[] = {
+        {"", kDebugNoPackage},
+        {"00 0c 00 12 00 05 00 00 01 02", kDebugBadPackage},  // 29 characters, 35 needed
+        {"00 07 00 12 00 05 00 00 01", kDebugBadPackage},     // length below a header
+        {"08 01 00 12 00 05 00 00 01 02", kDebugBadPackage},  // 2049 > the frame buffer
+        {"00 08 00 12 00 05 00 00", nullptr},                 // 23 characters: a header frame
+        {"00 0a 00 12 00 05 00 0", nullptr},                  // 22 characters
+    };
+    Select();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        dialogs.messages.clear();
+        Send(c.text);
+        if (c.text.size() == 23) {
+            EXPECT_EQ(ReadSent(8).size(), 8u);  // the shortest accepted frame goes out
+            continue;
+        }
+        EXPECT_TRUE(NothingSent());
+        if (c.message == nullptr) {
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.messages[0], c.message);
+        }
+    }
+}
+
+TEST_F(DebugPageTest, NoDeviceOrDisconnectedDeviceSendsNothing) {
+    Send("00 0a 00 12 00 05 00 00 01 02");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], kDebugNoDevice);
+
+    Select();
+    display.Clear();
+    dialogs.messages.clear();
+    pool.ReleaseObj(Key(), monitor);
+    Send("00 0a 00 12 00 05 00 00 01 02");
+    EXPECT_TRUE(NothingSent());
+    EXPECT_TRUE(display.text.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], kDebugNoDevice);
+}
+
+TEST_F(DebugPageTest, DisplayShowsTenBodyBytesFileShowsAllUpToWorkArea) {
+    page.OnSaveFile();
+    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), kDebugStopSavingCaption);
+    Bytes body(40);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        body[i] = static_cast<std::uint8_t>(0x10 + i);
+    }
+    page.OnReceivedFrame(monitor, MakeFrame(0x30, body));
+    std::string all;
+    for (std::uint8_t b : body) {
+        all += std::to_string(b / 16) + "0123456789abcdef"[b % 16];
+    }
+    ASSERT_EQ(display.Lines().size(), 1u);
+    EXPECT_EQ(FromIp(display.Lines()[0]),
+              "192.168.137.7\tRecv\t30\t30\t1\t0\t" + all.substr(0, 20));
+    const std::string log = ReadFileText(logs.file("DebugInfo.log"));
+    EXPECT_NE(log.find("\tRecv\t30\t30\t1\t0\t" + all + "\r\n"), std::string::npos) << log;
+
+    // A typed body over the work area: the frame goes out whole, its file line is cut.
+    Select();
+    Bytes big(1100, 0xab);
+    const Bytes frame = MakeFrame(0x31, big);
+    Send(Typed(frame));
+    EXPECT_EQ(ReadSent(frame.size()).size(), frame.size());
+    const std::string after = ReadFileText(logs.file("DebugInfo.log"));
+    std::string cut;
+    for (int i = 0; i < 1024; ++i) {
+        cut += "ab";
+    }
+    EXPECT_NE(after.find("\tSend\t454\t31\t1\t"), std::string::npos);
+    EXPECT_NE(after.find("\t" + cut + "\r\n"), std::string::npos);
+    EXPECT_EQ(after.find(cut + "ab"), std::string::npos);
+}
+
+TEST_F(DebugPageTest, FilterShowsOnlyListedCommandWords) {
+    form.SetText(DebugPageId::kFilterText, "12 0a 0200");
+    page.OnConfirmFilter();
+    for (std::uint16_t cmd : {0x12, 0x0a, 0x13, 0x200, 0x120, 0x1200}) {
+        page.OnReceivedFrame(monitor, MakeFrame(cmd, {1}));
+    }
+    std::vector<std::string> lines = display.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("\tRecv\t9\t12\t"), std::string::npos);
+    EXPECT_NE(lines[1].find("\tRecv\t9\ta\t"), std::string::npos);
+    EXPECT_NE(lines[2].find("\tRecv\t9\t200\t"), std::string::npos);
+    // Dropped frames still choose the device.
+    EXPECT_EQ(page.GetDebugDevice(), Key());
+
+    form.SetText(DebugPageId::kFilterText, "");
+    page.OnConfirmFilter();
+    page.OnReceivedFrame(monitor, MakeFrame(0x13, {1}));
+    EXPECT_EQ(display.Lines().size(), 4u);
+
+    // Send uses the filter it finds and leaves it alone.
+    form.SetText(DebugPageId::kFilterText, "05");
+    Send("");
+    EXPECT_EQ(page.GetFilter(), std::vector<std::string>{"*"});
+}
+
+TEST(DebugFrameTextTest, FilterWordsAndSplitting) {
+    struct Case {
+        std::uint16_t cmd;
+        const char* text;
+    } const words[] = {{0x5, "05"},     {0x12, "12"},     {0x80, "80"}, {0x200, "0200"},
+                       {0xfff, "0fff"}, {0x1234, "1234"}, {0x0, "00"}};
+    for (const Case& c : words) {
+        EXPECT_EQ(dft::CommandFilterText(c.cmd), c.text);
+    }
+    EXPECT_TRUE(dft::MatchesFilter({"*"}, 0x77));
+    EXPECT_FALSE(dft::MatchesFilter({"*", "12"}, 0x77));
+    EXPECT_FALSE(dft::MatchesFilter({"0A"}, 0x0a));  // case-sensitive
+    EXPECT_FALSE(dft::MatchesFilter({}, 0x12));
+
+    using V = std::vector<std::string>;
+    EXPECT_EQ(dft::SplitText("", ' '), V{});
+    EXPECT_EQ(dft::SplitText("12", ' '), V{"12"});
+    EXPECT_EQ(dft::SplitText("12 0a", ' '), (V{"12", "0a"}));
+    EXPECT_EQ(dft::SplitText("12  0a ", ' '), (V{"12", "", "0a"}));
+    EXPECT_EQ(dft::SplitText(" ", ' '), V{""});
+}
+
+TEST(DebugFrameTextTest, HexValuesAndBodyByteFormat) {
+    EXPECT_EQ(dft::HexValue("000a"), 0xau);
+    EXPECT_EQ(dft::HexValue("  Ff"), 0xffu);
+    EXPECT_EQ(dft::HexValue("1g2"), 1u);
+    EXPECT_EQ(dft::HexValue("zz"), 0u);
+    EXPECT_EQ(dft::HexValue(""), 0u);
+
+    const Bytes f = MakeFrame(0x5, {0x05, 0x80, 0x00, 0xff}, 0x1a2);
+    EXPECT_EQ(dft::TrafficLine("T", "1.2.3.4", dft::Direction::Recv, f.data(), f.size(), 10),
+              "T\t1.2.3.4\tRecv\tc\t5\t1a2\t0\t 580 0ff\r\n");
+    EXPECT_EQ(dft::TrafficLine("T", "ip", dft::Direction::Send, f.data(), f.size(), 1),
+              "T\tip\tSend\tc\t5\t1a2\t0\t 5\r\n");
+    // A length field larger than the frame shows only the bytes there are.
+    Bytes lying = f;
+    lying[0] = 0x40;
+    EXPECT_EQ(dft::TrafficLine("T", "ip", dft::Direction::Recv, lying.data(), lying.size(), 1024),
+              "T\tip\tRecv\t40\t5\t1a2\t0\t 580 0ff\r\n");
+}
+
+TEST_F(DebugPageTest, KeysOutsideTheHexSetAreRefused) {
+    EXPECT_FALSE(page.OnKeyDown(0x47));  // G
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], kDebugBadKey);
+    const int accepted[] = {0x30, 0x39, 0x41, 0x46, 0x61, 0x66, 0x20, 0x08,
+                            0x10, 0x11, 0x14, 0x23, 0x24, 0x2D, 0x2E, 0x90};
+    for (int vk : accepted) {
+        EXPECT_TRUE(page.OnKeyDown(vk)) << vk;
+    }
+    const int refused[] = {0x2F, 0x3A, 0x40, 0x47, 0x60, 0x67, 0x09, 0x0D, 0x25, 0x27, 0x00};
+    for (int vk : refused) {
+        EXPECT_FALSE(IsDebugKeyAccepted(vk)) << vk;
+    }
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST(DebugKeysTest, QtKeysMapToVirtualKeys) {
+    using namespace QtKeyNumber;
+    struct Case {
+        int qt;
+        bool keypad;
+        int vk;
+    } const cases[] = {
+        {k0, false, 0x30},         {k9, false, 0x39},      {k0 + 1, true, 0x61},
+        {k0 + 6, true, 0x66},      {k0 + 7, true, 0x67},   {kA, false, 0x41},
+        {kA + 5, false, 0x46},     {kA + 6, false, 0x47},  {kSpace, false, 0x20},
+        {kBackspace, false, 0x08}, {kShift, false, 0x10},  {kControl, false, 0x11},
+        {kCapsLock, false, 0x14},  {kEnd, false, 0x23},    {kHome, false, 0x24},
+        {kInsert, false, 0x2D},    {kDelete, false, 0x2E}, {kNumLock, false, 0x90},
+        {kLeft, false, 0x25},      {0x01000030, false, 0},  // F1: no counterpart
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(VirtualKeyFromQtKey(c.qt, c.keypad), c.vk) << std::hex << c.qt;
+    }
+}
+
+TEST_F(DebugPageTest, PausedLinesReachOnlyTheFile) {
+    page.OnPause();
+    EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugContinueCaption);
+    page.OnSaveFile();
+    page.OnReceivedFrame(monitor, MakeFrame(0x44, {0x55}));
+    EXPECT_TRUE(display.text.empty());
+    EXPECT_NE(ReadFileText(logs.file("DebugInfo.log")).find("\tRecv\t9\t44\t1\t0\t55\r\n"),
+              std::string::npos);
+    page.OnPause();
+    EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugPauseCaption);
+    EXPECT_TRUE(display.text.empty());
+    page.OnSaveFile();
+    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), kDebugSaveCaption);
+    page.OnReceivedFrame(monitor, MakeFrame(0x45, {0x55}));
+    EXPECT_EQ(display.Lines().size(), 1u);
+    EXPECT_EQ(ReadFileText(logs.file("DebugInfo.log")).find("\t45\t"), std::string::npos);
+}
+
+TEST_F(DebugPageTest, TwoHundredLinesDropTheFirstHundred) {
+    for (int i = 0; i < 199; ++i) {
+        page.OnReceivedFrame(monitor, MakeFrame(0x10, {static_cast<std::uint8_t>(i)}, i));
+    }
+    EXPECT_EQ(display.GetLineCount(), 199);
+    page.OnReceivedFrame(monitor, MakeFrame(0x10, {0xEE}, 199));
+    ASSERT_EQ(display.GetLineCount(), 100);
+    EXPECT_NE(display.Lines()[0].find("\t10\t64\t"), std::string::npos);  // serial 100 first
+    EXPECT_NE(display.Lines()[99].find("\tee"), std::string::npos);
+
+    page.OnClear();
+    EXPECT_EQ(display.GetLineCount(), 0);
+    EXPECT_EQ(page.GetDebugDevice(), Key());
+}
+
+TEST_F(DebugPageTest, DeviceNameWithPercentIsWrittenAsItStands) {
+    MonitorAttribute a;
+    monitor->GetStatus()->GetMonitorAttribute(&a);
+    CopyToField(a.deviceName, u"B%s%n%d");
+    CopyToField(a.softwareVersion, u"V1.0");
+    monitor->GetStatus()->SetMonitorAttribute(&a);
+    MonitorPatientInfo p;
+    monitor->GetStatus()->GetMonitorPatientInfo(&p);
+    p.bedNo = 12;
+    monitor->GetStatus()->SetMonitorPatientInfo(&p);
+
+    Select();
+    page.OnSaveFile();
+    Send("00 0a 00 12 00 05 00 00 01 02");
+    const std::string expected = "12\t192.168.137.7\tB%s%n%d\tV1.0\n";
+    EXPECT_NE(display.text.find(expected), std::string::npos);
+    const std::string log = ReadFileText(logs.file("DebugInfo.log"));
+    EXPECT_EQ(log.find(dft::HeaderColumnsText() + expected + dft::TrafficColumnsText()), 0u) << log;
+}
+
+}  // namespace
