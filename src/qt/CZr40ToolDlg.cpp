@@ -52,7 +52,7 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
     connect(list_, &MonitorListView::CheckChanged, this,
             [this](int row) { logic_.OnItemChanged(row); });
 
-    BuildPages();
+    BuildPages(options.hostedNetwork);
     for (int i = 0; i < MonitorListModel::kColumns; ++i) {
         static const int kHeadings[MonitorListModel::kColumns] = {6, 8, 7, 9, 10};
         model_.SetHeader(i, LanguageText(kHeadings[i]));
@@ -95,9 +95,9 @@ CZr40ToolDlg::~CZr40ToolDlg() {
     pageMap_.clear();
 }
 
-void CZr40ToolDlg::BuildPages() {
+void CZr40ToolDlg::BuildPages(HostedNetwork* hostedNetwork) {
     // created in this order, as children of the tab control
-    apPage_ = new QtAPPage(dialogs_, tabControl_);
+    apPage_ = new QtAPPage(dialogs_, hostedNetwork, tabControl_);
     apPage_->setObjectName(QStringLiteral("135"));
     netPage_ = new QtNetPage(dialogs_, tabControl_);
     netPage_->setObjectName(QStringLiteral("129"));

@@ -12,6 +12,7 @@
 #include "registry/MonitorListModel.h"
 
 class CMonitorTable;
+class HostedNetwork;
 class IDialogs;
 class MonitorListView;
 class QFrame;
@@ -28,9 +29,10 @@ class QtUpdatePage;
 // The window works with the process-wide monitor table, language texts and upgrade manager,
 // as its pages do.
 struct MainWindowOptions {
-    IDialogs* dialogs = nullptr;  // Qt dialogs owned by the window when null
-    int debugPageSwitch = -1;     // -1: read from SystemSetting.ini
-    int wirelessAdapter = -1;     // -1: look at the system, 0 none, 1 present
+    IDialogs* dialogs = nullptr;             // Qt dialogs owned by the window when null
+    HostedNetwork* hostedNetwork = nullptr;  // the process-wide one when null
+    int debugPageSwitch = -1;                // -1: read from SystemSetting.ini
+    int wirelessAdapter = -1;                // -1: look at the system, 0 none, 1 present
     std::string settingsPath = kSystemSettingFile;
     int refreshMs = 10;  // 0: no timer (tests drive the refresh)
 };
@@ -75,7 +77,7 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     void ShowMessage(const std::string& text) override;
     void EnableAccessPointStart(bool enabled) override;
 
-    void BuildPages();
+    void BuildPages(HostedNetwork* hostedNetwork);
 
     CMonitorTable& table_;
     QtDialogs ownDialogs_;

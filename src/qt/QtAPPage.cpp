@@ -1,9 +1,16 @@
 #include "qt/QtAPPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 
-QtAPPage::QtAPPage(IDialogs& dialogs, QWidget* parent) : QtPage(dialogs, parent) {
+#include "pages/CAPConfigDlg.h"
+#include "pages/ControlIds.h"
+#include "pages/LanguageTexts.h"
+
+QtAPPage::QtAPPage(IDialogs& dialogs, HostedNetwork* network, QWidget* parent)
+    : QtPage(dialogs, parent) {
     AddGroup(0, QString(), 5, 3, 306, 80);
     AddLabel(1053, QStringLiteral("SSID:"), 14, 15, 44, 10);
     AddEdit(1012, 62, 13, 110, 12);
@@ -22,10 +29,26 @@ QtAPPage::QtAPPage(IDialogs& dialogs, QWidget* parent) : QtPage(dialogs, parent)
     AddLabel(1017, QString(), 62, 98, 150, 10)->hide();
     AddLabel(1058, QStringLiteral("IP:"), 14, 112, 44, 10);
     AddLabel(1018, QString(), 62, 112, 150, 10)->hide();
+
+    logic_ = network != nullptr
+                 ? std::make_unique<CAPConfigDlg>(*this, dialogs_, *network,
+                                                  [](int index) { return LanguageText(index); })
+                 : std::make_unique<CAPConfigDlg>(*this, dialogs_);
+    using namespace APPageId;
+    CAPConfigDlg* page = logic_.get();
+    connect(As<QCheckBox>(kShowPassword), &QCheckBox::clicked, this,
+            [page] { page->OnShowPassword(); });
+    connect(As<QPushButton>(kStart), &QPushButton::clicked, this, [page] { page->OnStart(); });
+    connect(As<QPushButton>(kSave), &QPushButton::clicked, this, [page] { page->OnSave(); });
+    connect(As<QPushButton>(kLoad), &QPushButton::clicked, this, [page] { page->OnLoad(); });
 }
 
 QtAPPage::~QtAPPage() = default;
 
-void QtAPPage::InitForm() {}
+void QtAPPage::InitForm() {
+    logic_->InitForm();
+}
 
-void QtAPPage::RefreshCaptions() {}
+void QtAPPage::RefreshCaptions() {
+    logic_->RefreshCaptions();
+}

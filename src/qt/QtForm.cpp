@@ -335,19 +335,24 @@ void QtForm::AppendText(int id, const std::string& text) {
     if (display == nullptr || text.empty()) {
         return;
     }
+    // a text cursor breaks lines at '\r' as well, so a "\r\n" pair becomes one break
+    QString added = Q(text);
+    added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextCursor cursor(display->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(Q(text));
+    cursor.insertText(added);
     display->verticalScrollBar()->setValue(display->verticalScrollBar()->maximum());
 }
 
 int QtForm::GetLineCount(int id) const {
     auto* display = As<QPlainTextEdit>(id);
-    if (display == nullptr) {
+    if (display == nullptr || display->document()->isEmpty()) {
         return 0;
     }
-    // an edit control counts the empty line after a final line break as a line, as blocks do
-    return display->document()->blockCount();
+    // ended lines, plus the text after the last break when there is any
+    const QTextDocument* document = display->document();
+    const int blocks = document->blockCount();
+    return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
 }
 
 void QtForm::RemoveFirstLine(int id) {
@@ -356,9 +361,8 @@ void QtForm::RemoveFirstLine(int id) {
         return;
     }
     QTextCursor cursor(display->document()->firstBlock());
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-    if (!cursor.hasSelection()) {
-        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor)) {
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     }
     cursor.removeSelectedText();
 }

@@ -66,7 +66,9 @@ class QtForm : public QWidget, public IForm {
     std::string GetAddressText(int id) const override;
     void SetAddressText(int id, const std::string& dotted) override;
 
-    // The traffic display (a multi-line field).
+    // The traffic display (a multi-line field): text added at the end ("\r\n" is one break);
+    // lines are the ended lines plus the text after the last break; the first line goes with
+    // its break.
     void AppendText(int id, const std::string& text);
     int GetLineCount(int id) const;
     void RemoveFirstLine(int id);

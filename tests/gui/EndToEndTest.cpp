@@ -14,6 +14,7 @@
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/MonitorListView.h"
+#include "qt/QtDebugPage.h"
 #include "qt/QtModulePage.h"
 #include "qt/QtNetPage.h"
 #include "registry/CMonitorObjectMng.h"
@@ -36,6 +37,7 @@ struct EndToEnd : ::testing::Test {
     ScopedLogDir logs;
     ScopedLanguage language{kLanguageEnglish};
     FakeDialogs dialogs;
+    FakeHostedNetwork hostedNetwork;
     NetworkListenManager server{LoopbackServer()};
     SimFleet fleet{SimMonitorConfig{}, 3, "E2E-", 0x5151};
     std::unique_ptr<CZr40ToolDlg> window;
@@ -47,6 +49,7 @@ struct EndToEnd : ::testing::Test {
         options.dialogs = &dialogs;
         options.debugPageSwitch = 1;
         options.wirelessAdapter = 1;
+        options.hostedNetwork = &hostedNetwork;
         window = std::make_unique<CZr40ToolDlg>(options);
         window->show();
         fleet.StartAll("127.0.0.1", server.SessionPort());
@@ -135,6 +138,12 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
         EXPECT_EQ(order.serial, static_cast<std::uint16_t>(object->GetSerial())) << i;
     }
     EXPECT_TRUE(Orders(1, 0x0012).empty());
+
+    // debug page: frames the monitors send show up as received lines
+    window->TabBar()->setCurrentIndex(kTabDebug);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return window->DebugPage()->GetText(1024).find("\tRecv\t") != std::string::npos; },
+        5000));
 }
 
 }  // namespace

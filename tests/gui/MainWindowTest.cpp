@@ -4,6 +4,9 @@
 
 #include <unistd.h>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
 #include <filesystem>
@@ -17,8 +20,13 @@
 #include "qt/CZr40ToolDlg.h"
 #include "qt/MonitorListView.h"
 #include "qt/QtAPPage.h"
+#include "qt/QtDebugPage.h"
 #include "qt/QtDesktopApp.h"
+#include "qt/QtModulePage.h"
+#include "qt/QtNetPage.h"
 #include "qt/QtPage.h"
+#include "qt/QtSystemPage.h"
+#include "qt/QtUpdatePage.h"
 #include "registry/CMonitorTable.h"
 
 namespace {
@@ -27,6 +35,7 @@ struct MainWindow : ::testing::Test {
     ScopedLogDir logs;
     ScopedLanguage language{kLanguageEnglish};
     FakeDialogs dialogs;
+    FakeHostedNetwork hostedNetwork;
     std::unique_ptr<CZr40ToolDlg> window;
 
     void Open(int debugSwitch = 1, int wireless = 1, std::string settings = {}) {
@@ -34,6 +43,7 @@ struct MainWindow : ::testing::Test {
         options.dialogs = &dialogs;
         options.debugPageSwitch = debugSwitch;
         options.wirelessAdapter = wireless;
+        options.hostedNetwork = &hostedNetwork;
         options.refreshMs = 0;  // rows are the test's own, not the pool's
         if (!settings.empty()) {
             options.settingsPath = settings;
@@ -172,6 +182,13 @@ TEST_F(MainWindow, LanguageChangeRecaptionsAndSelectsTheSystemTab) {
     EXPECT_EQ(Header(0), LanguageText(6));
     EXPECT_EQ(Header(1), LanguageText(8));
     EXPECT_EQ(Header(2), LanguageText(7));
+    // the pages re-read their texts
+    EXPECT_EQ(window->NetPage()->GetText(1004), LanguageText(35));
+    EXPECT_EQ(window->ModulePage()->GetText(1071), LanguageText(40));
+    EXPECT_EQ(window->UpdatePage()->GetText(1003), LanguageText(51));
+    EXPECT_EQ(window->APPage()->GetText(1008), LanguageText(19));
+    EXPECT_EQ(window->SystemPage()->GetText(1007), LanguageText(65));
+    EXPECT_EQ(window->SystemPage()->GetText(1076).rfind(LanguageText(12) + ": ", 0), 0u);
     EXPECT_EQ(window->TabBar()->currentIndex(), 5);
     EXPECT_EQ(VisiblePage(), 5);
     EXPECT_TRUE(window->List()->isHidden());
@@ -214,6 +231,54 @@ TEST_F(MainWindow, NoWirelessAdapterTellsOnceAndDisablesTheStartButton) {
     Open(1, 1);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(window->APPage()->IsEnabled(QtAPPage::kStartButton));
+}
+
+TEST_F(MainWindow, UserActionsReachThePages) {
+    Open();
+    // access point: Start runs the hosted-network steps; no adapter found gives text 75
+    window->APPage()->As<QPushButton>(1008)->click();
+    ASSERT_GE(hostedNetwork.steps.size(), 4u);
+    EXPECT_EQ(hostedNetwork.steps[0], "stop");
+    EXPECT_EQ(hostedNetwork.steps[1], "configure ZOLT_LINK QPLMRTXW");
+    EXPECT_EQ(hostedNetwork.steps[3], "find");
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back(), LanguageText(75));
+    // network page: the address-only toggle flips its caption
+    window->TabBar()->setCurrentIndex(kTabNetwork);
+    window->NetPage()->As<QPushButton>(1022)->click();
+    EXPECT_EQ(window->NetPage()->GetText(1022), LanguageText(37));
+    EXPECT_FALSE(window->NetPage()->IsEnabled(1040));
+    // module page: a filter enables its module buttons
+    window->TabBar()->setCurrentIndex(kTabModule);
+    EXPECT_FALSE(window->ModulePage()->IsEnabled(1034));
+    window->ModulePage()->As<QRadioButton>(1039)->click();
+    EXPECT_TRUE(window->ModulePage()->IsEnabled(1034));
+    EXPECT_FALSE(window->ModulePage()->IsEnabled(1036));
+    // upgrade page: Start without a folder gives text 73
+    window->UpdatePage()->As<QPushButton>(1003)->click();
+    EXPECT_EQ(dialogs.messages.back(), LanguageText(73));
+    // debug page: keys outside the hexadecimal set are refused in the two fields only
+    window->TabBar()->setCurrentIndex(kTabDebug);
+    window->show();
+    auto* frame = window->DebugPage()->As<QLineEdit>(1039);
+    const std::size_t before = dialogs.messages.size();
+    QTest::keyClick(frame, Qt::Key_G);
+    EXPECT_EQ(dialogs.messages.size(), before + 1);
+    EXPECT_EQ(dialogs.messages.back(), "The Input char error!");
+    QTest::keyClicks(frame, "0a 1");
+    EXPECT_EQ(frame->text().toStdString(), "0a 1");
+    window->DebugPage()->As<QPushButton>(1042)->click();
+    EXPECT_EQ(window->DebugPage()->GetText(1042), "继续更新");
+    // the system page's button switches the language
+    window->TabBar()->setCurrentIndex(kTabSystem);
+    window->SystemPage()->SetCurSel(1038, 0);
+    window->SystemPage()->As<QPushButton>(1007)->click();
+    EXPECT_EQ(GetLanguageTexts().GetLanguage(), kLanguageChinese);
+    PumpEvents(20);
+    EXPECT_EQ(window->TabBar()->tabText(0).toStdString(), LanguageText(0));
+    window->SystemPage()->SetCurSel(1038, 1);
+    window->SystemPage()->As<QPushButton>(1007)->click();
+    PumpEvents(20);
 }
 
 TEST_F(MainWindow, EnterClosesTheWindow) {

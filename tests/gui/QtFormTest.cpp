@@ -161,18 +161,23 @@ TEST_F(Form, AddressField) {
 }
 
 TEST_F(Form, TrafficDisplayAppendsCountsAndDropsFirstLine) {
-    EXPECT_EQ(form.GetLineCount(40), 1);
+    EXPECT_EQ(form.GetLineCount(40), 0);
     form.AppendText(40, "");
     EXPECT_EQ(form.GetText(40), "");
     form.AppendText(40, "one\r\n");
-    form.AppendText(40, "two\r\n");
-    form.AppendText(40, "three\r\n");
-    EXPECT_EQ(form.GetLineCount(40), 4);  // the empty line after the last break counts
-    form.RemoveFirstLine(40);
-    EXPECT_EQ(form.GetLineCount(40), 3);
-    EXPECT_EQ(form.GetText(40).rfind("two", 0), 0u);
-    form.SetText(40, "");
     EXPECT_EQ(form.GetLineCount(40), 1);
+    form.AppendText(40, "tw");
+    EXPECT_EQ(form.GetLineCount(40), 2);  // text after the last break is a line
+    form.AppendText(40, "o\r\nthree\r\n");
+    EXPECT_EQ(form.GetLineCount(40), 3);
+    EXPECT_EQ(form.GetText(40), "one\ntwo\nthree\n");
+    form.RemoveFirstLine(40);
+    EXPECT_EQ(form.GetLineCount(40), 2);
+    EXPECT_EQ(form.GetText(40), "two\nthree\n");
+    form.SetText(40, "last");
+    form.RemoveFirstLine(40);  // no break left: everything goes
+    EXPECT_EQ(form.GetText(40), "");
+    EXPECT_EQ(form.GetLineCount(40), 0);
     form.RemoveFirstLine(40);  // nothing to remove
     EXPECT_EQ(form.GetText(40), "");
 }
