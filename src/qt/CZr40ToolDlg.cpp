@@ -83,7 +83,8 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
         connect(timer_, &QTimer::timeout, this, [this] { logic_.OnTimer(); });
         timer_->start(options.refreshMs);
     }
-    logic_.ReportWirelessAdapter(wireless);
+    // told once the window is on screen, so the message stands in front of what it is about
+    QTimer::singleShot(0, this, [this, wireless] { logic_.ReportWirelessAdapter(wireless); });
 }
 
 CZr40ToolDlg::~CZr40ToolDlg() {

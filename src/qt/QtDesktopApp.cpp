@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
@@ -28,7 +31,17 @@ std::string PrepareDesktop(NetworkListenManager& server, LanguageTexts& texts,
 DesktopPaths DefaultDesktopPaths() {
     DesktopPaths paths;
     paths.exeDir = QCoreApplication::applicationDirPath().toStdString();
-    paths.dataDir = ZR40_DATADIR;
+    // the configured data folder, else the one beside the program's prefix (a package
+    // installed under another prefix than the build was configured for)
+    const std::filesystem::path configured(ZR40_DATADIR);
+    std::error_code ec;
+    if (!configured.empty() && std::filesystem::exists(configured / "language", ec)) {
+        paths.dataDir = configured.string();
+    } else {
+        paths.dataDir = (std::filesystem::path(paths.exeDir) / ".." / "share" / "zr40tool")
+                            .lexically_normal()
+                            .string();
+    }
     paths.userConfigPath = DefaultUserLanguageConfigPath();
     return paths;
 }
@@ -36,7 +49,12 @@ DesktopPaths DefaultDesktopPaths() {
 int RunDesktop(const DesktopPaths& paths) {
     QtUiThread ui;
     SetUiThread(&ui);
-    NetworkListenManager& server = GetNetworkListenManager();
+    std::unique_ptr<NetworkListenManager> ownServer;
+    if (paths.portBase >= 0) {
+        ownServer =
+            std::make_unique<NetworkListenManager>(NetworkListenSettings::Compact(paths.portBase));
+    }
+    NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
     const std::string error = PrepareDesktop(server, GetLanguageTexts(), paths);
     int code = 0;
     if (!error.empty()) {

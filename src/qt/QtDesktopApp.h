@@ -9,6 +9,7 @@ struct DesktopPaths {
     std::string exeDir;          // where the program lies
     std::string dataDir;         // the installed data folder (share/zr40tool)
     std::string userConfigPath;  // the user's own language choice ("" for none)
+    int portBase = -1;           // the 20 listening ports from here; -1: the standard ports
 };
 
 // The start-up steps before the window: starts the listening server, then finds and loads the

@@ -1,5 +1,6 @@
 // The desktop program's entry: --version, --headless (the core without a window),
-// --screenshots DIR, or the main window. Without a display it falls back to --headless.
+// --screenshots DIR, or the main window ([--port-base N] moves its 20 listening ports to
+// N..N+19). Without a display it falls back to --headless.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "app/HeadlessApp.h"
 #include "app/Version.h"
+#include "network/NetworkListenManager.h"
 #include "qt/QtDesktopApp.h"
 #include "qt/QtScreenshots.h"
 
@@ -89,6 +91,18 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return Headless(argc, argv);
     }
+    int portBase = -1;
+    if (const int at = FindArg(argc, argv, "--port-base"); at != 0) {
+        char* end = nullptr;
+        const long base = at + 1 < argc ? std::strtol(argv[at + 1], &end, 10) : -1;
+        if (end == nullptr || *end != '\0' || base < 0 || base > 65535 - kListenSlotCount) {
+            std::fprintf(stderr, "zr40tool: bad --port-base\n");
+            return 2;
+        }
+        portBase = static_cast<int>(base);
+    }
     QApplication app(argc, argv);
-    return RunDesktop(DefaultDesktopPaths());
+    DesktopPaths paths = DefaultDesktopPaths();
+    paths.portBase = portBase;
+    return RunDesktop(paths);
 }

@@ -9,20 +9,20 @@
 QtNetPage::QtNetPage(IDialogs& dialogs, QWidget* parent) : QtPage(dialogs, parent) {
     AddGroup(0, QString(), 5, 3, 306, 118);
     // left column: Wi-Fi
-    AddLabel(1059, QStringLiteral("SSID"), 12, 14, 58, 10);
-    AddEdit(1040, 72, 12, 78, 12);
-    AddLabel(1060, QStringLiteral("认证方式"), 12, 29, 58, 10);
-    AddCombo(1026, true, 72, 27, 78, 12);
-    AddLabel(1061, QStringLiteral("密码"), 12, 44, 58, 10);
-    AddEdit(1041, 72, 42, 78, 12, true);
-    AddCheck(1052, QStringLiteral("Show PassWord"), 72, 56, 78, 10);
-    AddLabel(1064, QStringLiteral("漫游切换"), 12, 70, 58, 10);
-    AddEdit(1029, 72, 68, 34, 12);
-    AddLabel(0, QStringLiteral("(-90~-65)"), 109, 70, 44, 10);
-    AddLabel(1063, QStringLiteral("漫游开关"), 12, 85, 58, 10);
-    AddCombo(1027, true, 72, 83, 78, 12);
-    AddLabel(1062, QStringLiteral("WIFI发射功率"), 12, 100, 58, 10);
-    AddCombo(1028, true, 72, 98, 78, 12);
+    AddLabel(1059, QStringLiteral("SSID"), 12, 14, 64, 10);
+    AddEdit(1040, 78, 12, 74, 12);
+    AddLabel(1060, QStringLiteral("认证方式"), 12, 29, 64, 10);
+    AddCombo(1026, true, 78, 27, 74, 12);
+    AddLabel(1061, QStringLiteral("密码"), 12, 44, 64, 10);
+    AddEdit(1041, 78, 42, 74, 12, true);
+    AddCheck(1052, QStringLiteral("Show PassWord"), 78, 56, 74, 10);
+    AddLabel(1064, QStringLiteral("漫游切换"), 12, 70, 64, 10);
+    AddEdit(1029, 78, 68, 32, 12);
+    AddLabel(0, QStringLiteral("(-90~-65)"), 113, 70, 40, 10);
+    AddLabel(1063, QStringLiteral("漫游开关"), 12, 85, 64, 10);
+    AddCombo(1027, true, 78, 83, 74, 12);
+    AddLabel(1062, QStringLiteral("WIFI发射功率"), 12, 100, 64, 10);
+    AddCombo(1028, true, 78, 98, 74, 12);
     // right column: addressing and identity
     AddLabel(1065, QStringLiteral("设备IP"), 158, 14, 60, 10);
     AddAddress(1034, 220, 12, 86, 12);

@@ -223,12 +223,14 @@ TEST_F(MainWindow, MissingSettingsFileShowsTheDebugPage) {
 
 TEST_F(MainWindow, NoWirelessAdapterTellsOnceAndDisablesTheStartButton) {
     Open(1, 0);
+    PumpEvents(20);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], LanguageText(76));
     EXPECT_FALSE(window->APPage()->IsEnabled(QtAPPage::kStartButton));
     window.reset();
     dialogs.messages.clear();
     Open(1, 1);
+    PumpEvents(20);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(window->APPage()->IsEnabled(QtAPPage::kStartButton));
 }
