@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "foundation/IniFile.h"
+#include "foundation/UpgradeFileSet.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+// A save into a folder that cannot take the temporary file fails and leaves the original whole.
+TEST(BadInputTest, SaveIntoReadOnlyFolderKeepsTheOriginal) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    TempDir dir;
+    const std::string path = dir.file("s.ini");
+    WriteFileBytes(path, "[S]\nK=1\n");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0500), 0);
+    const bool written = IniFile::WriteString(path, "S", "K", "2");
+    ::chmod(dir.path().c_str(), 0700);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
+    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"s.ini"});
+}
+
+// An unreadable upgrade file keeps its place in the list but serves nothing; its neighbour loads.
+TEST(BadInputTest, UnreadableUpgradeFileServesNothing) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads files whatever their mode";
+    }
+    ScopedLogDir logs;
+    TempDir dir;
+    for (const char* name : {"a.bin", "b.bin"}) {
+        WriteFileBytes(dir.file(name), std::string(700, 'x'));
+        WriteFileBytes(dir.file(std::string(name) + ".md5"), "0123456789abcdef0123456789abcdef");
+    }
+    ASSERT_EQ(::chmod(dir.file("a.bin").c_str(), 0), 0);
+    UpgradeFileSet set;
+    const bool loaded = set.LoadFolder(dir.path());
+    ::chmod(dir.file("a.bin").c_str(), 0600);
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(set.GetFileCount(), 2);
+    EXPECT_EQ(set.GetPieceCount(1) + set.GetPieceCount(2), 2);  // only the readable one: 2 pieces
+    int length = 0;
+    const std::uint8_t* data = nullptr;
+    EXPECT_FALSE(set.GetPiece(set.GetPieceCount(1) == 0 ? 1 : 2, 1, length, data));
+}
+
+}  // namespace
