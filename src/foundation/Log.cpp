@@ -5,6 +5,8 @@
 #include <ctime>
 #include <mutex>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::mutex g_dirMutex;
@@ -130,16 +132,12 @@ int AssertLog(int /*condition*/, const char* expression, const char* file, const
 
 int LimitLogFileSize(const char* fileName) {
     std::string path = LogFilePath(fileName);
-    std::FILE* f = std::fopen(path.c_str(), "a+");
-    if (f == nullptr) {
+    // stat() gives the size without opening the file on every entry.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         return 0;
     }
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        size = std::ftell(f);
-    }
-    std::fclose(f);
-    if (size > kLogFileSizeLimit) {
+    if (info.st_size > kLogFileSizeLimit) {
         return std::remove(path.c_str());
     }
     return 0;

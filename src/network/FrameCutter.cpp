@@ -48,6 +48,28 @@ std::size_t FrameCutter::Cut(const std::uint8_t* window, std::size_t n, const Co
 
     std::size_t p = 0;
     while (n - p >= kCmpHeadSize) {
+        // Branch-light scan over candidates whose frame lies inside the built prefix: an
+        // implausible length is masked to 0 so it never hits and reads nothing out of range.
+        while (n - p >= kCmpHeadSize) {
+            const std::size_t raw = ReadLe16(window + p);
+            const std::size_t mask =
+                anyLength && raw - kCmpHeadSize <= lenSpan ? ~std::size_t{0} : 0;
+            const std::size_t l = raw & mask;
+            if (p + l > built) {
+                break;  // needs more prefix or more data: the careful path below decides
+            }
+            const std::uint32_t odd =
+                window[p + l - (l != 0)] & (0u - static_cast<std::uint32_t>(l & 1));
+            const std::uint32_t sum =
+                prefix[p + (l & ~static_cast<std::size_t>(1))] - prefix[p] + odd;
+            if ((mask != 0) & IsMultipleOfFFFF(sum)) {
+                break;
+            }
+            ++p;
+        }
+        if (n - p < kCmpHeadSize) {
+            break;
+        }
         const std::size_t len = ReadLe16(window + p);
         if (!anyLength || len - kCmpHeadSize > lenSpan) {
             ++p;

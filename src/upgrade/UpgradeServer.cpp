@@ -85,10 +85,12 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
         return;
     }
     UpdateUpgradeState(monitor);
-    std::array<std::uint8_t, kAnswerBufferSize> frame{};
     if (!HasUpgradeStatus(monitor)) {
         return;
     }
+    // Only the head and body go out, so only they are cleared (not the whole buffer).
+    std::array<std::uint8_t, kAnswerBufferSize> frame;
+    std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);
     const UpgradeRequest request = monitor->GetUpgradeRequest();
     const int fileSerial = request.fileSerial;
     const std::int32_t serialNum = request.serialNum;
