@@ -10,6 +10,7 @@
 #include "FakeForm.h"
 #include "GuiTestSupport.h"
 #include "SimFleet.h"
+#include "SimMd5.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
@@ -17,9 +18,13 @@
 #include "qt/QtDebugPage.h"
 #include "qt/QtModulePage.h"
 #include "qt/QtNetPage.h"
+#include "qt/QtUpdatePage.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
+
+#include <fstream>
+#include <set>
 
 namespace {
 
@@ -144,6 +149,63 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
     ASSERT_TRUE(PumpUntil(
         [&] { return window->DebugPage()->GetText(1024).find("\tRecv\t") != std::string::npos; },
         5000));
+}
+
+// Started from the upgrade page: every listed monitor waits, pulls the folder with a rising
+// percentage shown as a progress bar, and ends finished with every digest verified.
+TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
+    ASSERT_TRUE(PumpUntil([&] { return AllListed(); }, 15000)) << Model().RowCount();
+
+    TempDir folder;
+    const std::vector<std::pair<std::string, std::size_t>> files = {
+        {"app.bin", 200000}, {"boot.bin", 1000}, {"tiny.bin", 1}};
+    for (const auto& [name, size] : files) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<char>((i * 131 + size) & 0xFF);
+        }
+        WriteFileBytes(folder.file(name), bytes);
+        WriteFileBytes(folder.file(name + ".md5"),
+                       SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), size));
+    }
+
+    window->TabBar()->setCurrentIndex(kTabUpgrade);
+    QtUpdatePage* page = window->UpdatePage();
+    page->SetText(1036, folder.path());
+    ControlById<QPushButton>(page, 1003)->click();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+
+    // Requests are answered on this (the UI) thread, so until events run every row waits.
+    GetMonitorTable().Refresh();
+    for (int i = 0; i < fleet.Size(); ++i) {
+        EXPECT_EQ(Model().GetText(RowOf(i), 4), LanguageText(71)) << i;
+    }
+
+    std::set<std::string> seen;
+    auto finished = [&] {
+        bool all = true;
+        for (int i = 0; i < fleet.Size(); ++i) {
+            const std::string text = Model().GetText(RowOf(i), 4);
+            seen.insert(text);
+            all = all && text == LanguageText(52);
+        }
+        return all;
+    };
+    ASSERT_TRUE(PumpUntil(finished, 30000));
+    bool sawPercentage = false;
+    for (const std::string& text : seen) {
+        sawPercentage = sawPercentage || (!text.empty() && text.back() == '%');
+    }
+    EXPECT_TRUE(sawPercentage);
+    for (int i = 0; i < fleet.Size(); ++i) {
+        ASSERT_TRUE(fleet.At(i).Record().WaitFor(
+            [&](const SimSnapshot& s) { return s.upgradesSucceeded >= 1; },
+            std::chrono::milliseconds(10000)))
+            << i;
+        const SimSnapshot s = fleet.At(i).Record().Snapshot();
+        EXPECT_EQ(s.filesVerified, files.size()) << i;
+        EXPECT_EQ(s.filesFailed, 0u) << i;
+    }
 }
 
 }  // namespace
