@@ -1,0 +1,500 @@
+// The server under sustained load, churn, resets and idle floods, over loopback.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <openssl/evp.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimFleet.h"
+#include "SimMessages.h"
+#include "SimMonitor.h"
+#include "TempDir.h"
+#include "app/HeadlessApp.h"
+#include "foundation/Log.h"
+#include "network/NetworkListenManager.h"
+#include "platform/Socket.h"
+#include "platform/TcpConnect.h"
+#include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+NetworkListenSettings TestSettings() {
+    NetworkListenSettings s = NetworkListenSettings::Compact(0);
+    s.bindAddress = "127.0.0.1";
+    s.startPauseMs = 0;
+    s.startReturnPauseMs = 0;
+    s.bindRetryPauseMs = 5;
+    s.acceptFailurePauseMs = 50;
+    s.sessionRecvTimeoutMs = 3000;
+    s.backlog = 128;
+    return s;
+}
+
+struct Server {
+    explicit Server(NetworkListenSettings settings = TestSettings())
+        : manager(std::make_unique<NetworkListenManager>(std::move(settings), pool)) {
+        manager->StartNetworkManager();
+        EXPECT_TRUE(manager->WaitListening(5000));
+    }
+    int Port() const { return manager->SessionPort(); }
+    std::size_t Online() const { return pool.SnapshotIndex().size(); }
+    int Occupied() {
+        int n = 0;
+        for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+            n += pool.GetUseCount(pool.Slot(i)) == 1 ? 1 : 0;
+        }
+        return n;
+    }
+
+    CMonitorObjectMng pool;
+    std::unique_ptr<NetworkListenManager> manager;
+};
+
+SimBytes Concat(std::initializer_list<SimBytes> parts) {
+    SimBytes all;
+    for (const SimBytes& p : parts) {
+        all.insert(all.end(), p.begin(), p.end());
+    }
+    return all;
+}
+
+GUID RawGuid(std::uint32_t n) {
+    return GUID{0x7777000u + n, 0x2222, 0x3333, {9, 8, 7, 6, 5, 4, 3, static_cast<uint8_t>(n)}};
+}
+
+SimBytes VersionAndType() {
+    SimMonitorConfig c;
+    return Concat({SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c)),
+                   SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c))});
+}
+
+SimBytes GuidFrame(const GUID& g) {
+    return SimBuildFrame(SimCmd::kPatientGuid, 3, SimGuidBody(g));
+}
+
+UniqueSocket Connect(int port) {
+    return ConnectTcp("127.0.0.1", port, 2000);
+}
+
+bool ReadGreeting(const UniqueSocket& sock) {
+    std::uint8_t buf[16];
+    std::size_t got = 0;
+    while (got < sizeof(buf)) {
+        if (WaitReadable(sock.get(), 2000) != 1) {
+            return false;
+        }
+        const long n = SocketRecv(sock.get(), buf + got, sizeof(buf) - got);
+        if (n <= 0) {
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool SendBytes(const UniqueSocket& sock, const SimBytes& bytes, std::size_t count) {
+    return SocketSendAll(sock.get(), bytes.data(), count) == static_cast<long>(count);
+}
+
+// Closing with a zero linger time sends a reset instead of a FIN.
+void Reset(UniqueSocket& sock) {
+    linger l{1, 0};
+    ::setsockopt(sock.get(), SOL_SOCKET, SO_LINGER, &l, sizeof(l));
+    sock = UniqueSocket();
+}
+
+std::size_t CountLines(const std::string& text, const std::string& marker) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+int CountDir(const char* path) {
+    int n = 0;
+    if (DIR* d = ::opendir(path)) {
+        while (dirent* e = ::readdir(d)) {
+            n += e->d_name[0] == '.' ? 0 : 1;
+        }
+        ::closedir(d);
+    }
+    return n;
+}
+
+long RssKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+std::string Md5Hex(const std::string& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
+    EVP_DigestUpdate(ctx, bytes.data(), bytes.size());
+    EVP_DigestFinal_ex(ctx, digest, &size);
+    EVP_MD_CTX_free(ctx);
+    static const char* hex = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < size; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    return text;
+}
+
+HeadlessOptions AppOptions(const std::string& folder) {
+    HeadlessOptions options;
+    options.upgradeFolder = folder;
+    options.network = TestSettings();
+    options.invitationPeriod = 200ms;
+    return options;
+}
+
+int TableRows(HeadlessApp& app) {
+    int rows = -1;
+    app.RunOnUi([&] { rows = static_cast<int>(GetMonitorTable().GetAllMonitors().size()); }, 5s);
+    return rows;
+}
+
+int GlobalOccupied() {
+    CMonitorObjectMng& pool = GetMonitorObjectMng();
+    int n = 0;
+    for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+        n += pool.GetUseCount(pool.Slot(i)) == 1 ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
+    ScopedLogDir logs;
+    HeadlessApp app(AppOptions(""));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 50;
+    SimFleet steady(base, 12, "LOAD-", 901);
+    steady.StartAll("127.0.0.1", app.Network().SessionPort());
+    ASSERT_TRUE(steady.WaitAll([](const SimSnapshot& s) { return s.wentOnline; }, 20s));
+
+    // Four more slots take monitors that come and go for three seconds.
+    std::atomic<int> churnOnline{0};
+    std::vector<std::thread> churners;
+    const auto until = Clock::now() + 3s;
+    for (int t = 0; t < 4; ++t) {
+        churners.emplace_back([&, t] {
+            for (int round = 0; Clock::now() < until; ++round) {
+                SimMonitorConfig c = SimMonitorConfig::ForIndex(base, 100 + t, "CHURN-", 902);
+                SimMonitor m(c);
+                m.Start("127.0.0.1", app.Network().SessionPort());
+                if (m.WaitOnline(5s)) {
+                    ++churnOnline;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * (round % 4)));
+                }
+                m.Stop();
+                // The same key is refused until the tool has released the previous slot.
+                WaitUntil(
+                    [&] {
+                        return GetMonitorObjectMng().SnapshotIndex().size() <=
+                               static_cast<std::size_t>(12 + 3);
+                    },
+                    5s);
+            }
+        });
+    }
+    for (std::thread& t : churners) {
+        t.join();
+    }
+    EXPECT_GT(churnOnline.load(), 4);
+
+    EXPECT_TRUE(WaitUntil([] { return GetMonitorObjectMng().SnapshotIndex().size() == 12; }, 20s));
+    EXPECT_EQ(GlobalOccupied(), 12);
+    EXPECT_TRUE(WaitUntil([&] { return TableRows(app) == 12; }, 20s));
+    EXPECT_EQ(app.Network().SessionCount(), 12u);
+    for (int i = 0; i < steady.Size(); ++i) {
+        EXPECT_FALSE(steady.At(i).Finished()) << i;
+        EXPECT_GT(steady.At(i).Record().Snapshot().keepAlivesSent, 10u) << i;
+    }
+
+    const std::size_t accepted = 12 + static_cast<std::size_t>(churnOnline.load());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return CountLines(ReadFileText(logs.file("Net.log")), "\tOnline:") == accepted &&
+                   CountLines(ReadFileText(logs.file("Net.log")), "\tOffline:") == accepted - 12;
+        },
+        20s))
+        << ReadFileText(logs.file("Net.log")).size();
+
+    steady.StopAll();
+    EXPECT_TRUE(WaitUntil(
+        [&] { return CountLines(ReadFileText(logs.file("Net.log")), "\tOffline:") == accepted; },
+        20s));
+    EXPECT_TRUE(WaitUntil([] { return GetMonitorObjectMng().SnapshotIndex().empty(); }, 20s));
+    EXPECT_EQ(GlobalOccupied(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return TableRows(app) == 0; }, 20s));
+    app.Stop();
+}
+
+TEST(LoadFault, ResetMidFrameOrMidHandshakeReleasesOnlyThatMonitor) {
+    ScopedLogDir logs;
+    Server server;
+    SimMonitorConfig base;
+    base.keepAliveMs = 100;
+    SimFleet others(base, 3, "KEEP-", 903);
+    others.StartAll("127.0.0.1", server.Port());
+    ASSERT_TRUE(WaitUntil([&] { return server.Online() == 3; }, 20s));
+
+    const SimBytes handshake = Concat({VersionAndType(), GuidFrame(RawGuid(1))});
+    struct Case {
+        const char* name;
+        std::size_t bytesBeforeReset;  // of the handshake; the rest is cut
+        bool online;                   // complete handshake, then half a report frame
+    };
+    const Case cases[] = {
+        {"inside the first frame", 7, false},
+        {"between handshake frames", VersionAndType().size(), false},
+        {"inside the GUID frame", handshake.size() - 5, false},
+        {"inside a frame after the handshake", handshake.size(), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UniqueSocket sock = Connect(server.Port());
+        ASSERT_TRUE(sock);
+        ASSERT_TRUE(ReadGreeting(sock));
+        ASSERT_TRUE(SendBytes(sock, handshake, c.bytesBeforeReset));
+        if (c.online) {
+            ASSERT_TRUE(WaitUntil([&] { return server.Online() == 4; }, 20s));
+            const SimBytes report = SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("HALF"));
+            ASSERT_TRUE(SendBytes(sock, report, report.size() / 2));
+        }
+        std::this_thread::sleep_for(20ms);
+        Reset(sock);
+        EXPECT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 3; }, 20s));
+        EXPECT_EQ(server.Online(), 3u);
+        EXPECT_EQ(server.Occupied(), 3);
+    }
+    for (int i = 0; i < others.Size(); ++i) {
+        EXPECT_FALSE(others.At(i).Finished()) << i;
+    }
+    EXPECT_EQ(CountLines(ReadFileText(logs.file("Net.log")), "\tOffline:"), 1u);
+}
+
+TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
+    ScopedLogDir logs;
+    TempDir folder;
+    std::string bytes(300000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>((i * 131u) >> 3);
+    }
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    WriteFileBytes(folder.file("small.bin"), "abc");
+    WriteFileBytes(folder.file("small.bin.md5"), Md5Hex("abc"));
+
+    HeadlessApp app(AppOptions(folder.path()));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    SimFleet others(base, 2, "PEER-", 904);
+    others.StartAll("127.0.0.1", app.Network().SessionPort());
+
+    SimMonitorConfig c = SimMonitorConfig::ForIndex(base, 50, "DROP-", 904);
+    c.dropAfterPieces = 3;
+    {
+        SimMonitor dropping(c);
+        ASSERT_TRUE(dropping.Start("127.0.0.1", app.Network().SessionPort()));
+        ASSERT_TRUE(dropping.WaitClosed(20s));
+        EXPECT_TRUE(dropping.Record().Snapshot().dropped);
+    }
+    ASSERT_TRUE(others.WaitAll([](const SimSnapshot& s) { return s.filesVerified == 2; }, 20s));
+    ASSERT_TRUE(WaitUntil([] { return GetMonitorObjectMng().SnapshotIndex().size() == 2; }, 20s));
+    EXPECT_TRUE(WaitUntil([&] { return TableRows(app) == 2; }, 20s));
+
+    c.dropAfterPieces = -1;
+    SimMonitor again(c);
+    ASSERT_TRUE(again.Start("127.0.0.1", app.Network().SessionPort()));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const SimSnapshot s = again.Record().Snapshot();
+            return s.upgradesSucceeded >= 1 || s.filesFailed > 0 || again.Finished();
+        },
+        20s));
+    const SimSnapshot s = again.Record().Snapshot();
+    EXPECT_EQ(s.filesVerified, 2u);
+    EXPECT_EQ(s.filesFailed, 0u);
+    ASSERT_EQ(s.files.size(), 2u);
+    std::uint64_t total = 0;
+    for (const auto& f : s.files) {
+        total += f.size;
+        EXPECT_TRUE(f.verified);
+    }
+    EXPECT_EQ(total, bytes.size() + 3);
+    for (int i = 0; i < others.Size(); ++i) {
+        EXPECT_FALSE(others.At(i).Finished()) << i;
+    }
+    again.Stop();
+    others.StopAll();
+    app.Stop();
+}
+
+TEST(LoadFault, SilentConnectionsDoNotDelayARealHandshake) {
+    ScopedLogDir logs;
+    Server server;
+    std::vector<UniqueSocket> silent;
+    for (int i = 0; i < 100; ++i) {
+        silent.push_back(Connect(server.Port()));
+        ASSERT_TRUE(silent.back()) << i;
+    }
+    std::this_thread::sleep_for(50ms);
+    SimMonitorConfig base;
+    SimMonitor real(SimMonitorConfig::ForIndex(base, 1, "REAL-", 905));
+    const auto start = Clock::now();
+    ASSERT_TRUE(real.Start("127.0.0.1", server.Port()));
+    EXPECT_TRUE(real.WaitOnline(1s));
+    EXPECT_LT(Clock::now() - start, 1s);
+    real.Stop();
+}
+
+TEST(LoadFault, HeldIdleConnectionsDoNotStopMonitorsComingOnline) {
+    ScopedLogDir logs;
+    NetworkListenSettings settings = TestSettings();
+    settings.maxIdleConnections = 1500;
+    Server server(settings);
+    std::vector<UniqueSocket> idle;
+    for (int i = 0; i < 2000; ++i) {
+        UniqueSocket s = Connect(server.manager->SlotPort(i % kGroupASlotCount));
+        ASSERT_TRUE(s) << i;
+        idle.push_back(std::move(s));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 1500; }, 20s))
+        << server.manager->IdleConnectionCount();
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    SimFleet fleet(base, 4, "IDLE-", 906);
+    fleet.StartAll("127.0.0.1", server.Port());
+    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 4; }, 5s));
+    EXPECT_LE(server.manager->IdleConnectionCount(), 1500u);
+    fleet.StopAll();
+    idle.clear();
+    EXPECT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 0; }, 20s));
+}
+
+TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
+    ScopedLogDir logs;
+    Server server;
+    SimMonitorConfig base;
+    {
+        // Warm up allocator and thread caches before the baseline.
+        SimMonitor warm(SimMonitorConfig::ForIndex(base, 1, "WARM-", 907));
+        warm.Start("127.0.0.1", server.Port());
+        ASSERT_TRUE(warm.WaitOnline(5s));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 0; }, 20s));
+    const int fds = CountDir("/proc/self/fd");
+    const int threads = CountDir("/proc/self/task");
+    const long rss = RssKb();
+
+    for (int i = 0; i < 1000; ++i) {
+        UniqueSocket s = Connect(server.Port());
+        ASSERT_TRUE(s) << i;
+        if (i % 2 == 0) {
+            Reset(s);
+        }
+    }
+    for (int round = 0; round < 4; ++round) {
+        std::vector<UniqueSocket> idle;
+        for (int i = 0; i < 500; ++i) {
+            idle.push_back(Connect(server.manager->SlotPort(i % kGroupASlotCount)));
+            ASSERT_TRUE(idle.back());
+        }
+        WaitUntil([&] { return server.manager->IdleConnectionCount() == 500; }, 20s);
+    }
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return server.manager->SessionCount() == 0 &&
+                   server.manager->IdleConnectionCount() == 0 && CountDir("/proc/self/fd") == fds &&
+                   CountDir("/proc/self/task") == threads;
+        },
+        20s))
+        << "fds " << CountDir("/proc/self/fd") << " vs " << fds << ", threads "
+        << CountDir("/proc/self/task") << " vs " << threads;
+    EXPECT_LT(RssKb() - rss, 8 * 1024) << rss;
+}
+
+TEST(LoadFault, TraceLogRollsOverWithoutTornLines) {
+    ScopedLogDir logs;
+    Server server;
+    SimMonitorConfig base;
+    base.keepAliveMs = 20;
+    SimFleet fleet(base, 16, "LOG-", 908);
+    fleet.StartAll("127.0.0.1", server.Port());
+    std::vector<std::thread> writers;
+    const std::string filler(900, 'x');
+    for (int t = 0; t < 16; ++t) {
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < 400; ++i) {
+                TraceLog("writer %d line %d %s\n", t, i, filler.c_str());
+            }
+        });
+    }
+    for (std::thread& t : writers) {
+        t.join();
+    }
+    fleet.StopAll();
+    server.manager->Stop();
+
+    const std::string trace = ReadFileText(logs.file("Trace.log"));
+    // 16 * 400 lines of about 930 bytes each exceed the cap, so the file rolled over at least once.
+    EXPECT_LE(trace.size(), static_cast<std::size_t>(kLogFileSizeLimit) + kLogFormatBufferSize);
+    EXPECT_GT(trace.size(), 0u);
+    std::istringstream lines(trace);
+    std::string line;
+    std::size_t count = 0;
+    while (std::getline(lines, line)) {
+        ++count;
+        // "YYYY-MM-DD HH:MM:SS" then a tab.
+        ASSERT_GE(line.size(), 20u) << count;
+        EXPECT_TRUE(line[4] == '-' && line[7] == '-' && line[10] == ' ' && line[13] == ':' &&
+                    line[16] == ':' && line[19] == '\t')
+            << "line " << count << ": " << line.substr(0, 40);
+    }
+    EXPECT_EQ(trace.back(), '\n');
+}
