@@ -1,3 +1,5 @@
 #include "app/Version.h"
 
-const char* Zr40Version() { return ZR40_VERSION; }
+const char* Zr40Version() {
+    return ZR40_VERSION;
+}

@@ -18,8 +18,12 @@ inline GUID EmptyGuid() {
     return g;
 }
 
-inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, 16) == 0; }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
+inline bool operator==(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, 16) == 0;
+}
+inline bool operator!=(const GUID& a, const GUID& b) {
+    return !(a == b);
+}
 
 // Ordered by the 16 bytes compared one by one as unsigned bytes (in-memory order).
 struct GuidLess {

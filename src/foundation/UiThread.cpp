@@ -6,9 +6,13 @@ namespace {
 std::atomic<IUiThread*> g_uiThread{nullptr};
 }
 
-void SetUiThread(IUiThread* uiThread) { g_uiThread.store(uiThread); }
+void SetUiThread(IUiThread* uiThread) {
+    g_uiThread.store(uiThread);
+}
 
-IUiThread* GetUiThread() { return g_uiThread.load(); }
+IUiThread* GetUiThread() {
+    return g_uiThread.load();
+}
 
 bool PostToUiThread(UiTask task) {
     IUiThread* ui = g_uiThread.load();

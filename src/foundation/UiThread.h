@@ -6,7 +6,7 @@
 using UiTask = std::function<void()>;
 
 class IUiThread {
-public:
+  public:
     virtual ~IUiThread() = default;
     virtual void Post(UiTask task) = 0;
 };

@@ -9,7 +9,9 @@ namespace {
 std::atomic<IUserMessageSink*> g_sink{nullptr};
 }
 
-void SetUserMessageSink(IUserMessageSink* sink) { g_sink.store(sink); }
+void SetUserMessageSink(IUserMessageSink* sink) {
+    g_sink.store(sink);
+}
 
 bool PostUserMessage(UserMessage message) {
     return PostToUiThread([m = std::move(message)]() {

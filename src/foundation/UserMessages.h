@@ -18,7 +18,7 @@ struct UserMessage {
 };
 
 class IUserMessageSink {
-public:
+  public:
     virtual ~IUserMessageSink() = default;
     virtual void OnUserMessage(const UserMessage& message) = 0;
 };

@@ -11,7 +11,7 @@
 #include <vector>
 
 class FrameCutter {
-public:
+  public:
     // Returns false to end the pass right after this frame.
     using Consumer = std::function<bool(const std::uint8_t* frame, std::size_t length)>;
 
@@ -20,7 +20,7 @@ public:
     // Returns the number of bytes consumed; the caller keeps the rest for the next pass.
     std::size_t Cut(const std::uint8_t* window, std::size_t n, const Consumer& consumer);
 
-private:
+  private:
     std::size_t maxFrameLength_;
     std::vector<std::uint32_t> prefix_;  // scratch reused between passes
 };

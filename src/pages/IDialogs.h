@@ -4,7 +4,7 @@
 #include <string>
 
 class IDialogs {
-public:
+  public:
     virtual ~IDialogs() = default;
 
     virtual void MessageBox(const std::string& text) = 0;

@@ -5,7 +5,7 @@
 #include <string>
 
 class IForm {
-public:
+  public:
     virtual ~IForm() = default;
 
     // Text of an edit field, label, button or check box (a combo box: its edit text).

@@ -3,4 +3,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
+int CurrentThreadId() {
+    return static_cast<int>(::syscall(SYS_gettid));
+}

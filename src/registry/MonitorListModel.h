@@ -9,7 +9,7 @@
 #include <vector>
 
 class MonitorListModel {
-public:
+  public:
     static constexpr int kColumns = 5;
     struct Row {
         std::array<std::string, kColumns> texts;
@@ -38,7 +38,7 @@ public:
     // Advances on every change, so a view can tell whether it must redraw.
     std::uint64_t Revision() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Row> rows_;
     std::array<std::string, kColumns> headers_;

@@ -10,7 +10,9 @@ std::string FakeForm::GetText(int id) const {
     return c ? c->text : std::string();
 }
 
-void FakeForm::SetText(int id, const std::string& text) { controls_[id].text = text; }
+void FakeForm::SetText(int id, const std::string& text) {
+    controls_[id].text = text;
+}
 
 int FakeForm::GetCurSel(int id) const {
     const Control* c = Find(id);
@@ -39,7 +41,9 @@ void FakeForm::ResetContent(int id) {
     c.text.clear();
 }
 
-void FakeForm::AddString(int id, const std::string& item) { controls_[id].items.push_back(item); }
+void FakeForm::AddString(int id, const std::string& item) {
+    controls_[id].items.push_back(item);
+}
 
 void FakeForm::InsertString(int id, int index, const std::string& item) {
     Control& c = controls_[id];
@@ -55,22 +59,34 @@ bool FakeForm::GetCheck(int id) const {
     return c ? c->checked : false;
 }
 
-void FakeForm::SetCheck(int id, bool checked) { controls_[id].checked = checked; }
+void FakeForm::SetCheck(int id, bool checked) {
+    controls_[id].checked = checked;
+}
 
-void FakeForm::Enable(int id, bool enabled) { controls_[id].enabled = enabled; }
+void FakeForm::Enable(int id, bool enabled) {
+    controls_[id].enabled = enabled;
+}
 
 bool FakeForm::IsEnabled(int id) const {
     const Control* c = Find(id);
     return c ? c->enabled : true;
 }
 
-void FakeForm::Show(int id, bool visible) { controls_[id].visible = visible; }
+void FakeForm::Show(int id, bool visible) {
+    controls_[id].visible = visible;
+}
 
-void FakeForm::SetPasswordMask(int id, bool masked) { controls_[id].masked = masked; }
+void FakeForm::SetPasswordMask(int id, bool masked) {
+    controls_[id].masked = masked;
+}
 
-std::string FakeForm::GetAddressText(int id) const { return GetText(id); }
+std::string FakeForm::GetAddressText(int id) const {
+    return GetText(id);
+}
 
-void FakeForm::SetAddressText(int id, const std::string& dotted) { SetText(id, dotted); }
+void FakeForm::SetAddressText(int id, const std::string& dotted) {
+    SetText(id, dotted);
+}
 
 void FakeForm::TypeInList(int id, const std::string& text) {
     Control& c = controls_[id];

@@ -10,7 +10,7 @@
 #include "pages/IForm.h"
 
 class FakeForm : public IForm {
-public:
+  public:
     struct Control {
         std::string text;
         std::vector<std::string> items;
@@ -44,12 +44,12 @@ public:
     // Simulates the user typing free text into an editable list (no item chosen).
     void TypeInList(int id, const std::string& text);
 
-private:
+  private:
     std::map<int, Control> controls_;
 };
 
 class FakeDialogs : public IDialogs {
-public:
+  public:
     void MessageBox(const std::string& text) override { messages.push_back(text); }
     bool OpenFile(const std::string& filter, const std::string& defaultExt,
                   std::string& path) override;
@@ -63,13 +63,13 @@ public:
     // What the last chooser was asked with.
     std::string lastFilter, lastExt, lastDefaultName, lastTitle;
 
-private:
+  private:
     bool Answer(std::string& path);
 };
 
 // The debug console's display as one string, with the line rules of IDebugDisplay.
 class FakeDebugDisplay : public IDebugDisplay {
-public:
+  public:
     void AppendText(const std::string& text) override { this->text += text; }
     int GetLineCount() const override;
     void RemoveFirstLine() override;

@@ -21,9 +21,13 @@ TempDir::~TempDir() {
     }
 }
 
-ScopedLogDir::ScopedLogDir() : previous_(GetLogDirectory()) { SetLogDirectory(dir_.path()); }
+ScopedLogDir::ScopedLogDir() : previous_(GetLogDirectory()) {
+    SetLogDirectory(dir_.path());
+}
 
-ScopedLogDir::~ScopedLogDir() { SetLogDirectory(previous_); }
+ScopedLogDir::~ScopedLogDir() {
+    SetLogDirectory(previous_);
+}
 
 std::string ReadFileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -3,7 +3,7 @@
 #include <string>
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -12,19 +12,19 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Points the log files at a temporary folder for the lifetime of the object.
 class ScopedLogDir {
-public:
+  public:
     ScopedLogDir();
     ~ScopedLogDir();
     const TempDir& dir() const { return dir_; }
     std::string file(const std::string& name) const { return dir_.file(name); }
 
-private:
+  private:
     TempDir dir_;
     std::string previous_;
 };
