@@ -288,6 +288,12 @@ void HeadlessApp::OnTick() {
         MonitorSystemStatus* status = m->GetStatus();
         const GUID guid = m->GetGuid();
         const std::int64_t connectTime = status != nullptr ? status->GetConnectTime() : 0;
+        if (connectTime == 0) {
+            // The pool hands the slot over before the session stores its connect time; wait
+            // for it, or the same monitor would count as arriving twice and be reset to waiting
+            // in the middle of its upgrade.
+            continue;
+        }
         auto it = seen_.find(m);
         if (it != seen_.end() && it->second.guid == guid && it->second.connectTime == connectTime) {
             now.emplace(m, it->second);
