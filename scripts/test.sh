@@ -23,5 +23,6 @@ bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 build asan
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan -j "$jobs"
