@@ -42,7 +42,9 @@ class FakeConn {
 
     bool Send(std::uint16_t cmd, const SimBytes& body) {
         std::vector<std::uint8_t> buf(kCmpHeadSize + body.size());
-        std::memcpy(buf.data() + kCmpHeadSize, body.data(), body.size());
+        if (!body.empty()) {
+            std::memcpy(buf.data() + kCmpHeadSize, body.data(), body.size());
+        }
         SocketHandle h = s_.get();
         return SendCmpControlCommand(buf.data(), static_cast<std::uint16_t>(body.size()), cmd, h,
                                      serial_++) == 1;

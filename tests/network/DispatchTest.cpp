@@ -577,8 +577,8 @@ TEST_F(DispatchTest, UpgradeRequestIsStoredAndPosted) {
     Bytes body = {2, 7, 0, 0, 0};
     EXPECT_EQ(Dispatch(Frame(0x0113, body)), 2);
     const UpgradeRequest r = monitor->GetUpgradeRequest();
-    EXPECT_EQ(r.fileSerial, 2);
-    EXPECT_EQ(r.serialNum, 7);
+    EXPECT_EQ(int{r.fileSerial}, 2);
+    EXPECT_EQ(int{r.serialNum}, 7);
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].id, WM_UPGRADE_REQUEST);
     EXPECT_EQ(sink.messages[0].monitor, monitor);

@@ -1,7 +1,9 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cstring>
 #include <ctime>
@@ -23,7 +25,7 @@ Bytes Frame(std::uint16_t cmd, const Bytes& body) {
     Bytes f(kCmpHeadSize + body.size());
     WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
     WriteLe16(f.data() + 2, cmd);
-    std::memcpy(f.data() + kCmpHeadSize, body.data(), body.size());
+    std::copy(body.begin(), body.end(), f.begin() + kCmpHeadSize);
     WriteLe16(f.data() + 6, static_cast<std::uint16_t>(
                                 CmpChecksum(f.data(), static_cast<std::int32_t>(f.size()))));
     return f;

@@ -234,7 +234,7 @@ TEST(CMonitorObjectMngTest, NewOccupantSeesFreshRecordsAndHookRunsOnEachChange) 
     EXPECT_EQ(gotPatient.bedNo, 0u);
     EXPECT_FLOAT_EQ(gotPatient.value3, -1000.0f);
     EXPECT_EQ(fresh->GetLastResult().code, 0);
-    EXPECT_EQ(fresh->GetUpgradeRequest().serialNum, 0);
+    EXPECT_EQ(int{fresh->GetUpgradeRequest().serialNum}, 0);
     EXPECT_EQ(hookCalls, (std::vector<MonitorObject*>{old, old, fresh}));
 }
 

@@ -372,8 +372,8 @@ TEST(MonitorRecordsTest, ObjectConstructionResetAndFreshRecords) {
     EXPECT_EQ(got.loadedModules[1], 0xFF);
     EXPECT_EQ(obj.GetLastResult().code, 0);
     EXPECT_EQ(obj.GetLastResult().result, 0);
-    EXPECT_EQ(obj.GetUpgradeRequest().fileSerial, 0);
-    EXPECT_EQ(obj.GetUpgradeRequest().serialNum, 0);
+    EXPECT_EQ(int{obj.GetUpgradeRequest().fileSerial}, 0);
+    EXPECT_EQ(int{obj.GetUpgradeRequest().serialNum}, 0);
     EXPECT_EQ(obj.GetSerial(), 40u);
 }
 

@@ -131,14 +131,14 @@ TEST(UpgradeStatusTableTest, RequestFrameIsStoredAndLoggedButShortFrameIgnored) 
 
     std::vector<std::uint8_t> frame = RequestFrame(-128, 0x01020304);
     EXPECT_EQ(HandleCmpUpgradeReq(frame.data(), static_cast<int>(frame.size()), &monitor), 0);
-    EXPECT_EQ(monitor.GetUpgradeRequest().fileSerial, -128);
-    EXPECT_EQ(monitor.GetUpgradeRequest().serialNum, 0x01020304);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().fileSerial}, -128);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().serialNum}, 0x01020304);
 
     frame = RequestFrame(2, -1);
     frame.push_back(0x55);  // a longer body is fine
     EXPECT_EQ(HandleCmpUpgradeReq(frame.data(), static_cast<int>(frame.size()), &monitor), 0);
-    EXPECT_EQ(monitor.GetUpgradeRequest().fileSerial, 2);
-    EXPECT_EQ(monitor.GetUpgradeRequest().serialNum, -1);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().fileSerial}, 2);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().serialNum}, -1);
 
     std::vector<std::uint8_t> shortFrame = RequestFrame(3, 7);
     shortFrame.pop_back();
@@ -146,8 +146,8 @@ TEST(UpgradeStatusTableTest, RequestFrameIsStoredAndLoggedButShortFrameIgnored) 
               -1);
     EXPECT_EQ(HandleCmpUpgradeReq(frame.data(), static_cast<int>(frame.size()), nullptr), -1);
     EXPECT_EQ(HandleCmpUpgradeReq(nullptr, 13, &monitor), -1);
-    EXPECT_EQ(monitor.GetUpgradeRequest().fileSerial, 2);
-    EXPECT_EQ(monitor.GetUpgradeRequest().serialNum, -1);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().fileSerial}, 2);
+    EXPECT_EQ(int{monitor.GetUpgradeRequest().serialNum}, -1);
 
     // The handler leaves the status table alone.
     EXPECT_EQ(manager.GetUpgradeStatus(&monitor), (UpgradeStatus{0, kUpgradeWaiting}));
