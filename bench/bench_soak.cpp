@@ -6,7 +6,6 @@
 //
 //   bench_soak [--seconds S] [--monitors N]     (10 minutes: --seconds 600)
 #include <dirent.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include <thread>
 
 #include "SimFleet.h"
+#include "SimMd5.h"
 #include "app/HeadlessApp.h"
 #include "registry/CMonitorObjectMng.h"
 
@@ -60,19 +60,6 @@ struct Usage {
 // The fd listing holds one descriptor of its own while it is read.
 Usage Measure() {
     return {CountEntries("/proc/self/fd") - 1, CountEntries("/proc/self/task"), ResidentKiB()};
-}
-
-std::string Md5Hex(const std::string& bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int len = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest, &len, EVP_md5(), nullptr);
-    std::string hex;
-    char two[3];
-    for (unsigned int i = 0; i < len; ++i) {
-        std::snprintf(two, sizeof two, "%02x", digest[i]);
-        hex += two;
-    }
-    return hex;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -124,7 +111,8 @@ int main(int argc, char** argv) {
         }
         const std::string name = folder + "/file" + std::to_string(index++) + ".bin";
         WriteFile(name, bytes);
-        WriteFile(name + ".md5", Md5Hex(bytes));
+        WriteFile(name + ".md5",
+                  SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     }
 
     HeadlessOptions options;
