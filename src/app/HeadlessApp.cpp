@@ -176,6 +176,7 @@ void HeadlessApp::Stop() {
     ui_->KillTimer(kRefreshTimerId);
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
+    GetUpdateConfigManager().StopUpgradePolling();
     ui_->Flush(std::chrono::seconds(5));
     SetUserMessageSink(nullptr);
     SetUiThread(nullptr);

@@ -11,6 +11,7 @@
 #include "qt/CZr40ToolDlg.h"
 #include "qt/QtUiThread.h"
 #include "registry/CMonitorTable.h"
+#include "upgrade/UpdateConfigManager.h"
 
 #ifndef ZR40_DATADIR
 #define ZR40_DATADIR ""
@@ -68,6 +69,7 @@ int RunDesktop(const DesktopPaths& paths) {
     }
     // the sessions are the threads that post to the UI thread: end them before it goes
     server.Stop();
+    GetUpdateConfigManager().StopUpgradePolling();
     SetUiThread(nullptr);
     return code;
 }

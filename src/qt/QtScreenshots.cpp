@@ -170,6 +170,7 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
     }
     fleet.StopAll();
     server.Stop();
+    GetUpdateConfigManager().StopUpgradePolling();
     SetUiThread(nullptr);
     return code;
 }

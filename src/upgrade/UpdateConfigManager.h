@@ -61,6 +61,9 @@ class UpdateConfigManager {
     // none waiting.
     void UpgradePollThreadProc();
     bool IsUpgradePolling() const { return m_poller.IsRunning(); }
+    // Ends and joins the poll thread (the process-wide manager outlives its front ends); a
+    // later StartUpgrade starts a new one.
+    void StopUpgradePolling() { m_poller.Halt(); }
     // The invitation (command 0x0113, body 1) with the monitor's serial, then serial + 1.
     void SendUpdateReq(MonitorObject* monitor);
     // Answers the monitor's latest stored upgrade request with one command 0x0114 frame. Runs

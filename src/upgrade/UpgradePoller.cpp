@@ -57,6 +57,17 @@ bool UpgradePoller::IsRunning() const {
 
 void UpgradePoller::Stop() {
     std::lock_guard<std::mutex> starting(startMutex_);
+    EndThread();
+}
+
+void UpgradePoller::Halt() {
+    std::lock_guard<std::mutex> starting(startMutex_);
+    EndThread();
+    std::lock_guard<std::mutex> guard(mutex_);
+    stop_ = false;
+}
+
+void UpgradePoller::EndThread() {
     {
         std::lock_guard<std::mutex> guard(mutex_);
         stop_ = true;

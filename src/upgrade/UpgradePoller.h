@@ -23,10 +23,14 @@ class UpgradePoller {
     // meanwhile, or when stopping.
     bool WaitNextPass(int sentThisPass);
     bool IsRunning() const;
-    // Ends the thread at its next wait and joins it.
+    // Ends the thread at its next wait and joins it; nothing starts afterwards.
     void Stop();
+    // Ends and joins the thread like Stop, but a later Start runs a new one.
+    void Halt();
 
   private:
+    void EndThread();  // with startMutex_ held
+
     const std::chrono::milliseconds period_;
     mutable std::mutex mutex_;  // guards the flags
     std::condition_variable wake_;
