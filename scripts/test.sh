@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test: the suite in the release build,
-# each fuzz target for FUZZ_SECONDS (60 by default) under ASan/UBSan, then the suite in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build. Ends with CTest's summary.
+# each fuzz target for FUZZ_SECONDS (60 by default) under ASan/UBSan, the unit and integration
+# suites in the ThreadSanitizer build, then the suite in the AddressSanitizer +
+# UndefinedBehaviorSanitizer build. Ends with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,6 +20,10 @@ ctest --preset release -j "$jobs"
 echo "== fuzz targets, ${FUZZ_SECONDS:-60} s each"
 build fuzz
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+
+echo "== ThreadSanitizer build and tests (unit and integration suites)"
+build tsan
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --preset tsan -j "$jobs"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 build asan
