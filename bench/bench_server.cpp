@@ -2,7 +2,6 @@
 // loopback. The server runs in a child process so its CPU time and memory are its own.
 //
 //   bench_server [--idle-seconds N] [--file-mib N] [--connections N]
-#include <openssl/evp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "SimFleet.h"
+#include "SimMd5.h"
 #include "SimMessages.h"
 #include "app/HeadlessApp.h"
 #include "foundation/Log.h"
@@ -60,20 +60,7 @@ void RemoveTree(const std::string& dir) {
 }
 
 std::string Md5Hex(const std::string& bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
-    EVP_DigestUpdate(ctx, bytes.data(), bytes.size());
-    EVP_DigestFinal_ex(ctx, digest, &size);
-    EVP_MD_CTX_free(ctx);
-    std::string text;
-    char two[3];
-    for (unsigned int i = 0; i < size; ++i) {
-        std::snprintf(two, sizeof two, "%02x", digest[i]);
-        text += two;
-    }
-    return text;
+    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

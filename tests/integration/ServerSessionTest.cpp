@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
@@ -26,31 +27,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
-NetworkListenSettings TestSettings(int recvTimeoutMs = 3000) {
-    NetworkListenSettings s = NetworkListenSettings::Compact(0);
-    s.bindAddress = "127.0.0.1";
-    s.startPauseMs = 0;
-    s.startReturnPauseMs = 0;
-    s.bindRetryPauseMs = 5;
-    s.acceptFailurePauseMs = 50;
-    s.sessionRecvTimeoutMs = recvTimeoutMs;
-    return s;
-}
-
 // A server on ephemeral loopback ports with its own pool.
 struct Server {
-    explicit Server(NetworkListenSettings settings = TestSettings())
+    explicit Server(NetworkListenSettings settings = LoopbackTestSettings())
         : manager(std::make_unique<NetworkListenManager>(std::move(settings), pool)) {
         manager->StartNetworkManager();
         EXPECT_TRUE(manager->WaitListening(5000));
@@ -281,7 +260,7 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
 
 TEST(ServerSession, SilentMonitorGoesOfflineAfterTheReceiveTimeout) {
     ScopedLogDir logs;
-    Server server(TestSettings(200));
+    Server server(LoopbackTestSettings(200));
     RawClient client;
     ASSERT_TRUE(client.Connect(server.Port()));
     ASSERT_TRUE(client.ReadGreeting());
@@ -366,7 +345,7 @@ TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
 
 TEST(ServerSession, IdlePortConnectionsStayOpenUntilThePeerCloses) {
     ScopedLogDir logs;
-    NetworkListenSettings settings = TestSettings();
+    NetworkListenSettings settings = LoopbackTestSettings();
     settings.maxIdleConnections = 2;
     Server server(settings);
     RawClient a;
@@ -394,7 +373,7 @@ TEST(ServerSession, TakenPortIsGivenUpAfterTheRetriesAndTheOthersStillListen) {
     ScopedLogDir logs;
     TcpListener taken;
     ASSERT_TRUE(taken.Open("127.0.0.1", 0));
-    NetworkListenSettings settings = TestSettings();
+    NetworkListenSettings settings = LoopbackTestSettings();
     settings.portD = taken.LocalPort();
     const auto start = Clock::now();
     Server server(settings);
@@ -416,7 +395,7 @@ TEST(ServerSession, TakenPortIsGivenUpAfterTheRetriesAndTheOthersStillListen) {
 
 TEST(ServerSession, DestructorEndsEverythingPromptly) {
     ScopedLogDir logs;
-    auto server = std::make_unique<Server>(TestSettings(6000));
+    auto server = std::make_unique<Server>(LoopbackTestSettings(6000));
     SimMonitorConfig base;
     SimFleet fleet(base, 3, "END-", 9);
     fleet.StartAll("127.0.0.1", server->Port());

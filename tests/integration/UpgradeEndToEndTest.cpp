@@ -1,6 +1,5 @@
 // Sixteen simulated monitors pull a firmware folder through the headless front end.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <chrono>
 #include <mutex>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "SimFleet.h"
+#include "SimMd5.h"
 #include "TempDir.h"
 #include "app/HeadlessApp.h"
 #include "registry/CMonitorTable.h"
@@ -20,20 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string Md5Hex(const std::string& bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
-    EVP_DigestUpdate(ctx, bytes.data(), bytes.size());
-    EVP_DigestFinal_ex(ctx, digest, &size);
-    EVP_MD_CTX_free(ctx);
-    static const char* hex = "0123456789abcdef";
-    std::string text;
-    for (unsigned int i = 0; i < size; ++i) {
-        text += hex[digest[i] >> 4];
-        text += hex[digest[i] & 15];
-    }
-    return text;
+    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 std::string Pattern(std::size_t size, unsigned seed) {

@@ -1,0 +1,25 @@
+#include "LoopbackTestSupport.h"
+
+#include <thread>
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+NetworkListenSettings LoopbackTestSettings(int recvTimeoutMs) {
+    NetworkListenSettings s = NetworkListenSettings::Compact(0);
+    s.bindAddress = "127.0.0.1";
+    s.startPauseMs = 0;
+    s.startReturnPauseMs = 0;
+    s.bindRetryPauseMs = 5;
+    s.acceptFailurePauseMs = 50;
+    s.sessionRecvTimeoutMs = recvTimeoutMs;
+    return s;
+}
