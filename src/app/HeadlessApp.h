@@ -23,7 +23,9 @@ struct HeadlessOptions {
     std::string upgradeFolder;  // empty: no upgrade is served
     std::string logDir;         // empty: the current directory
     NetworkListenSettings network;
-    std::chrono::milliseconds refreshPeriod{10};
+    // The window's list refreshes every 10 ms; with no list on screen, a slower beat only
+    // delays the status lines and the first invitation, and keeps the idle tool cheaper.
+    std::chrono::milliseconds refreshPeriod{50};
     std::chrono::milliseconds invitationPeriod{3000};
     // One line per notable event (monitors coming and going, upgrades ending).
     std::function<void(const std::string&)> status;
