@@ -92,6 +92,8 @@ CZr40ToolDlg::~CZr40ToolDlg() {
         timer_->stop();
     }
     SetUserMessageSink(nullptr);
+    // The invitation thread reads the list; it must be gone before the list is.
+    GetUpdateConfigManager().StopUpgradePolling();
     table_.SetList(nullptr);
     pageMap_.clear();
 }
