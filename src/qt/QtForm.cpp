@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,23 @@ int SortedPosition(const QComboBox* combo, const QString& item) {
     return pos;
 }
 
+// A language file's text can be longer than the label the layout gives it: the font shrinks,
+// never below 6 points, until the whole text fits on its one line.
+void FitLabel(QLabel* label) {
+    const QString text = label->text();
+    if (label->wordWrap() || text.contains(QLatin1Char('\n'))) {
+        return;
+    }
+    QFont font = label->parentWidget() != nullptr ? label->parentWidget()->font() : label->font();
+    if (font.pointSizeF() <= 0) {
+        return;
+    }
+    while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(text) > label->width()) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label->setFont(font);
+}
+
 }  // namespace
 
 QRect QtForm::Du(int x, int y, int w, int h) {
@@ -73,6 +91,7 @@ QWidget* QtForm::Control(int id) const {
 QLabel* QtForm::AddLabel(int id, const QString& caption, int x, int y, int w, int h) {
     auto* label = new QLabel(caption, this);
     label->setGeometry(Du(x, y, w, h));
+    FitLabel(label);
     Register(id, label);
     return label;
 }
@@ -194,6 +213,7 @@ void QtForm::SetText(int id, const std::string& text) {
         edit->setText(Q(text));
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(Q(text));
+        FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(Q(text));
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -195,6 +197,24 @@ TEST_F(MainWindow, LanguageChangeRecaptionsAndSelectsTheSystemTab) {
     GetLanguageTexts().SetLanguage(kLanguageEnglish);
     ASSERT_TRUE(
         PumpUntil([&] { return window->TabBar()->tabText(0).toStdString() == englishTab0; }, 5000));
+}
+
+TEST_F(MainWindow, EveryOneLineLabelShowsItsWholeTextInBothLanguages) {
+    Open();
+    for (int language : {kLanguageEnglish, kLanguageChinese, kLanguageEnglish}) {
+        GetLanguageTexts().SetLanguage(language);
+        PumpEvents(50);
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            const QString text = label->text();
+            if (text.isEmpty() || text.contains(QLatin1Char('\n')) || label->wordWrap() ||
+                label->objectName().isEmpty()) {
+                continue;
+            }
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(text), label->width())
+                << language << " " << label->objectName().toStdString() << " "
+                << text.toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindow, DebugSwitchZeroShowsNoPageButTheDebugColumns) {
