@@ -174,6 +174,8 @@ void HeadlessApp::Stop() {
     }
     running_ = false;
     ui_->KillTimer(kRefreshTimerId);
+    // One last beat, so an upgrade that ended since the previous one is still reported.
+    RunOnUi([this] { OnTick(); }, std::chrono::seconds(5));
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
     GetUpdateConfigManager().StopUpgradePolling();
