@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -90,19 +91,8 @@ UniqueSocket Connect(int port) {
 }
 
 bool ReadGreeting(const UniqueSocket& sock) {
-    std::uint8_t buf[16];
-    std::size_t got = 0;
-    while (got < sizeof(buf)) {
-        if (WaitReadable(sock.get(), 2000) != 1) {
-            return false;
-        }
-        const long n = SocketRecv(sock.get(), buf + got, sizeof(buf) - got);
-        if (n <= 0) {
-            return false;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
+    std::array<std::uint8_t, 16> greeting{};
+    return ReadGreetingBytes(sock.get(), greeting);
 }
 
 bool SendBytes(const UniqueSocket& sock, const SimBytes& bytes, std::size_t count) {

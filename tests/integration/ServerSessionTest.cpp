@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -93,19 +94,8 @@ class RawClient {
     }
     // Reads the 16-byte greeting.
     bool ReadGreeting() {
-        std::uint8_t buf[16];
-        std::size_t got = 0;
-        while (got < sizeof(buf)) {
-            if (WaitReadable(sock_.get(), 2000) != 1) {
-                return false;
-            }
-            const long n = SocketRecv(sock_.get(), buf + got, sizeof(buf) - got);
-            if (n <= 0) {
-                return false;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        return buf[0] == 16 && buf[2] == 2;
+        std::array<std::uint8_t, 16> buf{};
+        return ReadGreetingBytes(sock_.get(), buf) && buf[0] == 16 && buf[2] == 2;
     }
     bool Send(const SimBytes& bytes) {
         return SocketSendAll(sock_.get(), bytes.data(), bytes.size()) ==

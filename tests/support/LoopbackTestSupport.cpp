@@ -23,3 +23,18 @@ NetworkListenSettings LoopbackTestSettings(int recvTimeoutMs) {
     s.sessionRecvTimeoutMs = recvTimeoutMs;
     return s;
 }
+
+bool ReadGreetingBytes(SocketHandle sock, std::array<std::uint8_t, 16>& greeting) {
+    std::size_t got = 0;
+    while (got < greeting.size()) {
+        if (WaitReadable(sock, 2000) != 1) {
+            return false;
+        }
+        const long n = SocketRecv(sock, greeting.data() + got, greeting.size() - got);
+        if (n <= 0) {
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
