@@ -477,6 +477,8 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
         WaitUntil([&] { return server.manager->SessionCount() >= 60; }, 5s);
     }
     ASSERT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 0; }, 20s));
+    // A session thread may still be on its way out when the count reaches 0, so the baseline
+    // can hold one more thread and descriptor than the end; growth is what counts.
     const int fds = CountDir("/proc/self/fd");
     const int threads = CountDir("/proc/self/task");
     const long rss = RssKb();
@@ -499,8 +501,8 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
     EXPECT_TRUE(WaitUntil(
         [&] {
             return server.manager->SessionCount() == 0 &&
-                   server.manager->IdleConnectionCount() == 0 && CountDir("/proc/self/fd") == fds &&
-                   CountDir("/proc/self/task") == threads;
+                   server.manager->IdleConnectionCount() == 0 && CountDir("/proc/self/fd") <= fds &&
+                   CountDir("/proc/self/task") <= threads;
         },
         20s))
         << "fds " << CountDir("/proc/self/fd") << " vs " << fds << ", threads "

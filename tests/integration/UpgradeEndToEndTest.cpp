@@ -107,6 +107,19 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
     }
     EXPECT_EQ(finished, 16);
 
+    // The status line follows at the next refresh beat; the monitors must still be there then.
+    auto count = [&](const char* prefix) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        int n = 0;
+        for (const std::string& line : lines) {
+            n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return n;
+    };
+    for (int i = 0; i < 2000 && count("Upgrade finished: ") < 16; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+
     fleet.StopAll();
     app.Stop();
     std::lock_guard<std::mutex> guard(linesLock);
