@@ -266,8 +266,9 @@ bool CNetConfigDlg::CollectForm() {
         listUnchosen_ = listUnchosen_ || form_.GetCurSel(id) < 0;
     }
 
+    // The order's field holds 39 bytes of UTF-8: a longer SSID is refused, never cut.
     const WString ssid = CPublicFunctions::MultiByteToWstring(form_.GetText(kSsid).c_str());
-    if (ssid.size() > kMaxWifiTextUnits) {
+    if (CPublicFunctions::UnicodeToUtf8(ssid.c_str()).size() > kMaxWifiTextBytes) {
         dialogs_.MessageBox(Text(kTextSsidTooLong));
         return false;
     }
@@ -276,9 +277,11 @@ bool CNetConfigDlg::CollectForm() {
     wifi_.authen = static_cast<std::uint8_t>(form_.GetCurSel(kAuthen) + 1);
     wifi_.ipAccess = static_cast<std::uint8_t>(form_.GetCurSel(kIpAccess) + 1);
 
-    // The record holds 40 units; a longer password is refused by the checks, never cut.
+    // The order's field holds 39 bytes of UTF-8; a longer password is refused by the checks,
+    // never cut.
     const WString password = CPublicFunctions::MultiByteToWstring(form_.GetText(kPassword).c_str());
-    passwordTooLong_ = password.size() > kMaxWifiTextUnits;
+    passwordTooLong_ = password.size() > kMaxWifiTextUnits ||
+                       CPublicFunctions::UnicodeToUtf8(password.c_str()).size() > kMaxWifiTextBytes;
     CopyUnits(wifi_.password, password);
 
     roamValue_ =

@@ -70,6 +70,8 @@ class CNetConfigDlg {
     // Longest device name in bytes, and longest SSID and password in UTF-16 units.
     static constexpr std::size_t kMaxDeviceNameBytes = 42;
     static constexpr std::size_t kMaxWifiTextUnits = 40;
+    // Longest SSID and password in UTF-8 bytes: what the Wi-Fi order's fields hold.
+    static constexpr std::size_t kMaxWifiTextBytes = 39;
 
   private:
     // Fills the page state from the form; false after showing 79, 80 or 81.

@@ -15,9 +15,13 @@ namespace {
 constexpr std::size_t kOrderBufferSize = 128;
 static_assert(kCmpHeadSize + kWifiBodySize <= kOrderBufferSize);
 
-// Copies at most maxBytes of text into a field that keeps room for the zero after it.
+// Copies at most maxBytes of UTF-8 text into a field that keeps room for the zero after it.
+// A cut never ends inside a character: the monitor would show a broken last character.
 void CopyText(std::uint8_t* field, const std::string& text, std::size_t maxBytes) {
-    const std::size_t n = text.size() < maxBytes ? text.size() : maxBytes;
+    std::size_t n = text.size() < maxBytes ? text.size() : maxBytes;
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
+        --n;
+    }
     std::memcpy(field, text.data(), n);
     field[n] = 0;
 }

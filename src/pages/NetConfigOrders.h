@@ -34,8 +34,9 @@ using WifiConfigBody = std::array<std::uint8_t, kWifiBodySize>;
 using ServerIpConfigBody = std::array<std::uint8_t, kServerIpBodySize>;
 using ReconnectConfigBody = std::array<std::uint8_t, kReconnectBodySize>;
 
-// deviceName is text in the narrow code page; its UTF-8 form is cut to 49 bytes, even inside a
-// multi-byte character.
+// deviceName is text in the narrow code page; its UTF-8 form is cut to at most 49 bytes, at a
+// character boundary. SSID and password are cut the same way to 39 bytes (the page refuses
+// longer ones before it builds the order).
 LabelConfigBody BuildLabelConfigBody(const std::string& deviceName);
 WifiConfigBody BuildWifiConfigBody(const WifiConfig& wifi);
 // serverIp in network byte order.

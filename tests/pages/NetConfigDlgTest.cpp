@@ -238,9 +238,12 @@ TEST_F(NetPage, CollectingAndValidation) {
     const std::string chinese = "\xE4\xB8\xAD";  // U+4E2D
     const Case cases[] = {
         {"defaults", [](FakeForm&) {}, ""},
-        {"SSID 41", text(kSsid, Repeat('s', 41)), "T79"},
-        {"SSID 40", text(kSsid, Repeat('s', 40)), ""},
-        {"SSID 40 Chinese", text(kSsid, chinese + Repeat('s', 39)), "T82"},
+        // The order's fields hold 39 bytes of UTF-8: longer is refused, never cut.
+        {"SSID 40", text(kSsid, Repeat('s', 40)), "T79"},
+        {"SSID 39", text(kSsid, Repeat('s', 39)), ""},
+        {"SSID 38 + U+008C is 40 bytes", text(kSsid, Repeat('s', 38) + "\xC2\x8C"), "T79"},
+        {"SSID 37 + U+008C is 39 bytes", text(kSsid, Repeat('s', 37) + "\xC2\x8C"), ""},
+        {"SSID Chinese + 37 is 40 bytes", text(kSsid, chinese + Repeat('s', 37)), "T79"},
         {"SSID Chinese", text(kSsid, "AP" + chinese), "T82"},
         {"SSID U+008C", text(kSsid, "AP\xC2\x8C"), ""},
         {"SSID U+008D", text(kSsid, "AP\xC2\x8D"), "T82"},
@@ -252,8 +255,10 @@ TEST_F(NetPage, CollectingAndValidation) {
         {"OPEN empty", both(choose(kAuthen, 0), text(kPassword, "")), ""},
         {"WPA2 empty", text(kPassword, ""), "T82"},
         {"password Chinese", text(kPassword, "12345678" + chinese), "T82"},
-        {"password 40", text(kPassword, Repeat('p', 40)), ""},
-        {"password 41", text(kPassword, Repeat('p', 41)), "T82"},
+        {"password 39", text(kPassword, Repeat('p', 39)), ""},
+        {"password 40", text(kPassword, Repeat('p', 40)), "T82"},
+        {"password 38 + U+008C", text(kPassword, Repeat('p', 38) + "\xC2\x8C"), "T82"},
+        {"password 37 + U+008C", text(kPassword, Repeat('p', 37) + "\xC2\x8C"), ""},
         {"roam -90", text(kRoamThreshold, "-90"), ""},
         {"roam -65", text(kRoamThreshold, "-65"), ""},
         {"roam -91", text(kRoamThreshold, "-91"), "T82"},
@@ -298,7 +303,7 @@ TEST_F(NetPage, CollectingAndValidation) {
         {"typed channel", [](FakeForm& f) { f.TypeInList(kChannel, "14"); }, "T82"},
         {"typed reconnect", [](FakeForm& f) { f.TypeInList(kReconnectTime, "10s"); }, "T82"},
         // The first failing collection step decides; validation comes after collection.
-        {"SSID and device", both(text(kSsid, Repeat('s', 41)), address(kDeviceIp, "0.0.0.0")),
+        {"SSID and device", both(text(kSsid, Repeat('s', 40)), address(kDeviceIp, "0.0.0.0")),
          "T79"},
         {"device and server", both(address(kDeviceIp, "1.2.3.0"), address(kServerIp, "")), "T80"},
         {"roam and server", both(text(kRoamThreshold, "0"), address(kServerIp, "1.2.3.255")),
@@ -329,13 +334,12 @@ TEST_F(NetPage, CollectingAndValidation) {
 
 TEST_F(NetPage, LongTextsStayInsideTheirFields) {
     MonitorObject* m = Checked(1);
-    form.SetText(kSsid, Repeat('s', 40));
-    form.SetText(kPassword, Repeat('p', 40));
+    form.SetText(kSsid, Repeat('s', 39));
+    form.SetText(kPassword, Repeat('p', 39));
     page->OnModify();
-    // The record holds the whole 40 units, with no terminator.
     const WifiConfig& wifi = page->GetWifiConfig();
-    EXPECT_EQ(wifi.ssid[39], u's');
-    EXPECT_EQ(wifi.password[39], u'p');
+    EXPECT_EQ(wifi.ssid[38], u's');
+    EXPECT_EQ(wifi.password[38], u'p');
     std::vector<Frame> f = Orders(m);
     ASSERT_EQ(f.size(), 4u);
     const Bytes& w = f[1].body;
@@ -346,14 +350,15 @@ TEST_F(NetPage, LongTextsStayInsideTheirFields) {
     EXPECT_EQ(w[82], 0);
     EXPECT_EQ(ReadLe16(&w[83]), static_cast<std::uint16_t>(-65));
 
-    // A device name whose UTF-8 form exceeds 49 bytes is cut there, inside a character.
+    // A device name whose UTF-8 form exceeds 49 bytes is cut before the character that
+    // straddles byte 49.
     std::string name = Repeat('n', 48) + "\xE4\xB8\xAD" + "tail";
     SendLabelConfigOrder(m, name);
     Frame label = fleet.ReadFrame(m);
     ASSERT_EQ(label.body.size(), 52u);
-    EXPECT_EQ(Bytes(label.body.begin() + 2, label.body.begin() + 51),
-              Bytes(name.begin(), name.begin() + 49));
-    EXPECT_EQ(label.body[51], 0);
+    Bytes expected(48, 'n');
+    expected.resize(50, 0);
+    EXPECT_EQ(Bytes(label.body.begin() + 2, label.body.end()), expected);
     EXPECT_EQ(label.serial, f[3].serial + 1);
 }
 
