@@ -35,10 +35,11 @@ constexpr WChar kFirstRefusedUnit = 0x8D;
 constexpr char kFilter[] = "ConfigFile (.ini)|*.ini|All Files (*.*)|*.*||";
 constexpr char kExtension[] = "ini";
 constexpr char kDefaultName[] = "SystemSetting";
-// Every value of the settings file goes through a buffer of this size.
-constexpr std::size_t kIniValueBuffer = 64;
 // The form's texts are read through buffers of this size.
 constexpr std::size_t kFieldBuffer = 128;
+// Values of the settings file are read back through a buffer as large as the form's, so every
+// value Start accepts (and more) comes back whole.
+constexpr std::size_t kIniValueBuffer = kFieldBuffer;
 
 std::string Cut(std::string text, std::size_t buffer) {
     if (text.size() > buffer - 1) {
@@ -76,6 +77,23 @@ std::string Dotted(const Ipv4Octets& a) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
     return buffer;
+}
+
+// Settings files drop the blanks around a value; a passphrase may begin or end with one. Such
+// values (and values that are themselves quoted) are stored between double quotes, which the
+// reader takes off again, as the Windows profile functions do.
+std::string QuoteForIni(const std::string& value) {
+    const bool blankEdge = !value.empty() && (value.front() == ' ' || value.back() == ' ' ||
+                                              value.front() == '\t' || value.back() == '\t');
+    const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return blankEdge || quoted ? "\"" + value + "\"" : value;
+}
+
+std::string UnquoteFromIni(const std::string& value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
 }
 
 bool UnitsBelowLimit(const WString& text) {
@@ -144,8 +162,8 @@ bool CAPConfigDlg::ValidateForm() {
     if (!UnitsBelowLimit(key) || !UnitsBelowLimit(wideSsid)) {
         return false;
     }
-    // Both go into a command line: nothing there may split or corrupt it.
-    return IsSafeHostedNetworkText(ssid) && IsSafeHostedNetworkText(cachedKey_);
+    // Both go into a command: only what the platform cannot pass safely is refused.
+    return network_.IsSafeText(ssid) && network_.IsSafeText(cachedKey_);
 }
 
 void CAPConfigDlg::OnStart() {
@@ -178,9 +196,9 @@ void CAPConfigDlg::OnSave() {
     if (!dialogs_.SaveFile(kFilter, kExtension, kDefaultName, path)) {
         return;
     }
-    IniFile::WriteString(path, kAPSettingSection, "SSID", form_.GetText(kSsid));
-    IniFile::WriteString(path, kAPSettingSection, "Authen", form_.GetText(kAuthen));
-    IniFile::WriteString(path, kAPSettingSection, "Password", form_.GetText(kKey));
+    IniFile::WriteString(path, kAPSettingSection, "SSID", QuoteForIni(form_.GetText(kSsid)));
+    IniFile::WriteString(path, kAPSettingSection, "Authen", QuoteForIni(form_.GetText(kAuthen)));
+    IniFile::WriteString(path, kAPSettingSection, "Password", QuoteForIni(form_.GetText(kKey)));
     IniFile::WriteString(path, kAPSettingSection, "IP", form_.GetAddressText(kIp));
 }
 
@@ -190,7 +208,9 @@ void CAPConfigDlg::OnLoad() {
         return;
     }
     auto read = [&path](const char* key, const char* fallback) {
-        return IniFile::ReadString(path, kAPSettingSection, key, fallback, kIniValueBuffer);
+        // Two more bytes for the quotes around a value.
+        return UnquoteFromIni(
+            IniFile::ReadString(path, kAPSettingSection, key, fallback, kIniValueBuffer + 2));
     };
     form_.SetText(kSsid, read("SSID", kDefaultSsid));
     form_.SetText(kAuthen, read("Authen", kDefaultAuthen));

@@ -11,7 +11,7 @@ bool IsSafeHostedNetworkText(const std::string& text) {
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F || c == ' ' || c == '"') {
+        if (c < 0x20 || c == 0x7F) {
             return false;
         }
         // C1 controls are U+0080..U+009F, in UTF-8 0xC2 0x80..0x9F.

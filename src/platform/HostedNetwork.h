@@ -37,22 +37,26 @@ struct HostedNetworkPauses {
 // Sleeps for the pause (nothing for zero or less).
 void HostedNetworkPause(std::chrono::milliseconds pause);
 
+// Text that can go into a command as one argument: not empty, and no control character (C0,
+// DEL, C1) that would corrupt it. Spaces are legal in SSIDs and passphrases: commands get them
+// as separate arguments or quoted.
+bool IsSafeHostedNetworkText(const std::string& text);
+
 class HostedNetwork {
   public:
     virtual ~HostedNetwork() = default;
 
+    // Whether an SSID or key can be passed to this platform's commands as it is.
+    virtual bool IsSafeText(const std::string& text) const { return IsSafeHostedNetworkText(text); }
+
     virtual void Stop() = 0;
-    // Both texts must pass IsSafeHostedNetworkText; an implementation runs nothing otherwise.
+    // Both texts must pass IsSafeText; an implementation runs nothing otherwise.
     virtual void Configure(const std::string& ssid, const std::string& key) = 0;
     virtual void Start() = 0;
     virtual VirtualAdapterLookup FindVirtualAdapterName() = 0;
     // Static a.b.c.d/24 with gateway a.b.c.1 on the named connection.
     virtual void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) = 0;
 };
-
-// Text that can go into a command line as one argument on every platform: not empty, and no
-// space, double quote or control character (C0, DEL, C1) that would split or corrupt it.
-bool IsSafeHostedNetworkText(const std::string& text);
 
 // The process-wide implementation: NetworkManager on Linux.
 HostedNetwork& GetHostedNetwork();

@@ -58,7 +58,11 @@ std::string StopAP() {
 }
 
 std::string ConfigAP(const std::string& ssid, const std::string& key) {
-    return "netsh wlan set hostednetwork mode=allow ssid=" + ssid + " key=" + key;
+    // Quoted only when needed, so the usual lines stay as they always were.
+    auto value = [](const std::string& text) {
+        return text.find(' ') == std::string::npos ? text : "\"" + text + "\"";
+    };
+    return "netsh wlan set hostednetwork mode=allow ssid=" + value(ssid) + " key=" + value(key);
 }
 
 std::string StartAP() {
@@ -85,8 +89,12 @@ void NetshHostedNetwork::Stop() {
     Run(NetshCommand::StopAP(), pauses_.stop);
 }
 
+bool NetshHostedNetwork::IsSafeText(const std::string& text) const {
+    return IsSafeHostedNetworkText(text) && text.find('"') == std::string::npos;
+}
+
 void NetshHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
-    if (!IsSafeHostedNetworkText(ssid) || !IsSafeHostedNetworkText(key)) {
+    if (!IsSafeText(ssid) || !IsSafeText(key)) {
         return;
     }
     Run(NetshCommand::ConfigAP(ssid, key), pauses_.configure);

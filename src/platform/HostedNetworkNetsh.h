@@ -11,7 +11,8 @@
 
 namespace NetshCommand {
 std::string StopAP();
-// SSID and key go in as they are: callers pass only IsSafeHostedNetworkText texts.
+// SSID and key go in as they are, or between double quotes when they hold a space; callers
+// pass only texts NetshHostedNetwork::IsSafeText accepts.
 std::string ConfigAP(const std::string& ssid, const std::string& key);
 std::string StartAP();
 // ... set address "<name>" static a.b.c.d 255.255.255.0 a.b.c.1 1
@@ -70,6 +71,8 @@ class NetshHostedNetwork : public HostedNetwork {
     NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
                        IRegistryReader& registry, HostedNetworkPauses pauses = {});
 
+    // netsh cannot take a double quote inside a quoted value.
+    bool IsSafeText(const std::string& text) const override;
     void Stop() override;
     void Configure(const std::string& ssid, const std::string& key) override;
     void Start() override;

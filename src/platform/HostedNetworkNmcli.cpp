@@ -50,7 +50,7 @@ void NmcliHostedNetwork::Stop() {
 }
 
 void NmcliHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
-    if (!IsSafeHostedNetworkText(ssid) || !IsSafeHostedNetworkText(key)) {
+    if (!IsSafeText(ssid) || !IsSafeText(key)) {
         return;
     }
     runner_.Run(NmcliCommand::Configure(ssid, key));

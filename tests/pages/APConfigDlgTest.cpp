@@ -91,10 +91,10 @@ TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
         {std::string(64, 's'), "QPLMRTXW", true},
         {"网络", "QPLMRTXW", false},
         {"ZOLT_LINK", "密码密码密码密码", false},
-        {"ZOLT LINK", "QPLMRTXW", false},  // would split the command line
-        {"ZOLT\"LINK", "QPLMRTXW", false},
-        {"ZOLT_LINK", "QPLM RTXW", false},
-        {"ZOLT_LINK", "QPLM\"RTXW", false},
+        // Spaces are legal; a quote is safe in an argument vector (netsh refuses it itself).
+        {"ZOLT LINK", "QPLMRTXW", true},
+        {"ZOLT_LINK", "my pass phrase", true},
+        {"ZOLT\"LINK", "QPLM\"RTXW", true},
         {"ZOLT_LINK", "QPLM\tRTXW", false},
         {"ZOLT_LINK", "QPLM\xc2\x8cRTX", false},  // U+008C, a control unit below 0x8D
     };
@@ -223,6 +223,40 @@ TEST_F(APPageTest, SaveAndLoadTheSettings) {
     page->OnLoad();
     EXPECT_EQ(form.GetText(kSsid), "KEEP");
     EXPECT_TRUE(network.calls.empty());
+}
+
+// Every value Start accepts comes back from the file exactly as it was saved.
+TEST_F(APPageTest, LongestValuesSurviveSaveAndLoad) {
+    const std::string path = logs.file("long.ini");
+    std::string authen;
+    for (int i = 0; i < 40; ++i) {
+        authen += "\xE4\xB8\xAA";  // 120 bytes of 个
+    }
+    struct Case {
+        std::string ssid, authen, key;
+    } const cases[] = {
+        {std::string(64, 's'), "WPA2", std::string(64, 'k')},
+        {std::string(63, 's') + "Z", authen, "a b c d " + std::string(56, 'k')},
+        {" lead and trail ", "WPA2/\xE4\xB8\xAA\xE4\xBA\xBA", std::string(8, ' ')},
+        {"\"quoted\"", "\"\"", "\"" + std::string(62, 'k') + "\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ssid);
+        form.SetText(kSsid, c.ssid);
+        form.TypeInList(kAuthen, c.authen);
+        form.SetText(kKey, c.key);
+        dialogs.messages.clear();
+        page->OnStart();
+        EXPECT_TRUE(dialogs.messages.empty());
+        dialogs.answers = {path};
+        page->OnSave();
+        page->InitForm();
+        dialogs.answers = {path};
+        page->OnLoad();
+        EXPECT_EQ(form.GetText(kSsid), c.ssid);
+        EXPECT_EQ(form.GetText(kAuthen), c.authen);
+        EXPECT_EQ(form.GetText(kKey), c.key);
+    }
 }
 
 TEST_F(APPageTest, ShowPasswordKeepsTheTypedKey) {

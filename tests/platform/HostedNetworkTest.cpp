@@ -20,26 +20,14 @@ TEST(HostedNetworkTest, NetshLinesByteForByte) {
     EXPECT_EQ(NetshCommand::StopAP(), "netsh wlan stop hostednetwork");
     EXPECT_EQ(NetshCommand::ConfigAP("ZOLT_LINK", "QPLMRTXW"),
               "netsh wlan set hostednetwork mode=allow ssid=ZOLT_LINK key=QPLMRTXW");
+    EXPECT_EQ(NetshCommand::ConfigAP("Ward 3 AP", "my pass phrase"),
+              "netsh wlan set hostednetwork mode=allow ssid=\"Ward 3 AP\" key=\"my pass phrase\"");
     EXPECT_EQ(NetshCommand::StartAP(), "netsh wlan start hostednetwork");
     EXPECT_EQ(NetshCommand::ConfigIP("Local Area Connection* 12", {192, 168, 137, 5}),
               "netsh interface ip set address \"Local Area Connection* 12\" static 192.168.137.5 "
               "255.255.255.0 192.168.137.1 1");
     EXPECT_EQ(NetshCommand::ConfigIP("W", {10, 1, 2, 3}),
               "netsh interface ip set address \"W\" static 10.1.2.3 255.255.255.0 10.1.2.1 1");
-}
-
-TEST(HostedNetworkTest, SafeTextRefusesWhatWouldSplitTheLine) {
-    struct Case {
-        const char* text;
-        bool safe;
-    } const cases[] = {
-        {"ZOLT_LINK", true},  {"a-b.c=d&e|f", true}, {"", false},     {"a b", false},
-        {"a\"b", false},      {"a\tb", false},       {"a\nb", false}, {"a\x7f", false},
-        {"a\xc2\x85", false}, {"\xc2\xa0x", true},   {"x'y", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsSafeHostedNetworkText(c.text), c.safe) << c.text;
-    }
 }
 
 // Registry keys by path, each a map of values; counts how many keys are open.
@@ -125,11 +113,29 @@ class NetshTest : public ::testing::Test {
     NetshHostedNetwork network{runner, adapters, registry, HostedNetworkPauses::None()};
 };
 
+TEST_F(NetshTest, SafeTextRefusesOnlyWhatThePlatformCannotPass) {
+    struct Case {
+        const char* text;
+        bool safe;       // everywhere (argument vectors)
+        bool netshSafe;  // inside netsh's quoted value
+    } const cases[] = {
+        {"ZOLT_LINK", true, true},   {"a-b.c=d&e|f", true, true}, {"", false, false},
+        {"a b", true, true},         {" ", true, true},           {"a\"b", true, false},
+        {"a\tb", false, false},      {"a\nb", false, false},      {"a\x7f", false, false},
+        {"a\xc2\x85", false, false}, {"\xc2\xa0x", true, true},   {"x'y", true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsSafeHostedNetworkText(c.text), c.safe) << c.text;
+        EXPECT_EQ(network.IsSafeText(c.text), c.netshSafe) << c.text;
+    }
+}
+
 TEST_F(NetshTest, RunsTheLinesAndRefusesUnsafeTexts) {
     network.Stop();
-    network.Configure("ZOLT LINK", "QPLMRTXW");  // would split the line
-    network.Configure("ZOLT_LINK", "QPLM\"RTXW");
+    network.Configure("ZOLT_LINK", "QPLM\"RTXW");  // cannot sit inside a quoted value
+    network.Configure("ZOLT_LINK", "QPLM\nRTXW");
     network.Configure("ZOLT_LINK", "QPLMRTXW");
+    network.Configure("ZOLT LINK", "QPLM RTXW");
     network.Start();
     network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100});
     network.ConfigureIp("bad\"name", {192, 168, 137, 100});
@@ -137,6 +143,7 @@ TEST_F(NetshTest, RunsTheLinesAndRefusesUnsafeTexts) {
               (std::vector<std::string>{
                   "netsh wlan stop hostednetwork",
                   "netsh wlan set hostednetwork mode=allow ssid=ZOLT_LINK key=QPLMRTXW",
+                  "netsh wlan set hostednetwork mode=allow ssid=\"ZOLT LINK\" key=\"QPLM RTXW\"",
                   "netsh wlan start hostednetwork",
                   "netsh interface ip set address \"Wi-Fi 2\" static 192.168.137.100 "
                   "255.255.255.0 192.168.137.1 1"}));
@@ -224,7 +231,8 @@ TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
     NmcliHostedNetwork network(runner, HostedNetworkPauses::None());
     network.Stop();
     network.Configure("ZOLT_LINK", "QPLMRTXW");
-    network.Configure("a b", "QPLMRTXW");  // refused: the page never passes it
+    network.Configure("a\tb", "QPLMRTXW");  // refused: the page never passes it
+    network.Configure("Ward 3 AP", "my \"pass\" phrase");
     network.Start();
     const VirtualAdapterLookup found = network.FindVirtualAdapterName();
     network.ConfigureIp(found.name, {192, 168, 137, 100});
@@ -233,6 +241,8 @@ TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
               (std::vector<Argv>{{"nmcli", "connection", "down", "Zr40Hotspot"},
                                  {"nmcli", "device", "wifi", "hotspot", "con-name", "Zr40Hotspot",
                                   "ssid", "ZOLT_LINK", "password", "QPLMRTXW"},
+                                 {"nmcli", "device", "wifi", "hotspot", "con-name", "Zr40Hotspot",
+                                  "ssid", "Ward 3 AP", "password", "my \"pass\" phrase"},
                                  {"nmcli", "connection", "up", "Zr40Hotspot"},
                                  {"nmcli", "connection", "show", "Zr40Hotspot"},
                                  {"nmcli", "connection", "modify", "Zr40Hotspot", "ipv4.method",
