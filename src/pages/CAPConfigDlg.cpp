@@ -6,6 +6,7 @@
 #include "foundation/IniFile.h"
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
+#include "foundation/UiThread.h"
 #include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
 #include "pages/NetworkDefaults.h"
@@ -24,6 +25,7 @@ constexpr int kTextStart = 19;
 constexpr int kTextShowPassword = 20;
 constexpr int kTextNoAdapter = 75;
 constexpr int kTextInvalid = 82;
+constexpr int kTextStarting = 84;
 
 constexpr char kDefaultSsid[] = "ZOLT_LINK";
 constexpr char kDefaultKey[] = "QPLMRTXW";
@@ -110,10 +112,22 @@ bool UnitsBelowLimit(const WString& text) {
 CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs)
     : CAPConfigDlg(form, dialogs, GetHostedNetwork(), [](int i) { return LanguageText(i); }) {}
 
-CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text)
-    : form_(form), dialogs_(dialogs), network_(network), text_(std::move(text)) {}
+CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text,
+                           IUiThread* uiThread)
+    : form_(form),
+      dialogs_(dialogs),
+      network_(network),
+      text_(std::move(text)),
+      uiThread_(uiThread) {}
 
 CAPConfigDlg::~CAPConfigDlg() {
+    alive_.reset();
+    if (worker_.joinable()) {
+        // A Start still running is given up: closing must not wait for its commands.
+        network_.CancelCommands();
+        worker_.join();
+        network_.ResumeCommands();
+    }
     // The hosted network ends with the program.
     network_.Stop();
 }
@@ -137,7 +151,7 @@ void CAPConfigDlg::InitForm() {
 
 void CAPConfigDlg::RefreshCaptions() {
     form_.SetText(kLoad, Text(kTextLoad));
-    form_.SetText(kStart, Text(kTextStart));
+    form_.SetText(kStart, Text(starting_ ? kTextStarting : kTextStart));
     form_.SetText(kSave, Text(kTextSave));
     form_.SetText(kSsidLabel, "SSID");
     form_.SetText(kAuthenLabel, Text(kTextAuthen));
@@ -167,15 +181,53 @@ bool CAPConfigDlg::ValidateForm() {
 }
 
 void CAPConfigDlg::OnStart() {
+    if (starting_) {
+        return;
+    }
     Ipv4Octets address{};
     if (!ValidateForm() || !ParseOctets(form_.GetAddressText(kIp), address)) {
         dialogs_.MessageBox(Text(kTextInvalid));
         return;
     }
+    if (worker_.joinable()) {
+        worker_.join();  // the last Start's worker, already done
+    }
+    starting_ = true;
+    form_.Enable(kStart, false);
+    form_.SetText(kStart, Text(kTextStarting));
+    worker_ = std::thread([this, ssid = Cut(form_.GetText(kSsid), kFieldBuffer), key = cachedKey_,
+                           address] { RunStart(ssid, key, address); });
+}
+
+void CAPConfigDlg::Post(std::function<void()> task) {
+    if (uiThread_ != nullptr) {
+        uiThread_->Post(std::move(task));
+    } else {
+        PostToUiThread(std::move(task));
+    }
+}
+
+void CAPConfigDlg::RunStart(const std::string& ssid, const std::string& key,
+                            const Ipv4Octets& address) {
     network_.Stop();
-    network_.Configure(Cut(form_.GetText(kSsid), kFieldBuffer), cachedKey_);
+    network_.Configure(ssid, key);
     network_.Start();
     const VirtualAdapterLookup adapter = network_.FindVirtualAdapterName();
+    if (adapter.name != kNoVirtualAdapter) {
+        network_.ConfigureIp(adapter.name, address);
+    }
+    Post([this, alive = std::weak_ptr<bool>(alive_), adapter, ssid, address] {
+        if (!alive.expired()) {
+            FinishStart(adapter, ssid, address);
+        }
+    });
+}
+
+void CAPConfigDlg::FinishStart(const VirtualAdapterLookup& adapter, const std::string& ssid,
+                               const Ipv4Octets& address) {
+    starting_ = false;
+    form_.SetText(kStart, Text(kTextStart));
+    form_.Enable(kStart, true);
     for (int i = 0; i < adapter.unopened; ++i) {
         dialogs_.MessageBox(Text(kTextNoAdapter));
     }
@@ -184,10 +236,10 @@ void CAPConfigDlg::OnStart() {
         TraceLog("Can not find the virtual adapter name!\n");
         return;
     }
-    network_.ConfigureIp(adapter.name, address);
     form_.SetText(kStartedIp, Dotted(address));
     form_.Show(kStartedIp, true);
-    form_.SetText(kStartedSsid, form_.GetText(kSsid));
+    // The SSID that was started, even if the field has been edited since.
+    form_.SetText(kStartedSsid, ssid);
     form_.Show(kStartedSsid, true);
 }
 

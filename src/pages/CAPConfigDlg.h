@@ -14,14 +14,23 @@
 //   captions of 1008..1010, 1051, 1053..1058 come from RefreshCaptions().
 // The main window calls InitForm() once after creating the page and RefreshCaptions() after a
 // language change. Destroying the page stops the hosted network.
+//
+// Start's steps run one after another on a worker thread, so the window keeps working while the
+// commands take their time: meanwhile the start button is disabled and shows text 84, a second
+// Start does nothing, and the outcome comes back through the UI thread. Destroying the page
+// ends a running Start (its command is cancelled), joins the worker, then stops the hosted
+// network within the stop command's short limit.
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "platform/HostedNetwork.h"
 
-class HostedNetwork;
+class IUiThread;
 
 inline constexpr char kAPSettingSection[] = "APSetting";
 
@@ -29,22 +38,27 @@ class CAPConfigDlg {
   public:
     using TextLookup = std::function<std::string(int)>;
 
-    // The process-wide hosted network and language texts.
+    // The process-wide hosted network, language texts and UI thread.
     CAPConfigDlg(IForm& form, IDialogs& dialogs);
-    CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text);
+    // uiThread null: the process-wide one.
+    CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text,
+                 IUiThread* uiThread = nullptr);
     ~CAPConfigDlg();
     CAPConfigDlg(const CAPConfigDlg&) = delete;
     CAPConfigDlg& operator=(const CAPConfigDlg&) = delete;
 
     void InitForm();
     void RefreshCaptions();
-    // Validates, then stops, configures and starts the hosted network and sets its address.
+    // Validates, then stops, configures and starts the hosted network and sets its address on
+    // the worker; returns at once. Does nothing while a Start is running.
     void OnStart();
     void OnSave();
     void OnLoad();
     void OnShowPassword();
 
     bool IsPasswordShown() const { return showKey_; }
+    // A Start is running (its outcome not yet shown).
+    bool IsStarting() const { return starting_; }
 
     // Key length in UTF-16 units, SSID length in bytes.
     static constexpr std::size_t kMinKeyUnits = 8;
@@ -55,11 +69,22 @@ class CAPConfigDlg {
     // True when SSID and key can be used; reads the key into the cache.
     bool ValidateForm();
     std::string Text(int index) const { return text_ ? text_(index) : std::string(); }
+    // The worker: the four steps; then posts the outcome.
+    void RunStart(const std::string& ssid, const std::string& key, const Ipv4Octets& address);
+    // On the UI thread: the messages or the started labels, and the start button back.
+    void FinishStart(const VirtualAdapterLookup& adapter, const std::string& ssid,
+                     const Ipv4Octets& address);
+    void Post(std::function<void()> task);
 
     IForm& form_;
     IDialogs& dialogs_;
     HostedNetwork& network_;
     TextLookup text_;
+    IUiThread* uiThread_;
     std::string cachedKey_;
     bool showKey_ = false;
+    bool starting_ = false;  // UI thread only
+    // Outcomes posted by the worker run only while the page still exists.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::thread worker_;
 };

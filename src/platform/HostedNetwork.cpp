@@ -32,7 +32,7 @@ void HostedNetworkPause(std::chrono::milliseconds pause) {
 }
 
 HostedNetwork& GetHostedNetwork() {
-    static PosixCommandRunner runner;
+    static PosixCommandRunner runner;  // outlives the network that uses it
     static NmcliHostedNetwork network(runner);
     return network;
 }

@@ -2,7 +2,8 @@
 // The PC's hosted Wi-Fi network for the monitors: stop it, configure SSID and key, start it,
 // find the connection name of the adapter it runs on, and give that adapter a fixed address.
 // Results of the commands are not reported: the operating system's tools report nothing useful
-// to the page, which goes on as if each step succeeded.
+// to the page, which goes on as if each step succeeded. The steps block their caller (at most
+// for their time limits), so the page runs them off the user-interface thread.
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -34,6 +35,13 @@ struct HostedNetworkPauses {
     }
 };
 
+// How long a step may take before its command is ended and the step counts as failed. Stopping
+// has a short limit of its own: the window waits for it when it closes.
+struct HostedNetworkLimits {
+    std::chrono::milliseconds command{30000};
+    std::chrono::milliseconds stop{3000};
+};
+
 // Sleeps for the pause (nothing for zero or less).
 void HostedNetworkPause(std::chrono::milliseconds pause);
 
@@ -48,6 +56,11 @@ class HostedNetwork {
 
     // Whether an SSID or key can be passed to this platform's commands as it is.
     virtual bool IsSafeText(const std::string& text) const { return IsSafeHostedNetworkText(text); }
+
+    // From any thread: ends the step running now and makes further steps fail at once (they
+    // run nothing) until ResumeCommands. Lets a closing window leave a Start that hangs.
+    virtual void CancelCommands() {}
+    virtual void ResumeCommands() {}
 
     virtual void Stop() = 0;
     // Both texts must pass IsSafeText; an implementation runs nothing otherwise.

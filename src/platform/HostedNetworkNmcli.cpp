@@ -41,11 +41,24 @@ Argv Reactivate(const std::string& connectionName) {
 
 }  // namespace NmcliCommand
 
-NmcliHostedNetwork::NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPauses pauses)
-    : runner_(runner), pauses_(pauses) {}
+NmcliHostedNetwork::NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPauses pauses,
+                                       HostedNetworkLimits limits)
+    : runner_(runner), pauses_(pauses), limits_(limits) {}
+
+int NmcliHostedNetwork::Run(const NmcliCommand::Argv& argv) {
+    return runner_.Run(argv, limits_.command);
+}
+
+void NmcliHostedNetwork::CancelCommands() {
+    runner_.Cancel();
+}
+
+void NmcliHostedNetwork::ResumeCommands() {
+    runner_.Resume();
+}
 
 void NmcliHostedNetwork::Stop() {
-    runner_.Run(NmcliCommand::Stop());
+    runner_.Run(NmcliCommand::Stop(), limits_.stop);
     HostedNetworkPause(pauses_.stop);
 }
 
@@ -53,18 +66,18 @@ void NmcliHostedNetwork::Configure(const std::string& ssid, const std::string& k
     if (!IsSafeText(ssid) || !IsSafeText(key)) {
         return;
     }
-    runner_.Run(NmcliCommand::Configure(ssid, key));
+    Run(NmcliCommand::Configure(ssid, key));
     HostedNetworkPause(pauses_.configure);
 }
 
 void NmcliHostedNetwork::Start() {
-    runner_.Run(NmcliCommand::Start());
+    Run(NmcliCommand::Start());
     HostedNetworkPause(pauses_.start);
 }
 
 VirtualAdapterLookup NmcliHostedNetwork::FindVirtualAdapterName() {
     VirtualAdapterLookup result;
-    if (runner_.Run(NmcliCommand::Show()) == 0) {
+    if (Run(NmcliCommand::Show()) == 0) {
         result.name = kHotspotConnection;
     }
     return result;
@@ -74,7 +87,7 @@ void NmcliHostedNetwork::ConfigureIp(const std::string& connectionName, const Ip
     if (!IsSafeHostedNetworkText(connectionName)) {
         return;
     }
-    runner_.Run(NmcliCommand::ConfigureIp(connectionName, address));
-    runner_.Run(NmcliCommand::Reactivate(connectionName));
+    Run(NmcliCommand::ConfigureIp(connectionName, address));
+    Run(NmcliCommand::Reactivate(connectionName));
     HostedNetworkPause(pauses_.configureIp);
 }

@@ -29,8 +29,11 @@ Argv Reactivate(const std::string& connectionName);
 
 class NmcliHostedNetwork : public HostedNetwork {
   public:
-    explicit NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPauses pauses = {});
+    explicit NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPauses pauses = {},
+                                HostedNetworkLimits limits = {});
 
+    void CancelCommands() override;
+    void ResumeCommands() override;
     void Stop() override;
     void Configure(const std::string& ssid, const std::string& key) override;
     void Start() override;
@@ -39,6 +42,9 @@ class NmcliHostedNetwork : public HostedNetwork {
     void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) override;
 
   private:
+    int Run(const NmcliCommand::Argv& argv);
+
     ICommandRunner& runner_;
     HostedNetworkPauses pauses_;
+    HostedNetworkLimits limits_;
 };

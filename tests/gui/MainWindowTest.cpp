@@ -18,6 +18,7 @@
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "network/NetworkListenManager.h"
+#include "pages/CAPConfigDlg.h"
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/MonitorListView.h"
@@ -259,6 +260,7 @@ TEST_F(MainWindow, UserActionsReachThePages) {
     Open();
     // access point: Start runs the hosted-network steps; no adapter found gives text 75
     window->APPage()->As<QPushButton>(1008)->click();
+    ASSERT_TRUE(PumpUntil([&] { return !window->APPage()->Logic().IsStarting(); }, 5000));
     ASSERT_GE(hostedNetwork.steps.size(), 4u);
     EXPECT_EQ(hostedNetwork.steps[0], "stop");
     EXPECT_EQ(hostedNetwork.steps[1], "configure ZOLT_LINK QPLMRTXW");

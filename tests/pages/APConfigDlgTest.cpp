@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "FakeForm.h"
+#include "LoopbackTestSupport.h"
+#include "QueuedUiThread.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "pages/CAPConfigDlg.h"
@@ -19,26 +24,62 @@ namespace {
 
 using namespace APPageId;
 using Calls = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 std::string FakeText(int index) {
     return "T" + std::to_string(index);
 }
 
+// Records the steps (from the page's worker); with hold set, Configure hangs like a command
+// that never ends, until released or cancelled.
 class RecordingNetwork : public HostedNetwork {
   public:
-    void Stop() override { calls.push_back("stop"); }
-    void Configure(const std::string& ssid, const std::string& key) override {
-        calls.push_back("configure " + ssid + " " + key);
+    void CancelCommands() override {
+        Record("cancel");
+        std::lock_guard<std::mutex> lock(mutex);
+        cancelled = true;
+        hold = false;
+        wake.notify_all();
     }
-    void Start() override { calls.push_back("start"); }
+    void ResumeCommands() override {
+        Record("resume");
+        std::lock_guard<std::mutex> lock(mutex);
+        cancelled = false;
+    }
+    void Stop() override { Record("stop"); }
+    void Configure(const std::string& ssid, const std::string& key) override {
+        Record("configure " + ssid + " " + key);
+        std::unique_lock<std::mutex> lock(mutex);
+        wake.wait(lock, [this] { return !hold; });
+    }
+    void Start() override { Record("start"); }
     VirtualAdapterLookup FindVirtualAdapterName() override {
-        calls.push_back("find");
-        return lookup;
+        Record("find");
+        std::lock_guard<std::mutex> lock(mutex);
+        return cancelled ? VirtualAdapterLookup{} : lookup;
     }
     void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
-        calls.push_back("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) +
-                        "." + std::to_string(a[2]) + "." + std::to_string(a[3]));
+        Record("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
+               std::to_string(a[2]) + "." + std::to_string(a[3]));
     }
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        hold = false;
+        wake.notify_all();
+    }
+    Calls Steps() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return calls;
+    }
+    void Record(const std::string& step) {
+        std::lock_guard<std::mutex> lock(mutex);
+        calls.push_back(step);
+    }
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool hold = false;
+    bool cancelled = false;
     Calls calls;
     VirtualAdapterLookup lookup{"Wi-Fi 2", 0};
 };
@@ -46,13 +87,19 @@ class RecordingNetwork : public HostedNetwork {
 class APPageTest : public ::testing::Test {
   protected:
     APPageTest() { page->InitForm(); }
+    // Start, then the UI thread runs until its outcome is shown.
+    void StartAndWait(CAPConfigDlg& p) {
+        p.OnStart();
+        EXPECT_TRUE(ui.PumpUntil([&] { return !p.IsStarting(); }, 5s));
+    }
 
     ScopedLogDir logs;
     FakeForm form;
     FakeDialogs dialogs;
     RecordingNetwork network;
+    QueuedUiThread ui;
     std::unique_ptr<CAPConfigDlg> page =
-        std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText);
+        std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui);
 };
 
 TEST_F(APPageTest, InitialContents) {
@@ -104,7 +151,7 @@ TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
         dialogs.messages.clear();
         form.SetText(kSsid, c.ssid);
         form.SetText(kKey, c.key);
-        page->OnStart();
+        StartAndWait(*page);
         if (c.ok) {
             EXPECT_TRUE(dialogs.messages.empty());
             EXPECT_EQ(network.calls, (Calls{"stop", "configure " + c.ssid + " " + c.key, "start",
@@ -119,7 +166,7 @@ TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
 TEST_F(APPageTest, StartShowsTheStartedSsidAndAddress) {
     form.SetAddressText(kIp, "192.168.137.5");
     form.SetText(kSsid, "WARD_3");
-    page->OnStart();
+    StartAndWait(*page);
     EXPECT_EQ(network.calls.back(), "ip Wi-Fi 2 192.168.137.5");
     EXPECT_EQ(form.GetText(kStartedIp), "192.168.137.5");
     EXPECT_TRUE(form.At(kStartedIp).visible);
@@ -129,14 +176,14 @@ TEST_F(APPageTest, StartShowsTheStartedSsidAndAddress) {
     // A blank address field is refused rather than set as 0.0.0.0.
     network.calls.clear();
     form.SetAddressText(kIp, "");
-    page->OnStart();
+    StartAndWait(*page);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
     EXPECT_TRUE(network.calls.empty());
 }
 
 TEST_F(APPageTest, NoVirtualAdapterShows75AndSetsNoAddress) {
     network.lookup = {"NONE", 2};
-    page->OnStart();
+    StartAndWait(*page);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75", "T75", "T75"}));
     EXPECT_EQ(network.calls, (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
     EXPECT_FALSE(form.At(kStartedIp).visible);
@@ -180,9 +227,9 @@ TEST_F(APPageTest, TwoWirelessAdaptersThroughNetshGiveNone) {
     } registry;
     NetshHostedNetwork netsh(lines, adapters, registry, HostedNetworkPauses::None());
     {
-        CAPConfigDlg netshPage(form, dialogs, netsh, FakeText);
+        CAPConfigDlg netshPage(form, dialogs, netsh, FakeText, &ui);
         netshPage.InitForm();
-        netshPage.OnStart();
+        StartAndWait(netshPage);
         EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75"}));
         EXPECT_EQ(lines.lines.size(), 3u);  // stop, configure, start; no address
     }
@@ -246,7 +293,7 @@ TEST_F(APPageTest, LongestValuesSurviveSaveAndLoad) {
         form.TypeInList(kAuthen, c.authen);
         form.SetText(kKey, c.key);
         dialogs.messages.clear();
-        page->OnStart();
+        StartAndWait(*page);
         EXPECT_TRUE(dialogs.messages.empty());
         dialogs.answers = {path};
         page->OnSave();
@@ -269,6 +316,37 @@ TEST_F(APPageTest, ShowPasswordKeepsTheTypedKey) {
     EXPECT_FALSE(page->IsPasswordShown());
     EXPECT_TRUE(form.At(kKey).masked);
     EXPECT_EQ(form.GetText(kKey), "TYPED123");
+}
+
+TEST_F(APPageTest, StartRunsOffTheUiThreadAndASecondStartDoesNothing) {
+    network.hold = true;  // the configure command hangs
+    page->OnStart();      // returns although it hangs
+    EXPECT_TRUE(page->IsStarting());
+    EXPECT_FALSE(form.IsEnabled(kStart));
+    EXPECT_EQ(form.GetText(kStart), "T84");
+    ASSERT_TRUE(WaitUntil([&] { return network.Steps().size() == 2; }, 5s));
+    page->OnStart();
+    page->RefreshCaptions();  // a language change keeps showing the work
+    EXPECT_EQ(form.GetText(kStart), "T84");
+    network.Release();
+    ASSERT_TRUE(ui.PumpUntil([&] { return !page->IsStarting(); }, 5s));
+    EXPECT_EQ(network.Steps(), (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find",
+                                      "ip Wi-Fi 2 192.168.137.100"}));
+    EXPECT_TRUE(form.IsEnabled(kStart));
+    EXPECT_EQ(form.GetText(kStart), "T19");
+    EXPECT_TRUE(form.At(kStartedSsid).visible);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(APPageTest, ClosingDuringAHangingStartCancelsItThenStops) {
+    network.hold = true;
+    page->OnStart();
+    ASSERT_TRUE(WaitUntil([&] { return network.Steps().size() == 2; }, 5s));
+    page.reset();  // returns: the hanging step is cancelled
+    EXPECT_EQ(network.Steps(), (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "cancel", "start",
+                                      "find", "resume", "stop"}));
+    EXPECT_EQ(ui.RunPending(), 1);  // the outcome arrives after the page: ignored
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(APPageTest, DestroyingThePageStopsTheHostedNetwork) {

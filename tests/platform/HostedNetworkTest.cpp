@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "platform/CommandRunner.h"
 #include "platform/HostedNetwork.h"
@@ -15,6 +22,7 @@
 namespace {
 
 using Argv = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 TEST(HostedNetworkTest, NetshLinesByteForByte) {
     EXPECT_EQ(NetshCommand::StopAP(), "netsh wlan stop hostednetwork");
@@ -218,17 +226,21 @@ TEST_F(NetshTest, UnopenedKeysAreCounted) {
 
 class RecordingRunner : public ICommandRunner {
   public:
-    int Run(const Argv& argv) override {
+    int Run(const Argv& argv, std::chrono::milliseconds limit) override {
         runs.push_back(argv);
+        limits.push_back(limit.count());
         return status;
     }
+    void Cancel() override {}
+    void Resume() override {}
     std::vector<Argv> runs;
+    std::vector<long long> limits;
     int status = 0;
 };
 
 TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
     RecordingRunner runner;
-    NmcliHostedNetwork network(runner, HostedNetworkPauses::None());
+    NmcliHostedNetwork network(runner, HostedNetworkPauses::None(), {700ms, 30ms});
     network.Stop();
     network.Configure("ZOLT_LINK", "QPLMRTXW");
     network.Configure("a\tb", "QPLMRTXW");  // refused: the page never passes it
@@ -249,19 +261,57 @@ TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
                                   "shared", "ipv4.addresses", "192.168.137.100/24"},
                                  {"nmcli", "connection", "up", "Zr40Hotspot"}}));
 
+    // Stopping has its own short limit: a closing window waits for it.
+    EXPECT_EQ(runner.limits, (std::vector<long long>{30, 700, 700, 700, 700, 700, 700}));
+
     runner.status = 10;  // nmcli: no such connection
     EXPECT_EQ(network.FindVirtualAdapterName().name, "NONE");
 }
 
 TEST(PosixCommandRunnerTest, PassesArgumentsWithoutAShellAndReapsTheChild) {
     PosixCommandRunner runner;
-    EXPECT_EQ(runner.Run({"true"}), 0);
-    EXPECT_EQ(runner.Run({"false"}), 1);
+    const auto limit = kCommandTimeLimit;
+    EXPECT_EQ(runner.Run({"true"}, limit), 0);
+    EXPECT_EQ(runner.Run({"false"}, limit), 1);
     // One argument with a space and a quote arrives as one: test compares them literally.
-    EXPECT_EQ(runner.Run({"test", "a b\"c", "=", "a b\"c"}), 0);
-    EXPECT_EQ(runner.Run({"test", "a;true", "=", "a"}), 1);
-    EXPECT_EQ(runner.Run({"zr40-no-such-program"}), -1);
-    EXPECT_EQ(runner.Run({}), -1);
+    EXPECT_EQ(runner.Run({"test", "a b\"c", "=", "a b\"c"}, limit), 0);
+    EXPECT_EQ(runner.Run({"test", "a;true", "=", "a"}, limit), 1);
+    EXPECT_EQ(runner.Run({"zr40-no-such-program"}, limit), -1);
+    EXPECT_EQ(runner.Run({}, limit), -1);
+}
+
+// A process that is gone or only waits to be reaped by someone else.
+bool Gone(pid_t pid) {
+    const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return stat.empty() || (close != std::string::npos && stat.compare(close, 4, ") Z ") == 0);
+}
+
+TEST(PosixCommandRunnerTest, ACommandOverItsLimitOrCancelledIsEndedWithWhatItStarted) {
+    TempDir dir;
+    PosixCommandRunner runner;
+    const auto t0 = std::chrono::steady_clock::now();
+    // The shell's own child (sleep) is ended with it.
+    const std::string pidFile = dir.file("pid");
+    EXPECT_EQ(runner.Run({"sh", "-c", "sleep 10 & echo $! > " + pidFile + "; wait"}, 300ms), -1);
+    EXPECT_EQ(runner.Run({"/bin/sleep", "10"}, 200ms), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 5s);
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // every child reaped
+    EXPECT_EQ(errno, ECHILD);
+    const pid_t grandchild = static_cast<pid_t>(std::stol(ReadFileText(pidFile)));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(grandchild); }, 5s));
+
+    // Cancel from another thread ends a long command at once and refuses new ones until Resume.
+    int status = 0;
+    std::thread waiter([&] { status = runner.Run({"/bin/sleep", "10"}, 30s); });
+    runner.Cancel();
+    waiter.join();
+    EXPECT_EQ(status, -1);
+    EXPECT_EQ(runner.Run({"true"}, 1s), -1);
+    runner.Resume();
+    EXPECT_EQ(runner.Run({"true"}, 1s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+// A UI thread for page tests: tasks posted from any thread wait in a queue until the test's own
+// thread runs them, as a window's message loop would.
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "foundation/UiThread.h"
+
+class QueuedUiThread : public IUiThread {
+  public:
+    void Post(UiTask task) override;
+    // Runs the tasks queued so far on the calling thread; how many ran.
+    int RunPending();
+    // Runs tasks as they come until done() holds; false when it still fails after timeout.
+    bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+  private:
+    std::mutex mutex_;
+    std::deque<UiTask> tasks_;
+};
