@@ -101,3 +101,10 @@ int ReadDebugPageSwitch(const std::string& path) {
     }
     return static_cast<int>(value);
 }
+
+bool MainWindowLogic::MayClose() {
+    if (!upgradeRunning_ || !upgradeRunning_()) {
+        return true;
+    }
+    return view_.AskYesNo(text_ ? text_(kTextCloseDuringUpgrade) : std::string());
+}

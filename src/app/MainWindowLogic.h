@@ -27,6 +27,8 @@ inline constexpr char kSystemSettingFile[] = "SystemSetting.ini";
 inline constexpr char kLanguageLoadError[] = "Load language file error";
 // Text shown at start when the PC has no wireless adapter.
 inline constexpr int kTextNoWirelessAdapter = 76;
+// The question before the window closes while an upgrade runs.
+inline constexpr int kTextCloseDuringUpgrade = 83;
 
 class IMainWindowView {
   public:
@@ -49,12 +51,15 @@ class IMainWindowView {
     virtual void UpdateList() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
     virtual void EnableAccessPointStart(bool enabled) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
 };
 
 class MainWindowLogic : public IUserMessageSink {
   public:
     using TextLookup = std::function<std::string(int)>;
     using UpgradeRequestHandler = std::function<void(MonitorObject*)>;
+    using UpgradeRunning = std::function<bool()>;
 
     MainWindowLogic(IMainWindowView& view, CMonitorTable& table, TextLookup text,
                     UpgradeRequestHandler upgradeRequest);
@@ -72,6 +77,11 @@ class MainWindowLogic : public IUserMessageSink {
     // The 10 ms refresh tick.
     void OnTimer();
     void OnUserMessage(const UserMessage& message) override;
+    // Whether an upgrade runs now (none when not set).
+    void SetUpgradeRunning(UpgradeRunning running) { upgradeRunning_ = std::move(running); }
+    // The user asked to close the window (close box, Escape, Alt+F4): true to close. While an
+    // upgrade runs, the user is asked first (text 83). Enter in a field never comes here.
+    bool MayClose();
 
     // The page a tab shows: the debug page only while the switch is non-zero.
     int PageForTab(int tab) const;
@@ -84,6 +94,7 @@ class MainWindowLogic : public IUserMessageSink {
     CMonitorTable& table_;
     TextLookup text_;
     UpgradeRequestHandler upgradeRequest_;
+    UpgradeRunning upgradeRunning_;
     int debugPageSwitch_ = 0;
 };
 

@@ -8,6 +8,8 @@ class IDialogs {
     virtual ~IDialogs() = default;
 
     virtual void MessageBox(const std::string& text) = 0;
+    // A question with Yes and No buttons (No the default); true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
     // filter in the "Name (.ext)|*.ext|All Files (*.*)|*.*||" form.
     virtual bool OpenFile(const std::string& filter, const std::string& defaultExt,
                           std::string& path) = 0;

@@ -27,6 +27,7 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
       logic_(
           *this, table_, [](int index) { return LanguageText(index); },
           [](MonitorObject* monitor) { GetUpdateConfigManager().UpdateUpgradeReq(monitor); }) {
+    logic_.SetUpgradeRunning([] { return GetUpdateConfigManager().IsUpgradeRunning(); });
     setWindowTitle(QStringLiteral("Zr40Tool"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -127,12 +128,19 @@ QtPage* CZr40ToolDlg::PageOfTab(int tab) const {
 }
 
 void CZr40ToolDlg::keyPressEvent(QKeyEvent* event) {
-    // the OK command: Enter closes the window like the close box
+    // Enter confirms the field it was typed in (the field has seen it already); it never
+    // closes the window or presses a button the user did not aim at.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CZr40ToolDlg::reject() {
+    if (logic_.MayClose()) {
+        QDialog::reject();
+    }
 }
 
 void CZr40ToolDlg::RebuildTabs(const std::array<std::string, kMainTabCount>& captions) {
@@ -184,6 +192,10 @@ void CZr40ToolDlg::UpdateList() {
 
 void CZr40ToolDlg::ShowMessage(const std::string& text) {
     dialogs_.MessageBox(text);
+}
+
+bool CZr40ToolDlg::AskYesNo(const std::string& text) {
+    return dialogs_.AskYesNo(text);
 }
 
 void CZr40ToolDlg::EnableAccessPointStart(bool enabled) {

@@ -61,6 +61,10 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     // One refresh tick, as the timer runs it.
     void RefreshNow() { logic_.OnTimer(); }
 
+    // Every way of closing (close box, Escape, Alt+F4) comes here; asks first while an
+    // upgrade runs.
+    void reject() override;
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -76,6 +80,7 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     void UpdateList() override;
     void ShowMessage(const std::string& text) override;
     void EnableAccessPointStart(bool enabled) override;
+    bool AskYesNo(const std::string& text) override;
 
     void BuildPages(HostedNetwork* hostedNetwork);
 

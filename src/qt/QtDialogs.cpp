@@ -40,6 +40,13 @@ void QtDialogs::MessageBox(const std::string& text) {
     box.exec();
 }
 
+bool QtDialogs::AskYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, Caption(owner_), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool QtDialogs::OpenFile(const std::string& filter, const std::string& defaultExt,
                          std::string& path) {
     return RunFileDialog(owner_, QFileDialog::AcceptOpen, filter, defaultExt, {}, path);

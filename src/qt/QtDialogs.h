@@ -13,6 +13,7 @@ class QtDialogs : public IDialogs {
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
     void MessageBox(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
     bool OpenFile(const std::string& filter, const std::string& defaultExt,
                   std::string& path) override;
     bool SaveFile(const std::string& filter, const std::string& defaultExt,

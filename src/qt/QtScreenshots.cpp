@@ -29,6 +29,10 @@ class ConsoleDialogs : public IDialogs {
     void MessageBox(const std::string& text) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
     }
+    bool AskYesNo(const std::string& text) override {
+        std::fprintf(stderr, "question: %s\n", text.c_str());
+        return true;
+    }
     bool OpenFile(const std::string&, const std::string&, std::string&) override { return false; }
     bool SaveFile(const std::string&, const std::string&, const std::string&,
                   std::string&) override {

@@ -37,6 +37,27 @@ bool UpdateConfigManager::HasUpgradeStatus(MonitorObject* monitor) const {
     return m_statusTable.find(monitor) != m_statusTable.end();
 }
 
+bool UpdateConfigManager::IsUpgradeRunning() const {
+    const std::vector<MonitorObject*> listed = m_monitors();
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    for (MonitorObject* monitor : listed) {
+        const auto it = m_statusTable.find(monitor);
+        if (it == m_statusTable.end()) {
+            continue;
+        }
+        switch (it->second.state) {
+            case kUpgradeCountAsked:
+            case kUpgradeTransferring:
+            case kUpgradeHeaderAsked:
+            case kUpgradeWaiting:
+                return true;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
 void UpdateConfigManager::ClearUpgradeStatus() {
     std::lock_guard<std::mutex> guard(m_hMutex);
     m_statusTable.clear();

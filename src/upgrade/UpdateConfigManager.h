@@ -61,6 +61,9 @@ class UpdateConfigManager {
     // none waiting.
     void UpgradePollThreadProc();
     bool IsUpgradePolling() const { return m_poller.IsRunning(); }
+    // A listed monitor is being invited or is pulling its firmware (not finished, not failed):
+    // ending the tool now would cut its upgrade off.
+    bool IsUpgradeRunning() const;
     // Ends and joins the poll thread (the process-wide manager outlives its front ends); a
     // later StartUpgrade starts a new one.
     void StopUpgradePolling() { m_poller.Halt(); }

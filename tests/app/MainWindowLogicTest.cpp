@@ -44,6 +44,12 @@ struct FakeView : IMainWindowView {
     void UpdateList() override {}
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void EnableAccessPointStart(bool enabled) override { apStart = enabled; }
+    bool AskYesNo(const std::string& text) override {
+        questions.push_back(text);
+        return yes;
+    }
+    std::vector<std::string> questions;
+    bool yes = true;
 };
 
 struct Logic : ::testing::Test {
@@ -149,6 +155,26 @@ TEST_F(Logic, UserMessagesAreRouted) {
     EXPECT_EQ(view.calls, (std::vector<std::string>{"tabs", "captions", "select5"}));
     logic.OnUserMessage(UserMessage{0x4CB, monitor, {}, 0});
     EXPECT_EQ(view.calls.size(), 3u);
+}
+
+TEST_F(Logic, ClosingAsksFirstOnlyWhileAnUpgradeRuns) {
+    struct Case {
+        bool hasCheck, running, yes, closes;
+        std::vector<std::string> questions;
+    } const cases[] = {
+        {false, false, false, true, {}},
+        {true, false, false, true, {}},
+        {true, true, true, true, {"text83"}},
+        {true, true, false, false, {"text83"}},
+    };
+    for (const Case& c : cases) {
+        view.questions.clear();
+        view.yes = c.yes;
+        logic.SetUpgradeRunning(
+            c.hasCheck ? MainWindowLogic::UpgradeRunning([&c] { return c.running; }) : nullptr);
+        EXPECT_EQ(logic.MayClose(), c.closes) << c.running << c.yes;
+        EXPECT_EQ(view.questions, c.questions);
+    }
 }
 
 TEST(DebugPageSwitch, ReadFromPageSettingWithLeadingDigits) {

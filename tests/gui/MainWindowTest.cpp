@@ -305,12 +305,43 @@ TEST_F(MainWindow, UserActionsReachThePages) {
     PumpEvents(20);
 }
 
-TEST_F(MainWindow, EnterClosesTheWindow) {
+TEST_F(MainWindow, EnterInAFieldKeepsTheWindowOpen) {
     Open();
+    window->TabBar()->setCurrentIndex(kTabUpgrade);
     window->show();
+    for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
+        if (!field->isVisible()) {
+            continue;
+        }
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_TRUE(window->isVisible()) << field->objectName().toStdString();
+    }
     QTest::keyClick(window.get(), Qt::Key_Return);
-    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(dialogs.questions.empty());
+}
+
+TEST_F(MainWindow, ClosingDuringAnUpgradeAsksFirst) {
+    Open();
+    bool running = true;
+    window->Logic().SetUpgradeRunning([&running] { return running; });
+    window->show();
+    dialogs.yes = false;
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    window->close();  // the close box and Alt+F4
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(dialogs.questions, (std::vector<std::string>{LanguageText(83), LanguageText(83)}));
+    dialogs.yes = true;
+    QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_TRUE(window->isHidden());
+    // Without an upgrade the window closes as before, without a question.
+    running = false;
+    window->show();
+    window->close();
+    EXPECT_TRUE(window->isHidden());
+    EXPECT_EQ(dialogs.questions.size(), 3u);
 }
 
 TEST_F(MainWindow, UpgradeRequestWithoutMonitorIsIgnored) {

@@ -51,6 +51,10 @@ class FakeForm : public IForm {
 class FakeDialogs : public IDialogs {
   public:
     void MessageBox(const std::string& text) override { messages.push_back(text); }
+    bool AskYesNo(const std::string& text) override {
+        questions.push_back(text);
+        return yes;
+    }
     bool OpenFile(const std::string& filter, const std::string& defaultExt,
                   std::string& path) override;
     bool SaveFile(const std::string& filter, const std::string& defaultExt,
@@ -58,6 +62,8 @@ class FakeDialogs : public IDialogs {
     bool PickFolder(const std::string& title, std::string& path) override;
 
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool yes = true;  // the answer to every question
     // Answers the choosers give, in order; an empty answer (or none left) is a cancel.
     std::deque<std::string> answers;
     // What the last chooser was asked with.

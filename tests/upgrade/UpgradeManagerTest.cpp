@@ -362,4 +362,21 @@ TEST_F(UpgradeManagerTest, DestroyingTheManagerEndsItsThreadPromptly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // not the 60 s period
 }
 
+TEST_F(UpgradeManagerTest, AnUpgradeRunsWhileAListedMonitorIsInvitedOrPulling) {
+    FakeMonitor m;
+    FakeMonitor unlisted;
+    listed.Set({&m.object});
+    UpdateConfigManager manager(listed.Source(), 10s);
+    EXPECT_FALSE(manager.IsUpgradeRunning());  // no record
+    manager.SetUpgradeStatus(&unlisted.object, {0, kUpgradeTransferring});
+    const std::pair<int, bool> states[] = {
+        {kUpgradeCountAsked, true}, {kUpgradeTransferring, true}, {kUpgradeHeaderAsked, true},
+        {kUpgradeWaiting, true},    {kUpgradeFinished, false},    {kUpgradeFailed, false},
+    };
+    for (const auto& [state, running] : states) {
+        manager.SetUpgradeStatus(&m.object, {50, state});
+        EXPECT_EQ(manager.IsUpgradeRunning(), running) << state;
+    }
+}
+
 }  // namespace
