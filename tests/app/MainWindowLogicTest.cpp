@@ -158,22 +158,17 @@ TEST_F(Logic, UserMessagesAreRouted) {
 }
 
 TEST_F(Logic, ClosingAsksFirstOnlyWhileAnUpgradeRuns) {
-    struct Case {
-        bool hasCheck, running, yes, closes;
-        std::vector<std::string> questions;
-    } const cases[] = {
-        {false, false, false, true, {}},
-        {true, false, false, true, {}},
-        {true, true, true, true, {"text83"}},
-        {true, true, false, false, {"text83"}},
-    };
-    for (const Case& c : cases) {
+    EXPECT_TRUE(logic.MayClose());  // nothing tells of an upgrade
+    bool running = false;
+    logic.SetUpgradeRunning([&running] { return running; });
+    const bool cases[][3] = {{false, false, true}, {true, true, true}, {true, false, false}};
+    for (const auto& [run, yes, closes] : cases) {
+        running = run;
+        view.yes = yes;
         view.questions.clear();
-        view.yes = c.yes;
-        logic.SetUpgradeRunning(
-            c.hasCheck ? MainWindowLogic::UpgradeRunning([&c] { return c.running; }) : nullptr);
-        EXPECT_EQ(logic.MayClose(), c.closes) << c.running << c.yes;
-        EXPECT_EQ(view.questions, c.questions);
+        EXPECT_EQ(logic.MayClose(), closes) << run << yes;
+        EXPECT_EQ(view.questions,
+                  run ? std::vector<std::string>{"text83"} : std::vector<std::string>{});
     }
 }
 

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -30,56 +31,48 @@ std::string FakeText(int index) {
     return "T" + std::to_string(index);
 }
 
-// Records the steps (from the page's worker); with hold set, Configure hangs like a command
-// that never ends, until released or cancelled.
+// Records the steps (from the page's worker). While held, Configure hangs like a command that
+// never ends, until released or cancelled; a cancelled Start finds no adapter.
 class RecordingNetwork : public HostedNetwork {
   public:
     void CancelCommands() override {
         Record("cancel");
-        std::lock_guard<std::mutex> lock(mutex);
         cancelled = true;
-        hold = false;
-        wake.notify_all();
+        gate.release();
     }
     void ResumeCommands() override {
         Record("resume");
-        std::lock_guard<std::mutex> lock(mutex);
         cancelled = false;
     }
     void Stop() override { Record("stop"); }
     void Configure(const std::string& ssid, const std::string& key) override {
         Record("configure " + ssid + " " + key);
-        std::unique_lock<std::mutex> lock(mutex);
-        wake.wait(lock, [this] { return !hold; });
+        if (hold) {
+            gate.acquire();
+        }
     }
     void Start() override { Record("start"); }
     VirtualAdapterLookup FindVirtualAdapterName() override {
         Record("find");
-        std::lock_guard<std::mutex> lock(mutex);
         return cancelled ? VirtualAdapterLookup{} : lookup;
     }
     void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
         Record("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
                std::to_string(a[2]) + "." + std::to_string(a[3]));
     }
-    void Release() {
+    void Record(const std::string& step) {
         std::lock_guard<std::mutex> lock(mutex);
-        hold = false;
-        wake.notify_all();
+        calls.push_back(step);
     }
     Calls Steps() {
         std::lock_guard<std::mutex> lock(mutex);
         return calls;
     }
-    void Record(const std::string& step) {
-        std::lock_guard<std::mutex> lock(mutex);
-        calls.push_back(step);
-    }
 
     std::mutex mutex;
-    std::condition_variable wake;
+    std::binary_semaphore gate{0};
     bool hold = false;
-    bool cancelled = false;
+    std::atomic<bool> cancelled{false};
     Calls calls;
     VirtualAdapterLookup lookup{"Wi-Fi 2", 0};
 };
@@ -328,7 +321,7 @@ TEST_F(APPageTest, StartRunsOffTheUiThreadAndASecondStartDoesNothing) {
     page->OnStart();
     page->RefreshCaptions();  // a language change keeps showing the work
     EXPECT_EQ(form.GetText(kStart), "T84");
-    network.Release();
+    network.gate.release();
     ASSERT_TRUE(ui.PumpUntil([&] { return !page->IsStarting(); }, 5s));
     EXPECT_EQ(network.Steps(), (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find",
                                       "ip Wi-Fi 2 192.168.137.100"}));

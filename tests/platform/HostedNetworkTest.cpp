@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -12,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "platform/CommandRunner.h"
 #include "platform/HostedNetwork.h"
@@ -280,27 +278,14 @@ TEST(PosixCommandRunnerTest, PassesArgumentsWithoutAShellAndReapsTheChild) {
     EXPECT_EQ(runner.Run({}, limit), -1);
 }
 
-// A process that is gone or only waits to be reaped by someone else.
-bool Gone(pid_t pid) {
-    const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    return stat.empty() || (close != std::string::npos && stat.compare(close, 4, ") Z ") == 0);
-}
-
-TEST(PosixCommandRunnerTest, ACommandOverItsLimitOrCancelledIsEndedWithWhatItStarted) {
-    TempDir dir;
+TEST(PosixCommandRunnerTest, ACommandOverItsLimitOrCancelledIsEnded) {
     PosixCommandRunner runner;
     const auto t0 = std::chrono::steady_clock::now();
-    // The shell's own child (sleep) is ended with it.
-    const std::string pidFile = dir.file("pid");
-    EXPECT_EQ(runner.Run({"sh", "-c", "sleep 10 & echo $! > " + pidFile + "; wait"}, 300ms), -1);
     EXPECT_EQ(runner.Run({"/bin/sleep", "10"}, 200ms), -1);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 5s);
     errno = 0;
-    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // every child reaped
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // the child is gone and reaped
     EXPECT_EQ(errno, ECHILD);
-    const pid_t grandchild = static_cast<pid_t>(std::stol(ReadFileText(pidFile)));
-    EXPECT_TRUE(WaitUntil([&] { return Gone(grandchild); }, 5s));
 
     // Cancel from another thread ends a long command at once and refuses new ones until Resume.
     int status = 0;

@@ -6,15 +6,36 @@
 #include <functional>
 #include <mutex>
 
+#include "LoopbackTestSupport.h"
 #include "foundation/UiThread.h"
 
 class QueuedUiThread : public IUiThread {
   public:
-    void Post(UiTask task) override;
+    void Post(UiTask task) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
     // Runs the tasks queued so far on the calling thread; how many ran.
-    int RunPending();
+    int RunPending() {
+        std::deque<UiTask> batch;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            batch.swap(tasks_);
+        }
+        for (UiTask& task : batch) {
+            task();
+        }
+        return static_cast<int>(batch.size());
+    }
     // Runs tasks as they come until done() holds; false when it still fails after timeout.
-    bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+    bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+        return WaitUntil(
+            [&] {
+                RunPending();
+                return done();
+            },
+            timeout);
+    }
 
   private:
     std::mutex mutex_;
