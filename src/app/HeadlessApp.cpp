@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/EventLoopUiThread.h"
+#include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
@@ -53,6 +54,10 @@ bool ParsePort(const char* text, int& port) {
 
 std::string Utf8(const WString& text) {
     return CPublicFunctions::UnicodeToUtf8(text.c_str());
+}
+
+std::string GuidKey(const GUID& guid) {
+    return Utf8(GuidToString(guid));
 }
 
 }  // namespace
@@ -153,10 +158,9 @@ bool HeadlessApp::Start() {
         [&] {
             table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
             if (upgrading) {
-                UpdateConfigManager& upgrade = GetUpdateConfigManager();
-                upgrade.StartUpgrade(0, options_.upgradeFolder);
-                Report("Serving " + std::to_string(upgrade.Files().GetFileCount()) +
-                       " file(s) from " + options_.upgradeFolder);
+                GetUpdateConfigManager().SetUpgradeEndListener(
+                    [this](MonitorObject* monitor, int state) { OnUpgradeEnd(monitor, state); });
+                ServeFolder();
             }
         },
         std::chrono::seconds(30));
@@ -179,6 +183,7 @@ void HeadlessApp::Stop() {
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
     GetUpdateConfigManager().StopUpgradePolling();
+    GetUpdateConfigManager().SetUpgradeEndListener(nullptr);
     ui_->Flush(std::chrono::seconds(5));
     SetUserMessageSink(nullptr);
     SetUiThread(nullptr);
@@ -186,6 +191,11 @@ void HeadlessApp::Stop() {
     GetMonitorTable().SetList(nullptr);
     network_.reset();
     seen_.clear();
+    {
+        std::lock_guard<std::mutex> guard(endsMutex_);
+        ends_.clear();
+    }
+    finished_.clear();
     announcedListening_ = false;
 }
 
@@ -258,6 +268,70 @@ void HeadlessApp::OnUserMessage(const UserMessage& message) {
     }
 }
 
+void HeadlessApp::ServeFolder() {
+    UpdateConfigManager& upgrade = GetUpdateConfigManager();
+    // Taken before the load: a change during the load shows at the next check.
+    folderStamp_ = FolderStamp(options_.upgradeFolder);
+    upgrade.StartUpgrade(0, options_.upgradeFolder);
+    finished_.clear();
+    Report("Serving " + std::to_string(upgrade.Files().GetFileCount()) + " file(s) from " +
+           options_.upgradeFolder);
+}
+
+bool HeadlessApp::FolderUnchanged() {
+    if (FolderStamp(options_.upgradeFolder) == folderStamp_) {
+        return true;
+    }
+    Report("Folder changed: " + options_.upgradeFolder);
+    ServeFolder();
+    return false;
+}
+
+void HeadlessApp::OnUpgradeEnd(MonitorObject* monitor, int state) {
+    const GUID guid = monitor->GetGuid();
+    std::lock_guard<std::mutex> guard(endsMutex_);
+    ends_.push_back(Ended{monitor, guid, state});
+}
+
+void HeadlessApp::TakeEnds(const std::map<MonitorObject*, Seen>& left) {
+    std::vector<Ended> ends;
+    {
+        std::lock_guard<std::mutex> guard(endsMutex_);
+        ends.swap(ends_);
+    }
+    // In order, so a failure reported after the last piece wins; one line per monitor.
+    std::map<std::string, Ended> last;
+    for (const Ended& end : ends) {
+        const std::string key = GuidKey(end.guid);
+        if (end.state == kUpgradeFinished) {
+            finished_.insert(key);
+        } else {
+            finished_.erase(key);
+        }
+        last.insert_or_assign(key, end);
+    }
+    for (const auto& [key, end] : last) {
+        std::string label = key;
+        int* shown = nullptr;
+        if (auto it = seen_.find(end.monitor); it != seen_.end() && it->second.guid == end.guid) {
+            label = it->second.label;
+            shown = &it->second.state;
+        } else if (auto gone = left.find(end.monitor);
+                   gone != left.end() && gone->second.guid == end.guid) {
+            label = gone->second.label;
+        }
+        if (shown != nullptr && *shown == end.state) {
+            continue;  // the beat already reported it
+        }
+        if (shown != nullptr) {
+            *shown = end.state;
+        }
+        Report(
+            std::string(end.state == kUpgradeFinished ? "Upgrade finished: " : "Upgrade failed: ") +
+            label);
+    }
+}
+
 void HeadlessApp::Report(const std::string& line) {
     options_.status(line);
 }
@@ -304,18 +378,27 @@ void HeadlessApp::OnTick() {
             continue;
         }
         Seen fresh{guid, connectTime, kUpgradeWaiting, Label(m)};
-        if (upgrading) {
+        Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
+        if (upgrading && finished_.count(GuidKey(guid)) != 0 && FolderUnchanged()) {
+            // It finished this folder earlier in the run and came back with it.
+            upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeFinished});
+            fresh.state = kUpgradeFinished;
+            Report("Up to date: " + fresh.label);
+        } else if (upgrading) {
             // A monitor that comes online waits for the upgrade and is invited right away.
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
             upgrade.SendUpdateReq(m);
         }
         now.emplace(m, fresh);
-        Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
     }
-    for (const auto& [m, gone] : seen_) {
+    std::map<MonitorObject*, Seen> left = std::move(seen_);
+    seen_ = std::move(now);
+    if (upgrading) {
+        TakeEnds(left);
+    }
+    for (const auto& [m, gone] : left) {
         Report("Offline: " + gone.label + " (" + std::to_string(monitors.size()) + " online)");
     }
-    seen_ = std::move(now);
 
     if (!upgrading) {
         return;

@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -53,6 +54,19 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
             work.insert(work.end(), foundDirs.begin(), foundDirs.end());
         }
     }
+}
+
+std::string FolderStamp(const std::string& folder) {
+    std::vector<std::string> files;
+    ListFiles(true, folder, files);
+    std::string stamp;
+    for (const std::string& file : files) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(file, ec);
+        const auto written = fs::last_write_time(file, ec).time_since_epoch().count();
+        stamp += file + '\0' + std::to_string(size) + '\0' + std::to_string(written) + '\n';
+    }
+    return stamp;
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size) {

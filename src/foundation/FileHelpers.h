@@ -17,5 +17,10 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
 // bytes), with `size` set to the file's length; nothing when the file cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size);
 
+// The names, sizes and modification times of the files under `folder` (recursive, as
+// ListFiles walks it), as one text: two calls give the same text unless a file was added,
+// removed or rewritten in between. Reads no file contents.
+std::string FolderStamp(const std::string& folder);
+
 // The file name of a path: what follows its last path separator.
 std::string FileNameOf(const std::string& path);

@@ -143,7 +143,11 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
 
     if (m_files.IsLastPiece(fileSerial, serialNum)) {
         UpgradeStatus status = GetUpgradeStatus(monitor);
+        const bool ends = status.state != kUpgradeFinished;
         status.state = kUpgradeFinished;
         SetUpgradeStatus(monitor, status);
+        if (ends) {
+            NotifyUpgradeEnd(monitor, kUpgradeFinished);
+        }
     }
 }
