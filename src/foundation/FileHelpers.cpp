@@ -56,6 +56,15 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
     }
 }
 
+bool CanListFolder(const std::string& folder) {
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec)) {
+        return false;
+    }
+    fs::directory_iterator it(folder, ec);
+    return !ec;
+}
+
 std::string FolderStamp(const std::string& folder) {
     std::vector<std::string> files;
     ListFiles(true, folder, files);

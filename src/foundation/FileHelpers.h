@@ -22,5 +22,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 // removed or rewritten in between. Reads no file contents.
 std::string FolderStamp(const std::string& folder);
 
+// True when `folder` is a folder that can be opened for listing.
+bool CanListFolder(const std::string& folder);
+
 // The file name of a path: what follows its last path separator.
 std::string FileNameOf(const std::string& path);

@@ -96,10 +96,6 @@ struct Listed {
     }
 };
 
-std::string Digest(char c) {
-    return std::string(32, c);
-}
-
 std::string Pattern(std::size_t n, int seed) {
     std::string s(n, '\0');
     for (std::size_t i = 0; i < n; ++i) {
@@ -124,16 +120,16 @@ class UpgradeManagerTest : public ::testing::Test {
     UpgradeManagerTest() {
         a = Pattern(1000, 1);
         b = Pattern(512, 2);
-        WriteFileBytes(folder.file("a.bin"), a);
-        WriteFileBytes(folder.file("a.bin.md5"), Digest('A'));
-        WriteFileBytes(folder.file("b.bin"), b);
-        WriteFileBytes(folder.file("b.bin.md5"), Digest('B'));
+        digestA = WriteFirmware(folder.file("a.bin"), a, true);
+        digestB = WriteFirmware(folder.file("b.bin"), b);
     }
 
     ScopedLogDir logs;
     TempDir folder;
     std::string a;
     std::string b;
+    std::string digestA;
+    std::string digestB;
     Listed listed;
 };
 
@@ -153,8 +149,8 @@ TEST_F(UpgradeManagerTest, AnswersCountHeadersAndPieces) {
         std::string data;  // expected start of the 512 data bytes; the rest is zero
         UpgradeStatus after;
     };
-    const std::string headerA = std::string("a.bin") + std::string(123, '\0') + Digest('A');
-    const std::string headerB = std::string("b.bin") + std::string(123, '\0') + Digest('B');
+    const std::string headerA = std::string("a.bin") + std::string(123, '\0') + digestA;
+    const std::string headerB = std::string("b.bin") + std::string(123, '\0') + digestB;
     const Case cases[] = {
         {0, -1, -1, 2, "", {0, kUpgradeCountAsked}},
         {1, 0, 0, 2, headerA, {0, kUpgradeHeaderAsked}},
