@@ -60,6 +60,8 @@ class UpdateConfigManager {
     // Mode 0: loads the folder, puts every listed monitor into the waiting state and invites
     // them; a poll thread that still runs is reused. Any other mode does nothing.
     void StartUpgrade(int mode, const std::string& folder);
+    // The same with a folder already loaded and checked (UpgradeFolderLoader).
+    void StartUpgrade(int mode, UpgradeFileSet files);
     // Clears the status table and puts every listed monitor into the waiting state.
     void ResetUpgradeStates();
     // The poll thread: invites the waiting monitors, one pass per period, until a pass finds

@@ -82,7 +82,7 @@ TEST(LanguageTextsTest, ShippedFilesHoldAllTextsInBothLanguages) {
             EXPECT_FALSE(loaded.LanguageText(i).empty()) << id << " text " << i;
             EXPECT_LE(loaded.LanguageText(i).size(), 255u) << id << " text " << i;
         }
-        EXPECT_EQ(loaded.LanguageText(83), "");
+        EXPECT_EQ(loaded.LanguageText(kLanguageTextCount), "");
         EXPECT_EQ(loaded.LanguageText(-1), "");
     }
     LanguageTexts chinese(folder.path());
