@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <utility>
 #include <vector>
@@ -137,14 +138,32 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
     return true;
 }
 
+const char* HeadlessApp::Usage() {
+    return "usage: zr40tool --help | --version\n"
+           "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
+           "  --upgrade-folder DIR  serve the firmware files of DIR (each with its NAME.md5)\n"
+           "                        to every monitor that comes online\n"
+           "  --log-dir DIR         write the log files there (default: current directory)\n"
+           "  --port-base N         the 20 listening ports on N..N+19 (0: ephemeral ports)\n";
+}
+
 bool HeadlessApp::Start() {
     if (running_) {
         return false;
     }
-    running_ = true;
     if (!options_.logDir.empty()) {
         SetLogDirectory(options_.logDir);
     }
+    const bool upgrading = !options_.upgradeFolder.empty();
+    UpgradeFileSet files;
+    if (upgrading) {
+        // Taken before the load: a change during the load shows at the next check.
+        folderStamp_ = FolderStamp(options_.upgradeFolder);
+        if (!LoadFolder(files)) {
+            return false;
+        }
+    }
+    running_ = true;
 
     ui_ = std::make_unique<EventLoopUiThread>();
     SetUiThread(ui_.get());
@@ -152,7 +171,6 @@ bool HeadlessApp::Start() {
 
     CMonitorTable& table = GetMonitorTable();
     table.SetList(&model_);
-    const bool upgrading = !options_.upgradeFolder.empty();
     // Page 3 makes command results reach the upgrade manager and shows the upgrade column.
     RunOnUi(
         [&] {
@@ -160,7 +178,7 @@ bool HeadlessApp::Start() {
             if (upgrading) {
                 GetUpdateConfigManager().SetUpgradeEndListener(
                     [this](MonitorObject* monitor, int state) { OnUpgradeEnd(monitor, state); });
-                ServeFolder();
+                ServeFolder(std::move(files));
             }
         },
         std::chrono::seconds(30));
@@ -215,8 +233,8 @@ int HeadlessApp::Run() {
     sigaction(SIGTERM, &action, &oldTerm);
     std::signal(SIGPIPE, SIG_IGN);
 
-    Start();
-    for (;;) {
+    const bool started = Start();
+    for (; started;) {
         pollfd pfd{stopFds_[0], POLLIN, 0};
         const int r = ::poll(&pfd, 1, -1);
         if (r > 0) {
@@ -226,8 +244,10 @@ int HeadlessApp::Run() {
             break;
         }
     }
-    Report("Stopping");
-    Stop();
+    if (started) {
+        Report("Stopping");
+        Stop();
+    }
 
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGTERM, &oldTerm, nullptr);
@@ -235,7 +255,7 @@ int HeadlessApp::Run() {
     char drain[16];
     while (::read(stopFds_[0], drain, sizeof(drain)) > 0) {
     }
-    return 0;
+    return started ? 0 : 1;
 }
 
 void HeadlessApp::RequestStop() {
@@ -268,14 +288,30 @@ void HeadlessApp::OnUserMessage(const UserMessage& message) {
     }
 }
 
-void HeadlessApp::ServeFolder() {
-    UpdateConfigManager& upgrade = GetUpdateConfigManager();
-    // Taken before the load: a change during the load shows at the next check.
-    folderStamp_ = FolderStamp(options_.upgradeFolder);
-    upgrade.StartUpgrade(0, options_.upgradeFolder);
+bool HeadlessApp::LoadFolder(UpgradeFileSet& files) {
+    const std::string& folder = options_.upgradeFolder;
+    files.LoadFolder(folder);
+    if (!files.FolderReadable()) {
+        Report("Cannot read the upgrade folder " + folder + ": it does not exist or is no folder");
+        return false;
+    }
+    for (const UpgradeFileRefusal& refused : files.Refusals()) {
+        std::string name = std::filesystem::path(refused.path).lexically_relative(folder).string();
+        Report("Refused: " + (name.empty() ? refused.path : name) + ": " +
+               UpgradeFileProblemText(refused.problem));
+    }
+    if (files.GetServedFileCount() == 0) {
+        Report("Nothing to serve from " + folder + ": no upgrade file passed its check");
+        return false;
+    }
+    return true;
+}
+
+void HeadlessApp::ServeFolder(UpgradeFileSet files) {
+    const int served = files.GetServedFileCount();
+    GetUpdateConfigManager().StartUpgrade(0, std::move(files));
     finished_.clear();
-    Report("Serving " + std::to_string(upgrade.Files().GetFileCount()) + " file(s) from " +
-           options_.upgradeFolder);
+    Report("Serving " + std::to_string(served) + " file(s) from " + options_.upgradeFolder);
 }
 
 bool HeadlessApp::FolderUnchanged() {
@@ -283,7 +319,10 @@ bool HeadlessApp::FolderUnchanged() {
         return true;
     }
     Report("Folder changed: " + options_.upgradeFolder);
-    ServeFolder();
+    folderStamp_ = FolderStamp(options_.upgradeFolder);
+    UpgradeFileSet files;
+    LoadFolder(files);  // what it refuses is listed; the rest is served
+    ServeFolder(std::move(files));
     return false;
 }
 

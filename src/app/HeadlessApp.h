@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundation/Guid.h"
+#include "foundation/UpgradeFileSet.h"
 #include "foundation/UserMessages.h"
 #include "network/NetworkListenManager.h"
 #include "registry/MonitorListModel.h"
@@ -46,10 +47,15 @@ class HeadlessApp : public IUserMessageSink {
     // name first). False with a message on a bad command line.
     static bool ParseArguments(int argc, char** argv, HeadlessOptions& options, std::string& error);
 
+    // The command line's usage text.
+    static const char* Usage();
+
     // Starts everything, runs until SIGINT or SIGTERM (or RequestStop), then stops; 0 on a
-    // clean end.
+    // clean end, 1 when it could not start.
     int Run();
-    // The same without waiting, for callers that drive the app themselves.
+    // The same without waiting, for callers that drive the app themselves. False, with nothing
+    // started, when the upgrade folder cannot be read or none of its files can be served (the
+    // status lines say why and list each refused file).
     bool Start();
     void Stop();
     // Ends Run from any thread (async-signal-safe).
@@ -77,8 +83,11 @@ class HeadlessApp : public IUserMessageSink {
     };
 
     void OnTick();
-    // Loads the folder and puts every listed monitor into the waiting state (UI loop).
-    void ServeFolder();
+    // Loads and checks the folder and reports what is refused; false when it cannot be read or
+    // nothing in it can be served.
+    bool LoadFolder(UpgradeFileSet& files);
+    // Serves the loaded files and puts every listed monitor into the waiting state (UI loop).
+    void ServeFolder(UpgradeFileSet files);
     // True when the folder on disk still holds what was loaded; else loads it again.
     bool FolderUnchanged();
     void OnUpgradeEnd(MonitorObject* monitor, int state);
