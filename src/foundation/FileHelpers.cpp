@@ -78,6 +78,37 @@ std::string FolderStamp(const std::string& folder) {
     return stamp;
 }
 
+bool ReadFileInto(const std::string& path, std::uint8_t* out, std::size_t capacity,
+                  std::size_t& size,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& chunk) {
+    constexpr std::size_t kChunk = 1 << 20;
+    size = 0;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return false;
+    }
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    for (;;) {
+        const std::size_t want = std::min(kChunk, capacity - size);
+        if (want == 0) {
+            // Full: any further byte means the file is larger than allowed.
+            std::uint8_t extra = 0;
+            return std::fread(&extra, 1, 1, file.get()) == 0 && std::feof(file.get()) != 0;
+        }
+        const std::size_t got = std::fread(out + size, 1, want, file.get());
+        if (got > 0 && chunk) {
+            chunk(out + size, got);
+        }
+        size += got;
+        if (got < want) {
+            return std::feof(file.get()) != 0;
+        }
+    }
+}
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size) {
     size = 0;
     std::error_code ec;

@@ -103,9 +103,22 @@ bool UpgradeFile::LoadFile(const std::string& path) {
         return Refuse(UpgradeFileProblem::kTooLarge);
     }
 
+    // Read straight into the pieces (one piece of room beyond the size seen, so a file that
+    // grew shows), with the digest computed chunk by chunk while the bytes are fresh.
+    const std::size_t room =
+        std::min<std::uintmax_t>(ec ? kMaxFileSize : onDisk, kMaxFileSize) + kPieceSize;
+    std::vector<std::uint8_t> pieces((room + kPieceSize - 1) / kPieceSize * kPieceSize + kPieceSize,
+                                     0);
+    Md5Digest md5;
     std::size_t size = 0;
-    std::optional<std::vector<std::uint8_t>> contents = ReadWholeFile(path, size);
-    if (!contents) {
+    const bool read = ReadFileInto(
+        path, pieces.data() + kPieceSize, pieces.size() - kPieceSize, size,
+        [&md5](const std::uint8_t* data, std::size_t length) { md5.Update(data, length); });
+    if (!read && size >= pieces.size() - kPieceSize) {
+        TraceLog("%s: too large for an upgrade (it grew while it was read)\n", path.c_str());
+        return Refuse(UpgradeFileProblem::kTooLarge);
+    }
+    if (!read) {
         TraceLog("%s: cannot be read for an upgrade\n", path.c_str());
         return Refuse(UpgradeFileProblem::kUnreadable);
     }
@@ -119,20 +132,19 @@ bool UpgradeFile::LoadFile(const std::string& path) {
                  static_cast<unsigned long long>(kMaxFileSize));
         return Refuse(UpgradeFileProblem::kTooLarge);
     }
-    const std::string actual = Md5Digest::Hex(contents->data(), size);
+    const std::string actual = md5.FinishHex();
     if (!SameMd5Digest(actual, *digest)) {
         TraceLog("%s: MD5 %s does not match its companion's %s\n", path.c_str(), actual.c_str(),
                  digest->c_str());
         return Refuse(UpgradeFileProblem::kDigestMismatch);
     }
 
-    int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
-    pieces_.assign(static_cast<std::size_t>(count + 1) * kPieceSize, 0);
-
+    const int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
+    pieces.resize(static_cast<std::size_t>(count + 1) * kPieceSize);
+    pieces_ = std::move(pieces);
     std::string name = FileNameOf(path);
     std::memcpy(pieces_.data(), name.data(), NameFieldLength(name));
     std::memcpy(pieces_.data() + kDigestOffset, digest->data(), kDigestSize);
-    std::memcpy(pieces_.data() + kPieceSize, contents->data(), size);
 
     pieceCount_ = count;
     lastPieceLength_ = static_cast<int>(size - static_cast<std::size_t>(count - 1) * kPieceSize);
