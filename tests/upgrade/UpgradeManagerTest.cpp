@@ -11,12 +11,15 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
+#include "foundation/UiThread.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "platform/Socket.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeFolderLoader.h"
 
 namespace {
 
@@ -356,6 +359,56 @@ TEST_F(UpgradeManagerTest, DestroyingTheManagerEndsItsThreadPromptly) {
     const auto start = std::chrono::steady_clock::now();
     manager.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // not the 60 s period
+}
+
+// Holds posted tasks until the test runs them, as the UI thread would.
+class HeldUiThread : public IUiThread {
+  public:
+    HeldUiThread() { SetUiThread(this); }
+    ~HeldUiThread() override { SetUiThread(nullptr); }
+    void Post(UiTask task) override {
+        std::lock_guard<std::mutex> guard(lock_);
+        tasks_.push_back(std::move(task));
+    }
+    std::size_t RunAll() {
+        std::vector<UiTask> pending;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            pending.swap(tasks_);
+        }
+        for (UiTask& task : pending) {
+            task();
+        }
+        return pending.size();
+    }
+
+  private:
+    std::mutex lock_;
+    std::vector<UiTask> tasks_;
+};
+
+TEST(UpgradeFolderLoaderTest, OneLoadAtATimeResultOnTheUiThreadDroppedWhenGone) {
+    ScopedLogDir logs;
+    TempDir folder;
+    WriteFirmware(folder.file("fw.bin"), "firmware");
+    HeldUiThread ui;
+    int served = -1;
+    auto loader = std::make_unique<UpgradeFolderLoader>();
+    auto done = [&](std::shared_ptr<UpgradeFileSet> files) {
+        served = files->GetServedFileCount();
+    };
+    ASSERT_TRUE(loader->Load(folder.path(), done));
+    EXPECT_FALSE(loader->Load(folder.path(), done));  // busy until its result is handed over
+    std::size_t ran = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (ran += ui.RunAll()) > 0; }, 5s));
+    EXPECT_EQ(served, 1);
+    EXPECT_FALSE(loader->Busy());
+
+    served = -1;
+    ASSERT_TRUE(loader->Load(folder.path(), done));
+    loader.reset();  // joins the thread; its queued result must not reach the callback
+    EXPECT_EQ(ui.RunAll(), 1u);
+    EXPECT_EQ(served, -1);
 }
 
 }  // namespace
