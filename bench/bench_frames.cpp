@@ -1,11 +1,21 @@
 // Frame layer throughput: the checksum against a plain copy of the same bytes, and the frame
 // cutter on a stream of valid frames against a stream in which every position carries a
-// plausible length with a wrong checksum.
+// plausible length with a wrong checksum. And loading a 64 MiB firmware folder (every file's
+// MD5 checked against its companion) against only reading the same bytes.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
+
+#include "SimMd5.h"
+#include "foundation/FileHelpers.h"
+#include "foundation/UpgradeFileSet.h"
 
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
@@ -95,6 +105,83 @@ void BM_CutAdversarial(benchmark::State& state) {
     CutStream(state, std::vector<std::uint8_t>(kStream, 0x05));
 }
 BENCHMARK(BM_CutAdversarial);
+
+// Eight files of 8 MiB with their companions, written once per run and removed at exit.
+class FirmwareFolder {
+  public:
+    static constexpr int kFiles = 8;
+    static constexpr std::size_t kFileSize = 8u << 20;
+
+    FirmwareFolder() {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("zr40bench-fw-" + std::to_string(::getpid())))
+                    .string();
+        std::filesystem::create_directories(path_);
+        std::string bytes(kFileSize, '\0');
+        for (int f = 0; f < kFiles; ++f) {
+            for (std::size_t i = 0; i < kFileSize; ++i) {
+                bytes[i] = static_cast<char>((i * 131 + static_cast<std::size_t>(f) * 7) >> 3);
+            }
+            const std::string file = path_ + "/fw" + std::to_string(f) + ".bin";
+            std::ofstream(file, std::ios::binary).write(bytes.data(), kFileSize);
+            std::ofstream(file + ".md5")
+                << SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), kFileSize)
+                << "  fw" << f << ".bin\n";
+            files_.push_back(file);
+        }
+    }
+    ~FirmwareFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& Path() const { return path_; }
+    const std::vector<std::string>& Files() const { return files_; }
+
+  private:
+    std::string path_;
+    std::vector<std::string> files_;
+};
+
+const FirmwareFolder& Firmware() {
+    static const FirmwareFolder folder;
+    return folder;
+}
+
+// The baseline: the same bytes read whole, nothing checked.
+double ReadSeconds(const FirmwareFolder& folder) {
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& file : folder.Files()) {
+        std::size_t size = 0;
+        benchmark::DoNotOptimize(ReadWholeFile(file, size));
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_LoadFirmwareFolder64MiB(benchmark::State& state) {
+    const FirmwareFolder& folder = Firmware();
+    double loadSeconds = 0;
+    double readSeconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        UpgradeFileSet set;
+        set.LoadFolder(folder.Path());
+        loadSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (set.GetServedFileCount() != FirmwareFolder::kFiles) {
+            state.SkipWithError("a firmware file was refused");
+            return;
+        }
+        readSeconds += ReadSeconds(folder);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * FirmwareFolder::kFiles *
+                            static_cast<std::int64_t>(FirmwareFolder::kFileSize));
+    state.counters["load_ms"] =
+        benchmark::Counter(loadSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["read_ms"] =
+        benchmark::Counter(readSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["load_vs_read"] = readSeconds > 0 ? loadSeconds / readSeconds : 0;
+}
+BENCHMARK(BM_LoadFirmwareFolder64MiB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

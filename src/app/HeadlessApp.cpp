@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <utility>
 #include <vector>
 
 #include "app/EventLoopUiThread.h"
+#include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
@@ -53,6 +55,10 @@ bool ParsePort(const char* text, int& port) {
 
 std::string Utf8(const WString& text) {
     return CPublicFunctions::UnicodeToUtf8(text.c_str());
+}
+
+std::string GuidKey(const GUID& guid) {
+    return Utf8(GuidToString(guid));
 }
 
 }  // namespace
@@ -132,14 +138,32 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
     return true;
 }
 
+const char* HeadlessApp::Usage() {
+    return "usage: zr40tool --help | --version\n"
+           "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
+           "  --upgrade-folder DIR  serve the firmware files of DIR (each with its NAME.md5)\n"
+           "                        to every monitor that comes online\n"
+           "  --log-dir DIR         write the log files there (default: current directory)\n"
+           "  --port-base N         the 20 listening ports on N..N+19 (0: ephemeral ports)\n";
+}
+
 bool HeadlessApp::Start() {
     if (running_) {
         return false;
     }
-    running_ = true;
     if (!options_.logDir.empty()) {
         SetLogDirectory(options_.logDir);
     }
+    const bool upgrading = !options_.upgradeFolder.empty();
+    UpgradeFileSet files;
+    if (upgrading) {
+        // Taken before the load: a change during the load shows at the next check.
+        folderStamp_ = FolderStamp(options_.upgradeFolder);
+        if (!LoadFolder(files)) {
+            return false;
+        }
+    }
+    running_ = true;
 
     ui_ = std::make_unique<EventLoopUiThread>();
     SetUiThread(ui_.get());
@@ -147,16 +171,14 @@ bool HeadlessApp::Start() {
 
     CMonitorTable& table = GetMonitorTable();
     table.SetList(&model_);
-    const bool upgrading = !options_.upgradeFolder.empty();
     // Page 3 makes command results reach the upgrade manager and shows the upgrade column.
     RunOnUi(
         [&] {
             table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
             if (upgrading) {
-                UpdateConfigManager& upgrade = GetUpdateConfigManager();
-                upgrade.StartUpgrade(0, options_.upgradeFolder);
-                Report("Serving " + std::to_string(upgrade.Files().GetFileCount()) +
-                       " file(s) from " + options_.upgradeFolder);
+                GetUpdateConfigManager().SetUpgradeEndListener(
+                    [this](MonitorObject* monitor, int state) { OnUpgradeEnd(monitor, state); });
+                ServeFolder(std::move(files));
             }
         },
         std::chrono::seconds(30));
@@ -179,6 +201,7 @@ void HeadlessApp::Stop() {
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
     GetUpdateConfigManager().StopUpgradePolling();
+    GetUpdateConfigManager().SetUpgradeEndListener(nullptr);
     ui_->Flush(std::chrono::seconds(5));
     SetUserMessageSink(nullptr);
     SetUiThread(nullptr);
@@ -186,6 +209,11 @@ void HeadlessApp::Stop() {
     GetMonitorTable().SetList(nullptr);
     network_.reset();
     seen_.clear();
+    {
+        std::lock_guard<std::mutex> guard(endsMutex_);
+        ends_.clear();
+    }
+    finished_.clear();
     announcedListening_ = false;
 }
 
@@ -205,8 +233,8 @@ int HeadlessApp::Run() {
     sigaction(SIGTERM, &action, &oldTerm);
     std::signal(SIGPIPE, SIG_IGN);
 
-    Start();
-    for (;;) {
+    const bool started = Start();
+    for (; started;) {
         pollfd pfd{stopFds_[0], POLLIN, 0};
         const int r = ::poll(&pfd, 1, -1);
         if (r > 0) {
@@ -216,8 +244,10 @@ int HeadlessApp::Run() {
             break;
         }
     }
-    Report("Stopping");
-    Stop();
+    if (started) {
+        Report("Stopping");
+        Stop();
+    }
 
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGTERM, &oldTerm, nullptr);
@@ -225,7 +255,7 @@ int HeadlessApp::Run() {
     char drain[16];
     while (::read(stopFds_[0], drain, sizeof(drain)) > 0) {
     }
-    return 0;
+    return started ? 0 : 1;
 }
 
 void HeadlessApp::RequestStop() {
@@ -255,6 +285,89 @@ bool HeadlessApp::RunOnUi(const std::function<void()>& task, std::chrono::millis
 void HeadlessApp::OnUserMessage(const UserMessage& message) {
     if (message.id == WM_UPGRADE_REQUEST) {
         GetUpdateConfigManager().UpdateUpgradeReq(message.monitor);
+    }
+}
+
+bool HeadlessApp::LoadFolder(UpgradeFileSet& files) {
+    const std::string& folder = options_.upgradeFolder;
+    files.LoadFolder(folder);
+    if (!files.FolderReadable()) {
+        Report("Cannot read the upgrade folder " + folder + ": it does not exist or is no folder");
+        return false;
+    }
+    for (const UpgradeFileRefusal& refused : files.Refusals()) {
+        std::string name = std::filesystem::path(refused.path).lexically_relative(folder).string();
+        Report("Refused: " + (name.empty() ? refused.path : name) + ": " +
+               UpgradeFileProblemText(refused.problem));
+    }
+    if (files.GetServedFileCount() == 0) {
+        Report("Nothing to serve from " + folder + ": no upgrade file passed its check");
+        return false;
+    }
+    return true;
+}
+
+void HeadlessApp::ServeFolder(UpgradeFileSet files) {
+    const int served = files.GetServedFileCount();
+    GetUpdateConfigManager().StartUpgrade(0, std::move(files));
+    finished_.clear();
+    Report("Serving " + std::to_string(served) + " file(s) from " + options_.upgradeFolder);
+}
+
+bool HeadlessApp::FolderUnchanged() {
+    if (FolderStamp(options_.upgradeFolder) == folderStamp_) {
+        return true;
+    }
+    Report("Folder changed: " + options_.upgradeFolder);
+    folderStamp_ = FolderStamp(options_.upgradeFolder);
+    UpgradeFileSet files;
+    LoadFolder(files);  // what it refuses is listed; the rest is served
+    ServeFolder(std::move(files));
+    return false;
+}
+
+void HeadlessApp::OnUpgradeEnd(MonitorObject* monitor, int state) {
+    const GUID guid = monitor->GetGuid();
+    std::lock_guard<std::mutex> guard(endsMutex_);
+    ends_.push_back(Ended{monitor, guid, state});
+}
+
+void HeadlessApp::TakeEnds(const std::map<MonitorObject*, Seen>& left) {
+    std::vector<Ended> ends;
+    {
+        std::lock_guard<std::mutex> guard(endsMutex_);
+        ends.swap(ends_);
+    }
+    // In order, so a failure reported after the last piece wins; one line per monitor.
+    std::map<std::string, Ended> last;
+    for (const Ended& end : ends) {
+        const std::string key = GuidKey(end.guid);
+        if (end.state == kUpgradeFinished) {
+            finished_.insert(key);
+        } else {
+            finished_.erase(key);
+        }
+        last.insert_or_assign(key, end);
+    }
+    for (const auto& [key, end] : last) {
+        std::string label = key;
+        int* shown = nullptr;
+        if (auto it = seen_.find(end.monitor); it != seen_.end() && it->second.guid == end.guid) {
+            label = it->second.label;
+            shown = &it->second.state;
+        } else if (auto gone = left.find(end.monitor);
+                   gone != left.end() && gone->second.guid == end.guid) {
+            label = gone->second.label;
+        }
+        if (shown != nullptr && *shown == end.state) {
+            continue;  // the beat already reported it
+        }
+        if (shown != nullptr) {
+            *shown = end.state;
+        }
+        Report(
+            std::string(end.state == kUpgradeFinished ? "Upgrade finished: " : "Upgrade failed: ") +
+            label);
     }
 }
 
@@ -304,18 +417,27 @@ void HeadlessApp::OnTick() {
             continue;
         }
         Seen fresh{guid, connectTime, kUpgradeWaiting, Label(m)};
-        if (upgrading) {
+        Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
+        if (upgrading && finished_.count(GuidKey(guid)) != 0 && FolderUnchanged()) {
+            // It finished this folder earlier in the run and came back with it.
+            upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeFinished});
+            fresh.state = kUpgradeFinished;
+            Report("Up to date: " + fresh.label);
+        } else if (upgrading) {
             // A monitor that comes online waits for the upgrade and is invited right away.
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
             upgrade.SendUpdateReq(m);
         }
         now.emplace(m, fresh);
-        Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
     }
-    for (const auto& [m, gone] : seen_) {
+    std::map<MonitorObject*, Seen> left = std::move(seen_);
+    seen_ = std::move(now);
+    if (upgrading) {
+        TakeEnds(left);
+    }
+    for (const auto& [m, gone] : left) {
         Report("Offline: " + gone.label + " (" + std::to_string(monitors.size()) + " online)");
     }
-    seen_ = std::move(now);
 
     if (!upgrading) {
         return;

@@ -2,16 +2,21 @@
 // The tool without a window: the listening server, the sessions, the pool, the monitor table
 // over an in-memory list refreshed every 10 ms on a UI loop, and the upgrade requests answered
 // there. With an upgrade folder, every monitor that comes online is put into the waiting state
-// and invited until it asks, then served as the upgrade manager answers requests.
+// and invited until it asks, then served as the upgrade manager answers requests. A monitor
+// that finished the folder's content in this run is not invited again when it comes back (it
+// rebooted into its new firmware); a change of the folder's files serves everyone again.
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/Guid.h"
+#include "foundation/UpgradeFileSet.h"
 #include "foundation/UserMessages.h"
 #include "network/NetworkListenManager.h"
 #include "registry/MonitorListModel.h"
@@ -42,10 +47,15 @@ class HeadlessApp : public IUserMessageSink {
     // name first). False with a message on a bad command line.
     static bool ParseArguments(int argc, char** argv, HeadlessOptions& options, std::string& error);
 
+    // The command line's usage text.
+    static const char* Usage();
+
     // Starts everything, runs until SIGINT or SIGTERM (or RequestStop), then stops; 0 on a
-    // clean end.
+    // clean end, 1 when it could not start.
     int Run();
-    // The same without waiting, for callers that drive the app themselves.
+    // The same without waiting, for callers that drive the app themselves. False, with nothing
+    // started, when the upgrade folder cannot be read or none of its files can be served (the
+    // status lines say why and list each refused file).
     bool Start();
     void Stop();
     // Ends Run from any thread (async-signal-safe).
@@ -66,7 +76,22 @@ class HeadlessApp : public IUserMessageSink {
         std::string label;
     };
 
+    struct Ended {
+        MonitorObject* monitor;
+        GUID guid;
+        int state;  // finished or failed
+    };
+
     void OnTick();
+    // Loads and checks the folder and reports what is refused; false when it cannot be read or
+    // nothing in it can be served.
+    bool LoadFolder(UpgradeFileSet& files);
+    // Serves the loaded files and puts every listed monitor into the waiting state (UI loop).
+    void ServeFolder(UpgradeFileSet files);
+    // True when the folder on disk still holds what was loaded; else loads it again.
+    bool FolderUnchanged();
+    void OnUpgradeEnd(MonitorObject* monitor, int state);
+    void TakeEnds(const std::map<MonitorObject*, Seen>& left);
     void Report(const std::string& line);
     std::string Label(MonitorObject* monitor) const;
 
@@ -75,6 +100,12 @@ class HeadlessApp : public IUserMessageSink {
     std::unique_ptr<EventLoopUiThread> ui_;
     std::unique_ptr<NetworkListenManager> network_;
     std::map<MonitorObject*, Seen> seen_;  // UI loop only
+    // Ends of upgrades as they happen, taken at the next beat: a monitor that leaves right
+    // after its last piece still gets its line.
+    std::mutex endsMutex_;
+    std::vector<Ended> ends_;
+    std::set<std::string> finished_;  // GUID texts that finished the folder as loaded; UI loop
+    std::string folderStamp_;         // the folder's files when loaded; UI loop
     std::chrono::steady_clock::time_point lastInvitation_{};
     bool announcedListening_ = false;
     bool running_ = false;

@@ -8,10 +8,7 @@
 namespace {
 
 void PrintUsage() {
-    std::printf(
-        "usage: zr40tool --version\n"
-        "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
-        "  --port-base N  the 20 listening ports on N..N+19 (0: ephemeral ports)\n");
+    std::printf("%s", HeadlessApp::Usage());
 }
 
 }  // namespace
@@ -19,6 +16,10 @@ void PrintUsage() {
 int main(int argc, char** argv) {
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            PrintUsage();
+            return 0;
+        }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("Zr40Tool %s\n", Zr40Version());
             return 0;

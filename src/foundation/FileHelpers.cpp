@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -51,6 +52,59 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
         }
         if (recursive) {
             work.insert(work.end(), foundDirs.begin(), foundDirs.end());
+        }
+    }
+}
+
+bool CanListFolder(const std::string& folder) {
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec)) {
+        return false;
+    }
+    fs::directory_iterator it(folder, ec);
+    return !ec;
+}
+
+std::string FolderStamp(const std::string& folder) {
+    std::vector<std::string> files;
+    ListFiles(true, folder, files);
+    std::string stamp;
+    for (const std::string& file : files) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(file, ec);
+        const auto written = fs::last_write_time(file, ec).time_since_epoch().count();
+        stamp += file + '\0' + std::to_string(size) + '\0' + std::to_string(written) + '\n';
+    }
+    return stamp;
+}
+
+bool ReadFileInto(const std::string& path, std::uint8_t* out, std::size_t capacity,
+                  std::size_t& size,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& chunk) {
+    constexpr std::size_t kChunk = 1 << 20;
+    size = 0;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return false;
+    }
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    for (;;) {
+        const std::size_t want = std::min(kChunk, capacity - size);
+        if (want == 0) {
+            // Full: any further byte means the file is larger than allowed.
+            std::uint8_t extra = 0;
+            return std::fread(&extra, 1, 1, file.get()) == 0 && std::feof(file.get()) != 0;
+        }
+        const std::size_t got = std::fread(out + size, 1, want, file.get());
+        if (got > 0 && chunk) {
+            chunk(out + size, got);
+        }
+        size += got;
+        if (got < want) {
+            return std::feof(file.get()) != 0;
         }
     }
 }

@@ -3,6 +3,7 @@
 // reading a whole file into memory.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,21 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
 // The whole contents of a regular file followed by one zero byte (so the vector holds size + 1
 // bytes), with `size` set to the file's length; nothing when the file cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size);
+
+// Reads a regular file into `out` in chunks of at most 1 MiB, calling `chunk` on each one as it
+// arrives. False when the file cannot be opened or read, or holds more than `capacity` bytes;
+// `size` is the number of bytes read.
+bool ReadFileInto(const std::string& path, std::uint8_t* out, std::size_t capacity,
+                  std::size_t& size,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& chunk);
+
+// The names, sizes and modification times of the files under `folder` (recursive, as
+// ListFiles walks it), as one text: two calls give the same text unless a file was added,
+// removed or rewritten in between. Reads no file contents.
+std::string FolderStamp(const std::string& folder);
+
+// True when `folder` is a folder that can be opened for listing.
+bool CanListFolder(const std::string& folder);
 
 // The file name of a path: what follows its last path separator.
 std::string FileNameOf(const std::string& path);

@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "foundation/FileHelpers.h"
 #include "foundation/Log.h"
+#include "foundation/Md5Companion.h"
+#include "platform/Md5Digest.h"
 
 namespace {
+
+// A companion is a line or three; anything larger is not one.
+constexpr std::uintmax_t kMaxCompanionSize = 4096;
 
 constexpr std::size_t kMaxFileSize =
     static_cast<std::size_t>(UpgradeFile::kMaxPieceCount) * UpgradeFile::kPieceSize;
@@ -27,6 +33,24 @@ std::size_t NameFieldLength(const std::string& name) {
 
 }  // namespace
 
+const char* UpgradeFileProblemText(UpgradeFileProblem problem) {
+    switch (problem) {
+        case UpgradeFileProblem::kNone:
+            return "served";
+        case UpgradeFileProblem::kNoCompanion:
+            return "no .md5 companion file";
+        case UpgradeFileProblem::kBadCompanion:
+            return "the .md5 companion cannot be read or holds no MD5 digest";
+        case UpgradeFileProblem::kTooLarge:
+            return "too large (at most 65535 pieces of 512 bytes)";
+        case UpgradeFileProblem::kUnreadable:
+            return "the file cannot be read or is empty";
+        case UpgradeFileProblem::kDigestMismatch:
+            return "its MD5 does not match the .md5 companion";
+    }
+    return "";
+}
+
 void UpgradeFile::Clear() {
     pieces_.clear();
     pieces_.shrink_to_fit();
@@ -35,51 +59,92 @@ void UpgradeFile::Clear() {
     loaded_ = false;
 }
 
+bool UpgradeFile::Refuse(UpgradeFileProblem problem) {
+    Clear();
+    problem_ = problem;
+    TraceLog("Md5 File Error");
+    return false;
+}
+
 bool UpgradeFile::LoadFile(const std::string& path) {
     Clear();
     path_ = path;
+    problem_ = UpgradeFileProblem::kNone;
+
+    // The companion first: a file without one is never read (a wrongly chosen folder with
+    // thousands of files costs one look per file).
+    const std::string companionPath = path + ".md5";
+    std::error_code ec;
+    if (!std::filesystem::exists(companionPath, ec)) {
+        TraceLog("%s: no .md5 companion\n", path.c_str());
+        return Refuse(UpgradeFileProblem::kNoCompanion);
+    }
+    const std::uintmax_t companionSize = std::filesystem::file_size(companionPath, ec);
+    std::size_t textSize = 0;
+    std::optional<std::vector<std::uint8_t>> text;
+    if (!ec && companionSize <= kMaxCompanionSize) {
+        text = ReadWholeFile(companionPath, textSize);
+    }
+    const std::optional<std::string> digest =
+        text ? ParseMd5Companion(
+                   std::string_view(reinterpret_cast<const char*>(text->data()), textSize))
+             : std::nullopt;
+    if (!digest) {
+        TraceLog("%s: its .md5 companion holds no MD5 digest\n", path.c_str());
+        return Refuse(UpgradeFileProblem::kBadCompanion);
+    }
 
     // Refuse a file whose piece count would not fit its field before reading it into memory.
-    std::error_code ec;
     std::uintmax_t onDisk = std::filesystem::file_size(path, ec);
     if (!ec && onDisk > kMaxFileSize) {
         TraceLog("%s: too large for an upgrade (%llu bytes, at most %llu)\n", path.c_str(),
                  static_cast<unsigned long long>(onDisk),
                  static_cast<unsigned long long>(kMaxFileSize));
-        return false;
+        return Refuse(UpgradeFileProblem::kTooLarge);
     }
 
+    // Read straight into the pieces (one piece of room beyond the size seen, so a file that
+    // grew shows), with the digest computed chunk by chunk while the bytes are fresh.
+    const std::size_t room =
+        std::min<std::uintmax_t>(ec ? kMaxFileSize : onDisk, kMaxFileSize) + kPieceSize;
+    std::vector<std::uint8_t> pieces((room + kPieceSize - 1) / kPieceSize * kPieceSize + kPieceSize,
+                                     0);
+    Md5Digest md5;
     std::size_t size = 0;
-    std::optional<std::vector<std::uint8_t>> contents = ReadWholeFile(path, size);
-    if (!contents) {
+    const bool read = ReadFileInto(
+        path, pieces.data() + kPieceSize, pieces.size() - kPieceSize, size,
+        [&md5](const std::uint8_t* data, std::size_t length) { md5.Update(data, length); });
+    if (!read && size >= pieces.size() - kPieceSize) {
+        TraceLog("%s: too large for an upgrade (it grew while it was read)\n", path.c_str());
+        return Refuse(UpgradeFileProblem::kTooLarge);
+    }
+    if (!read) {
         TraceLog("%s: cannot be read for an upgrade\n", path.c_str());
-        return false;
+        return Refuse(UpgradeFileProblem::kUnreadable);
     }
     if (size == 0) {
         TraceLog("%s: empty, not served for an upgrade\n", path.c_str());
-        return false;
+        return Refuse(UpgradeFileProblem::kUnreadable);
     }
     if (size > kMaxFileSize) {  // it grew after the size check
         TraceLog("%s: too large for an upgrade (%llu bytes, at most %llu)\n", path.c_str(),
                  static_cast<unsigned long long>(size),
                  static_cast<unsigned long long>(kMaxFileSize));
-        return false;
+        return Refuse(UpgradeFileProblem::kTooLarge);
+    }
+    const std::string actual = md5.FinishHex();
+    if (!SameMd5Digest(actual, *digest)) {
+        TraceLog("%s: MD5 %s does not match its companion's %s\n", path.c_str(), actual.c_str(),
+                 digest->c_str());
+        return Refuse(UpgradeFileProblem::kDigestMismatch);
     }
 
-    std::size_t digestSize = 0;
-    std::optional<std::vector<std::uint8_t>> digest = ReadWholeFile(path + ".md5", digestSize);
-    if (!digest || digestSize != kDigestSize) {
-        TraceLog("Md5 File Error");
-        return false;
-    }
-
-    int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
-    pieces_.assign(static_cast<std::size_t>(count + 1) * kPieceSize, 0);
-
+    const int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
+    pieces.resize(static_cast<std::size_t>(count + 1) * kPieceSize);
+    pieces_ = std::move(pieces);
     std::string name = FileNameOf(path);
     std::memcpy(pieces_.data(), name.data(), NameFieldLength(name));
     std::memcpy(pieces_.data() + kDigestOffset, digest->data(), kDigestSize);
-    std::memcpy(pieces_.data() + kPieceSize, contents->data(), size);
 
     pieceCount_ = count;
     lastPieceLength_ = static_cast<int>(size - static_cast<std::size_t>(count - 1) * kPieceSize);

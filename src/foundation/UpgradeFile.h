@@ -7,6 +7,20 @@
 #include <string>
 #include <vector>
 
+// Why a file of the folder serves nothing. Checked in this order; a file without a usable
+// companion is not read at all.
+enum class UpgradeFileProblem {
+    kNone,
+    kNoCompanion,     // no ".md5" beside it
+    kBadCompanion,    // the companion cannot be read or holds no MD5 digest
+    kTooLarge,        // more pieces than the 16-bit count field can carry
+    kUnreadable,      // the file cannot be read, or is empty
+    kDigestMismatch,  // the file's MD5 is not the companion's digest
+};
+
+// The reason in English, for the trace log and the headless front end.
+const char* UpgradeFileProblemText(UpgradeFileProblem problem);
+
 class UpgradeFile {
   public:
     static constexpr int kPieceSize = 512;
@@ -16,9 +30,11 @@ class UpgradeFile {
     // The piece count and the piece length travel in 16-bit fields.
     static constexpr int kMaxPieceCount = 65535;
 
-    // Loads the file at `path` and its digest from `path` + ".md5". On failure nothing is
-    // served: the piece count is 0 and every piece is refused.
+    // Loads the file at `path` after its ".md5" companion, and checks the file's MD5 against
+    // the companion's digest. On failure nothing is served: the piece count is 0, every piece is
+    // refused, and Problem() says why.
     bool LoadFile(const std::string& path);
+    UpgradeFileProblem Problem() const { return problem_; }
 
     const std::string& GetPath() const { return path_; }
     bool IsLoaded() const { return loaded_; }
@@ -31,10 +47,12 @@ class UpgradeFile {
 
   private:
     void Clear();
+    bool Refuse(UpgradeFileProblem problem);
 
     std::string path_;
     int lastPieceLength_ = 0;
     int pieceCount_ = 0;
     bool loaded_ = false;
+    UpgradeFileProblem problem_ = UpgradeFileProblem::kNone;
     std::vector<std::uint8_t> pieces_;  // (N + 1) * 512 bytes: piece 0, then data pieces 1..N
 };

@@ -21,6 +21,7 @@ bool IsDigestName(const std::string& path) {
 bool UpgradeFileSet::LoadFolder(const std::string& folder) {
     files_.clear();
     map_.clear();
+    folderReadable_ = CanListFolder(folder);
     std::vector<std::string> listed;
     ListFiles(true, folder, listed);
     for (const std::string& path : listed) {
@@ -37,6 +38,21 @@ bool UpgradeFileSet::LoadFolder(const std::string& folder) {
 
 int UpgradeFileSet::GetFileCount() const {
     return static_cast<int>(files_.size());
+}
+
+std::vector<UpgradeFileRefusal> UpgradeFileSet::Refusals() const {
+    std::vector<UpgradeFileRefusal> refused;
+    for (int serial = 1; serial <= GetFileCount(); ++serial) {
+        const UpgradeFile* file = FileAt(serial);
+        if (file != nullptr && !file->IsLoaded()) {
+            refused.push_back(UpgradeFileRefusal{serial, file->GetPath(), file->Problem()});
+        }
+    }
+    return refused;
+}
+
+int UpgradeFileSet::GetServedFileCount() const {
+    return GetFileCount() - static_cast<int>(Refusals().size());
 }
 
 const UpgradeFile* UpgradeFileSet::FileAt(int fileSerial) const {

@@ -1,7 +1,10 @@
 #include "pages/CUpdateConfigDlg.h"
 
+#include <filesystem>
 #include <utility>
 #include <vector>
+
+#include "foundation/UpgradeFileSet.h"
 
 #include "pages/ControlIds.h"
 #include "pages/Ipv4Text.h"
@@ -10,6 +13,7 @@
 #include "registry/MonitorAttribute.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeFolderLoader.h"
 
 namespace {
 
@@ -25,22 +29,79 @@ constexpr int kTextStart = 51;
 constexpr int kTextNoMode = 72;
 constexpr int kTextNoFolder = 73;
 constexpr int kTextNoMonitor = 74;
+constexpr int kTextRefusedHeading = 85;
+constexpr int kTextNothingServed = 91;
+constexpr int kTextBadFolder = 92;
+constexpr int kTextChecking = 93;
+// One message never grows past this many lines of refused files (a wrongly chosen folder may
+// hold thousands); the rest is counted.
+constexpr std::size_t kMaxListedRefusals = 20;
+
+int ProblemText(UpgradeFileProblem problem) {
+    switch (problem) {
+        case UpgradeFileProblem::kNoCompanion:
+            return 86;
+        case UpgradeFileProblem::kBadCompanion:
+            return 87;
+        case UpgradeFileProblem::kDigestMismatch:
+            return 88;
+        case UpgradeFileProblem::kUnreadable:
+            return 89;
+        case UpgradeFileProblem::kTooLarge:
+            return 90;
+        case UpgradeFileProblem::kNone:
+            break;
+    }
+    return -1;
+}
+
+// Text 85, then one line per refused file: its path inside the folder and why.
+std::string RefusalList(const UpgradeFileSet& files, const std::string& folder,
+                        const std::function<std::string(int)>& text) {
+    const std::vector<UpgradeFileRefusal> refused = files.Refusals();
+    if (refused.empty()) {
+        return std::string();
+    }
+    std::string message = text(kTextRefusedHeading);
+    for (std::size_t i = 0; i < refused.size() && i < kMaxListedRefusals; ++i) {
+        const std::string name =
+            std::filesystem::path(refused[i].path).lexically_relative(folder).string();
+        message += "\n" + (name.empty() ? refused[i].path : name) + ": " +
+                   text(ProblemText(refused[i].problem));
+    }
+    if (refused.size() > kMaxListedRefusals) {
+        message += "\n... (+" + std::to_string(refused.size() - kMaxListedRefusals) + ")";
+    }
+    return message;
+}
 
 }  // namespace
 
 CUpdateConfigDlg::CUpdateConfigDlg(IForm& form, IDialogs& dialogs)
-    : CUpdateConfigDlg(form, dialogs, GetMonitorTable(), LanguageText,
-                       [](int mode, const std::string& folder) {
-                           GetUpdateConfigManager().StartUpgrade(mode, folder);
-                       }) {}
+    : CUpdateConfigDlg(form, dialogs, GetMonitorTable(), LanguageText, nullptr,
+                       [](int mode, const std::string&, std::shared_ptr<UpgradeFileSet> files) {
+                           GetUpdateConfigManager().StartUpgrade(mode, std::move(*files));
+                       }) {
+    loader_ = std::make_unique<UpgradeFolderLoader>();
+    load_ = [loader = loader_.get()](const std::string& folder, FilesLoaded done) {
+        return loader->Load(folder, std::move(done));
+    };
+}
 
 CUpdateConfigDlg::CUpdateConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table,
-                                   TextLookup text, UpgradeStarter start)
+                                   TextLookup text, FolderLoader load, UpgradeStarter start)
     : form_(form),
       dialogs_(dialogs),
       table_(table),
       text_(std::move(text)),
+      load_(std::move(load)),
       start_(std::move(start)) {}
+
+CUpdateConfigDlg::~CUpdateConfigDlg() = default;
+
+std::string CUpdateConfigDlg::Text(int index) const {
+    return text_ ? text_(index) : std::string();
+}
 
 void CUpdateConfigDlg::FillTexts() {
     auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
@@ -63,6 +124,7 @@ void CUpdateConfigDlg::OnBrowse() {
     std::string folder;
     if (dialogs_.PickFolder(kUpgradeFolderTitle, folder) && !folder.empty()) {
         form_.SetText(kFolderPath, folder);
+        CheckFolder(folder, -1);
     }
 }
 
@@ -88,7 +150,45 @@ void CUpdateConfigDlg::OnStart() {
         monitors.front()->GetStatus()->GetMonitorAttribute(&attribute);
         form_.SetText(kServerAddress, Ipv4Text::Format(attribute.wifi.serverIp));
     }
-    if (start_) {
-        start_(mode, folder);
+    CheckFolder(folder, mode);
+}
+
+void CUpdateConfigDlg::CheckFolder(const std::string& folder, int startMode) {
+    if (checking_ || !load_) {
+        return;  // Start is disabled while a check runs
+    }
+    checking_ = true;
+    form_.Enable(kStart, false);
+    form_.SetText(kStatusLine, Text(kTextChecking));
+    const bool started =
+        load_(folder, [this, folder, startMode](std::shared_ptr<UpgradeFileSet> files) {
+            OnChecked(folder, startMode, files);
+        });
+    if (!started) {
+        checking_ = false;
+        form_.Enable(kStart, true);
+        form_.SetText(kStatusLine, "");
+    }
+}
+
+void CUpdateConfigDlg::OnChecked(const std::string& folder, int startMode,
+                                 const std::shared_ptr<UpgradeFileSet>& files) {
+    checking_ = false;
+    form_.Enable(kStart, true);
+    form_.SetText(kStatusLine, "");
+    if (!files || !files->FolderReadable()) {
+        dialogs_.MessageBox(Text(kTextBadFolder));
+        return;
+    }
+    std::string message = RefusalList(*files, folder, [this](int index) { return Text(index); });
+    const bool nothing = files->GetServedFileCount() == 0;
+    if (startMode >= 0 && nothing) {
+        message += (message.empty() ? "" : "\n\n") + Text(kTextNothingServed);
+    }
+    if (!message.empty()) {
+        dialogs_.MessageBox(message);
+    }
+    if (startMode >= 0 && !nothing && start_) {
+        start_(startMode, folder, files);
     }
 }

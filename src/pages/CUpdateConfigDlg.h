@@ -6,40 +6,64 @@
 //   1074 folder label (text 48)      1036 folder path (edit)
 //   1035 Browse (text 49)            click -> OnBrowse()
 //   1003 Start (text 51)             click -> OnStart()
-//   1075 server label (text 50)      1048 server address (filled on start)   1049 stays empty
+//   1075 server label (text 50)      1048 server address (filled on start)
+//   1049 status line: text 93 while the folder is being checked, else empty
 // The main window calls FillTexts() at start and after every language change.
+// A chosen folder is loaded and checked off the UI thread (Start disabled meanwhile); then one
+// message lists each refused file and why (texts 85 to 90). On Start, an unreadable folder
+// (text 92) or a folder with nothing to serve (text 91) does not start the upgrade.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 
 class CMonitorTable;
+class UpgradeFileSet;
+class UpgradeFolderLoader;
 
 inline constexpr char kUpgradeFolderTitle[] = "选择升级文件";
 
 class CUpdateConfigDlg {
   public:
     using TextLookup = std::function<std::string(int)>;
-    // Starts the upgrade manager with (mode, folder).
-    using UpgradeStarter = std::function<void(int, const std::string&)>;
+    using FilesLoaded = std::function<void(std::shared_ptr<UpgradeFileSet>)>;
+    // Loads and checks a folder off the UI thread, then calls back on it; false when busy.
+    using FolderLoader = std::function<bool(const std::string&, FilesLoaded)>;
+    // Starts the upgrade manager with (mode, folder, its loaded files).
+    using UpgradeStarter =
+        std::function<void(int, const std::string&, std::shared_ptr<UpgradeFileSet>)>;
 
-    // The process-wide monitor table, language texts and upgrade manager.
+    // The process-wide monitor table, language texts and upgrade manager, and a loader thread.
     CUpdateConfigDlg(IForm& form, IDialogs& dialogs);
     CUpdateConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table, TextLookup text,
-                     UpgradeStarter start);
+                     FolderLoader load, UpgradeStarter start);
+    ~CUpdateConfigDlg();
+    CUpdateConfigDlg(const CUpdateConfigDlg&) = delete;
+    CUpdateConfigDlg& operator=(const CUpdateConfigDlg&) = delete;
 
     void FillTexts();
     void RefreshCaptions() { FillTexts(); }
     void OnBrowse();
     // 73: no folder, 72: no mode, 74: no monitor listed; else shows the first monitor's
-    // server address and starts the upgrade.
+    // server address, checks the folder and starts the upgrade when something can be served.
     void OnStart();
+    bool IsChecking() const { return checking_; }
 
   private:
+    std::string Text(int index) const;
+    // startMode -1: only show what is refused.
+    void CheckFolder(const std::string& folder, int startMode);
+    void OnChecked(const std::string& folder, int startMode,
+                   const std::shared_ptr<UpgradeFileSet>& files);
+
     IForm& form_;
     IDialogs& dialogs_;
     CMonitorTable& table_;
     TextLookup text_;
+    std::unique_ptr<UpgradeFolderLoader> loader_;  // the production loader, when used
+    FolderLoader load_;
     UpgradeStarter start_;
+    bool checking_ = false;
 };

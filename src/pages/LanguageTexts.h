@@ -1,5 +1,5 @@
 #pragma once
-// The 85 numbered texts that tabs, list headings, pages and message boxes show. A Chinese and
+// The 94 numbered texts that tabs, list headings, pages and message boxes show. A Chinese and
 // an English table are loaded once at start from the language folder; the current language id
 // decides which one answers. Texts are UTF-8, at most 255 bytes each.
 #include <array>
@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-inline constexpr int kLanguageTextCount = 85;
+inline constexpr int kLanguageTextCount = 94;
 // Each text is read through a buffer of this size, so it keeps at most 255 bytes.
 inline constexpr std::size_t kLanguageTextBufferSize = 256;
 inline constexpr int kLanguageChinese = 1;
@@ -32,13 +32,13 @@ class LanguageTexts {
     void SetUserConfigPath(std::string path) { userConfigPath_ = std::move(path); }
 
     // Reads the chosen language and fills both tables. False when either language file is
-    // missing or lacks a non-empty value for any of its 85 keys.
+    // missing or lacks a non-empty value for any of its keys.
     bool LoadLanguage();
     // Fills `table` from section LanguageStr of the file in the language folder; stops at the
     // first missing or empty key (entries read so far stay).
     bool LoadLanguageFile(const std::string& fileName, Table& table) const;
 
-    // The text of the current language for 0..84; "" for any other index.
+    // The text of the current language for 0..kLanguageTextCount - 1; "" for any other index.
     std::string LanguageText(int index) const;
 
     // Switches to `id` (1 Chinese, any other English), stores it for the next start and posts

@@ -1,4 +1,4 @@
-// The desktop program's entry: --version, --headless (the core without a window),
+// The desktop program's entry: --help, --version, --headless (the core without a window),
 // --screenshots DIR, or the main window ([--port-base N] moves its 20 listening ports to
 // N..N+19). Without a display it falls back to --headless.
 #include <QApplication>
@@ -16,6 +16,10 @@
 #include "qt/QtScreenshots.h"
 
 namespace {
+
+constexpr char kDesktopUsage[] =
+    "usage: zr40tool [--port-base N]     the desktop program (without a display: --headless)\n"
+    "       zr40tool --screenshots DIR   pictures of every page into DIR\n";
 
 bool Set(const char* name) {
     const char* value = std::getenv(name);
@@ -40,10 +44,7 @@ int RunHeadlessApp(int argc, char** argv) {
     std::string error;
     if (!HeadlessApp::ParseArguments(argc, argv, options, error)) {
         std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
-        std::fprintf(stderr,
-                     "usage: zr40tool [--version | --screenshots DIR]\n"
-                     "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] "
-                     "[--port-base N]\n");
+        std::fprintf(stderr, "%s%s", kDesktopUsage, HeadlessApp::Usage());
         return 2;
     }
     HeadlessApp app(std::move(options));
@@ -65,6 +66,10 @@ int Headless(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (FindArg(argc, argv, "--help") != 0 || FindArg(argc, argv, "-h") != 0) {
+        std::printf("%s%s", kDesktopUsage, HeadlessApp::Usage());
+        return 0;
+    }
     if (FindArg(argc, argv, "--version") != 0) {
         std::printf("Zr40Tool %s\n", Zr40Version());
         return 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "foundation/Log.h"
 #include "registry/CMonitorObjectMng.h"
@@ -68,6 +69,22 @@ void UpdateConfigManager::ForgetMonitor(MonitorObject* monitor) {
     m_statusTable.erase(monitor);
 }
 
+void UpdateConfigManager::SetUpgradeEndListener(UpgradeEndListener listener) {
+    std::lock_guard<std::mutex> guard(m_listenerMutex);
+    m_endListener = std::move(listener);
+}
+
+void UpdateConfigManager::NotifyUpgradeEnd(MonitorObject* monitor, int state) {
+    UpgradeEndListener listener;
+    {
+        std::lock_guard<std::mutex> guard(m_listenerMutex);
+        listener = m_endListener;
+    }
+    if (listener) {
+        listener(monitor, state);
+    }
+}
+
 void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
@@ -104,18 +121,28 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
         return;
     }
     const CommandResult last = monitor->GetLastResult();
-    std::lock_guard<std::mutex> guard(m_hMutex);
-    UpgradeStatus& record = m_statusTable.try_emplace(monitor).first->second;
-    if (record.state == kUpgradeWaiting) {
-        return;  // a result about the invitation changes nothing
+    int ended = -1;
+    {
+        std::lock_guard<std::mutex> guard(m_hMutex);
+        UpgradeStatus& record = m_statusTable.try_emplace(monitor).first->second;
+        if (record.state == kUpgradeWaiting) {
+            return;  // a result about the invitation changes nothing
+        }
+        if (last.code != kUpgradeAckCode) {
+            return;
+        }
+        const int before = record.state;
+        if (last.result == 0) {
+            record.state = kUpgradeFinished;
+        } else if (last.result == -1) {
+            record.state = kUpgradeFailed;
+        }
+        if (record.state != before) {
+            ended = record.state;
+        }
     }
-    if (last.code != kUpgradeAckCode) {
-        return;
-    }
-    if (last.result == 0) {
-        record.state = kUpgradeFinished;
-    } else if (last.result == -1) {
-        record.state = kUpgradeFailed;
+    if (ended != -1) {
+        NotifyUpgradeEnd(monitor, ended);
     }
 }
 

@@ -25,6 +25,10 @@ class UpdateConfigManager {
   public:
     // The monitors an upgrade start puts into the waiting state and the poll thread invites.
     using MonitorList = std::function<std::vector<MonitorObject*>()>;
+    // Told each time a monitor's record moves into finished or failed, on the thread that moved
+    // it (the UI thread after the last piece, a session thread on the monitor's result), outside
+    // the table's lock, while the monitor object still belongs to that monitor.
+    using UpgradeEndListener = std::function<void(MonitorObject*, int state)>;
     static constexpr std::chrono::milliseconds kInvitationPeriod{3000};
 
     UpdateConfigManager();
@@ -44,6 +48,7 @@ class UpdateConfigManager {
     // Drops the monitor's record; the pool calls it when the slot changes occupant, so a new
     // monitor in the slot never inherits the previous one's upgrade state.
     void ForgetMonitor(MonitorObject* monitor);
+    void SetUpgradeEndListener(UpgradeEndListener listener);
 
     // The state change for the monitor's latest stored upgrade request.
     void UpdateUpgradeState(MonitorObject* monitor);
@@ -55,6 +60,8 @@ class UpdateConfigManager {
     // Mode 0: loads the folder, puts every listed monitor into the waiting state and invites
     // them; a poll thread that still runs is reused. Any other mode does nothing.
     void StartUpgrade(int mode, const std::string& folder);
+    // The same with a folder already loaded and checked (UpgradeFolderLoader).
+    void StartUpgrade(int mode, UpgradeFileSet files);
     // Clears the status table and puts every listed monitor into the waiting state.
     void ResetUpgradeStates();
     // The poll thread: invites the waiting monitors, one pass per period, until a pass finds
@@ -74,10 +81,14 @@ class UpdateConfigManager {
     void UpdateUpgradeReq(MonitorObject* monitor);
 
   private:
+    void NotifyUpgradeEnd(MonitorObject* monitor, int state);
+
     mutable std::mutex m_hMutex;  // guards m_statusTable
     std::map<MonitorObject*, UpgradeStatus> m_statusTable;
     UpgradeFileSet m_files;
     MonitorList m_monitors = ListedMonitors;
+    std::mutex m_listenerMutex;  // guards m_endListener
+    UpgradeEndListener m_endListener;
     // Last: its thread uses everything above and is joined first on destruction.
     UpgradePoller m_poller{kInvitationPeriod};
 };

@@ -34,8 +34,17 @@ void UpdateConfigManager::StartUpgrade(int mode, const std::string& folder) {
     if (mode != 0) {
         return;
     }
-    // A folder without usable files still starts: the monitors learn it from the answers.
-    m_files.LoadFolder(folder);
+    UpgradeFileSet files;
+    files.LoadFolder(folder);
+    StartUpgrade(mode, std::move(files));
+}
+
+void UpdateConfigManager::StartUpgrade(int mode, UpgradeFileSet files) {
+    if (mode != 0) {
+        return;
+    }
+    // A folder without usable files still starts here: the front ends decide whether to start.
+    m_files = std::move(files);
     ResetUpgradeStates();
     m_poller.Start([this] { UpgradePollThreadProc(); });
 }
@@ -143,7 +152,11 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
 
     if (m_files.IsLastPiece(fileSerial, serialNum)) {
         UpgradeStatus status = GetUpgradeStatus(monitor);
+        const bool ends = status.state != kUpgradeFinished;
         status.state = kUpgradeFinished;
         SetUpgradeStatus(monitor, status);
+        if (ends) {
+            NotifyUpgradeEnd(monitor, kUpgradeFinished);
+        }
     }
 }

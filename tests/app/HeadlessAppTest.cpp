@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <thread>
@@ -111,4 +116,67 @@ TEST(HeadlessApp, StartsListeningAndStopsAgain) {
     app.Stop();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0].rfind("Listening: monitor ports ", 0), 0u);
+}
+
+TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
+    ScopedLogDir logs;
+    TempDir good;
+    WriteFirmware(good.file("fw.bin"), "firmware");
+    WriteFileBytes(good.file("lone.bin"), "no companion");
+    TempDir bad;
+    WriteFirmware(bad.file("bad.bin"), "original");
+    WriteFileBytes(bad.file("bad.bin"), "0riginal");
+    WriteFileBytes(bad.file("lone.bin"), "no companion");
+    const std::string missing = good.file("none");
+    struct Case {
+        std::string folder;
+        bool starts;
+        std::vector<std::string> lines;  // the first lines, in order
+    };
+    const std::vector<Case> cases = {
+        {missing,
+         false,
+         {"Cannot read the upgrade folder " + missing + ": it does not exist or is no folder"}},
+        {bad.path(),
+         false,
+         {"Refused: bad.bin: its MD5 does not match the .md5 companion",
+          "Refused: lone.bin: no .md5 companion file",
+          "Nothing to serve from " + bad.path() + ": no upgrade file passed its check"}},
+        {good.path(),
+         true,
+         {"Refused: lone.bin: no .md5 companion file", "Serving 1 file(s) from " + good.path()}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines;
+        HeadlessOptions options = QuietLoopback();
+        options.upgradeFolder = c.folder;
+        options.status = [&](const std::string& line) { lines.push_back(line); };
+        HeadlessApp app(options);
+        EXPECT_EQ(app.Start(), c.starts) << c.folder;
+        lines.resize(std::min(lines.size(), c.lines.size()));
+        EXPECT_EQ(lines, c.lines);
+        if (!c.starts) {
+            EXPECT_EQ(app.Run(), 1) << c.folder;
+        }
+    }
+
+    // The program itself: usage on --help, a non-zero status when nothing can be served.
+    const std::string tool =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/zr40tool";
+    for (const auto& [args, status] : std::vector<std::pair<std::string, int>>{
+             {"--help", 0}, {"--headless --upgrade-folder " + missing, 1}}) {
+        std::string output;
+        FILE* pipe =
+            ::popen((tool + " " + args + " --log-dir " + logs.file("") + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buffer[256];
+        while (std::fgets(buffer, sizeof(buffer), pipe) != nullptr) {
+            output += buffer;
+        }
+        const int raw = ::pclose(pipe);
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, status) << args << "\n" << output;
+        EXPECT_NE(output.find(status == 0 ? "usage: " : "Cannot read the upgrade folder"),
+                  std::string::npos)
+            << output;
+    }
 }

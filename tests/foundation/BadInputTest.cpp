@@ -46,8 +46,7 @@ TEST(BadInputTest, UnreadableUpgradeFileServesNothing) {
     ScopedLogDir logs;
     TempDir dir;
     for (const char* name : {"a.bin", "b.bin"}) {
-        WriteFileBytes(dir.file(name), std::string(700, 'x'));
-        WriteFileBytes(dir.file(std::string(name) + ".md5"), "0123456789abcdef0123456789abcdef");
+        WriteFirmware(dir.file(name), std::string(700, 'x'));
     }
     ASSERT_EQ(::chmod(dir.file("a.bin").c_str(), 0), 0);
     UpgradeFileSet set;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// MD5 of "x", and a well-formed digest of nothing here.
+const std::string kDigestOfX = "9dd4e461268c8034f5c8564e155c67a6";
 const std::string kDigest = "0123456789abcdef0123456789ABCDEF";
 
 // Bytes that differ from piece to piece, so a misplaced offset shows.
@@ -25,8 +28,7 @@ std::string Pattern(std::size_t size) {
 }
 
 void WriteUpgradeFile(const std::string& path, const std::string& bytes) {
-    WriteFileBytes(path, bytes);
-    WriteFileBytes(path + ".md5", kDigest);
+    WriteFirmware(path, bytes);
 }
 
 std::string PieceText(const UpgradeFileSet& set, int serial, int piece, int& length) {
@@ -70,14 +72,15 @@ TEST(UpgradeFileSetTest, CutsFilesIntoZeroPaddedPieces) {
 TEST(UpgradeFileSetTest, PieceZeroCarriesNameThenDigestThenZeros) {
     ScopedLogDir logs;
     TempDir dir;
-    WriteUpgradeFile(dir.file("firmware.bin"), Pattern(1000));
+    // A plain 32-byte companion goes out as it stands, upper case included.
+    const std::string digest = WriteFirmware(dir.file("firmware.bin"), Pattern(1000), true);
     UpgradeFileSet set;
     ASSERT_TRUE(set.LoadFolder(dir.path()));
     int length = 0;
     std::string piece0 = PieceText(set, 1, 0, length);
     EXPECT_EQ(length, 512);
     std::string expected =
-        "firmware.bin" + std::string(128 - 12, '\0') + kDigest + std::string(512 - 160, '\0');
+        "firmware.bin" + std::string(128 - 12, '\0') + digest + std::string(512 - 160, '\0');
     EXPECT_EQ(piece0, expected);
 }
 
@@ -109,7 +112,7 @@ TEST(UpgradeFileSetTest, LongNamesAreCutBeforeTheDigestField) {
         std::string piece0 = PieceText(set, 1, 0, length);
         EXPECT_EQ(piece0.substr(0, 128), c.field + std::string(128 - c.field.size(), '\0'))
             << c.name.size();
-        EXPECT_EQ(piece0.substr(128, 32), kDigest) << c.name.size();
+        EXPECT_EQ(piece0.substr(128, 32), kDigestOfX) << c.name.size();
     }
 }
 
@@ -173,34 +176,60 @@ TEST(UpgradeFileSetTest, ProgressAndLastPiece) {
     }
 }
 
-TEST(UpgradeFileSetTest, FailedFilesKeepTheirPlaceButServeNothing) {
+TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
+    const std::string bytes = Pattern(700);
+    std::string changed = bytes;
+    changed[350] = static_cast<char>(changed[350] ^ 1);
+    using P = UpgradeFileProblem;
     struct Case {
         const char* what;
         std::string bytes;
-        bool writeDigest;
-        std::string digest;
-        bool md5Error;
+        std::optional<std::string> companion;  // none: no companion file
+        P problem;
     };
-    std::vector<Case> cases = {
-        {"no digest", Pattern(700), false, "", true},
-        {"31-byte digest", Pattern(700), true, kDigest.substr(0, 31), true},
-        {"33-byte digest", Pattern(700), true, kDigest + "\n", true},
-        {"empty file", "", true, kDigest, false},
+    const std::vector<Case> cases = {
+        {"md5sum layout", bytes, "@  b.bin\n", P::kNone},
+        {"no companion", bytes, std::nullopt, P::kNoCompanion},
+        {"31-byte digest", bytes, std::string(31, 'a'), P::kBadCompanion},
+        {"empty companion", bytes, "", P::kBadCompanion},
+        {"binary companion", bytes, std::string("\0\x01\xfe\xff", 4) + std::string(40, '\x80'),
+         P::kBadCompanion},
+        {"one byte changed", changed, "@", P::kDigestMismatch},
+        {"stale digest", bytes, kDigest, P::kDigestMismatch},
+        {"empty file", "", "d41d8cd98f00b204e9800998ecf8427e", P::kUnreadable},
     };
     for (const Case& c : cases) {
         ScopedLogDir logs;
         TempDir dir;
         WriteUpgradeFile(dir.file("a.bin"), Pattern(100));
+        // "@" stands for the digest of the original bytes.
+        const std::string digest = WriteFirmware(dir.file("b.bin"), bytes);
         WriteFileBytes(dir.file("b.bin"), c.bytes);
-        if (c.writeDigest) {
-            WriteFileBytes(dir.file("b.bin.md5"), c.digest);
+        std::filesystem::remove(dir.file("b.bin.md5"));
+        if (c.companion) {
+            std::string text = *c.companion;
+            if (const auto at = text.find('@'); at != std::string::npos) {
+                text.replace(at, 1, digest);
+            }
+            WriteFileBytes(dir.file("b.bin.md5"), text);
         }
         UpgradeFileSet set;
         ASSERT_TRUE(set.LoadFolder(dir.path())) << c.what;
         ASSERT_EQ(set.GetFileCount(), 2) << c.what;
         EXPECT_EQ(set.GetPieceCount(1), 1) << c.what;
-        EXPECT_EQ(set.GetPieceCount(2), 0) << c.what;
+        const std::vector<UpgradeFileRefusal> refused = set.Refusals();
         int length = 0;
+        if (c.problem == P::kNone) {
+            EXPECT_TRUE(refused.empty()) << c.what;
+            EXPECT_EQ(PieceText(set, 2, 0, length).substr(128, 32), digest) << c.what;
+            continue;
+        }
+        ASSERT_EQ(refused.size(), 1u) << c.what;
+        EXPECT_EQ(refused[0].fileSerial, 2) << c.what;
+        EXPECT_EQ(refused[0].path, dir.file("b.bin")) << c.what;
+        EXPECT_EQ(refused[0].problem, c.problem) << c.what;
+        EXPECT_EQ(set.GetServedFileCount(), 1) << c.what;
+        EXPECT_EQ(set.GetPieceCount(2), 0) << c.what;
         EXPECT_EQ(PieceText(set, 2, 0, length), "<none>") << c.what;
         EXPECT_EQ(PieceText(set, 2, 1, length), "<none>") << c.what;
         // The failed last file can never report the upgrade finished.
@@ -208,8 +237,7 @@ TEST(UpgradeFileSetTest, FailedFilesKeepTheirPlaceButServeNothing) {
         EXPECT_FALSE(set.IsLastPiece(1, 1)) << c.what;
         EXPECT_EQ(set.GetProgress(1, 1), 100) << c.what;
         std::string trace = ReadFileText(logs.file("Trace.log"));
-        EXPECT_EQ(trace.find("Md5 File Error") != std::string::npos, c.md5Error)
-            << c.what << ": " << trace;
+        EXPECT_NE(trace.find("Md5 File Error"), std::string::npos) << c.what << ": " << trace;
     }
 }
 
@@ -217,12 +245,9 @@ TEST(UpgradeFileSetTest, RefusesFilesTooLargeForTheCountField) {
     ScopedLogDir logs;
     TempDir dir;
     const std::uintmax_t limit = 65535ull * 512;
-    for (const char* name : {"fits.bin", "huge.bin"}) {
-        WriteFileBytes(dir.file(std::string(name) + ".md5"), kDigest);
-    }
     // Sparse files: the size counts, not what is on disk.
-    WriteFileBytes(dir.file("fits.bin"), "x");
-    fs::resize_file(dir.file("fits.bin"), limit);
+    WriteFirmware(dir.file("fits.bin"), "x" + std::string(limit - 1, '\0'));
+    WriteFileBytes(dir.file("huge.bin.md5"), kDigest);
     WriteFileBytes(dir.file("huge.bin"), "x");
     fs::resize_file(dir.file("huge.bin"), limit + 1);
     UpgradeFileSet set;

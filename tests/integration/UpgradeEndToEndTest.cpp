@@ -1,14 +1,17 @@
-// Sixteen simulated monitors pull a firmware folder through the headless front end.
+// Simulated monitors pull a firmware folder through the headless front end.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
+#include "SimMonitor.h"
 #include "TempDir.h"
 #include "app/HeadlessApp.h"
 #include "registry/CMonitorTable.h"
@@ -134,4 +137,84 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
     EXPECT_EQ(online, 16);
     EXPECT_EQ(upgraded, 16);
     EXPECT_LE(offline, 16);
+}
+
+TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
+    ScopedLogDir logs;
+    TempDir folder;
+    auto writeFirmware = [&](std::size_t size) {
+        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
+        WriteFileBytes(folder.file("fw.bin"), bytes);
+        WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    };
+    writeFirmware(3000);
+
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = NetworkListenSettings::Compact(0);
+    options.network.bindAddress = "127.0.0.1";
+    options.network.startPauseMs = 0;
+    options.network.startReturnPauseMs = 0;
+    options.invitationPeriod = 100ms;
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        lines.push_back(line);
+    };
+    auto count = [&](const std::string& prefix, const std::string& name) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        int n = 0;
+        for (const std::string& line : lines) {
+            n += line.rfind(prefix, 0) == 0 && line.find(name) != std::string::npos ? 1 : 0;
+        }
+        return n;
+    };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+    const int port = app.Network().SessionPort();
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    // "Done" finishes and leaves at once (it reboots); "Cut" drops in the middle of its pull.
+    SimMonitorConfig done = SimMonitorConfig::ForIndex(base, 0, "DONE-");
+    SimMonitorConfig cut = SimMonitorConfig::ForIndex(base, 1, "CUT-");
+    done.leaveAfterUpgrade = true;
+    cut.dropAfterPieces = 2;
+    auto run = [&](const SimMonitorConfig& config) {
+        auto monitor = std::make_unique<SimMonitor>(config);
+        monitor->Start("127.0.0.1", port);
+        return monitor;
+    };
+    auto first = run(done);
+    auto firstCut = run(cut);
+    ASSERT_TRUE(first->WaitClosed(20s));
+    ASSERT_TRUE(firstCut->WaitClosed(20s));
+    EXPECT_EQ(first->Record().Snapshot().upgradesSucceeded, 1u);
+    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", "CUT-") == 1; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ", "DONE-") == 1; }, 5s));
+
+    // Both come back: the finished one is up to date and never invited; the cut one is served.
+    done.leaveAfterUpgrade = false;
+    cut.dropAfterPieces = -1;
+    auto again = run(done);
+    auto againCut = run(cut);
+    ASSERT_TRUE(
+        WaitUntil([&] { return againCut->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
+    EXPECT_EQ(count("Up to date: ", "DONE-"), 1);
+    EXPECT_EQ(count("Up to date: ", "CUT-"), 0);
+    EXPECT_EQ(again->Record().Snapshot().invitations, 0u);
+
+    // New firmware in the folder: the next one to come back is served again.
+    again->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", "DONE-") == 2; }, 5s));
+    writeFirmware(5000);
+    auto third = run(done);
+    EXPECT_TRUE(WaitUntil([&] { return third->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
+    EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ", "DONE-") == 2; }, 5s));
+    EXPECT_EQ(count("Up to date: ", "DONE-"), 1);
+    third->Stop();
+    againCut->Stop();
+    app.Stop();
 }

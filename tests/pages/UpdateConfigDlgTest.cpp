@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "FakeForm.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
+#include "foundation/UpgradeFileSet.h"
 #include "pages/CUpdateConfigDlg.h"
 #include "pages/ControlIds.h"
 
@@ -20,9 +23,26 @@ using pagetest::Fleet;
 class UpdatePage : public ::testing::Test {
   protected:
     UpdatePage()
-        : page(form, dialogs, fleet.table, pagetest::FakeText,
-               [this](int mode, const std::string& folder) { starts.emplace_back(mode, folder); }) {
+        : page(
+              form, dialogs, fleet.table, pagetest::FakeText,
+              [this](const std::string& folder, CUpdateConfigDlg::FilesLoaded done) {
+                  loads.emplace_back(folder, std::move(done));
+                  return true;
+              },
+              [this](int mode, const std::string& folder, std::shared_ptr<UpgradeFileSet>) {
+                  starts.emplace_back(mode, folder);
+              }) {
         page.FillTexts();
+    }
+
+    // Ends the oldest load under way, as the loader thread would on the UI thread.
+    void FinishLoad() {
+        ASSERT_FALSE(loads.empty());
+        auto [folder, done] = std::move(loads.front());
+        loads.erase(loads.begin());
+        auto files = std::make_shared<UpgradeFileSet>();
+        files->LoadFolder(folder);
+        done(files);
     }
 
     void ReportServer(MonitorObject* m, const char* dotted) {
@@ -34,6 +54,7 @@ class UpdatePage : public ::testing::Test {
     FakeForm form;
     FakeDialogs dialogs;
     std::vector<std::pair<int, std::string>> starts;
+    std::vector<std::pair<std::string, CUpdateConfigDlg::FilesLoaded>> loads;
     CUpdateConfigDlg page;
 };
 
@@ -87,12 +108,65 @@ TEST_F(UpdatePage, StartShowsTheFirstRowsServerAndStartsTheUpgrade) {
     ReportServer(a, "192.168.137.100");
     ReportServer(b, "10.1.2.3");
     fleet.Check(b);  // checks do not matter: every row is served
-    form.SetText(kFolderPath, "/fw/zr40");
+    TempDir folder;
+    WriteFirmware(folder.file("fw.bin"), "firmware");
+    form.SetText(kFolderPath, folder.path());
     page.OnStart();
-    EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(form.GetText(kServerAddress), "192.168.137.100");
+    FinishLoad();
+    EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(form.GetText(kStatusLine), "");
-    EXPECT_EQ(starts, (std::vector<std::pair<int, std::string>>{{0, "/fw/zr40"}}));
+    EXPECT_EQ(starts, (std::vector<std::pair<int, std::string>>{{0, folder.path()}}));
+}
+
+TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndRefusedFilesAreListed) {
+    fleet.Connect(1);
+    TempDir folder;
+    WriteFirmware(folder.file("good.bin"), "good");
+    WriteFileBytes(folder.file("lone.bin"), "no companion");
+    std::filesystem::create_directories(folder.file("sub"));
+    WriteFirmware(folder.file("sub/bad.bin"), "original");
+    WriteFileBytes(folder.file("sub/bad.bin"), "0riginal");
+    const std::string refused = "T85\nlone.bin: T86\nsub/bad.bin: T88";
+    TempDir empty;
+    TempDir onlyBad;
+    WriteFileBytes(onlyBad.file("lone.bin"), "no companion");
+    struct Case {
+        const char* what;
+        std::string folder;
+        bool start;  // Start, else Browse
+        std::string message;
+        bool started;
+    };
+    const std::vector<Case> cases = {
+        {"browse", folder.path(), false, refused, false},
+        {"start", folder.path(), true, refused, true},
+        {"start, nothing served", onlyBad.path(), true, "T85\nlone.bin: T86\n\nT91", false},
+        {"start, empty folder", empty.path(), true, "T91", false},
+        {"start, no such folder", folder.file("none"), true, "T92", false},
+    };
+    for (const Case& c : cases) {
+        dialogs.messages.clear();
+        starts.clear();
+        if (c.start) {
+            form.SetText(kFolderPath, c.folder);
+            page.OnStart();
+        } else {
+            dialogs.answers = {c.folder};
+            page.OnBrowse();
+        }
+        // Working: Start is disabled and the page says so until the check comes back.
+        ASSERT_EQ(loads.size(), 1u) << c.what;
+        EXPECT_FALSE(form.At(kStart).enabled) << c.what;
+        EXPECT_EQ(form.GetText(kStatusLine), "T93") << c.what;
+        page.OnStart();
+        EXPECT_EQ(loads.size(), 1u) << c.what;
+        FinishLoad();
+        EXPECT_TRUE(form.At(kStart).enabled) << c.what;
+        EXPECT_EQ(form.GetText(kStatusLine), "") << c.what;
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{c.message}) << c.what;
+        EXPECT_EQ(starts.size(), c.started ? 1u : 0u) << c.what;
+    }
 }
 
 }  // namespace

@@ -41,3 +41,13 @@ class QueuedUiThread : public IUiThread {
     std::mutex mutex_;
     std::deque<UiTask> tasks_;
 };
+
+// The same, installed as the process-wide UI thread for its lifetime (for code that posts
+// through PostToUiThread rather than an injected seam).
+class InstalledQueuedUiThread : public QueuedUiThread {
+  public:
+    InstalledQueuedUiThread() { SetUiThread(this); }
+    ~InstalledQueuedUiThread() override { SetUiThread(nullptr); }
+    InstalledQueuedUiThread(const InstalledQueuedUiThread&) = delete;
+    InstalledQueuedUiThread& operator=(const InstalledQueuedUiThread&) = delete;
+};

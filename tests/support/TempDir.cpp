@@ -1,5 +1,10 @@
 #include "TempDir.h"
 
+#include <cctype>
+#include <cstdint>
+
+#include "SimMd5.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,4 +44,17 @@ std::string ReadFileText(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string WriteFirmware(const std::string& path, const std::string& bytes, bool upper) {
+    std::string digest =
+        SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    if (upper) {
+        for (char& c : digest) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    WriteFileBytes(path, bytes);
+    WriteFileBytes(path + ".md5", digest);
+    return digest;
 }

@@ -32,3 +32,6 @@ class ScopedLogDir {
 // Whole contents of a file ("" when it cannot be read).
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes a firmware file and its ".md5" companion holding the 32 characters of the file's MD5
+// (upper case when asked); returns them.
+std::string WriteFirmware(const std::string& path, const std::string& bytes, bool upper = false);

@@ -11,12 +11,16 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
+#include "QueuedUiThread.h"
 #include "TempDir.h"
+#include "foundation/UiThread.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "platform/Socket.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeFolderLoader.h"
 
 namespace {
 
@@ -96,10 +100,6 @@ struct Listed {
     }
 };
 
-std::string Digest(char c) {
-    return std::string(32, c);
-}
-
 std::string Pattern(std::size_t n, int seed) {
     std::string s(n, '\0');
     for (std::size_t i = 0; i < n; ++i) {
@@ -124,16 +124,16 @@ class UpgradeManagerTest : public ::testing::Test {
     UpgradeManagerTest() {
         a = Pattern(1000, 1);
         b = Pattern(512, 2);
-        WriteFileBytes(folder.file("a.bin"), a);
-        WriteFileBytes(folder.file("a.bin.md5"), Digest('A'));
-        WriteFileBytes(folder.file("b.bin"), b);
-        WriteFileBytes(folder.file("b.bin.md5"), Digest('B'));
+        digestA = WriteFirmware(folder.file("a.bin"), a, true);
+        digestB = WriteFirmware(folder.file("b.bin"), b);
     }
 
     ScopedLogDir logs;
     TempDir folder;
     std::string a;
     std::string b;
+    std::string digestA;
+    std::string digestB;
     Listed listed;
 };
 
@@ -153,8 +153,8 @@ TEST_F(UpgradeManagerTest, AnswersCountHeadersAndPieces) {
         std::string data;  // expected start of the 512 data bytes; the rest is zero
         UpgradeStatus after;
     };
-    const std::string headerA = std::string("a.bin") + std::string(123, '\0') + Digest('A');
-    const std::string headerB = std::string("b.bin") + std::string(123, '\0') + Digest('B');
+    const std::string headerA = std::string("a.bin") + std::string(123, '\0') + digestA;
+    const std::string headerB = std::string("b.bin") + std::string(123, '\0') + digestB;
     const Case cases[] = {
         {0, -1, -1, 2, "", {0, kUpgradeCountAsked}},
         {1, 0, 0, 2, headerA, {0, kUpgradeHeaderAsked}},
@@ -377,6 +377,31 @@ TEST_F(UpgradeManagerTest, AnUpgradeRunsWhileAListedMonitorIsInvitedOrPulling) {
         manager.SetUpgradeStatus(&m.object, {50, state});
         EXPECT_EQ(manager.IsUpgradeRunning(), running) << state;
     }
+}
+
+TEST(UpgradeFolderLoaderTest, OneLoadAtATimeResultOnTheUiThreadDroppedWhenGone) {
+    ScopedLogDir logs;
+    TempDir folder;
+    WriteFirmware(folder.file("fw.bin"), "firmware");
+    InstalledQueuedUiThread ui;
+    int served = -1;
+    auto loader = std::make_unique<UpgradeFolderLoader>();
+    auto done = [&](std::shared_ptr<UpgradeFileSet> files) {
+        served = files->GetServedFileCount();
+    };
+    ASSERT_TRUE(loader->Load(folder.path(), done));
+    EXPECT_FALSE(loader->Load(folder.path(), done));  // busy until its result is handed over
+    std::size_t ran = 0;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (ran += static_cast<std::size_t>(ui.RunPending())) > 0; }, 5s));
+    EXPECT_EQ(served, 1);
+    EXPECT_FALSE(loader->Busy());
+
+    served = -1;
+    ASSERT_TRUE(loader->Load(folder.path(), done));
+    loader.reset();  // joins the thread; its queued result must not reach the callback
+    EXPECT_EQ(static_cast<std::size_t>(ui.RunPending()), 1u);
+    EXPECT_EQ(served, -1);
 }
 
 }  // namespace

@@ -37,10 +37,8 @@ TEST(UpgradeStatusTableTest, UnknownMonitorGetsDefaultRecordInserted) {
 TEST(UpgradeStatusTableTest, RequestMovesState) {
     // Two files of 1000 and 512 bytes: 2 + 1 data pieces.
     TempDir folder;
-    WriteFileBytes(folder.file("a.bin"), std::string(1000, 'a'));
-    WriteFileBytes(folder.file("a.bin.md5"), std::string(32, '0'));
-    WriteFileBytes(folder.file("b.bin"), std::string(512, 'b'));
-    WriteFileBytes(folder.file("b.bin.md5"), std::string(32, '1'));
+    WriteFirmware(folder.file("a.bin"), std::string(1000, 'a'));
+    WriteFirmware(folder.file("b.bin"), std::string(512, 'b'));
     UpdateConfigManager manager;
     ASSERT_TRUE(manager.Files().LoadFolder(folder.path()));
     const int twoPieceFile = manager.Files().GetPieceCount(1) == 2 ? 1 : 2;

@@ -44,6 +44,7 @@ std::string SimCommandLine::Usage() {
            "  --keepalive-ms M       keep-alive interval in ms, 10 to 60000 (default 1000)\n"
            "  --refuse-orders        answer every order with a failure status\n"
            "  --drop-after-pieces K  close the connection after K firmware pieces\n"
+           "  --leave-after-upgrade  close the connection right after an upgrade's result\n"
            "  --garbage              send junk bytes between frames\n"
            "  --byte-by-byte         write each frame one byte at a time\n"
            "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
@@ -95,6 +96,8 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
                 error = error.empty() ? "invalid keep-alive interval: " + v : error;
                 return false;
             }
+        } else if (a == "--leave-after-upgrade") {
+            monitor.leaveAfterUpgrade = true;
         } else if (a == "--drop-after-pieces") {
             if (!value(v) || !ToInt(v, 0, 1 << 30, monitor.dropAfterPieces)) {
                 error = error.empty() ? "invalid piece count: " + v : error;

@@ -465,6 +465,9 @@ void SimMonitor::FinishUpgrade() {
     Emit(ok ? "upgrade finished: all files verified"
             : "upgrade FAILED: " + puller_.FailureReason());
     SendResult(SimCmd::kUpgradeRequest, ok, 0);
+    if (config_.leaveAfterUpgrade) {
+        dropNow_ = true;  // as a monitor that reboots into its new firmware
+    }
 }
 
 void SimMonitor::CheckUpgradeTimeout() {

@@ -83,6 +83,7 @@ struct SimMonitorConfig {
     // Failure injection.
     bool refuseOrders = false;         // answer orders with a failure status
     int dropAfterPieces = -1;          // close the connection after this many data pieces
+    bool leaveAfterUpgrade = false;    // close right after reporting the upgrade's result
     bool garbage = false;              // send junk bytes between frames (after the handshake)
     bool byteByByte = false;           // write each frame one byte per send (after the handshake)
     bool byteByByteHandshake = false;  // the same for the handshake frames too
