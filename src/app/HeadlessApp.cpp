@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/DispatchRouter.h"
 #include "app/EventLoopUiThread.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
@@ -144,11 +145,12 @@ bool HeadlessApp::Start() {
     ui_ = std::make_unique<EventLoopUiThread>();
     SetUiThread(ui_.get());
     SetUserMessageSink(this);
+    SetDispatchSink(&GetDispatchRouter());
 
     CMonitorTable& table = GetMonitorTable();
     table.SetList(&model_);
     const bool upgrading = !options_.upgradeFolder.empty();
-    // Page 3 makes command results reach the upgrade manager and shows the upgrade column.
+    // Page 3 shows the upgrade column, whose refresh also gives late monitors a record.
     RunOnUi(
         [&] {
             table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
@@ -178,6 +180,7 @@ void HeadlessApp::Stop() {
     RunOnUi([this] { OnTick(); }, std::chrono::seconds(5));
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
+    SetDispatchSink(nullptr);
     GetUpdateConfigManager().StopUpgradePolling();
     ui_->Flush(std::chrono::seconds(5));
     SetUserMessageSink(nullptr);

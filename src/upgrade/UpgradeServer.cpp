@@ -84,14 +84,19 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
-    UpdateUpgradeState(monitor);
+    // The request is taken once: of several stored before this runs, only the latest is
+    // answered, and a message that finds it answered already sends nothing.
+    UpgradeRequest request;
+    if (!monitor->TakeUpgradeRequest(request)) {
+        return;
+    }
+    ApplyRequest(monitor, request);
     if (!HasUpgradeStatus(monitor)) {
         return;
     }
     // Only the head and body go out, so only they are cleared (not the whole buffer).
     std::array<std::uint8_t, kAnswerBufferSize> frame;
     std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);
-    const UpgradeRequest request = monitor->GetUpgradeRequest();
     const int fileSerial = request.fileSerial;
     const std::int32_t serialNum = request.serialNum;
     if (serialNum < -1) {
@@ -142,8 +147,7 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
                           static_cast<std::uint16_t>(serial), monitor->SendLock());
 
     if (m_files.IsLastPiece(fileSerial, serialNum)) {
-        UpgradeStatus status = GetUpgradeStatus(monitor);
-        status.state = kUpgradeFinished;
-        SetUpgradeStatus(monitor, status);
+        // A failure the monitor reported while this answer went out stays.
+        MarkFinished(monitor);
     }
 }
