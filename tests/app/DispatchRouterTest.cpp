@@ -135,7 +135,7 @@ TEST_F(DispatchRouterTest, FloodOfRequestsQueuesOneMessageAnsweredOnceWithTheLat
         Dispatch(Request(1, 1 + i % 2));
     }
     Dispatch(Request(1, 0));
-    EXPECT_EQ(ui.Waiting(), 1u);
+    ASSERT_EQ(ui.Waiting(), 1u);
     EXPECT_EQ(ui.RunAll(), 1);
     EXPECT_EQ(AnsweredPieces(), std::vector<int>{0});
 
