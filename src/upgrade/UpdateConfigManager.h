@@ -52,7 +52,9 @@ class UpdateConfigManager : public IUpgradeStatusSource {
 
     // The state change for the monitor's latest stored upgrade request.
     void UpdateUpgradeState(MonitorObject* monitor);
-    // The state change for the monitor's last command result (only for results about 0x0113).
+    // The state change for the monitor's last command result (only for results about 0x0113,
+    // and only for a monitor with a record: one not being upgraded gets none). Called for every
+    // command result, on the monitor's session thread, whatever page is shown.
     void OnUpgradeAck(MonitorObject* monitor);
 
     UpgradeFileSet& Files() { return m_files; }
