@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 
 #include <chrono>
-#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,53 +28,36 @@ using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Frame(std::uint16_t cmd, Bytes body) {
-    Bytes f(kCmpHeadSize);
-    f.insert(f.end(), body.begin(), body.end());
-    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
-    WriteLe16(f.data() + 2, cmd);
-    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(
-                                CmpChecksum(f.data(), static_cast<std::int32_t>(f.size()))));
-    return f;
+    body.insert(body.begin(), kCmpHeadSize, 0);
+    WriteLe16(body.data(), static_cast<std::uint16_t>(body.size()));
+    WriteLe16(body.data() + 2, cmd);
+    WriteLe16(body.data() + 6, static_cast<std::uint16_t>(CmpChecksum(
+                                   body.data(), static_cast<std::int32_t>(body.size()))));
+    return body;
 }
 
 Bytes Request(std::int8_t file, std::int32_t piece) {
-    Bytes body(5);
-    body[0] = static_cast<std::uint8_t>(file);
-    WriteLe32(body.data() + 1, static_cast<std::uint32_t>(piece));
-    return Frame(0x0113, body);
+    const auto p = static_cast<std::uint32_t>(piece);
+    return Frame(0x0113, {static_cast<std::uint8_t>(file), static_cast<std::uint8_t>(p),
+                          static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p >> 16),
+                          static_cast<std::uint8_t>(p >> 24)});
 }
 
 // The monitor's command result about command 0x0113.
 Bytes UpgradeResult(bool ok) {
-    Bytes body(8);
-    WriteLe32(body.data(), 0x0113);
-    WriteLe16(body.data() + 4, ok ? 1 : 2);
-    return Frame(0x0120, body);
+    return Frame(0x0120, {0x13, 0x01, 0, 0, static_cast<std::uint8_t>(ok ? 1 : 2), 0, 0, 0});
 }
 
-// What the front ends do with WM_UPGRADE_REQUEST.
-class AnsweringSink : public IUserMessageSink {
-  public:
-    explicit AnsweringSink(UpdateConfigManager& upgrade) : upgrade_(upgrade) {}
-    void OnUserMessage(const UserMessage& m) override {
-        if (m.id == WM_UPGRADE_REQUEST) {
-            upgrade_.UpdateUpgradeReq(m.monitor);
-        }
-    }
-
-  private:
-    UpdateConfigManager& upgrade_;
-};
-
-class DispatchRouterTest : public ::testing::Test {
+// The monitor's pool slot and socket, the manager, table and router, and a UI thread that runs
+// only when told; its messages are answered as the front ends answer them.
+class DispatchRouterTest : public ::testing::Test, public IUserMessageSink {
   protected:
     DispatchRouterTest() {
         // One file of 1000 bytes: data pieces 1 and 2, piece 2 the last.
         WriteFileBytes(folder.file("a.bin"), std::string(1000, 'a'));
         WriteFileBytes(folder.file("a.bin.md5"), std::string(32, '0'));
-        GUID key{};
-        key.Data4[7] = 9;
-        monitor = pool.GetAvailableObj(key);
+        EXPECT_TRUE(upgrade.Files().LoadFolder(folder.path()));
+        monitor = pool.GetAvailableObj(GUID{1, 2, 3, {}});
         int sv[2] = {-1, -1};
         EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
         ours = UniqueSocket(sv[0]);
@@ -82,9 +65,8 @@ class DispatchRouterTest : public ::testing::Test {
         SocketAddr peer;
         peer.sock = ours.get();
         monitor->SetPeer(peer);
-        EXPECT_TRUE(upgrade.Files().LoadFolder(folder.path()));
         SetUiThread(&ui);
-        SetUserMessageSink(&answering);
+        SetUserMessageSink(this);
         SetDispatchSink(&router);
     }
     ~DispatchRouterTest() override {
@@ -92,25 +74,23 @@ class DispatchRouterTest : public ::testing::Test {
         SetUserMessageSink(nullptr);
         SetUiThread(nullptr);
     }
+    void OnUserMessage(const UserMessage& m) override {
+        if (m.id == WM_UPGRADE_REQUEST) {
+            upgrade.UpdateUpgradeReq(m.monitor);
+        }
+    }
 
     void Dispatch(Bytes block) {
         std::int32_t len = static_cast<std::int32_t>(block.size());
         EXPECT_EQ(HandleCmpProcotol(block.data(), len, monitor, 0, 0, info), kCmpBlockDone);
     }
-    // The piece field of every answer the monitor has been sent so far.
+    // The piece field of every answer (524 bytes each) the monitor has been sent so far.
     std::vector<int> AnsweredPieces() {
         std::vector<int> pieces;
-        Bytes frame(kCmpHeadSize + 516);
-        while (WaitReadable(theirs.get(), 0) == 1) {
-            std::size_t got = 0;
-            while (got < frame.size()) {
-                const long r = SocketRecv(theirs.get(), frame.data() + got, frame.size() - got);
-                if (r <= 0) {
-                    return pieces;
-                }
-                got += static_cast<std::size_t>(r);
-            }
-            pieces.push_back(static_cast<std::int16_t>(ReadLe16(frame.data() + kCmpHeadSize)));
+        std::uint8_t frame[kCmpHeadSize + 516];
+        while (WaitReadable(theirs.get(), 0) == 1 &&
+               ::recv(theirs.get(), frame, sizeof frame, MSG_WAITALL) == sizeof frame) {
+            pieces.push_back(static_cast<std::int16_t>(ReadLe16(frame + kCmpHeadSize)));
         }
         return pieces;
     }
@@ -123,7 +103,6 @@ class DispatchRouterTest : public ::testing::Test {
     CMonitorTable table{pool, upgrade};
     DispatchRouter router{table, upgrade};
     HeldUiThread ui;
-    AnsweringSink answering{upgrade};
     PacketInfo info;
     UniqueSocket ours;
     UniqueSocket theirs;
@@ -162,31 +141,18 @@ TEST_F(DispatchRouterTest, ResultsCountOnEveryPageAndFailureWinsOverFinished) {
         {"c1F2", kUpgradeFailed},      // nor do further pieces of that upgrade
         {"c1Fc", kUpgradeCountAsked},  // the monitor starting over does
     };
+    const std::map<char, Bytes> frames = {{'c', Request(0, -1)},       {'1', Request(1, 1)},
+                                          {'2', Request(1, 2)},        {'q', Request(1, 2)},
+                                          {'F', UpgradeResult(false)}, {'S', UpgradeResult(true)}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.steps);
         table.SetPage(CMonitorTable::kPageUpgrade);
         upgrade.ResetUpgradeStates();
         for (const char* step = c.steps; *step != '\0'; ++step) {
-            switch (*step) {
-                case 'c':
-                    Dispatch(Request(0, -1));
-                    break;
-                case '1':
-                    Dispatch(Request(1, 1));
-                    break;
-                case '2':
-                case 'q':
-                    Dispatch(Request(1, 2));
-                    break;
-                case 'F':
-                case 'S':
-                    Dispatch(UpgradeResult(*step == 'S'));
-                    break;
-                case 'P':
-                    table.SetPage(CMonitorTable::kPageNetwork);
-                    break;
-                default:
-                    break;
+            if (*step == 'P') {
+                table.SetPage(CMonitorTable::kPageNetwork);
+            } else if (frames.count(*step) != 0) {
+                Dispatch(frames.at(*step));
             }
             if (*step != 'q') {
                 ui.RunAll();

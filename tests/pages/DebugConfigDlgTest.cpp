@@ -228,43 +228,36 @@ TEST(DebugPageTwoMonitorsTest, OnlyTheCheckedMonitorIsShownAndSentTo) {
 
     struct Step {
         MonitorObject* checked;  // nullptr: no row checked
-        bool checkedGone;
-        MonitorObject* target;  // nullptr: "Please select the device to debug"
+        bool gone;               // the checked monitor has disconnected
     };
-    const Step steps[] = {
-        {nullptr, false, nullptr}, {a, false, a}, {b, false, b}, {b, true, nullptr}};
-    for (const Step& step : steps) {
+    for (const Step& step : {Step{nullptr, false}, Step{a, false}, Step{b, false}, Step{b, true}}) {
         SCOPED_TRACE(step.checked == a ? "a" : step.checked == b ? "b" : "none");
+        MonitorObject* target = step.gone ? nullptr : step.checked;
         fleet.table.UncheckAll();
-        if (step.checked != nullptr) {
-            fleet.Check(step.checked);
-        }
-        if (step.checkedGone) {
+        fleet.Check(step.checked);
+        if (step.gone) {
             fleet.Disconnect(2, b);
         }
         display.Clear();
         dialogs.messages.clear();
         page.OnReceivedFrame(a, MakeFrame(0x21, {1}));
-        if (!step.checkedGone) {
-            page.OnReceivedFrame(b, MakeFrame(0x22, {2}));
-        }
+        page.OnReceivedFrame(step.gone ? nullptr : b, MakeFrame(0x22, {2}));
         page.OnSend();
-        const bool sentToA = fleet.HasData(a) && fleet.ReadFrame(a).len == 10;
-        const bool sentToB = fleet.HasData(b) && fleet.ReadFrame(b).len == 10;
-        EXPECT_EQ(sentToA, step.target == a);
-        EXPECT_EQ(sentToB, step.target == b);
-        if (step.target == nullptr) {
+        EXPECT_EQ(fleet.HasData(a) && fleet.ReadFrame(a).len == 10, target == a);
+        EXPECT_EQ(fleet.HasData(b) && fleet.ReadFrame(b).len == 10, target == b);
+        if (target == nullptr) {
             EXPECT_EQ(dialogs.messages, std::vector<std::string>{kDebugNoDevice});
-            EXPECT_TRUE(display.Lines().empty());
+            EXPECT_TRUE(display.text.empty());
             continue;
         }
-        const std::string ip = step.target == a ? "192.168.1.1" : "192.168.1.2";
+        // Its Recv line, the device header, Input and Send: all about the checked monitor.
+        const std::string ip = target == a ? "192.168.1.1\t" : "192.168.1.2\t";
         const std::vector<std::string> lines = display.Lines();
-        ASSERT_EQ(lines.size(), 6u);  // Recv, three header lines, Input, Send
-        EXPECT_EQ(FromIp(lines[0]).substr(0, ip.size() + 5), ip + "\tRecv");
-        EXPECT_EQ(lines[2].find("\t" + ip + "\t"), 1u);
-        EXPECT_EQ(FromIp(lines[5]).substr(0, ip.size() + 5), ip + "\tSend");
-        EXPECT_EQ(page.GetDebugDevice(), step.target->GetGuid());
+        ASSERT_EQ(lines.size(), 6u);
+        for (std::size_t i : {0, 2, 4, 5}) {
+            EXPECT_EQ(FromIp(lines[i]).find(ip), 0u) << lines[i];
+        }
+        EXPECT_EQ(page.GetDebugDevice(), target->GetGuid());
     }
 }
 
