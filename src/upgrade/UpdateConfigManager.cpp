@@ -1,9 +1,7 @@
 #include "upgrade/UpdateConfigManager.h"
 
-#include <cstring>
 #include <new>
 
-#include "foundation/Log.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
@@ -113,7 +111,7 @@ void UpdateConfigManager::MarkFinished(MonitorObject* monitor) {
 }
 
 UpdateConfigManager& GetUpdateConfigManager() {
-    // Never destroyed, like the pool it is wired into.
+    // Never destroyed, like the pool and the table it is wired into.
     alignas(UpdateConfigManager) static unsigned char storage[sizeof(UpdateConfigManager)];
     static UpdateConfigManager* const manager = [] {
         UpdateConfigManager* made = new (storage) UpdateConfigManager();
