@@ -146,6 +146,8 @@ std::string CMonitorTable::Text(int index) const {
 }
 
 void CMonitorTable::SetList(MonitorListModel* list) {
+    // Waits for session and invitation threads still reading the list it replaces.
+    std::unique_lock<std::shared_mutex> hold(listInUse_);
     list_.store(list);
 }
 
@@ -391,6 +393,7 @@ void CMonitorTable::RemoveRow(MonitorObject* monitor) {
 
 std::vector<MonitorObject*> CMonitorTable::MonitorsOfRows(bool checkedOnly) const {
     std::vector<MonitorObject*> monitors;
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
     MonitorListModel* list = list_.load();
     if (list == nullptr) {
         return monitors;
@@ -454,6 +457,7 @@ ModuleMask CMonitorTable::GetModuleFilter() const {
 }
 
 bool CMonitorTable::IsChecked(MonitorObject* monitor) const {
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
     MonitorListModel* list = list_.load();
     if (list == nullptr || monitor == nullptr) {
         return false;
@@ -465,6 +469,7 @@ void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
     MonitorListModel* list = list_.load();
     if (list == nullptr) {
         return;

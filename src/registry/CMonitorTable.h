@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,9 @@ class CMonitorTable {
     std::atomic<IUpgradeStatusSource*> upgrade_{nullptr};
     TextLookup text_;
     std::atomic<MonitorListModel*> list_{nullptr};
+    // Held shared while a thread other than the UI thread reads the list, so SetList never
+    // lets go of a list under it.
+    mutable std::shared_mutex listInUse_;
     ModuleMask moduleFilter_{};
     std::array<std::atomic<std::uint8_t>, 4> configAck_;
     std::atomic<int> pageIndex_{kPageNone};
