@@ -150,7 +150,7 @@ bool HeadlessApp::Start() {
     CMonitorTable& table = GetMonitorTable();
     table.SetList(&model_);
     const bool upgrading = !options_.upgradeFolder.empty();
-    // Page 3 shows the upgrade column, whose refresh also gives late monitors a record.
+    // Page 3 shows the upgrade column; results reach the upgrade manager on any page.
     RunOnUi(
         [&] {
             table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
