@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/DispatchRouter.h"
 #include "app/EventLoopUiThread.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
@@ -168,10 +169,11 @@ bool HeadlessApp::Start() {
     ui_ = std::make_unique<EventLoopUiThread>();
     SetUiThread(ui_.get());
     SetUserMessageSink(this);
+    SetDispatchSink(&GetDispatchRouter());
 
     CMonitorTable& table = GetMonitorTable();
     table.SetList(&model_);
-    // Page 3 makes command results reach the upgrade manager and shows the upgrade column.
+    // Page 3 shows the upgrade column; results reach the upgrade manager on any page.
     RunOnUi(
         [&] {
             table.SetPage(upgrading ? CMonitorTable::kPageUpgrade : CMonitorTable::kPageNetwork);
@@ -200,6 +202,7 @@ void HeadlessApp::Stop() {
     RunOnUi([this] { OnTick(); }, std::chrono::seconds(5));
     // Sessions first: they post to the UI loop and call into the table.
     network_->Stop();
+    SetDispatchSink(nullptr);
     GetUpdateConfigManager().StopUpgradePolling();
     GetUpdateConfigManager().SetUpgradeEndListener(nullptr);
     ui_->Flush(std::chrono::seconds(5));

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's user messages. Session threads and pages post them; they are delivered
 // on the UI thread, in posting order, to the sink the main window installs.
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -28,3 +29,8 @@ void SetUserMessageSink(IUserMessageSink* sink);
 // Posts the message through the UI thread to the sink. False when there is no UI thread;
 // a message that arrives while no sink is installed is dropped.
 bool PostUserMessage(UserMessage message);
+// The same, bounded: posts only while fewer than `limit` messages counted by `queued` wait to
+// run (false when not posted). The count drops as each message starts to run, before the sink
+// sees it, so what arrives while the sink works is posted again; a message dropped unrun drops
+// its count too. `queued` must outlive the messages.
+bool PostUserMessageCounted(UserMessage message, std::atomic<int>& queued, int limit);

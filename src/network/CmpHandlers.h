@@ -15,3 +15,6 @@ int HandleCmpAttribute(const std::uint8_t* pPacketHead, MonitorObject* monitor);
 // Command 0x0120: the monitor's lastResult. 0 when stored, -1 when the frame was ignored.
 int HandleCmpCommandResult(const std::uint8_t* pPacketHead, MonitorObject* monitor,
                            std::int32_t timeLow, std::int32_t timeHigh);
+// Command 0x0113 from a monitor: stores the first 5 body bytes as its latest upgrade request
+// and logs it. 0, or -1 (nothing stored) for a null monitor or a frame too short for the request.
+int HandleCmpUpgradeReq(const std::uint8_t* frame, int length, MonitorObject* monitor);

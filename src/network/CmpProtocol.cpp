@@ -1,5 +1,6 @@
 #include "network/CmpProtocol.h"
 
+#include <atomic>
 #include <vector>
 
 #include "foundation/Log.h"
@@ -7,9 +8,9 @@
 #include "network/CmpHandlers.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
+#include "network/IDispatchSink.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
-#include "upgrade/UpdateConfigManager.h"
 
 namespace {
 
@@ -57,30 +58,37 @@ bool IsSilentCode(std::uint16_t cmd) {
     }
 }
 
+// Debug frames posted and not yet shown, of all monitors together.
+std::atomic<int> g_queuedDebugFrames{0};
+
 void HandleUpgradeRequest(const std::uint8_t* frame, std::size_t length, MonitorObject* monitor) {
     if (HandleCmpUpgradeReq(frame, static_cast<int>(length), monitor) != 0) {
         return;  // nothing stored: there is no request to answer
     }
-    UserMessage message;
-    message.id = WM_UPGRADE_REQUEST;
-    message.monitor = monitor;
-    PostUserMessage(std::move(message));
+    if (IDispatchSink* sink = GetDispatchSink()) {
+        sink->OnUpgradeRequest(monitor);
+    }
 }
 
+// Only the monitor checked on the debug page talks to the console, and a monitor that floods
+// cannot fill the UI queue: frames beyond the bound are not shown.
 void PostDebugPacket(const std::uint8_t* frame, std::size_t length, MonitorObject* monitor) {
+    CMonitorTable& table = GetMonitorTable();
+    if (monitor == nullptr || table.GetPage() != kDebugPageIndex || !table.IsChecked(monitor) ||
+        g_queuedDebugFrames.load() >= kMaxQueuedDebugFrames) {
+        return;
+    }
     UserMessage message;
     message.id = WM_DEBUG_PACKET;
     message.monitor = monitor;
     message.frame.assign(frame, frame + length);
-    PostUserMessage(std::move(message));
+    PostUserMessageCounted(std::move(message), g_queuedDebugFrames, kMaxQueuedDebugFrames);
 }
 
 // Acts on one valid frame. Returns false when the pass ends after it (command 0x0080).
 bool HandleFrame(const std::uint8_t* frame, std::size_t length, MonitorObject* monitor,
                  std::int32_t timeLow, std::int32_t timeHigh, PacketInfo& packetInfo) {
-    if (monitor != nullptr && GetMonitorTable().GetPage() == kDebugPageIndex) {
-        PostDebugPacket(frame, length, monitor);
-    }
+    PostDebugPacket(frame, length, monitor);
     const std::uint16_t cmd = ReadLe16(frame + 2);
     switch (cmd) {
         case NET_PACKET_ACK:
@@ -128,7 +136,9 @@ bool HandleFrame(const std::uint8_t* frame, std::size_t length, MonitorObject* m
         case CMP_CMD_COMMAND_RESULT:
             // An ignored result leaves lastResult as it was: nothing new to acknowledge.
             if (HandleCmpCommandResult(frame, monitor, timeLow, timeHigh) == 0) {
-                GetMonitorTable().OnCommandResult(monitor);
+                if (IDispatchSink* sink = GetDispatchSink()) {
+                    sink->OnCommandResult(monitor);
+                }
             }
             break;
         case CMP_CMD_ATTRIBUTE:

@@ -39,6 +39,9 @@ inline constexpr std::int32_t kCmpMaxBlock = 32768;
 inline constexpr std::size_t kCmpMaxSessionFrame = 16383;
 // Page index of the debug page in the monitor table.
 inline constexpr int kDebugPageIndex = 4;
+// Debug frames (WM_DEBUG_PACKET) waiting in the UI queue at most, of all monitors together;
+// newer ones are dropped until the page has shown some.
+inline constexpr int kMaxQueuedDebugFrames = 64;
 
 // Per-session dispatch state, all 0 when the session starts.
 struct PacketInfo {

@@ -11,7 +11,7 @@
 #include "pages/DebugKeys.h"
 #include "platform/CodePage.h"
 #include "platform/Socket.h"
-#include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
 
 namespace {
@@ -31,11 +31,11 @@ std::string NowText() {
 }  // namespace
 
 CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display)
-    : CDebugConfigDlg(form, dialogs, display, GetMonitorObjectMng()) {}
+    : CDebugConfigDlg(form, dialogs, display, GetMonitorTable()) {}
 
 CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display,
-                                 CMonitorObjectMng& pool)
-    : form_(form), dialogs_(dialogs), display_(display), pool_(pool), device_(EmptyGuid()) {}
+                                 CMonitorTable& table)
+    : form_(form), dialogs_(dialogs), display_(display), table_(table), device_(EmptyGuid()) {}
 
 void CDebugConfigDlg::AppendDisplay(const std::string& text) {
     if (text.empty()) {
@@ -95,16 +95,15 @@ void CDebugConfigDlg::OnSend() {
         dialogs_.MessageBox(kDebugNoPackage);
         return;
     }
-    if (device_.Data1 == EmptyGuid().Data1) {
+    // Only the checked monitor: never whichever monitor spoke last. One that has gone since
+    // it was checked is left out, so there is nothing to send to and no address to show.
+    const std::vector<MonitorObject*> checked = table_.GetCheckedMonitors();
+    if (checked.empty()) {
         dialogs_.MessageBox(kDebugNoDevice);
         return;
     }
-    // The device may have gone since its last frame: nothing to send to, no address to show.
-    MonitorObject* monitor = pool_.FindObj(device_);
-    if (monitor == nullptr) {
-        dialogs_.MessageBox(kDebugNoDevice);
-        return;
-    }
+    MonitorObject* monitor = checked.front();
+    device_ = monitor->GetGuid();
     const SocketAddr peer = monitor->GetPeer();
     const std::string ip = DottedAddress(peer.addr);
     EmitDeviceHeader(*monitor, ip);
@@ -164,7 +163,8 @@ bool CDebugConfigDlg::OnKeyDown(int virtualKey) {
 
 void CDebugConfigDlg::OnReceivedFrame(MonitorObject* monitor,
                                       const std::vector<std::uint8_t>& frame) {
-    if (monitor == nullptr) {
+    // A frame queued before the check moved to another row belongs to no one shown here.
+    if (monitor == nullptr || !table_.IsChecked(monitor)) {
         return;
     }
     device_ = monitor->GetGuid();

@@ -3,6 +3,8 @@
 // shows typed, sent and received frames as traffic lines, filters received frames by command
 // word, pauses and clears the display, and copies every line to DebugInfo.log while saving.
 // Its captions are fixed (no language texts) and it has no initialisation step.
+// The device being debugged is the monitor whose row is checked in the monitor list (one at a
+// time on this page): Send goes to it alone, and only its frames are shown.
 //
 // Controls (DebugPageId):
 //   1039 frame text (edit)            key-down -> OnKeyDown(virtualKey); swallow when false
@@ -15,7 +17,8 @@
 //   1050 Save file "保存文件"         click -> OnSaveFile()   (caption set by the page)
 // Keys in other controls are not filtered. The Qt side turns a key event into a virtual-key
 // code with VirtualKeyFromQtKey (pages/DebugKeys.h).
-// The main window calls OnReceivedFrame() for each WM_DEBUG_PACKET while tab 4 is current.
+// The main window calls OnReceivedFrame() for each WM_DEBUG_PACKET while tab 4 is current; the
+// dispatch posts them only for the checked monitor.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,7 +28,7 @@
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 
-class CMonitorObjectMng;
+class CMonitorTable;
 class MonitorObject;
 
 inline constexpr char kDebugNoDevice[] = "Please select the device to debug";
@@ -44,12 +47,12 @@ class CDebugConfigDlg {
     static constexpr int kDisplayLineLimit = 200;
     static constexpr int kDisplayLinesDropped = 100;
 
-    // The process-wide monitor pool.
+    // The process-wide monitor table.
     CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display);
-    CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display,
-                    CMonitorObjectMng& pool);
+    CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display, CMonitorTable& table);
 
-    // Parses field 1039, fixes the checksum and sends the frame to the device being debugged.
+    // Parses field 1039, fixes the checksum and sends the frame to the checked monitor; with
+    // none checked, or the checked one gone, shows "Please select the device to debug".
     void OnSend();
     // Replaces the filter with the entries of field 1044 ("*" when it is empty).
     void OnConfirmFilter();
@@ -58,7 +61,8 @@ class CDebugConfigDlg {
     void OnSaveFile();
     // True when the key may reach the field; otherwise shows "The Input char error!".
     bool OnKeyDown(int virtualKey);
-    // A frame (header first) the monitor sent; it becomes the device being debugged.
+    // A frame (header first) the monitor sent; shown only while its row is checked, when it
+    // becomes the device being debugged.
     void OnReceivedFrame(MonitorObject* monitor, const std::vector<std::uint8_t>& frame);
 
     const GUID& GetDebugDevice() const { return device_; }
@@ -77,7 +81,7 @@ class CDebugConfigDlg {
     IForm& form_;
     IDialogs& dialogs_;
     IDebugDisplay& display_;
-    CMonitorObjectMng& pool_;
+    CMonitorTable& table_;
 
     GUID device_;
     std::vector<std::string> filter_{"*"};

@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTimer>
 
+#include "app/DispatchRouter.h"
 #include "pages/LanguageTexts.h"
 #include "platform/WirelessAdapter.h"
 #include "qt/MonitorListView.h"
@@ -78,6 +79,7 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
     }
 
     SetUserMessageSink(&logic_);
+    SetDispatchSink(&GetDispatchRouter());
     if (options.refreshMs > 0) {
         timer_ = new QTimer(this);
         timer_->setTimerType(Qt::PreciseTimer);
@@ -93,6 +95,7 @@ CZr40ToolDlg::~CZr40ToolDlg() {
         timer_->stop();
     }
     SetUserMessageSink(nullptr);
+    SetDispatchSink(nullptr);
     // The invitation thread reads the list; it must be gone before the list is.
     GetUpdateConfigManager().StopUpgradePolling();
     table_.SetList(nullptr);

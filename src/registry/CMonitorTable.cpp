@@ -7,10 +7,10 @@
 #include "foundation/GuidText.h"
 #include "foundation/PublicFunctions.h"
 #include "registry/CMonitorObjectMng.h"
+#include "registry/IUpgradeStatusSource.h"
 #include "registry/ModuleNameTable.h"
 #include "registry/MonitorListModel.h"
 #include "registry/MonitorObject.h"
-#include "upgrade/UpdateConfigManager.h"
 
 namespace {
 
@@ -124,9 +124,17 @@ int AckIndexOfResult(int code) {
 
 }  // namespace
 
-CMonitorTable::CMonitorTable(CMonitorObjectMng& pool, UpdateConfigManager& upgrade)
-    : pool_(pool), upgrade_(upgrade) {
+CMonitorTable::CMonitorTable(CMonitorObjectMng& pool) : pool_(pool) {
     ResetConfigAck();
+}
+
+CMonitorTable::CMonitorTable(CMonitorObjectMng& pool, IUpgradeStatusSource& upgrade)
+    : CMonitorTable(pool) {
+    upgrade_.store(&upgrade);
+}
+
+void CMonitorTable::SetUpgradeStatusSource(IUpgradeStatusSource* upgrade) {
+    upgrade_.store(upgrade);
 }
 
 void CMonitorTable::SetTextLookup(TextLookup lookup) {
@@ -138,6 +146,8 @@ std::string CMonitorTable::Text(int index) const {
 }
 
 void CMonitorTable::SetList(MonitorListModel* list) {
+    // Waits for session and invitation threads still reading the list it replaces.
+    std::unique_lock<std::shared_mutex> hold(listInUse_);
     list_.store(list);
 }
 
@@ -248,7 +258,11 @@ std::string CMonitorTable::ModuleText(const ModuleMask& loaded) const {
 }
 
 std::string CMonitorTable::UpgradeText(MonitorObject* monitor) const {
-    const UpgradeStatus status = upgrade_.GetUpgradeStatus(monitor);
+    IUpgradeStatusSource* upgrade = upgrade_.load();
+    if (upgrade == nullptr) {
+        return std::string();
+    }
+    const UpgradeStatus status = upgrade->GetUpgradeStatus(monitor);
     switch (status.state) {
         case kUpgradeTransferring: {
             return DecimalText(status.progress) + "%";
@@ -379,6 +393,7 @@ void CMonitorTable::RemoveRow(MonitorObject* monitor) {
 
 std::vector<MonitorObject*> CMonitorTable::MonitorsOfRows(bool checkedOnly) const {
     std::vector<MonitorObject*> monitors;
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
     MonitorListModel* list = list_.load();
     if (list == nullptr) {
         return monitors;
@@ -441,13 +456,20 @@ ModuleMask CMonitorTable::GetModuleFilter() const {
     return moduleFilter_;
 }
 
+bool CMonitorTable::IsChecked(MonitorObject* monitor) const {
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
+    MonitorListModel* list = list_.load();
+    if (list == nullptr || monitor == nullptr) {
+        return false;
+    }
+    return list->IsRowChecked(kColumnGuid, GuidText(monitor->GetGuid()));
+}
+
 void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
-    if (pageIndex_.load() == kPageUpgrade) {
-        upgrade_.OnUpgradeAck(monitor);
-    }
+    std::shared_lock<std::shared_mutex> hold(listInUse_);
     MonitorListModel* list = list_.load();
     if (list == nullptr) {
         return;
@@ -492,9 +514,8 @@ void CMonitorTable::ResetConfigAck() {
 }
 
 CMonitorTable& GetMonitorTable() {
-    // Never destroyed, like the pool and the upgrade manager it reads.
+    // Never destroyed, like the pool it reads.
     alignas(CMonitorTable) static unsigned char storage[sizeof(CMonitorTable)];
-    static CMonitorTable* const table =
-        new (storage) CMonitorTable(GetMonitorObjectMng(), GetUpdateConfigManager());
+    static CMonitorTable* const table = new (storage) CMonitorTable(GetMonitorObjectMng());
     return *table;
 }

@@ -5,12 +5,14 @@
 // network page's four acknowledgement flags.
 //
 // Refresh, RenameColumns, OnItemChanged, UncheckAll, SetModuleFilter and SetPage run on the UI
-// thread; OnCommandResult runs on a session thread and touches only the (locked) list model
-// and the atomic flags.
+// thread; OnCommandResult and IsChecked run on session threads and touch only the (locked) list
+// model and the atomic flags. The upgrade column reads the records through an
+// IUpgradeStatusSource, so the table never calls up into the upgrade manager.
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,7 @@ struct MonitorAttribute;
 class CMonitorObjectMng;
 class MonitorListModel;
 class MonitorObject;
-class UpdateConfigManager;
+class IUpgradeStatusSource;
 
 class CMonitorTable {
   public:
@@ -50,12 +52,16 @@ class CMonitorTable {
     static constexpr std::uint8_t kAckDone = 1;
     static constexpr std::uint8_t kAckRefused = 0;
 
-    CMonitorTable(CMonitorObjectMng& pool, UpdateConfigManager& upgrade);
+    // Without an upgrade source the upgrade column stays empty until one is set.
+    explicit CMonitorTable(CMonitorObjectMng& pool);
+    CMonitorTable(CMonitorObjectMng& pool, IUpgradeStatusSource& upgrade);
     CMonitorTable(const CMonitorTable&) = delete;
     CMonitorTable& operator=(const CMonitorTable&) = delete;
 
     // Texts come from here; without a lookup every text is empty.
     void SetTextLookup(TextLookup lookup);
+    // Not owned; must outlive the table's use of it (nullptr removes it).
+    void SetUpgradeStatusSource(IUpgradeStatusSource* upgrade);
 
     void SetList(MonitorListModel* list);
     MonitorListModel* GetList() const { return list_.load(); }
@@ -79,7 +85,11 @@ class CMonitorTable {
     void SetModuleFilter(const std::uint8_t* filter, int count);
     ModuleMask GetModuleFilter() const;
 
-    // After a monitor's command result was recorded; called on its session thread.
+    // True when the monitor's row is checked (one locked look-up; any thread).
+    bool IsChecked(MonitorObject* monitor) const;
+
+    // After a monitor's command result was recorded; marks the network page's acknowledgements.
+    // Called on the monitor's session thread.
     void OnCommandResult(MonitorObject* monitor);
 
     std::uint8_t GetConfigAck(int index) const;
@@ -98,15 +108,18 @@ class CMonitorTable {
     void RemoveStaleRows(MonitorListModel& list);
 
     CMonitorObjectMng& pool_;
-    UpdateConfigManager& upgrade_;
+    std::atomic<IUpgradeStatusSource*> upgrade_{nullptr};
     TextLookup text_;
     std::atomic<MonitorListModel*> list_{nullptr};
+    // Held shared while a thread other than the UI thread reads the list, so SetList never
+    // lets go of a list under it.
+    mutable std::shared_mutex listInUse_;
     ModuleMask moduleFilter_{};
     std::array<std::atomic<std::uint8_t>, 4> configAck_;
     std::atomic<int> pageIndex_{kPageNone};
     std::string pendingText_;  // text 66 of the current refresh (UI thread)
 };
 
-// The process-wide table over the process-wide pool and upgrade manager, created on first use
-// and never destroyed.
+// The process-wide table over the process-wide pool, created on first use and never destroyed.
+// The process-wide upgrade manager sets itself as its upgrade source when it is created.
 CMonitorTable& GetMonitorTable();

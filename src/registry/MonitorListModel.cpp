@@ -87,6 +87,19 @@ int MonitorListModel::FindRow(int column, const std::string& text) const {
     return -1;
 }
 
+bool MonitorListModel::IsRowChecked(int column, const std::string& text) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (!ValidColumn(column)) {
+        return false;
+    }
+    for (const Row& row : rows_) {
+        if (row.texts[static_cast<std::size_t>(column)] == text) {
+            return row.checked;
+        }
+    }
+    return false;
+}
+
 std::string MonitorListModel::GetHeader(int column) const {
     std::lock_guard<std::mutex> guard(mutex_);
     return ValidColumn(column) ? headers_[static_cast<std::size_t>(column)] : std::string();

@@ -27,6 +27,8 @@ class MonitorListModel {
     void SetCheck(int row, bool checked);
     // First row whose column text equals `text`, or -1.
     int FindRow(int column, const std::string& text) const;
+    // Whether that first row is checked (false when there is none), in one locked look-up.
+    bool IsRowChecked(int column, const std::string& text) const;
 
     std::string GetHeader(int column) const;
     void SetHeader(int column, const std::string& text);

@@ -28,6 +28,7 @@ void MonitorObject::ResetRecords() {
     std::lock_guard<std::mutex> guard(lock);
     lastResult = CommandResult{};
     upgradeRequest = UpgradeRequest{};
+    upgradeRequestWaiting = false;
 }
 
 SocketAddr MonitorObject::GetPeer() const {
@@ -121,6 +122,17 @@ UpgradeRequest MonitorObject::GetUpgradeRequest() const {
 void MonitorObject::SetUpgradeRequest(const UpgradeRequest& r) {
     std::lock_guard<std::mutex> guard(lock);
     upgradeRequest = r;
+    upgradeRequestWaiting = true;
+}
+
+bool MonitorObject::TakeUpgradeRequest(UpgradeRequest& out) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!upgradeRequestWaiting) {
+        return false;
+    }
+    out = upgradeRequest;
+    upgradeRequestWaiting = false;
+    return true;
 }
 
 IInfo* MonitorObject::GetParamObject(int group) const {

@@ -2,6 +2,7 @@
 // One connected monitor: its identity, socket addresses, outgoing serial, last command result
 // and latest upgrade request, and the store of what it reported. Every accessor copies under
 // the object's lock, so no reader ever sees half of an update.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -54,7 +55,14 @@ class MonitorObject {
     void SetLastResultResult(int result);
 
     UpgradeRequest GetUpgradeRequest() const;
+    // Stores the latest request; it waits to be answered until TakeUpgradeRequest.
     void SetUpgradeRequest(const UpgradeRequest& r);
+    // The latest request if it has not been taken yet (then it counts as answered); false when
+    // every stored request was taken already.
+    bool TakeUpgradeRequest(UpgradeRequest& out);
+    // Upgrade-request messages posted for this monitor and not yet run: the dispatch's side
+    // keeps at most one in the UI queue however fast the monitor asks.
+    std::atomic<int>& QueuedUpgradeMessages() { return queuedUpgradeMessages; }
 
     // Parameter-group handler of group 1, 2 or 4/5 (groups 4 and 5 share one); null for any
     // other group. No handler is ever attached, so this is always null.
@@ -77,5 +85,7 @@ class MonitorObject {
     std::unique_ptr<MonitorSystemStatus> m_pStatus;
     CommandResult lastResult{};
     UpgradeRequest upgradeRequest{};
+    bool upgradeRequestWaiting = false;  // stored and not yet taken
+    std::atomic<int> queuedUpgradeMessages{0};
     std::uint32_t serial = 1;
 };

@@ -1,17 +1,11 @@
 #include "upgrade/UpdateConfigManager.h"
 
-#include <cstring>
 #include <new>
 #include <utility>
 
-#include "foundation/Log.h"
 #include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
-#include "registry/UpgradeRequest.h"
-
-namespace {
-constexpr int kHeadSize = 8;
-}
 
 UpdateConfigManager::UpdateConfigManager() = default;
 
@@ -89,8 +83,11 @@ void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
+    ApplyRequest(monitor, monitor->GetUpgradeRequest());
+}
+
+void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request) {
     // Everything outside the table is read before the table's lock is taken.
-    const UpgradeRequest request = monitor->GetUpgradeRequest();
     const int fileSerial = request.fileSerial;
     const int serialNum = request.serialNum;
     const int progress = serialNum > 0 ? m_files.GetProgress(fileSerial, serialNum) : 0;
@@ -100,6 +97,9 @@ void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
         auto record = m_statusTable.find(monitor);
         if (record == m_statusTable.end()) {
             return;
+        }
+        if (record->second.state == kUpgradeFailed && serialNum != -1) {
+            return;  // still the upgrade that failed
         }
         if (serialNum == -1) {
             record->second.state = kUpgradeCountAsked;
@@ -124,7 +124,11 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
     int ended = -1;
     {
         std::lock_guard<std::mutex> guard(m_hMutex);
-        UpgradeStatus& record = m_statusTable.try_emplace(monitor).first->second;
+        auto found = m_statusTable.find(monitor);
+        if (found == m_statusTable.end()) {
+            return;  // not being upgraded
+        }
+        UpgradeStatus& record = found->second;
         if (record.state == kUpgradeWaiting) {
             return;  // a result about the invitation changes nothing
         }
@@ -132,10 +136,10 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
             return;
         }
         const int before = record.state;
-        if (last.result == 0) {
-            record.state = kUpgradeFinished;
-        } else if (last.result == -1) {
+        if (last.result == -1) {
             record.state = kUpgradeFailed;
+        } else if (last.result == 0 && record.state != kUpgradeFailed) {
+            record.state = kUpgradeFinished;
         }
         if (record.state != before) {
             ended = record.state;
@@ -146,26 +150,25 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
     }
 }
 
-int HandleCmpUpgradeReq(const std::uint8_t* frame, int length, MonitorObject* monitor) {
-    if (frame == nullptr || monitor == nullptr ||
-        length < kHeadSize + static_cast<int>(sizeof(UpgradeRequest))) {
-        return -1;
+bool UpdateConfigManager::MarkFinished(MonitorObject* monitor) {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    auto record = m_statusTable.find(monitor);
+    if (record == m_statusTable.end() || record->second.state == kUpgradeFailed ||
+        record->second.state == kUpgradeFinished) {
+        return false;
     }
-    UpgradeRequest request;
-    std::memcpy(&request, frame + kHeadSize, sizeof(request));
-    monitor->SetUpgradeRequest(request);
-    TraceLog("HandleCmpUpgradeReq file Serial: %d serial num: %d\n",
-             static_cast<int>(request.fileSerial), static_cast<int>(request.serialNum));
-    return 0;
+    record->second.state = kUpgradeFinished;
+    return true;
 }
 
 UpdateConfigManager& GetUpdateConfigManager() {
-    // Never destroyed, like the pool it is wired into.
+    // Never destroyed, like the pool and the table it is wired into.
     alignas(UpdateConfigManager) static unsigned char storage[sizeof(UpdateConfigManager)];
     static UpdateConfigManager* const manager = [] {
         UpdateConfigManager* made = new (storage) UpdateConfigManager();
         GetMonitorObjectMng().SetSlotResetHook(
             [made](MonitorObject* slot) { made->ForgetMonitor(slot); });
+        GetMonitorTable().SetUpgradeStatusSource(made);
         return made;
     }();
     return *manager;

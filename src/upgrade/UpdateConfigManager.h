@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "foundation/UpgradeFileSet.h"
+#include "registry/IUpgradeStatusSource.h"
+#include "registry/UpgradeRequest.h"
+#include "registry/UpgradeStatus.h"
 #include "upgrade/UpgradePoller.h"
-#include "upgrade/UpgradeStatus.h"
 
 class MonitorObject;
 
@@ -21,7 +23,10 @@ inline constexpr int kUpgradeAckCode = 13;
 // Every monitor of the process-wide monitor list, checked or not.
 std::vector<MonitorObject*> ListedMonitors();
 
-class UpdateConfigManager {
+// A failure the monitor reports wins over "finished" for that upgrade: once failed, the
+// record stays failed, whatever is answered or reported after, until the monitor starts over
+// by asking for the file count, or the upgrade is started again.
+class UpdateConfigManager : public IUpgradeStatusSource {
   public:
     // The monitors an upgrade start puts into the waiting state and the poll thread invites.
     using MonitorList = std::function<std::vector<MonitorObject*>()>;
@@ -34,12 +39,12 @@ class UpdateConfigManager {
     UpdateConfigManager();
     explicit UpdateConfigManager(MonitorList monitors,
                                  std::chrono::milliseconds invitationPeriod = kInvitationPeriod);
-    ~UpdateConfigManager();
+    ~UpdateConfigManager() override;
     UpdateConfigManager(const UpdateConfigManager&) = delete;
     UpdateConfigManager& operator=(const UpdateConfigManager&) = delete;
 
     // A copy of the monitor's record; a monitor without one gets {0, 6} inserted and returned.
-    UpgradeStatus GetUpgradeStatus(MonitorObject* monitor);
+    UpgradeStatus GetUpgradeStatus(MonitorObject* monitor) override;
     // Stores the record, inserting it when the monitor has none.
     void SetUpgradeStatus(MonitorObject* monitor, const UpgradeStatus& status);
     // True when the monitor has a record (looks without inserting one).
@@ -52,7 +57,9 @@ class UpdateConfigManager {
 
     // The state change for the monitor's latest stored upgrade request.
     void UpdateUpgradeState(MonitorObject* monitor);
-    // The state change for the monitor's last command result (only for results about 0x0113).
+    // The state change for the monitor's last command result (only for results about 0x0113,
+    // and only for a monitor with a record: one not being upgraded gets none). Called for every
+    // command result, on the monitor's session thread, whatever page is shown.
     void OnUpgradeAck(MonitorObject* monitor);
 
     UpgradeFileSet& Files() { return m_files; }
@@ -76,12 +83,17 @@ class UpdateConfigManager {
     void StopUpgradePolling() { m_poller.Halt(); }
     // The invitation (command 0x0113, body 1) with the monitor's serial, then serial + 1.
     void SendUpdateReq(MonitorObject* monitor);
-    // Answers the monitor's latest stored upgrade request with one command 0x0114 frame. Runs
-    // on the UI thread, like StartUpgrade, so the file set is never reloaded under it.
+    // Answers the monitor's latest stored upgrade request with one command 0x0114 frame; a
+    // request already answered is not answered again. Runs on the UI thread, like
+    // StartUpgrade, so the file set is never reloaded under it.
     void UpdateUpgradeReq(MonitorObject* monitor);
 
   private:
     void NotifyUpgradeEnd(MonitorObject* monitor, int state);
+    void ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request);
+    // Finished after the last piece went out, unless a failure was reported meanwhile; true
+    // when the state became finished just now.
+    bool MarkFinished(MonitorObject* monitor);
 
     mutable std::mutex m_hMutex;  // guards m_statusTable
     std::map<MonitorObject*, UpgradeStatus> m_statusTable;
@@ -93,11 +105,7 @@ class UpdateConfigManager {
     UpgradePoller m_poller{kInvitationPeriod};
 };
 
-// Handler of command 0x0113 from a monitor: stores the first 5 body bytes as the monitor's
-// upgrade request and logs it. Returns 0, or -1 (nothing stored) for a null monitor or a frame
-// too short to hold the request.
-int HandleCmpUpgradeReq(const std::uint8_t* frame, int length, MonitorObject* monitor);
-
 // The process-wide manager, created on first use and never destroyed. Creating it wires
-// ForgetMonitor into the process-wide pool.
+// ForgetMonitor into the process-wide pool and sets it as the process-wide monitor table's
+// upgrade source.
 UpdateConfigManager& GetUpdateConfigManager();

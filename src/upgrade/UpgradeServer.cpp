@@ -93,14 +93,19 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
-    UpdateUpgradeState(monitor);
+    // The request is taken once: of several stored before this runs, only the latest is
+    // answered, and a message that finds it answered already sends nothing.
+    UpgradeRequest request;
+    if (!monitor->TakeUpgradeRequest(request)) {
+        return;
+    }
+    ApplyRequest(monitor, request);
     if (!HasUpgradeStatus(monitor)) {
         return;
     }
     // Only the head and body go out, so only they are cleared (not the whole buffer).
     std::array<std::uint8_t, kAnswerBufferSize> frame;
     std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);
-    const UpgradeRequest request = monitor->GetUpgradeRequest();
     const int fileSerial = request.fileSerial;
     const std::int32_t serialNum = request.serialNum;
     if (serialNum < -1) {
@@ -151,11 +156,8 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
                           static_cast<std::uint16_t>(serial), monitor->SendLock());
 
     if (m_files.IsLastPiece(fileSerial, serialNum)) {
-        UpgradeStatus status = GetUpgradeStatus(monitor);
-        const bool ends = status.state != kUpgradeFinished;
-        status.state = kUpgradeFinished;
-        SetUpgradeStatus(monitor, status);
-        if (ends) {
+        // A failure the monitor reported while this answer went out stays.
+        if (MarkFinished(monitor)) {
             NotifyUpgradeEnd(monitor, kUpgradeFinished);
         }
     }

@@ -144,8 +144,9 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
     }
     EXPECT_TRUE(Orders(1, 0x0012).empty());
 
-    // debug page: frames the monitors send show up as received lines
+    // debug page: frames of the checked monitor show up as received lines
     window->TabBar()->setCurrentIndex(kTabDebug);
+    UserCheck(RowOf(1));
     ASSERT_TRUE(PumpUntil(
         [&] { return window->DebugPage()->GetText(1024).find("\tRecv\t") != std::string::npos; },
         5000));

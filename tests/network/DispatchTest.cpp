@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "QueuedUiThread.h"
 #include "TempDir.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
@@ -16,6 +17,7 @@
 #include "network/CmpHandlers.h"
 #include "network/CmpPacketHead.h"
 #include "network/CmpProtocol.h"
+#include "network/IDispatchSink.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
@@ -558,57 +560,86 @@ TEST_F(DispatchTest, CommandResults) {
     EXPECT_EQ(monitor->GetLastResult().timeLow, 1);
 }
 
-TEST_F(DispatchTest, CommandResultReachesTheMonitorTable) {
-    MonitorListModel list;
-    CMonitorTable& table = GetMonitorTable();
-    table.SetList(&list);
-    const int row = list.AppendRow("");
-    list.SetText(row, CMonitorTable::kColumnGuid,
-                 CPublicFunctions::UnicodeToUtf8(GuidToString(monitor->GetGuid()).c_str()));
-    list.SetCheck(row, true);
-    table.ResetConfigAck();
-    EXPECT_EQ(Dispatch(Result(0x0200, 1, 0x0050)), 2);
-    EXPECT_EQ(table.GetConfigAck(CMonitorTable::kAckDeviceName), CMonitorTable::kAckDone);
-    table.SetList(nullptr);
-    table.ResetConfigAck();
-}
+class RecordingDispatchSink : public IDispatchSink {
+  public:
+    void OnCommandResult(MonitorObject* m) override { results.push_back(m); }
+    void OnUpgradeRequest(MonitorObject* m) override { requests.push_back(m); }
+    std::vector<MonitorObject*> results;
+    std::vector<MonitorObject*> requests;
+};
 
-TEST_F(DispatchTest, UpgradeRequestIsStoredAndPosted) {
-    Bytes body = {2, 7, 0, 0, 0};
-    EXPECT_EQ(Dispatch(Frame(0x0113, body)), 2);
+TEST_F(DispatchTest, ResultsAndRequestsAreStoredThenHandedToTheSink) {
+    EXPECT_EQ(Dispatch(Result(0x0200, 1, 0x0050)), 2);  // no sink: stored all the same
+    EXPECT_EQ(monitor->GetLastResult().code, 10);
+
+    RecordingDispatchSink dispatchSink;
+    SetDispatchSink(&dispatchSink);
+    EXPECT_EQ(Dispatch(Cat({Result(0x0113, 2, 0), Frame(0x0113, {2, 7, 0, 0, 0})})), 2);
+    EXPECT_EQ(Dispatch(Frame(0x0113, {3, 1, 0, 0})), 2);  // too short: not stored, not handed on
+    SetDispatchSink(nullptr);
+    EXPECT_EQ(dispatchSink.results, std::vector<MonitorObject*>{monitor});
+    EXPECT_EQ(dispatchSink.requests, std::vector<MonitorObject*>{monitor});
+    EXPECT_EQ(monitor->GetLastResult().result, -1);
     const UpgradeRequest r = monitor->GetUpgradeRequest();
     EXPECT_EQ(int{r.fileSerial}, 2);
     EXPECT_EQ(int{r.serialNum}, 7);
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].id, WM_UPGRADE_REQUEST);
-    EXPECT_EQ(sink.messages[0].monitor, monitor);
-
-    EXPECT_EQ(Dispatch(Frame(0x0113, {3, 1, 0, 0})), 2);  // too short: not stored, not posted
-    EXPECT_EQ(monitor->GetUpgradeRequest().fileSerial, 2);
-    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages.empty());  // the dispatch itself posts no upgrade message
 }
 
-TEST_F(DispatchTest, DebugPacketsOnlyOnTheDebugPage) {
+// Two monitors send on the debug page: only the one whose row is checked reaches the console,
+// and a flood waits in the UI queue only up to the bound.
+TEST_F(DispatchTest, DebugPacketsOnlyOfTheCheckedMonitorAndBounded) {
+    GUID otherKey{};
+    otherKey.Data4[7] = 0x43;
+    MonitorObject* other = pool.GetAvailableObj(otherKey);
+    ASSERT_NE(other, nullptr);
+    MonitorListModel list;
+    CMonitorTable& table = GetMonitorTable();
+    table.SetList(&list);
+    for (MonitorObject* m : {other, monitor}) {
+        list.SetText(list.AppendRow(""), CMonitorTable::kColumnGuid,
+                     CPublicFunctions::UnicodeToUtf8(GuidToString(m->GetGuid()).c_str()));
+    }
+    list.SetCheck(1, true);  // `monitor`
     const Bytes a = Attr(0x0051, {1});
     const Bytes tick = Frame(0x0080, {0});
     const Bytes block = Cat({a, tick, a});
-    EXPECT_EQ(Dispatch(block), 11);
-    EXPECT_TRUE(sink.messages.empty());
+    auto dispatchBoth = [&] {
+        std::int32_t len = static_cast<std::int32_t>(block.size());
+        Bytes copy = block;
+        PacketInfo otherInfo;
+        EXPECT_EQ(HandleCmpProcotol(copy.data(), len, other, 0, 0, otherInfo), 11);
+        EXPECT_EQ(Dispatch(block), 11);
+    };
 
-    CMonitorTable& table = GetMonitorTable();
+    dispatchBoth();  // not the debug page: nothing
+    EXPECT_TRUE(sink.messages.empty());
     table.SetPage(kDebugPageIndex);
-    EXPECT_EQ(Dispatch(block), 11);
-    table.SetPage(CMonitorTable::kPageNone);
-    ASSERT_EQ(sink.messages.size(), 2u);  // every valid frame up to the end of the pass
+    dispatchBoth();
+    ASSERT_EQ(sink.messages.size(), 2u);  // the checked monitor's frames up to the end of the pass
     EXPECT_EQ(sink.messages[0].id, WM_DEBUG_PACKET);
     EXPECT_EQ(sink.messages[0].monitor, monitor);
     EXPECT_EQ(sink.messages[0].frame, a);
+    EXPECT_EQ(sink.messages[1].monitor, monitor);
     EXPECT_EQ(sink.messages[1].frame, tick);
+
+    // While the UI thread is busy, a flooding monitor queues at most the bound.
+    QueuedUiThread held;
+    SetUiThread(&held);
+    sink.messages.clear();
+    for (int i = 0; i < kMaxQueuedDebugFrames; ++i) {
+        dispatchBoth();
+    }
+    EXPECT_EQ(held.Waiting(), static_cast<std::size_t>(kMaxQueuedDebugFrames));
+    EXPECT_EQ(held.RunAll(), kMaxQueuedDebugFrames);
+    dispatchBoth();  // room again once the page has shown them
+    EXPECT_EQ(held.RunAll(), 2);
+    EXPECT_EQ(sink.messages.size(), static_cast<std::size_t>(kMaxQueuedDebugFrames) + 2);
 
     // Without a UI thread the posts are dropped.
     SetUiThread(nullptr);
-    table.SetPage(kDebugPageIndex);
-    EXPECT_EQ(Dispatch(block), 11);
+    dispatchBoth();
     table.SetPage(CMonitorTable::kPageNone);
-    EXPECT_EQ(sink.messages.size(), 2u);
+    table.SetList(nullptr);
+    EXPECT_EQ(sink.messages.size(), static_cast<std::size_t>(kMaxQueuedDebugFrames) + 2);
 }

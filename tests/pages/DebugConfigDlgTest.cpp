@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeForm.h"
+#include "PageTestFleet.h"
 #include "TempDir.h"
 #include "network/CmpChecksum.h"
 #include "pages/CDebugConfigDlg.h"
@@ -16,6 +17,8 @@
 #include "pages/DebugFrameText.h"
 #include "pages/DebugKeys.h"
 #include "registry/CMonitorObjectMng.h"
+#include "registry/CMonitorTable.h"
+#include "registry/MonitorListModel.h"
 
 namespace {
 
@@ -82,20 +85,20 @@ class DebugPageTest : public ::testing::Test {
         peer.addr.sin_family = AF_INET;
         peer.addr.sin_addr.s_addr = htonl(0xC0A88907u);  // 192.168.137.7
         monitor->SetPeer(peer);
+        table.SetList(&list);
+        table.Refresh();
+        Select();
     }
     void TearDown() override {
         ::close(ours);
         ::close(far);
     }
 
-    // Makes the monitor the device being debugged with a frame the filter drops.
-    void Select() {
-        page.OnConfirmFilter();
-        form.SetText(DebugPageId::kFilterText, "ffff");
-        page.OnConfirmFilter();
-        page.OnReceivedFrame(monitor, MakeFrame(0x12, {1}));
-        form.SetText(DebugPageId::kFilterText, "");
-        page.OnConfirmFilter();
+    // Checks (or unchecks) the monitor's row: the device being debugged.
+    void Select(bool checked = true) {
+        int row = -1;
+        ASSERT_TRUE(table.FindRow(monitor, row));
+        list.SetCheck(row, checked);
     }
 
     Bytes ReadSent(std::size_t n) {
@@ -126,12 +129,14 @@ class DebugPageTest : public ::testing::Test {
 
     ScopedLogDir logs;
     CMonitorObjectMng pool;
+    MonitorListModel list;
+    CMonitorTable table{pool};
     MonitorObject* monitor = nullptr;
     int ours = -1, far = -1;
     FakeForm form;
     FakeDialogs dialogs;
     FakeDebugDisplay display;
-    CDebugConfigDlg page{form, dialogs, display, pool};
+    CDebugConfigDlg page{form, dialogs, display, table};
 };
 
 TEST_F(DebugPageTest, SendsTypedFrameWithComputedChecksum) {
@@ -191,6 +196,7 @@ TEST_F(DebugPageTest, RefusedTextsSendNothing) {
 }
 
 TEST_F(DebugPageTest, NoDeviceOrDisconnectedDeviceSendsNothing) {
+    Select(false);
     Send("00 0a 00 12 00 05 00 00 01 02");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], kDebugNoDevice);
@@ -204,6 +210,55 @@ TEST_F(DebugPageTest, NoDeviceOrDisconnectedDeviceSendsNothing) {
     EXPECT_TRUE(display.text.empty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], kDebugNoDevice);
+}
+
+// Two monitors both talking: the console shows and sends to the checked one only, never to
+// whichever spoke last.
+TEST(DebugPageTwoMonitorsTest, OnlyTheCheckedMonitorIsShownAndSentTo) {
+    ScopedLogDir logs;
+    pagetest::Fleet fleet;
+    MonitorObject* a = fleet.Connect(1);
+    MonitorObject* b = fleet.Connect(2);
+    ASSERT_NE(b, nullptr);
+    FakeForm form;
+    FakeDialogs dialogs;
+    FakeDebugDisplay display;
+    CDebugConfigDlg page{form, dialogs, display, fleet.table};
+    form.SetText(DebugPageId::kFrameText, "00 0a 00 12 00 05 00 00 01 02");
+
+    struct Step {
+        MonitorObject* checked;  // nullptr: no row checked
+        bool gone;               // the checked monitor has disconnected
+    };
+    for (const Step& step : {Step{nullptr, false}, Step{a, false}, Step{b, false}, Step{b, true}}) {
+        SCOPED_TRACE(step.checked == a ? "a" : step.checked == b ? "b" : "none");
+        MonitorObject* target = step.gone ? nullptr : step.checked;
+        fleet.table.UncheckAll();
+        fleet.Check(step.checked);
+        if (step.gone) {
+            fleet.Disconnect(2, b);
+        }
+        display.Clear();
+        dialogs.messages.clear();
+        page.OnReceivedFrame(a, MakeFrame(0x21, {1}));
+        page.OnReceivedFrame(step.gone ? nullptr : b, MakeFrame(0x22, {2}));
+        page.OnSend();
+        EXPECT_EQ(fleet.HasData(a) && fleet.ReadFrame(a).len == 10, target == a);
+        EXPECT_EQ(fleet.HasData(b) && fleet.ReadFrame(b).len == 10, target == b);
+        if (target == nullptr) {
+            EXPECT_EQ(dialogs.messages, std::vector<std::string>{kDebugNoDevice});
+            EXPECT_TRUE(display.text.empty());
+            continue;
+        }
+        // Its Recv line, the device header, Input and Send: all about the checked monitor.
+        const std::string ip = target == a ? "192.168.1.1\t" : "192.168.1.2\t";
+        const std::vector<std::string> lines = display.Lines();
+        ASSERT_EQ(lines.size(), 6u);
+        for (std::size_t i : {0, 2, 4, 5}) {
+            EXPECT_EQ(FromIp(lines[i]).find(ip), 0u) << lines[i];
+        }
+        EXPECT_EQ(page.GetDebugDevice(), target->GetGuid());
+    }
 }
 
 TEST_F(DebugPageTest, DisplayShowsTenBodyBytesFileShowsAllUpToWorkArea) {

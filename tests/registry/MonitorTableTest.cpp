@@ -280,18 +280,13 @@ TEST_F(MonitorTableTest, UpgradeColumnShowsStateAndProgress) {
         table.Refresh();
         EXPECT_EQ(list.GetText(0, 4), c.text);
     }
-    // Command results reach the upgrade table only while the upgrade page is shown.
-    upgrade->SetUpgradeStatus(m, {40, 1});
-    CommandResult r;
-    r.code = kUpgradeAckCode;
-    r.result = 0;
-    m->SetLastResult(r);
-    table.SetPage(CMonitorTable::kPageNetwork);
-    table.OnCommandResult(m);
-    EXPECT_EQ(upgrade->GetUpgradeStatus(m).state, 1);
-    table.SetPage(CMonitorTable::kPageUpgrade);
-    table.OnCommandResult(m);
-    EXPECT_EQ(upgrade->GetUpgradeStatus(m).state, 3);
+    // Without an upgrade source the column stays empty.
+    CMonitorTable bare(*pool);
+    MonitorListModel bareList;
+    bare.SetList(&bareList);
+    bare.SetPage(CMonitorTable::kPageUpgrade);
+    bare.Refresh();
+    EXPECT_EQ(bareList.GetText(0, 4), "");
 }
 
 TEST_F(MonitorTableTest, CommandResultsWhileRefreshing) {

@@ -2,6 +2,7 @@
 // A UI thread for page tests: tasks posted from any thread wait in a queue until the test's own
 // thread runs them, as a window's message loop would.
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -26,6 +27,18 @@ class QueuedUiThread : public IUiThread {
             task();
         }
         return static_cast<int>(batch.size());
+    }
+    // Runs the waiting tasks and any they post, until none is left; how many ran.
+    int RunAll() {
+        int ran = 0;
+        for (int n = RunPending(); n > 0; n = RunPending()) {
+            ran += n;
+        }
+        return ran;
+    }
+    std::size_t Waiting() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return tasks_.size();
     }
     // Runs tasks as they come until done() holds; false when it still fails after timeout.
     bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "network/CmpHandlers.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
