@@ -40,6 +40,16 @@ void MonitorObject::SetPeer(const SocketAddr& addr) {
     peer = addr;
 }
 
+int MonitorObject::GetSendTimeoutMs() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return sendTimeoutMs;
+}
+
+void MonitorObject::SetSendTimeoutMs(int milliseconds) {
+    std::lock_guard<std::mutex> guard(lock);
+    sendTimeoutMs = milliseconds;
+}
+
 SocketAddr MonitorObject::GetListener() const {
     std::lock_guard<std::mutex> guard(lock);
     return listener;

@@ -13,6 +13,9 @@
 #include "registry/MonitorSystemStatus.h"
 #include "registry/UpgradeRequest.h"
 
+// How long one frame to a monitor may take to go out before the monitor counts as gone.
+inline constexpr int kMonitorSendTimeoutMs = 2000;
+
 class MonitorObject {
   public:
     MonitorObject();
@@ -64,6 +67,10 @@ class MonitorObject {
     // never interleave. Separate from the record lock: a send may block on a full socket.
     std::mutex& SendLock() { return sendLock; }
 
+    // The bound on one frame's send to this monitor's connection (set by its session).
+    int GetSendTimeoutMs() const;
+    void SetSendTimeoutMs(int milliseconds);
+
   private:
     // Declared first: the status store refers to `lock` and must not outlive it.
     mutable std::mutex lock;
@@ -78,4 +85,5 @@ class MonitorObject {
     CommandResult lastResult{};
     UpgradeRequest upgradeRequest{};
     std::uint32_t serial = 1;
+    int sendTimeoutMs = kMonitorSendTimeoutMs;
 };

@@ -19,6 +19,7 @@
 #include "platform/Socket.h"
 #include "platform/TcpConnect.h"
 #include "platform/TcpListener.h"
+#include "registry/MonitorObject.h"
 
 namespace {
 
@@ -121,8 +122,9 @@ TEST(SendCmpDataTest, MissingBufferSendsNothing) {
     SocketPair pair;
     SocketHandle s = pair.a.get();
     EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1), -1);
-    std::mutex lock;
-    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1, lock), -1);
+    MonitorObject monitor;
+    monitor.SetPeer(SocketAddr{s, {}, 0});
+    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, monitor, 1), -1);
     pair.a = UniqueSocket();
     std::uint8_t byte;
     EXPECT_EQ(SocketRecv(pair.b.get(), &byte, 1), 0);  // closed with nothing in between
@@ -216,15 +218,15 @@ TEST(SendCmpDataTest, ClosedPeerFailsWithoutSignal) {
     EXPECT_EQ(SendCmpControlCommand(frame, 1, 275, none, 1), -1);
 }
 
-// Two threads share one socket through the locked overload; the receiver must see only whole,
-// valid frames in each thread's order.
+// Two threads send to one monitor; the receiver must see only whole, valid frames in each
+// thread's order.
 TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
     ScopedLogDir logs;
     TcpPair pair;
     ASSERT_TRUE(pair.client && pair.server);
     constexpr int kFrames = 1000;
-    std::mutex sendLock;
-    SocketHandle shared = pair.client.get();
+    MonitorObject shared;
+    shared.SetPeer(SocketAddr{pair.client.get(), {}, 0});
     std::atomic<int> failures{0};
 
     auto sender = [&](std::uint8_t id) {
@@ -235,7 +237,7 @@ TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
             std::fill(buffer.begin() + kCmpHeadSize + 1, buffer.begin() + kCmpHeadSize + body,
                       static_cast<std::uint8_t>(i));
             if (SendCmpControlCommand(buffer.data(), body, 0x0120, shared,
-                                      static_cast<std::uint16_t>(i), sendLock) != 1) {
+                                      static_cast<std::uint16_t>(i)) != 1) {
                 ++failures;
             }
         }
