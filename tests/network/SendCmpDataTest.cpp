@@ -2,27 +2,37 @@
 #include <pthread.h>
 #include <sys/socket.h>
 
+#include <unistd.h>
+
 #include <csignal>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 #include "network/SendCmpData.h"
+#include "pages/NetConfigOrders.h"
 #include "platform/Socket.h"
 #include "platform/TcpConnect.h"
 #include "platform/TcpListener.h"
+#include "platform/ThreadId.h"
 #include "registry/MonitorObject.h"
+#include "upgrade/UpdateConfigManager.h"
 
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 struct SocketPair {
@@ -289,4 +299,92 @@ TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
     EXPECT_EQ(skipped, 0u);
     EXPECT_EQ(next[0], kFrames);
     EXPECT_EQ(next[1], kFrames);
+}
+
+namespace {
+
+// True once the thread sleeps (blocked on a lock): its state letter in the kernel's record.
+bool ThreadSleeps(int tid) {
+    const std::string stat = ReadFileText("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'S';
+}
+
+}  // namespace
+
+// A sender races the session's release: while it waits for the send lock, the session clears the
+// monitor's socket under that lock and closes it, and a new connection gets the same descriptor
+// number. The frame must not reach the new connection, whichever sender it comes from.
+TEST(SendCmpDataTest, FrameNeverReachesADescriptorReusedWhileTheSenderWaited) {
+    ScopedLogDir logs;
+    UpdateConfigManager upgrade([] { return std::vector<MonitorObject*>{}; });
+    const std::uint8_t typed[9] = {0x09, 0x00, 0x13, 0x01, 0x01, 0x00, 0xE1, 0xFE, 0x01};
+    const std::vector<std::pair<const char*, std::function<void(MonitorObject&)>>> senders = {
+        {"typed frame", [&](MonitorObject& m) { SendFrameToMonitor(m, typed, sizeof typed); }},
+        {"order", [](MonitorObject& m) { SendReconnectConfigOrder(&m, 1); }},
+        {"invitation", [&](MonitorObject& m) { upgrade.SendUpdateReq(&m); }},
+    };
+    for (const auto& [name, send] : senders) {
+        SCOPED_TRACE(name);
+        SocketPair old;
+        SocketPair reused;
+        ASSERT_TRUE(old.a && reused.a);
+        const SocketHandle number = old.a.get();
+        MonitorObject monitor;
+        monitor.SetPeer(SocketAddr{number, {}, 0});
+
+        std::atomic<int> tid{0};
+        std::thread sender;
+        {
+            std::lock_guard<std::mutex> sessionHolds(monitor.SendLock());
+            sender = std::thread([&] {
+                tid = CurrentThreadId();
+                send(monitor);
+            });
+            ASSERT_TRUE(WaitUntil([&] { return tid != 0 && ThreadSleeps(tid); }, 2000ms));
+            monitor.SetPeer(SocketAddr{});
+            ASSERT_EQ(::dup2(reused.a.get(), number), number);  // closes the old, reuses its number
+        }
+        sender.join();
+        EXPECT_EQ(WaitReadable(reused.b.get(), 0), 0) << "a frame reached the new connection";
+    }
+}
+
+// A monitor that stops reading: once the socket is full, a send fails within the bound instead
+// of holding the thread, and the connection is shut down so the monitor's session ends.
+TEST(SendCmpDataTest, SendToAMonitorThatStopsReadingEndsWithinTheBound) {
+    ScopedLogDir logs;
+    TcpPair pair;
+    ASSERT_TRUE(pair.client && pair.server);
+    MonitorObject monitor;
+    monitor.SetPeer(SocketAddr{pair.client.get(), {}, 0});
+    monitor.SetSendTimeoutMs(100);
+    std::atomic<int> result{1};
+    std::atomic<bool> done{false};
+    auto slowest = std::chrono::steady_clock::duration::zero();
+    std::thread sender([&] {
+        Bytes buffer(kCmpMaxFrame, 0x5A);
+        while (result == 1) {
+            const auto start = std::chrono::steady_clock::now();
+            result = SendCmpControlCommand(buffer.data(), 1447, 0x0114, monitor, 1);
+            slowest = std::max(slowest, std::chrono::steady_clock::now() - start);
+        }
+        done = true;
+    });
+    // Without a bound the sender would block for good; give it far more than the bound.
+    const bool ended = WaitUntil([&] { return done.load(); }, 5000ms);
+    if (!ended) {
+        ::shutdown(pair.client.get(), SHUT_RDWR);  // let the thread end so the test can report
+    }
+    sender.join();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(result, -1);
+    EXPECT_LT(slowest, 1000ms);
+    // The monitor's side drains what went out and then sees the end of the connection.
+    Bytes sink(65536);
+    long got = 1;
+    while (got > 0 && WaitReadable(pair.server.get(), 2000) == 1) {
+        got = SocketRecv(pair.server.get(), sink.data(), sink.size());
+    }
+    EXPECT_EQ(got, 0);
 }
