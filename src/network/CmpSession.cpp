@@ -212,6 +212,9 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
         if (received && found) {
             got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
         }
+        if (received && got > 0 && obj->ConnectionLost()) {
+            got = 0;  // a send to it failed: the monitor counts as gone, whatever it still sends
+        }
         if (received && got <= 0) {
             const int err = LastSocketError();
             if (found && IsRetryableRecv(got, err)) {

@@ -65,7 +65,9 @@ int SendFrameToMonitor(MonitorObject& monitor, const void* frame, std::size_t le
         return 1;
     }
     // A half-sent frame leaves the stream unusable, and a monitor that stopped reading would
-    // stall every later sender: let the session end it.
+    // stall every later sender: the session ends the connection, even if the monitor keeps
+    // sending (a shut-down socket still delivers what arrives).
+    monitor.MarkConnectionLost();
     ShutdownSocket(socket);
     return -1;
 }

@@ -19,6 +19,7 @@ void MonitorObject::Reset() {
     guid = EmptyGuid();
     patientGuid = GUID{};
     peer = SocketAddr{};
+    connectionLost = false;
 }
 
 void MonitorObject::ResetRecords() {
@@ -38,6 +39,17 @@ SocketAddr MonitorObject::GetPeer() const {
 void MonitorObject::SetPeer(const SocketAddr& addr) {
     std::lock_guard<std::mutex> guard(lock);
     peer = addr;
+    connectionLost = false;
+}
+
+void MonitorObject::MarkConnectionLost() {
+    std::lock_guard<std::mutex> guard(lock);
+    connectionLost = true;
+}
+
+bool MonitorObject::ConnectionLost() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return connectionLost;
 }
 
 int MonitorObject::GetSendTimeoutMs() const {

@@ -13,8 +13,11 @@
 #include "registry/MonitorSystemStatus.h"
 #include "registry/UpgradeRequest.h"
 
-// How long one frame to a monitor may take to go out before the monitor counts as gone.
-inline constexpr int kMonitorSendTimeoutMs = 2000;
+// How long one frame to a monitor may take to go out before the monitor counts as gone. Only a
+// monitor that has left a whole socket buffer of frames unread ever waits at all (one answer per
+// request never fills it), and the UI thread waits on it in place of every other monitor, so the
+// bound is short.
+inline constexpr int kMonitorSendTimeoutMs = 500;
 
 class MonitorObject {
   public:
@@ -34,7 +37,11 @@ class MonitorObject {
     CMonitor* GetMonitor() const { return monitor.get(); }
 
     SocketAddr GetPeer() const;
+    // A new peer is a new connection: it clears the lost mark.
     void SetPeer(const SocketAddr& addr);
+    // Set when a send to the connection failed: the session ends it at its next receive.
+    void MarkConnectionLost();
+    bool ConnectionLost() const;
     SocketAddr GetListener() const;
     void SetListener(const SocketAddr& addr);
 
@@ -86,4 +93,5 @@ class MonitorObject {
     UpgradeRequest upgradeRequest{};
     std::uint32_t serial = 1;
     int sendTimeoutMs = kMonitorSendTimeoutMs;
+    bool connectionLost = false;
 };

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -555,4 +557,75 @@ TEST(LoadFault, TraceLogRollsOverWithoutTornLines) {
             << "line " << count << ": " << line.substr(0, 40);
     }
     EXPECT_EQ(trace.back(), '\n');
+}
+
+// A monitor whose firmware keeps asking but no longer reads fills its connection; the tool's
+// send to it runs out of time, the monitor is disconnected with its Offline line, and another
+// monitor's upgrade is answered throughout, with the tool's memory flat.
+TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
+    ScopedLogDir logs;
+    TempDir folder;
+    const std::string bytes(16 << 20, '\x5A');
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    HeadlessOptions options = AppOptions(folder.path());
+    options.network.sessionSendTimeoutMs = 200;
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        lines.push_back(line);
+    };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    SimMonitor steady(SimMonitorConfig::ForIndex(base, 0, "STEADY-", 905));
+    ASSERT_TRUE(steady.Start("127.0.0.1", app.Network().SessionPort()));
+    ASSERT_TRUE(
+        steady.Record().WaitFor([](const SimSnapshot& s) { return s.piecesPulled > 0; }, 10s));
+    const long rssBefore = RssKb();
+
+    SimMonitorConfig c = SimMonitorConfig::ForIndex(base, 1, "FLOOD-", 905);
+    c.floodRequests = true;
+    c.recvBufferBytes = 4096;
+    SimMonitor flooder(c);
+    const auto floodStart = Clock::now();
+    ASSERT_TRUE(flooder.Start("127.0.0.1", app.Network().SessionPort()));
+    const bool offline = WaitUntil(
+        [&] {
+            std::lock_guard<std::mutex> guard(linesLock);
+            return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+                return line.rfind("Offline: FLOOD-", 0) == 0;
+            });
+        },
+        10s);
+    const auto floodTime = Clock::now() - floodStart;
+    ASSERT_TRUE(offline);
+    const SimSnapshot atDrop = steady.Record().Snapshot();
+    EXPECT_TRUE(atDrop.upgrading) << "the flood must fall within the upgrade";
+    EXPECT_NE(ReadFileText(logs.file("Net.log")).find("Offline:"), std::string::npos);
+    EXPECT_TRUE(flooder.WaitClosed(5s));
+    const long rssAfter = RssKb();
+
+    // The steady monitor goes on being served after the drop too.
+    ASSERT_TRUE(steady.Record().WaitFor(
+        [&](const SimSnapshot& s) { return s.piecesPulled >= atDrop.piecesPulled + 200; }, 10s));
+    const SimSnapshot s = steady.Record().Snapshot();
+    EXPECT_EQ(s.requestRetries, 0u);
+    EXPECT_EQ(s.upgradesFailed, 0u);
+    EXPECT_LT(s.slowestAnswerMs, 1000);
+    EXPECT_LT(rssAfter - rssBefore, 32 * 1024);
+    std::printf(
+        "flood: %lld requests, dropped after %lld ms; steady monitor's slowest answer "
+        "%lld ms; RSS %ld kB before, %ld kB after\n",
+        static_cast<long long>(flooder.Record().Snapshot().framesSent),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(floodTime).count()),
+        static_cast<long long>(s.slowestAnswerMs), rssBefore, rssAfter);
+    flooder.Stop();
+    steady.Stop();
+    app.Stop();
 }

@@ -87,7 +87,12 @@ struct SimMonitorConfig {
     bool byteByByte = false;           // write each frame one byte per send (after the handshake)
     bool byteByByteHandshake = false;  // the same for the handshake frames too
     bool silent = false;               // no keep-alive: lets the tool's time-out end the session
-    std::uint32_t seed = 1;            // for the junk bytes
+    // Firmware that keeps talking but no longer reads: after the handshake and the reports,
+    // upgrade requests go out back to back and nothing is received until the tool ends the
+    // connection.
+    bool floodRequests = false;
+    int recvBufferBytes = 0;  // above 0: the socket's receive buffer, so a full window comes sooner
+    std::uint32_t seed = 1;   // for the junk bytes
 
     // A monitor of a fleet: a distinct GUID, device name and bed number derived from index
     // (0-based); salt tells fleets of different runs apart.
