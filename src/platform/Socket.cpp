@@ -57,7 +57,10 @@ long SocketSendAll(SocketHandle s, const void* data, std::size_t length, int tim
                 continue;
             }
             if (bounded && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-                const int ready = WaitWritable(s, deadline);
+                // The deadline is checked here too: poll may call a socket writable that still
+                // has no room for these bytes.
+                const int ready =
+                    std::chrono::steady_clock::now() < deadline ? WaitWritable(s, deadline) : 0;
                 if (ready == 0) {
                     errno = ETIMEDOUT;
                 }

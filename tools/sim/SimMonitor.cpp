@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kSliceMs = 20;  // longest wait between looks at the stop flag
-constexpr int kFloodSendTimeoutMs = 1000;
+constexpr int kFloodSendTimeoutMs = 5000;
 constexpr std::uint16_t kStatusOk = 1;
 constexpr std::uint16_t kStatusFailed = 0;
 
@@ -478,6 +478,9 @@ void SimMonitor::OnUpgradeData(const std::uint8_t* frame, std::size_t length) {
         return;
     }
     if (reply.step == SimUpgradePuller::Step::Next) {
+        if (reply.dataPiece && config_.pieceWriteMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(config_.pieceWriteMs));
+        }
         SendRequest(reply.next);
     } else {
         FinishUpgrade();

@@ -79,6 +79,7 @@ struct SimMonitorConfig {
     int greetingTimeoutMs = 10000;  // wait for NET_CONNECT_SUCCESS
     int pieceTimeoutMs = 3000;      // wait for one answer before asking again
     int pieceRetries = 3;           // requests repeated before the upgrade is given up
+    int pieceWriteMs = 0;           // time taken to store a data piece before asking for the next
 
     // Failure injection.
     bool refuseOrders = false;         // answer orders with a failure status
