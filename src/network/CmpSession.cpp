@@ -1,7 +1,5 @@
 #include "network/CmpSession.h"
 
-#include <sys/socket.h>
-
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -55,6 +53,7 @@ int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam,
 CmpSession::CmpSession(const CmpSessionOptions& options)
     : pool_(options.pool != nullptr ? *options.pool : GetMonitorObjectMng()),
       recvTimeoutMs_(options.recvTimeoutMs),
+      sendTimeoutMs_(options.sendTimeoutMs),
       control_(options.control) {}
 
 void CmpSession::CloseSocket(SocketHandle& sock) {
@@ -125,6 +124,7 @@ MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pP
     }
     obj->SetPeer(pParam->peer);
     obj->SetListener(pParam->listener);
+    obj->SetSendTimeoutMs(sendTimeoutMs_);
     const std::string ip = DottedAddress(pParam->peer.addr);
     const int port = HostPort(pParam->peer.addr);
     const int threadId = CurrentThreadId();
@@ -202,12 +202,20 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
     const std::string ip = DottedAddress(pParam->peer.addr);
     const int port = HostPort(pParam->peer.addr);
 
+    // The bytes that came with the GUID frame are unpacked before anything is received: a
+    // monitor may send its first reports together with its GUID and then wait, or close.
+    bool unpackWaiting = found && left > 0;
     for (;;) {
         long got = 0;
-        if (found) {
+        const bool received = !unpackWaiting;
+        unpackWaiting = false;
+        if (received && found) {
             got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
         }
-        if (got <= 0) {
+        if (received && got > 0 && obj->ConnectionLost()) {
+            got = 0;  // a send to it failed: the monitor counts as gone, whatever it still sends
+        }
+        if (received && got <= 0) {
             const int err = LastSocketError();
             if (found && IsRetryableRecv(got, err)) {
                 TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "RecvAndUnpack", 721,
@@ -275,9 +283,7 @@ void CmpSession::ReleaseConnection(ConnectionInfo* pParam, MonitorObject* obj,
         // Senders on other threads take the send lock and read the object's socket: end any
         // blocked send first, then clear the socket under that lock, so no frame can go to a
         // descriptor number that a later connection reuses.
-        if (pParam->peer.sock != kInvalidSocket) {
-            ::shutdown(pParam->peer.sock, SHUT_RDWR);
-        }
+        ShutdownSocket(pParam->peer.sock);
         std::lock_guard<std::mutex> sending(obj->SendLock());
         SocketAddr cleared = obj->GetPeer();
         if (cleared.sock == pParam->peer.sock) {

@@ -6,9 +6,9 @@
 
 #include "foundation/Guid.h"
 #include "platform/SocketAddr.h"
+#include "registry/MonitorObject.h"
 
 class CMonitorObjectMng;
-class MonitorObject;
 class SessionControl;
 
 inline constexpr int kSessionRecvTimeoutMs = 6000;
@@ -18,7 +18,8 @@ inline constexpr std::size_t kNetRecvAreaOffset = 16384;
 struct CmpSessionOptions {
     CMonitorObjectMng* pool = nullptr;  // nullptr: the process-wide pool
     int recvTimeoutMs = kSessionRecvTimeoutMs;
-    std::shared_ptr<SessionControl> control;  // optional; lets the owner wake the session
+    int sendTimeoutMs = kMonitorSendTimeoutMs;  // bound on each frame sent to the monitor
+    std::shared_ptr<SessionControl> control;    // optional; lets the owner wake the session
 };
 
 // The session thread's procedure. Always returns 0.
@@ -55,5 +56,6 @@ class CmpSession {
 
     CMonitorObjectMng& pool_;
     int recvTimeoutMs_;
+    int sendTimeoutMs_;
     std::shared_ptr<SessionControl> control_;
 };

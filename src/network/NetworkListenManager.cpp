@@ -293,6 +293,7 @@ int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
         CmpSessionOptions options;
         options.pool = &pool_;
         options.recvTimeoutMs = settings_.sessionRecvTimeoutMs;
+        options.sendTimeoutMs = settings_.sessionSendTimeoutMs;
         options.control = control;
         SmallStackThread thread;
         const bool started = thread.Start(

@@ -36,6 +36,7 @@ struct NetworkListenSettings {
     int acceptFailurePauseMs = 10000;
     int backlog = 5;
     int sessionRecvTimeoutMs = 6000;
+    int sessionSendTimeoutMs = 500;  // a monitor whose frame takes longer counts as gone
     std::size_t sessionStackBytes = SmallStackThread::kDefaultStackBytes;
     std::size_t maxIdleConnections = 1024;
 

@@ -1,11 +1,11 @@
 #include "pages/CDebugConfigDlg.h"
 
 #include <ctime>
-#include <mutex>
 
 #include "foundation/Log.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
+#include "network/SendCmpData.h"
 #include "pages/ControlIds.h"
 #include "pages/DebugFrameText.h"
 #include "pages/DebugKeys.h"
@@ -126,11 +126,8 @@ void CDebugConfigDlg::OnSend() {
                                     CmpChecksum(frame.data(), static_cast<std::int32_t>(len))));
     // The frame keeps the typed serial; the monitor's own count moves on all the same.
     monitor->NextSerialPreIncrement();
-    {
-        std::lock_guard<std::mutex> hold(monitor->SendLock());
-        // A failed send is not reported: the Send line records what was meant to go out.
-        (void)SocketSendAll(peer.sock, frame.data(), len);
-    }
+    // A failed send is not reported: the Send line records what was meant to go out.
+    (void)SendFrameToMonitor(*monitor, frame.data(), len);
     EmitLine(ip, static_cast<int>(dft::Direction::Send), frame);
 }
 

@@ -164,8 +164,6 @@ void CModuleConfigDlg::SendModuleSwitchOrder() {
         std::uint8_t frame[kCmpHeadSize + kModuleIndexCount] = {};
         std::memcpy(frame + kCmpHeadSize, mask.module, kModuleIndexCount);
         const auto serial = static_cast<std::uint16_t>(monitor->NextSerialPreIncrement());
-        SocketHandle socket = monitor->GetPeer().sock;
-        SendCmpControlCommand(frame, kModuleIndexCount, kModuleSwitchCommand, socket, serial,
-                              monitor->SendLock());
+        SendCmpControlCommand(frame, kModuleIndexCount, kModuleSwitchCommand, *monitor, serial);
     }
 }

@@ -42,9 +42,8 @@ void SendOrder(MonitorObject* monitor, const std::array<std::uint8_t, N>& body) 
     std::uint8_t frame[kOrderBufferSize] = {};
     std::memcpy(frame + kCmpHeadSize, body.data(), N);
     const std::uint32_t serial = monitor->NextSerialPreIncrement();
-    SocketHandle socket = monitor->GetPeer().sock;
-    SendCmpControlCommand(frame, static_cast<std::uint16_t>(N), kCmdAttributeOrder, socket,
-                          static_cast<std::uint16_t>(serial), monitor->SendLock());
+    SendCmpControlCommand(frame, static_cast<std::uint16_t>(N), kCmdAttributeOrder, *monitor,
+                          static_cast<std::uint16_t>(serial));
 }
 
 }  // namespace

@@ -8,8 +8,34 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
-long SocketSendAll(SocketHandle s, const void* data, std::size_t length) {
+namespace {
+
+int MillisLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Waits until the socket can take more bytes or the deadline passes: 1 writable, 0 timed out,
+// -1 error.
+int WaitWritable(SocketHandle s, std::chrono::steady_clock::time_point deadline) {
+    pollfd pfd{};
+    pfd.fd = s;
+    pfd.events = POLLOUT;
+    for (;;) {
+        const int r = ::poll(&pfd, 1, MillisLeft(deadline));
+        if (r < 0 && errno == EINTR) {
+            continue;
+        }
+        return r < 0 ? -1 : (r == 0 ? 0 : 1);  // hung up or in error: the send reports which
+    }
+}
+
+}  // namespace
+
+long SocketSendAll(SocketHandle s, const void* data, std::size_t length, int timeoutMs) {
     if (length == 0) {
         return 0;
     }
@@ -17,12 +43,30 @@ long SocketSendAll(SocketHandle s, const void* data, std::size_t length) {
         errno = EBADF;
         return -1;
     }
+    const bool bounded = timeoutMs >= 0;
+    // Bounded writes never block inside send: a full socket is waited on with poll, so the
+    // whole frame shares one deadline however the kernel splits it.
+    const int flags = MSG_NOSIGNAL | (bounded ? MSG_DONTWAIT : 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const char* p = static_cast<const char*>(data);
     std::size_t left = length;
     while (left > 0) {
-        const ssize_t n = ::send(s, p, left, MSG_NOSIGNAL);
+        const ssize_t n = ::send(s, p, left, flags);
         if (n < 0) {
             if (errno == EINTR) {
+                continue;
+            }
+            if (bounded && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                // The deadline is checked here too: poll may call a socket writable that still
+                // has no room for these bytes.
+                const int ready =
+                    std::chrono::steady_clock::now() < deadline ? WaitWritable(s, deadline) : 0;
+                if (ready == 0) {
+                    errno = ETIMEDOUT;
+                }
+                if (ready <= 0) {
+                    return -1;
+                }
                 continue;
             }
             return -1;
@@ -48,6 +92,12 @@ void CloseSocket(SocketHandle& s) {
     if (s != kInvalidSocket) {
         ::close(s);
         s = kInvalidSocket;
+    }
+}
+
+void ShutdownSocket(SocketHandle s) {
+    if (s != kInvalidSocket) {
+        ::shutdown(s, SHUT_RDWR);
     }
 }
 

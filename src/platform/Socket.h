@@ -8,13 +8,19 @@
 
 // Writes all `length` bytes, looping over partial writes and EINTR; never raises SIGPIPE.
 // Returns length, or -1 when the connection failed before everything went out.
-long SocketSendAll(SocketHandle s, const void* data, std::size_t length);
+// timeoutMs >= 0 bounds the whole write: a peer that stops reading makes it fail (-1, error
+// ETIMEDOUT) once that time has passed, whatever part of the bytes went out. timeoutMs < 0
+// waits as long as the connection lives.
+long SocketSendAll(SocketHandle s, const void* data, std::size_t length, int timeoutMs = -1);
 // One receive call (recv semantics): >0 bytes, 0 closed, -1 error.
 long SocketRecv(SocketHandle s, void* buffer, std::size_t length);
 // The calling thread's last socket error number.
 int LastSocketError();
 // Closes the socket and sets it to kInvalidSocket; harmless on kInvalidSocket.
 void CloseSocket(SocketHandle& s);
+// Ends both directions of the connection without closing the descriptor: a receive blocked on
+// it returns, later sends fail. Harmless on kInvalidSocket.
+void ShutdownSocket(SocketHandle s);
 
 bool SetRecvTimeout(SocketHandle s, int milliseconds);
 bool SetRecvBufferSize(SocketHandle s, int bytes);

@@ -19,6 +19,7 @@ void MonitorObject::Reset() {
     guid = EmptyGuid();
     patientGuid = GUID{};
     peer = SocketAddr{};
+    connectionLost = false;
 }
 
 void MonitorObject::ResetRecords() {
@@ -39,6 +40,27 @@ SocketAddr MonitorObject::GetPeer() const {
 void MonitorObject::SetPeer(const SocketAddr& addr) {
     std::lock_guard<std::mutex> guard(lock);
     peer = addr;
+    connectionLost = false;
+}
+
+void MonitorObject::MarkConnectionLost() {
+    std::lock_guard<std::mutex> guard(lock);
+    connectionLost = true;
+}
+
+bool MonitorObject::ConnectionLost() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return connectionLost;
+}
+
+int MonitorObject::GetSendTimeoutMs() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return sendTimeoutMs;
+}
+
+void MonitorObject::SetSendTimeoutMs(int milliseconds) {
+    std::lock_guard<std::mutex> guard(lock);
+    sendTimeoutMs = milliseconds;
 }
 
 SocketAddr MonitorObject::GetListener() const {

@@ -14,6 +14,12 @@
 #include "registry/MonitorSystemStatus.h"
 #include "registry/UpgradeRequest.h"
 
+// How long one frame to a monitor may take to go out before the monitor counts as gone. Only a
+// monitor that has left a whole socket buffer of frames unread ever waits at all (one answer per
+// request never fills it), and the UI thread waits on it in place of every other monitor, so the
+// bound is short.
+inline constexpr int kMonitorSendTimeoutMs = 500;
+
 class MonitorObject {
   public:
     MonitorObject();
@@ -32,7 +38,11 @@ class MonitorObject {
     CMonitor* GetMonitor() const { return monitor.get(); }
 
     SocketAddr GetPeer() const;
+    // A new peer is a new connection: it clears the lost mark.
     void SetPeer(const SocketAddr& addr);
+    // Set when a send to the connection failed: the session ends it at its next receive.
+    void MarkConnectionLost();
+    bool ConnectionLost() const;
     SocketAddr GetListener() const;
     void SetListener(const SocketAddr& addr);
 
@@ -72,6 +82,10 @@ class MonitorObject {
     // never interleave. Separate from the record lock: a send may block on a full socket.
     std::mutex& SendLock() { return sendLock; }
 
+    // The bound on one frame's send to this monitor's connection (set by its session).
+    int GetSendTimeoutMs() const;
+    void SetSendTimeoutMs(int milliseconds);
+
   private:
     // Declared first: the status store refers to `lock` and must not outlive it.
     mutable std::mutex lock;
@@ -88,4 +102,6 @@ class MonitorObject {
     bool upgradeRequestWaiting = false;  // stored and not yet taken
     std::atomic<int> queuedUpgradeMessages{0};
     std::uint32_t serial = 1;
+    int sendTimeoutMs = kMonitorSendTimeoutMs;
+    bool connectionLost = false;
 };

@@ -84,9 +84,8 @@ void UpdateConfigManager::SendUpdateReq(MonitorObject* monitor) {
     std::array<std::uint8_t, kInviteBufferSize> frame{};
     frame[kCmpHeadSize] = 1;
     const std::uint32_t serial = monitor->TakeSerialPostIncrement();
-    SocketHandle socket = monitor->GetPeer().sock;
-    SendCmpControlCommand(frame.data(), 1, kCmdUpgradeInvite, socket,
-                          static_cast<std::uint16_t>(serial), monitor->SendLock());
+    SendCmpControlCommand(frame.data(), 1, kCmdUpgradeInvite, *monitor,
+                          static_cast<std::uint16_t>(serial));
 }
 
 void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
@@ -151,9 +150,8 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     WriteLe16(body + 2, count);
 
     const std::uint32_t serial = monitor->TakeSerialPostIncrement();
-    SocketHandle socket = monitor->GetPeer().sock;
-    SendCmpControlCommand(frame.data(), kAnswerBodyLength, kCmdUpgradeData, socket,
-                          static_cast<std::uint16_t>(serial), monitor->SendLock());
+    SendCmpControlCommand(frame.data(), kAnswerBodyLength, kCmdUpgradeData, *monitor,
+                          static_cast<std::uint16_t>(serial));
 
     if (m_files.IsLastPiece(fileSerial, serialNum)) {
         // A failure the monitor reported while this answer went out stays.

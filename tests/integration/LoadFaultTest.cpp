@@ -556,3 +556,65 @@ TEST(LoadFault, TraceLogRollsOverWithoutTornLines) {
     }
     EXPECT_EQ(trace.back(), '\n');
 }
+
+// A monitor whose firmware keeps asking but no longer reads fills its connection; the tool's
+// send to it runs out of time, the monitor is disconnected with its Offline line, and another
+// monitor's upgrade is answered throughout, with the tool's memory flat.
+TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
+    ScopedLogDir logs;
+    TempDir folder;
+    const std::string bytes(4 << 20, '\x5A');
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    HeadlessOptions options = AppOptions(folder.path());
+    options.network.sessionSendTimeoutMs = 200;
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    SimMonitorConfig paced = SimMonitorConfig::ForIndex(base, 0, "STEADY-", 905);
+    paced.pieceWriteMs = 1;  // its upgrade lasts well beyond the flood
+    SimMonitor steady(paced);
+    ASSERT_TRUE(steady.Start("127.0.0.1", app.Network().SessionPort()));
+    ASSERT_TRUE(
+        steady.Record().WaitFor([](const SimSnapshot& s) { return s.piecesPulled > 0; }, 10s));
+    const long rssBefore = RssKb();
+
+    SimMonitorConfig c = SimMonitorConfig::ForIndex(base, 1, "FLOOD-", 905);
+    c.floodRequests = true;
+    c.recvBufferBytes = 4096;
+    SimMonitor flooder(c);
+    const auto floodStart = Clock::now();
+    ASSERT_TRUE(flooder.Start("127.0.0.1", app.Network().SessionPort()));
+    // The steady monitor stays online, so an Offline line is the flooder's.
+    const bool offline = WaitUntil(
+        [&] { return ReadFileText(logs.file("Net.log")).find("Offline:") != std::string::npos; },
+        10s);
+    const auto floodTime = Clock::now() - floodStart;
+    ASSERT_TRUE(offline);
+    const SimSnapshot atDrop = steady.Record().Snapshot();
+    EXPECT_TRUE(atDrop.upgrading) << "the flood must fall within the upgrade";
+    EXPECT_TRUE(flooder.WaitClosed(10s));
+    const long rssAfter = RssKb();
+
+    // The steady monitor goes on being served after the drop too.
+    ASSERT_TRUE(steady.Record().WaitFor(
+        [&](const SimSnapshot& s) { return s.piecesPulled >= atDrop.piecesPulled + 100; }, 10s));
+    const SimSnapshot s = steady.Record().Snapshot();
+    EXPECT_EQ(s.requestRetries, 0u);
+    EXPECT_EQ(s.upgradesFailed, 0u);
+    EXPECT_LT(s.slowestAnswerMs, 1500);
+    EXPECT_LT(rssAfter - rssBefore, 32 * 1024);
+    std::printf(
+        "flood: %lld requests, dropped after %lld ms; steady monitor's slowest answer "
+        "%lld ms; RSS %ld kB before, %ld kB after\n",
+        static_cast<long long>(flooder.Record().Snapshot().framesSent),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(floodTime).count()),
+        static_cast<long long>(s.slowestAnswerMs), rssBefore, rssAfter);
+    flooder.Stop();
+    steady.Stop();
+    app.Stop();
+}

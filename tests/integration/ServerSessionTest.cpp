@@ -16,11 +16,13 @@
 #include "SimMessages.h"
 #include "SimMonitor.h"
 #include "TempDir.h"
+#include "foundation/WideText.h"
 #include "network/NetworkListenManager.h"
 #include "platform/Socket.h"
 #include "platform/TcpConnect.h"
 #include "platform/TcpListener.h"
 #include "registry/CMonitorObjectMng.h"
+#include "registry/MonitorAttribute.h"
 #include "registry/MonitorObject.h"
 
 namespace {
@@ -296,13 +298,49 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
             ASSERT_TRUE(slowly ? client.SendSlowly(c.sends[i]) : client.Send(c.sends[i]));
             std::this_thread::sleep_for(30ms);
         }
-        // What the handshake read beyond the GUID frame is unpacked with the next receive.
+        // Frames after them keep coming in the same stream.
         ASSERT_TRUE(client.Send(SimBuildFrame(SimCmd::kPacketAck, 20, SimBytes{0})));
         MonitorObject* obj = nullptr;
         ASSERT_TRUE(
             WaitUntil([&] { return (obj = server.Find(KeyOf(TestGuid(6)))) != nullptr; }, 3000ms));
         EXPECT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 10; }, 2000ms));
         EXPECT_EQ(obj->GetLastResult().result, 0);
+    }
+}
+
+// A monitor that sends its first reports with its GUID and then waits, or closes, has them acted
+// on at once, well before the receive time-out, and a close still ends with its Offline line.
+TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
+    for (const bool closeAfter : {false, true}) {
+        SCOPED_TRACE(closeAfter ? "then close" : "then silence");
+        ScopedLogDir logs;
+        Server server(LoopbackTestSettings(5000));
+        RawClient client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        ASSERT_TRUE(client.ReadGreeting());
+        const auto sent = Clock::now();
+        ASSERT_TRUE(
+            client.Send(Concat({HandshakeBytes(TestGuid(8)),
+                                SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("EARLY")),
+                                ResultFrame(0x0050)})));
+        if (closeAfter) {
+            client.Close();
+            ASSERT_TRUE(LogContains(logs, "Net.log", "Offline:", 1000ms));
+        }
+        // The slot keeps its records after a release, until the next monitor takes it.
+        auto acted = [&] {
+            for (int i = 0; i < 16; ++i) {
+                MonitorAttribute attribute;
+                server.pool.Slot(i)->GetStatus()->GetMonitorAttribute(&attribute);
+                if (FieldText(attribute.deviceName) == u"EARLY" &&
+                    server.pool.Slot(i)->GetLastResult().code == 10) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        EXPECT_TRUE(WaitUntil(acted, 1000ms));
+        EXPECT_LT(Clock::now() - sent, 2000ms);
     }
 }
 

@@ -24,6 +24,7 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
                           "--garbage",
                           "--byte-by-byte",
                           "--silent",
+                          "--flood-requests",
                           "--name-prefix",
                           "BED",
                           "--quiet",
@@ -38,6 +39,7 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
     EXPECT_TRUE(cl.monitor.refuseOrders);
     EXPECT_EQ(cl.monitor.dropAfterPieces, 7);
     EXPECT_TRUE(cl.monitor.garbage && cl.monitor.byteByByte && cl.monitor.silent);
+    EXPECT_TRUE(cl.monitor.floodRequests);
     EXPECT_EQ(cl.namePrefix, "BED");
     EXPECT_TRUE(cl.quiet && cl.exitAfterUpgrade);
     EXPECT_FALSE(cl.help);
@@ -71,7 +73,7 @@ TEST(SimCommandLineTest, HelpNamesEveryOption) {
     for (const char* option :
          {"--host", "--port", "--count", "--duration", "--exit-after-upgrade", "--keepalive-ms",
           "--refuse-orders", "--drop-after-pieces", "--garbage", "--byte-by-byte", "--silent",
-          "--name-prefix", "--quiet", "--help"}) {
+          "--flood-requests", "--name-prefix", "--quiet", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -2,26 +2,36 @@
 #include <pthread.h>
 #include <sys/socket.h>
 
+#include <unistd.h>
+
 #include <csignal>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 #include "network/SendCmpData.h"
+#include "pages/NetConfigOrders.h"
 #include "platform/Socket.h"
 #include "platform/TcpConnect.h"
 #include "platform/TcpListener.h"
+#include "platform/ThreadId.h"
+#include "registry/MonitorObject.h"
+#include "upgrade/UpdateConfigManager.h"
 
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 struct SocketPair {
@@ -121,8 +131,9 @@ TEST(SendCmpDataTest, MissingBufferSendsNothing) {
     SocketPair pair;
     SocketHandle s = pair.a.get();
     EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1), -1);
-    std::mutex lock;
-    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, s, 1, lock), -1);
+    MonitorObject monitor;
+    monitor.SetPeer(SocketAddr{s, {}, 0});
+    EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, monitor, 1), -1);
     pair.a = UniqueSocket();
     std::uint8_t byte;
     EXPECT_EQ(SocketRecv(pair.b.get(), &byte, 1), 0);  // closed with nothing in between
@@ -216,15 +227,15 @@ TEST(SendCmpDataTest, ClosedPeerFailsWithoutSignal) {
     EXPECT_EQ(SendCmpControlCommand(frame, 1, 275, none, 1), -1);
 }
 
-// Two threads share one socket through the locked overload; the receiver must see only whole,
-// valid frames in each thread's order.
+// Two threads send to one monitor; the receiver must see only whole, valid frames in each
+// thread's order.
 TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
     ScopedLogDir logs;
     TcpPair pair;
     ASSERT_TRUE(pair.client && pair.server);
     constexpr int kFrames = 1000;
-    std::mutex sendLock;
-    SocketHandle shared = pair.client.get();
+    MonitorObject shared;
+    shared.SetPeer(SocketAddr{pair.client.get(), {}, 0});
     std::atomic<int> failures{0};
 
     auto sender = [&](std::uint8_t id) {
@@ -235,7 +246,7 @@ TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
             std::fill(buffer.begin() + kCmpHeadSize + 1, buffer.begin() + kCmpHeadSize + body,
                       static_cast<std::uint8_t>(i));
             if (SendCmpControlCommand(buffer.data(), body, 0x0120, shared,
-                                      static_cast<std::uint16_t>(i), sendLock) != 1) {
+                                      static_cast<std::uint16_t>(i)) != 1) {
                 ++failures;
             }
         }
@@ -287,4 +298,53 @@ TEST(SendCmpDataTest, LockedSendsFromTwoThreadsNeverInterleave) {
     EXPECT_EQ(skipped, 0u);
     EXPECT_EQ(next[0], kFrames);
     EXPECT_EQ(next[1], kFrames);
+}
+
+namespace {
+
+// True once the thread sleeps (blocked on a lock): its state letter in the kernel's record.
+bool ThreadSleeps(int tid) {
+    const std::string stat = ReadFileText("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'S';
+}
+
+}  // namespace
+
+// A sender races the session's release: while it waits for the send lock, the session clears the
+// monitor's socket under that lock and closes it, and a new connection gets the same descriptor
+// number. The frame must not reach the new connection, whichever sender it comes from.
+TEST(SendCmpDataTest, FrameNeverReachesADescriptorReusedWhileTheSenderWaited) {
+    ScopedLogDir logs;
+    UpdateConfigManager upgrade([] { return std::vector<MonitorObject*>{}; });
+    const std::uint8_t typed[9] = {0x09, 0x00, 0x13, 0x01, 0x01, 0x00, 0xE1, 0xFE, 0x01};
+    const std::vector<std::pair<const char*, std::function<void(MonitorObject&)>>> senders = {
+        {"typed frame", [&](MonitorObject& m) { SendFrameToMonitor(m, typed, sizeof typed); }},
+        {"order", [](MonitorObject& m) { SendReconnectConfigOrder(&m, 1); }},
+        {"invitation", [&](MonitorObject& m) { upgrade.SendUpdateReq(&m); }},
+    };
+    for (const auto& [name, send] : senders) {
+        SCOPED_TRACE(name);
+        SocketPair old;
+        SocketPair reused;
+        ASSERT_TRUE(old.a && reused.a);
+        const SocketHandle number = old.a.get();
+        MonitorObject monitor;
+        monitor.SetPeer(SocketAddr{number, {}, 0});
+
+        std::atomic<int> tid{0};
+        std::thread sender;
+        {
+            std::lock_guard<std::mutex> sessionHolds(monitor.SendLock());
+            sender = std::thread([&] {
+                tid = CurrentThreadId();
+                send(monitor);
+            });
+            ASSERT_TRUE(WaitUntil([&] { return tid != 0 && ThreadSleeps(tid); }, 2000ms));
+            monitor.SetPeer(SocketAddr{});
+            ASSERT_EQ(::dup2(reused.a.get(), number), number);  // closes the old, reuses its number
+        }
+        sender.join();
+        EXPECT_EQ(WaitReadable(reused.b.get(), 0), 0) << "a frame reached the new connection";
+    }
 }

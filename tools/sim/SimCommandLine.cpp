@@ -48,6 +48,7 @@ std::string SimCommandLine::Usage() {
            "  --garbage              send junk bytes between frames\n"
            "  --byte-by-byte         write each frame one byte at a time\n"
            "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
+           "  --flood-requests       stop reading and send upgrade requests back to back\n"
            "  --name-prefix X        device names are X001, X002, ... (default SIM-)\n"
            "  --quiet                print only the summary\n"
            "  --help                 show this text\n"
@@ -117,6 +118,9 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
             monitor.byteByByte = true;
         } else if (a == "--silent") {
             monitor.silent = true;
+        } else if (a == "--flood-requests") {
+            monitor.floodRequests = true;
+            monitor.recvBufferBytes = 4096;  // a small window fills sooner
         } else if (a == "--quiet") {
             quiet = true;
         } else {

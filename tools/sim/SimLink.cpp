@@ -44,6 +44,12 @@ bool SimLink::Connect(const std::string& host, int port, int totalMs, int retryM
     return false;
 }
 
+void SimLink::LimitReceiveBuffer(int bytes) {
+    if (socket_) {
+        SetRecvBufferSize(socket_.get(), bytes);
+    }
+}
+
 void SimLink::Close() {
     socket_ = UniqueSocket();
     pending_.clear();
@@ -78,6 +84,15 @@ bool SimLink::SendFrame(std::uint16_t cmd, const SimBytes& body, bool byteByByte
     SocketHandle handle = socket_.get();
     return SendCmpControlCommand(buffer.data(), static_cast<std::uint16_t>(body.size()), cmd,
                                  handle, serial) == 1;
+}
+
+bool SimLink::SendFrameWithin(std::uint16_t cmd, const SimBytes& body, int timeoutMs) {
+    if (!socket_ || body.empty() || body.size() > kCmpMaxBody) {
+        return false;
+    }
+    const SimBytes frame = SimBuildFrame(cmd, serial_++, body);
+    return SocketSendAll(socket_.get(), frame.data(), frame.size(), timeoutMs) ==
+           static_cast<long>(frame.size());
 }
 
 int SimLink::SendJunk(std::mt19937& rng, std::uint16_t spacerCmd, bool byteByByte) {

@@ -24,9 +24,13 @@ class SimLink {
                  const std::atomic<bool>& stop);
     bool IsOpen() const { return static_cast<bool>(socket_); }
     void Close();
+    // Shrinks the socket's receive buffer (a monitor with little memory for the tool's data).
+    void LimitReceiveBuffer(int bytes);
 
     // Sends one frame with the next serial number. False when the connection failed.
     bool SendFrame(std::uint16_t cmd, const SimBytes& body, bool byteByByte);
+    // The same, giving up when the frame cannot go out within timeoutMs.
+    bool SendFrameWithin(std::uint16_t cmd, const SimBytes& body, int timeoutMs);
     // Sends 1 to 8 junk bytes followed by a padded frame of spacerCmd. The junk bytes are
     // chosen so that no position in them reads as a frame length the tool would wait for
     // (every candidate length is above kMaxFrame), so the frames after them are never held up.

@@ -1,5 +1,6 @@
 #include "SimMonitor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "network/CmpPacketHead.h"
@@ -7,6 +8,7 @@
 namespace {
 
 constexpr int kSliceMs = 20;  // longest wait between looks at the stop flag
+constexpr int kFloodSendTimeoutMs = 5000;
 constexpr std::uint16_t kStatusOk = 1;
 constexpr std::uint16_t kStatusFailed = 0;
 
@@ -84,6 +86,9 @@ void SimMonitor::Run(std::string host, int port) {
         }
     } else {
         record_.Update([](SimSnapshot& s) { s.phase = SimPhase::Handshake; });
+        if (config_.recvBufferBytes > 0) {
+            link_.LimitReceiveBuffer(config_.recvBufferBytes);
+        }
         if (WaitForGreeting() && SendHandshake()) {
             online_ = true;
             record_.Update([](SimSnapshot& s) {
@@ -94,7 +99,11 @@ void SimMonitor::Run(std::string host, int port) {
             if (config_.sendReports) {
                 SendReports();
             }
-            Loop();
+            if (config_.floodRequests) {
+                FloodLoop();
+            } else {
+                Loop();
+            }
         }
     }
     link_.Close();
@@ -235,6 +244,22 @@ void SimMonitor::Loop() {
                 nextKeepAlive = Clock::now() + interval;  // fell behind: do not burst
             }
         }
+    }
+}
+
+void SimMonitor::FloodLoop() {
+    Emit("flooding upgrade requests without reading");
+    const SimUpgradePuller::Request count;  // the file-count request
+    const SimBytes body = SimUpgradeRequestBody(count.fileSerial, count.serialNum);
+    while (!stop_.load()) {
+        // Bounded: a tool that let go of the connection may leave it with a shut window rather
+        // than a reset, and this monitor never reads to see the close.
+        if (!link_.SendFrameWithin(SimCmd::kUpgradeRequest, body, kFloodSendTimeoutMs)) {
+            record_.Update([](SimSnapshot& s) { s.peerClosed = true; });
+            Emit("connection closed by the tool, or it takes no more requests");
+            return;
+        }
+        record_.Update([](SimSnapshot& s) { ++s.framesSent; });
     }
 }
 
@@ -386,7 +411,8 @@ void SimMonitor::OnInvitation(const std::uint8_t* frame, std::size_t length) {
 }
 
 void SimMonitor::SendRequest(const SimUpgradePuller::Request& request) {
-    requestDeadline_ = Clock::now() + std::chrono::milliseconds(config_.pieceTimeoutMs);
+    requestSentAt_ = Clock::now();
+    requestDeadline_ = requestSentAt_ + std::chrono::milliseconds(config_.pieceTimeoutMs);
     record_.Update([&](SimSnapshot& s) {
         s.requests.push_back(SimPieceRequest{request.fileSerial, request.serialNum});
     });
@@ -405,6 +431,11 @@ void SimMonitor::OnUpgradeData(const std::uint8_t* frame, std::size_t length) {
         return;
     }
     requestTries_ = 0;
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - requestSentAt_);
+    record_.Update([&](SimSnapshot& s) {
+        s.slowestAnswerMs = std::max<std::int64_t>(s.slowestAnswerMs, waited.count());
+    });
     if (reply.headerPiece) {
         progressQuarter_ = 0;
         Emit("file " + std::to_string(puller_.CurrentFile()) + "/" +
@@ -447,6 +478,9 @@ void SimMonitor::OnUpgradeData(const std::uint8_t* frame, std::size_t length) {
         return;
     }
     if (reply.step == SimUpgradePuller::Step::Next) {
+        if (reply.dataPiece && config_.pieceWriteMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(config_.pieceWriteMs));
+        }
         SendRequest(reply.next);
     } else {
         FinishUpgrade();

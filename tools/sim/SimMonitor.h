@@ -50,6 +50,7 @@ class SimMonitor {
     bool SendHandshake();
     void SendReports();
     void Loop();
+    void FloodLoop();
 
     bool Send(std::uint16_t cmd, const SimBytes& body);
     bool SendResult(std::uint32_t command, bool ok, std::uint16_t detail);
@@ -74,6 +75,7 @@ class SimMonitor {
     bool online_ = false;   // after the handshake: injections apply from here on
     bool dropNow_ = false;  // close after the frames at hand
     Clock::time_point requestDeadline_{};
+    Clock::time_point requestSentAt_{};
     int requestTries_ = 0;
     int progressQuarter_ = 0;
 

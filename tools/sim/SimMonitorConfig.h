@@ -79,6 +79,7 @@ struct SimMonitorConfig {
     int greetingTimeoutMs = 10000;  // wait for NET_CONNECT_SUCCESS
     int pieceTimeoutMs = 3000;      // wait for one answer before asking again
     int pieceRetries = 3;           // requests repeated before the upgrade is given up
+    int pieceWriteMs = 0;           // time taken to store a data piece before asking for the next
 
     // Failure injection.
     bool refuseOrders = false;         // answer orders with a failure status
@@ -88,7 +89,12 @@ struct SimMonitorConfig {
     bool byteByByte = false;           // write each frame one byte per send (after the handshake)
     bool byteByByteHandshake = false;  // the same for the handshake frames too
     bool silent = false;               // no keep-alive: lets the tool's time-out end the session
-    std::uint32_t seed = 1;            // for the junk bytes
+    // Firmware that keeps talking but no longer reads: after the handshake and the reports,
+    // upgrade requests go out back to back and nothing is received until the tool ends the
+    // connection.
+    bool floodRequests = false;
+    int recvBufferBytes = 0;  // above 0: the socket's receive buffer, so a full window comes sooner
+    std::uint32_t seed = 1;   // for the junk bytes
 
     // A monitor of a fleet: a distinct GUID, device name and bed number derived from index
     // (0-based); salt tells fleets of different runs apart.

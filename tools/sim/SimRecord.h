@@ -54,7 +54,8 @@ struct SimSnapshot {
     std::uint64_t piecesPulled = 0;         // data pieces received
     std::uint64_t bytesPulled = 0;
     std::uint64_t requestRetries = 0;
-    std::uint64_t strayAnswers = 0;  // upgrade data that matched no open request
+    std::uint64_t strayAnswers = 0;    // upgrade data that matched no open request
+    std::int64_t slowestAnswerMs = 0;  // longest wait from an upgrade request to its answer
     std::vector<SimFileResult> files;
     std::uint64_t filesVerified = 0;
     std::uint64_t filesFailed = 0;
