@@ -102,6 +102,7 @@ TEST(LogTest, ConcurrentWritersLeaveWholeLinesAcrossRollOver) {
     }
     const std::string text = ReadFileText(logs.file("Net.log"));
     EXPECT_LE(text.size(), static_cast<std::size_t>(kLogFileSizeLimit) + 200);
+    ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.back(), '\n');
     std::vector<std::string> lines = Lines(text);
     ASSERT_LT(lines.size(), static_cast<std::size_t>(kThreads * kLines));  // it did roll over
