@@ -46,6 +46,14 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// CPU time of this process so far (user and system), in seconds.
+double OwnCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 // root: where the folder goes (default /tmp; BENCH_LOG_ROOT may point the logs elsewhere).
 std::string MakeTempDir(const char* tag, const char* root = nullptr) {
     std::string pattern =
@@ -325,11 +333,13 @@ int main(int argc, char** argv) {
         base.keepAliveMs = 1000;
         SimFleet fleet(base, kMonitors, "BENCH-", 1);
         const auto start = Clock::now();
+        const double cpuStart = OwnCpuSeconds();
         fleet.StartAll("127.0.0.1", upgradeServer.port);
         const bool ok = fleet.WaitAll(
             [](const SimSnapshot& s) { return s.upgradesSucceeded >= 1 || s.upgradesFailed >= 1; },
             600s);
         const double elapsed = Seconds(Clock::now() - start);
+        const double simCpu = OwnCpuSeconds() - cpuStart;
         const SimFleetSummary summary = fleet.Summary();
         upgradeRps = static_cast<double>(requestsPerMonitor) * kMonitors / elapsed;
         std::printf(
@@ -338,6 +348,7 @@ int main(int argc, char** argv) {
             kMonitors, fileMiB, elapsed, upgradeRps, ok ? "complete" : "INCOMPLETE",
             static_cast<unsigned long long>(summary.filesVerified),
             static_cast<unsigned long long>(summary.filesFailed));
+        std::printf("  simulated monitors (this process): %.2f s CPU\n", simCpu);
         fleet.StopAll();
     }
     long cpuMicros = 0;
@@ -345,9 +356,13 @@ int main(int argc, char** argv) {
     upgradeServer.Finish(cpuMicros, maxRss);
     std::printf("  server process: %.2f s CPU, peak RSS %ld KiB\n", cpuMicros / 1e6, maxRss);
 
+    const double baselineCpuStart = OwnCpuSeconds();
     const double baseline = BaselineRequestsPerSecond(requestsPerMonitor, false);
-    std::printf("baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s\n",
-                kMonitors, baseline);
+    const double baselineCpu = OwnCpuSeconds() - baselineCpuStart;
+    std::printf(
+        "baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s, %.2f s CPU "
+        "(clients and server)\n",
+        kMonitors, baseline, baselineCpu);
     const double hopBaseline = BaselineRequestsPerSecond(requestsPerMonitor, true);
     std::printf(
         "baseline with every answer sent from one shared thread: %.0f requests/s (%.0f %%)\n",
