@@ -1,73 +1,28 @@
 #include "foundation/Log.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <mutex>
 
 #include <sys/stat.h>
+
+#include "foundation/LogFile.h"
 
 namespace {
 
 std::mutex g_dirMutex;
 std::string g_logDir;
 
-// One writer per file: its own lock and formatting buffer.
-struct LogWriter {
-    const char* fileName;
-    bool timeStamped;
-    bool sizeCapped;
-    std::mutex mutex;
-    char buffer[kLogFormatBufferSize];
-};
+constexpr const char* kTraceName = "Trace.log";
+constexpr const char* kNetName = "Net.log";
+constexpr const char* kDebugInfoName = "DebugInfo.log";
+constexpr const char* kAssertName = "Assert.log";
 
-LogWriter g_trace{"Trace.log", true, true, {}, {}};
-LogWriter g_net{"Net.log", true, true, {}, {}};
-LogWriter g_debugInfo{"DebugInfo.log", false, false, {}, {}};
-LogWriter g_assert{"Assert.log", false, true, {}, {}};
-
-void WriteEntry(LogWriter& w, const char* format, va_list args) {
-    std::lock_guard<std::mutex> lock(w.mutex);
-    // vsnprintf never writes past the buffer; a longer message is cut.
-    int n = std::vsnprintf(w.buffer, sizeof(w.buffer), format, args);
-    if (n < 0) {
-        w.buffer[0] = '\0';
-    }
-    if (w.sizeCapped) {
-        LimitLogFileSize(w.fileName);
-    }
-    std::string path = LogFilePath(w.fileName);
-    std::FILE* f = std::fopen(path.c_str(), "a+");
-    if (f == nullptr) {
-        return;
-    }
-    if (w.timeStamped) {
-        char stamp[64];
-        if (FormatLocalTime(static_cast<std::int64_t>(std::time(nullptr)), stamp, sizeof(stamp)) ==
-            nullptr) {
-            stamp[0] = '\0';
-        }
-        std::fputs(stamp, f);
-        std::fputc('\t', f);
-    }
-    std::fputs(w.buffer, f);
-    std::fclose(f);
-}
-
-}  // namespace
-
-void SetLogDirectory(const std::string& dir) {
-    std::lock_guard<std::mutex> lock(g_dirMutex);
-    g_logDir = dir;
-}
-
-std::string GetLogDirectory() {
-    std::lock_guard<std::mutex> lock(g_dirMutex);
-    return g_logDir;
-}
-
-std::string LogFilePath(const char* fileName) {
-    std::string dir = GetLogDirectory();
+std::string PathIn(std::string dir, const char* fileName) {
     if (dir.empty()) {
         return fileName;
     }
@@ -77,24 +32,122 @@ std::string LogFilePath(const char* fileName) {
     return dir + fileName;
 }
 
+// One writer per file, each with its own lock.
+struct LogWriters {
+    LogFile trace{LogFilePath(kTraceName), kLogFileSizeLimit};
+    LogFile net{LogFilePath(kNetName), kLogFileSizeLimit};
+    LogFile debugInfo{LogFilePath(kDebugInfoName), 0};
+    LogFile assertRecords{LogFilePath(kAssertName), kLogFileSizeLimit};
+};
+
+// The writers are never destroyed: a thread may still write a line while the process's
+// statics are being torn down, and the system closes the files at exit.
+LogWriters& Writers() {
+    union Holder {
+        Holder() : writers() {}
+        ~Holder() {}
+        LogWriters writers;
+    };
+    static Holder holder;
+    return holder.writers;
+}
+
+// The time stamp of Trace.log and Net.log lines. Each thread keeps the text of the last second
+// it formatted, so a burst of lines formats the local time once.
+std::size_t WriteStamp(char* out) {
+    thread_local std::time_t cachedSecond = -1;
+    thread_local char cachedText[64] = {};
+    thread_local std::size_t cachedSize = 0;
+    const std::time_t now = std::time(nullptr);
+    if (now != cachedSecond) {
+        if (FormatLocalTime(static_cast<std::int64_t>(now), cachedText, sizeof(cachedText)) ==
+            nullptr) {
+            cachedText[0] = '\0';
+        }
+        cachedSize = std::strlen(cachedText);
+        cachedSecond = now;
+    }
+    std::memcpy(out, cachedText, cachedSize);
+    out[cachedSize] = '\t';
+    return cachedSize + 1;
+}
+
+// Formats the whole line on the caller's side, so the file's lock is held for the write alone.
+// Most lines fit the stack buffer; a longer message is formatted again on the heap, cut at the
+// formatting capacity. The message ends at its first zero byte, as a C string would.
+void WriteLine(LogFile& file, bool timeStamped, const char* format, va_list args) {
+    char small[1024];
+    std::unique_ptr<char[]> large;
+    const std::size_t prefix = timeStamped ? WriteStamp(small) : 0;
+    char* line = small;
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(small + prefix, sizeof(small) - prefix, format, args);
+    if (n < 0) {
+        small[prefix] = '\0';
+    } else if (static_cast<std::size_t>(n) >= sizeof(small) - prefix) {
+        const std::size_t capacity =
+            std::min(static_cast<std::size_t>(n) + 1, kLogFormatBufferSize);
+        large = std::make_unique_for_overwrite<char[]>(prefix + capacity);
+        std::memcpy(large.get(), small, prefix);
+        if (std::vsnprintf(large.get() + prefix, capacity, format, again) < 0) {
+            large[prefix] = '\0';
+        }
+        line = large.get();
+    }
+    va_end(again);
+    file.Append(line, prefix + std::strlen(line + prefix));
+}
+
+void WriteLine(LogFile& file, bool timeStamped, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+void WriteLine(LogFile& file, bool timeStamped, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteLine(file, timeStamped, format, args);
+    va_end(args);
+}
+
+}  // namespace
+
+void SetLogDirectory(const std::string& dir) {
+    LogWriters& writers = Writers();  // made before the lock: making them reads the folder
+    std::lock_guard<std::mutex> lock(g_dirMutex);
+    g_logDir = dir;
+    writers.trace.Retarget(PathIn(dir, kTraceName));
+    writers.net.Retarget(PathIn(dir, kNetName));
+    writers.debugInfo.Retarget(PathIn(dir, kDebugInfoName));
+    writers.assertRecords.Retarget(PathIn(dir, kAssertName));
+}
+
+std::string GetLogDirectory() {
+    std::lock_guard<std::mutex> lock(g_dirMutex);
+    return g_logDir;
+}
+
+std::string LogFilePath(const char* fileName) {
+    return PathIn(GetLogDirectory(), fileName);
+}
+
 void TraceLog(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    WriteEntry(g_trace, format, args);
+    WriteLine(Writers().trace, true, format, args);
     va_end(args);
 }
 
 void NetLog(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    WriteEntry(g_net, format, args);
+    WriteLine(Writers().net, true, format, args);
     va_end(args);
 }
 
 void DebugInfoLog(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    WriteEntry(g_debugInfo, format, args);
+    WriteLine(Writers().debugInfo, false, format, args);
     va_end(args);
 }
 
@@ -115,24 +168,20 @@ int AssertLog(int /*condition*/, const char* expression, const char* file, const
                       kDays[local.tm_wday % 7], kMonths[local.tm_mon % 12], local.tm_mday,
                       local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
     }
-    std::lock_guard<std::mutex> lock(g_assert.mutex);
-    LimitLogFileSize(g_assert.fileName);
-    std::string path = LogFilePath(g_assert.fileName);
-    std::FILE* f = std::fopen(path.c_str(), "a+");
-    if (f == nullptr) {
-        return 0;
-    }
-    std::snprintf(g_assert.buffer, sizeof(g_assert.buffer), "%s,%s,%s,%s,%d\n",
-                  expression ? expression : "", timeText, file ? file : "",
-                  function ? function : "", line);
-    std::fputs(g_assert.buffer, f);
-    std::fclose(f);
+    WriteLine(Writers().assertRecords, false, "%s,%s,%s,%s,%d\n", expression ? expression : "",
+              timeText, file ? file : "", function ? function : "", line);
     return 0;
+}
+
+std::uint64_t LogLinesDropped() {
+    LogWriters& writers = Writers();
+    return writers.trace.Dropped() + writers.net.Dropped() + writers.debugInfo.Dropped() +
+           writers.assertRecords.Dropped();
 }
 
 int LimitLogFileSize(const char* fileName) {
     std::string path = LogFilePath(fileName);
-    // stat() gives the size without opening the file on every entry.
+    // stat() gives the size without opening the file.
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         return 0;

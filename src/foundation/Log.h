@@ -1,14 +1,15 @@
 #pragma once
 // The four plain-text log files and the run-time check record.
 //
-// Every entry opens its file in append mode, writes one formatted string and closes it again,
-// so a log can be removed or rotated at any time. Calls to one writer are serialised from the
-// formatting to the close, so entries from concurrent threads never interleave.
+// Each file has its own writer (LogFile): the file stays open in append mode between entries and
+// every entry is one whole write, so entries from concurrent threads never interleave. A log
+// moved or deleted while the tool runs is created afresh within LogFile's recheck period.
+// Entries are formatted by the calling thread before the writer's lock is taken.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// Capacity of each writer's formatting buffer; longer messages are cut, never overrun.
+// Formatting capacity of one entry; longer messages are cut, never overrun.
 inline constexpr std::size_t kLogFormatBufferSize = 16384;
 // A log file larger than this is deleted before the next entry is appended.
 inline constexpr long kLogFileSizeLimit = 4194304;
@@ -28,6 +29,9 @@ void DebugInfoLog(const char* format, ...) __attribute__((format(printf, 1, 2)))
 // Assert.log: "expr,<24-char time text>\n,file,function,line\n".
 int AssertLog(int condition, const char* expression, const char* file, const char* function,
               int line);
+
+// Entries lost since the start because their file could not be opened or written.
+std::uint64_t LogLinesDropped();
 
 // Deletes the file (inside the log folder) when it holds more than kLogFileSizeLimit bytes.
 // Returns the result of the deletion, or 0 when nothing was deleted.

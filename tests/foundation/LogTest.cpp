@@ -82,35 +82,49 @@ TEST(LogTest, AssertMacroRecordsOnlyFailedConditions) {
     EXPECT_NE(lines[1].find(",SendCmpControlCommand,39"), std::string::npos);
 }
 
-TEST(LogTest, ConcurrentWritersLeaveWholeLines) {
+TEST(LogTest, ConcurrentWritersLeaveWholeLinesAcrossRollOver) {
     ScopedLogDir logs;
+    const std::uint64_t droppedBefore = LogLinesDropped();
     constexpr int kThreads = 8;
-    constexpr int kLines = 2000;
+    constexpr int kLines = 5000;
+    const std::string payload(80, 'p');
+    // About 4.8 MB in all: the file rolls over while the threads write.
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t] {
+        threads.emplace_back([t, &payload] {
             for (int i = 0; i < kLines; ++i) {
-                NetLog("thread %d line %d %s\n", t, i, "payload-payload-payload");
+                NetLog("thread %d line %d %s\n", t, i, payload.c_str());
             }
         });
     }
     for (auto& th : threads) {
         th.join();
     }
-    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Net.log")));
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
-    std::vector<int> next(kThreads, 0);
+    const std::string text = ReadFileText(logs.file("Net.log"));
+    EXPECT_LE(text.size(), static_cast<std::size_t>(kLogFileSizeLimit) + 200);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_LT(lines.size(), static_cast<std::size_t>(kThreads * kLines));  // it did roll over
+    std::vector<int> next(kThreads, -1);
     for (const std::string& line : lines) {
         int t = -1;
         int i = -1;
-        char tail[64] = {};
-        ASSERT_EQ(std::sscanf(line.c_str() + 20, "thread %d line %d %63s", &t, &i, tail), 3)
+        char tail[128] = {};
+        ASSERT_EQ(line[19], '\t') << line;
+        ASSERT_EQ(std::sscanf(line.c_str() + 20, "thread %d line %d %127s", &t, &i, tail), 3)
             << line;
         ASSERT_GE(t, 0);
         ASSERT_LT(t, kThreads);
-        EXPECT_EQ(i, next[t]++);  // each thread's lines whole and in order
-        EXPECT_STREQ(tail, "payload-payload-payload");
+        // The new file holds each thread's later lines, whole and in order.
+        EXPECT_TRUE(next[t] < 0 || i == next[t]) << line;
+        next[t] = i + 1;
+        EXPECT_EQ(tail, payload);
     }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_TRUE(next[t] < 0 || next[t] == kLines) << t;  // none lost after the roll-over
+    }
+    EXPECT_EQ(LogLinesDropped(), droppedBefore);
 }
 
 TEST(LogTest, LongMessageIsCutAndPercentTextIsWrittenAsItStands) {

@@ -1,0 +1,60 @@
+#include "foundation/LogFile.h"
+
+#include <cstdio>
+#include <utility>
+
+LogFile::LogFile(std::string path, std::int64_t sizeLimit, std::chrono::milliseconds recheckPeriod)
+    : sizeLimit_(sizeLimit), recheckPeriod_(recheckPeriod), path_(std::move(path)) {}
+
+void LogFile::Retarget(std::string path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    path_ = std::move(path);
+    file_.Close();
+    openAtNextLine_ = true;
+}
+
+void LogFile::Append(const char* text, std::size_t size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Clock::time_point now = Clock::now();
+    if (openAtNextLine_ || now >= nextCheck_) {
+        Recheck(now);
+    }
+    if (!file_.IsOpen()) {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    // A deletion that fails leaves the file in place and the line still goes into it.
+    if (sizeLimit_ > 0 && size_ > sizeLimit_ && std::remove(path_.c_str()) == 0 && !OpenLocked()) {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    if (file_.Append(text, size)) {
+        size_ += static_cast<std::int64_t>(size);
+    } else {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void LogFile::Recheck(Clock::time_point now) {
+    openAtNextLine_ = false;
+    nextCheck_ = now + recheckPeriod_;
+    if (file_.IsOpen()) {
+        FileIdentity named;
+        std::int64_t size = 0;
+        if (IdentifyPath(path_, named, size) && named == identity_) {
+            size_ = size;  // another writer (a second instance) may have added to it
+            return;
+        }
+    }
+    // Closed, or moved or deleted under us: a fresh file under the name. When that fails too,
+    // lines are dropped until the next check, so a failing folder costs no call per line.
+    OpenLocked();
+}
+
+bool LogFile::OpenLocked() {
+    if (file_.Open(path_) && file_.Identify(identity_, size_)) {
+        return true;
+    }
+    file_.Close();
+    return false;
+}
