@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <filesystem>
 
 #include "foundation/IniFile.h"
@@ -29,13 +30,13 @@ ScopedLanguage::~ScopedLanguage() {
     GetLanguageTexts().SetFolder(previousFolder_);
 }
 
-void PumpEvents(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    } while (clock.elapsed() < ms);
+bool PumpPending(int timeoutMs) {
+    // Zero-time timers fire in the order they were started, so this one fires after them.
+    // The guard cancels the timer when the wait gives up first.
+    bool reached = false;
+    QObject guard;
+    QTimer::singleShot(0, &guard, [&reached] { reached = true; });
+    return PumpUntil([&reached] { return reached; }, timeoutMs);
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -27,8 +27,9 @@ class ScopedLanguage {
     std::string previousFolder_;
 };
 
-// Runs the event loop for `ms` milliseconds.
-void PumpEvents(int ms);
+// Runs the event loop until everything queued so far, zero-time timers included, has run;
+// false when that takes longer than `timeoutMs`.
+bool PumpPending(int timeoutMs = 5000);
 // Runs the event loop until `done` holds; false after `timeoutMs`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 
