@@ -5,64 +5,19 @@
 #include <utility>
 #include <vector>
 
+#include "LiteralCut.h"
+#include "TestBytes.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Cut = std::pair<std::size_t, std::size_t>;  // offset, length
-
 constexpr std::size_t kSessionMax = 16383;
 constexpr std::size_t kHandshakeMax = 511;
 
-Bytes MakeFrame(std::uint16_t cmd, std::uint16_t serial, const Bytes& body) {
-    Bytes f(kCmpHeadSize);
-    f.insert(f.end(), body.begin(), body.end());
-    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
-    WriteLe16(f.data() + 2, cmd);
-    WriteLe16(f.data() + 4, serial);
-    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(CmpChecksum(f.data(), f.size())));
-    return f;
-}
-
 Bytes FrameOfLength(std::size_t len, std::uint8_t fill, std::uint16_t serial = 1) {
     return MakeFrame(0x0113, serial, Bytes(len - kCmpHeadSize, fill));
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
-// The rule written out plainly: one checksum pass per candidate.
-std::size_t LiteralCut(const std::uint8_t* w, std::size_t n, std::size_t maxLen,
-                       std::size_t stopAfter, std::vector<Cut>& out) {
-    std::size_t p = 0;
-    while (n - p >= 8) {
-        const std::size_t len = ReadLe16(w + p);
-        if (len < 8 || len > maxLen) {
-            ++p;
-            continue;
-        }
-        if (len > n - p) {
-            break;
-        }
-        if (CmpChecksum(w + p, static_cast<std::int32_t>(len)) != 0) {
-            ++p;
-            continue;
-        }
-        out.emplace_back(p, len);
-        p += len;
-        if (out.size() == stopAfter) {
-            break;
-        }
-    }
-    return p;
 }
 
 std::size_t CutAll(FrameCutter& cutter, const Bytes& w, std::size_t stopAfter,
