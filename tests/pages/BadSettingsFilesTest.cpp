@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FakeForm.h"
+#include "FakeHostedNetwork.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "pages/CAPConfigDlg.h"
@@ -14,15 +15,6 @@
 #include "platform/HostedNetwork.h"
 
 namespace {
-
-class SilentNetwork : public HostedNetwork {
-  public:
-    void Stop() override {}
-    void Configure(const std::string&, const std::string&) override {}
-    void Start() override {}
-    VirtualAdapterLookup FindVirtualAdapterName() override { return {"", 0}; }
-    void ConfigureIp(const std::string&, const Ipv4Octets&) override {}
-};
 
 // Settings files damaged in the ways a copied or half-synced file gets damaged.
 std::vector<std::pair<std::string, std::string>> DamagedFiles() {
@@ -45,7 +37,7 @@ TEST(BadSettingsFilesTest, DamagedFilesLoadAsDefaultsInBothPages) {
     ScopedLogDir logs;
     TempDir dir;
     pagetest::Fleet fleet;
-    SilentNetwork network;
+    FakeHostedNetwork network;
     for (const auto& [name, bytes] : DamagedFiles()) {
         SCOPED_TRACE(name);
         const std::string file = dir.file("damaged.ini");
