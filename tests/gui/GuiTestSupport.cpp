@@ -3,24 +3,17 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
-#include <filesystem>
 
 #include "foundation/IniFile.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
 
 ScopedLanguage::ScopedLanguage(int languageId) {
-    namespace fs = std::filesystem;
-    folder_ = dir_.file("language");
-    fs::create_directories(folder_);
-    for (const auto& entry : fs::directory_iterator(fs::path(ZR40_SOURCE_DIR) / "lang/language")) {
-        fs::copy_file(entry.path(), fs::path(folder_) / entry.path().filename());
-    }
-    IniFile::WriteString(folder_ + "/LanguageConfig.ini", "LanguageConfig", "LanguageID",
+    IniFile::WriteString(folder_.file(kLanguageConfigFile), "LanguageConfig", "LanguageID",
                          std::to_string(languageId));
     LanguageTexts& texts = GetLanguageTexts();
     previousFolder_ = texts.GetFolder();
-    texts.SetFolder(folder_);
+    texts.SetFolder(folder_.path());
     texts.SetUserConfigPath({});
     texts.LoadLanguage();
     GetMonitorTable().SetTextLookup([](int index) { return LanguageText(index); });

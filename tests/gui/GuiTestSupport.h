@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FakeHostedNetwork.h"
-#include "TempDir.h"
+#include "LanguageFolder.h"
 
 class LanguageTexts;
 
@@ -19,11 +19,10 @@ class ScopedLanguage {
   public:
     explicit ScopedLanguage(int languageId = 2);
     ~ScopedLanguage();
-    const std::string& Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_.path(); }
 
   private:
-    TempDir dir_;
-    std::string folder_;
+    LanguageFolder folder_;
     std::string previousFolder_;
 };
 

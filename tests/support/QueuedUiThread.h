@@ -1,6 +1,7 @@
 #pragma once
-// A UI thread for page tests: tasks posted from any thread wait in a queue until the test's own
-// thread runs them, as a window's message loop would.
+// A UI thread for tests: tasks posted from any thread wait in a queue until the test's own
+// thread runs them, as a window's message loop would. Installed, it is also the process-wide
+// UI thread for its lifetime.
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -11,9 +12,28 @@
 
 class QueuedUiThread : public IUiThread {
   public:
+    enum class Scope { Local, ProcessWide };
+    explicit QueuedUiThread(Scope scope = Scope::Local) : installed_(scope == Scope::ProcessWide) {
+        if (installed_) {
+            SetUiThread(this);
+        }
+    }
+    ~QueuedUiThread() override {
+        if (installed_) {
+            SetUiThread(nullptr);
+        }
+    }
+    QueuedUiThread(const QueuedUiThread&) = delete;
+    QueuedUiThread& operator=(const QueuedUiThread&) = delete;
+
     void Post(UiTask task) override {
         std::lock_guard<std::mutex> lock(mutex_);
         tasks_.push_back(std::move(task));
+    }
+    // How many tasks wait to run.
+    int Pending() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<int>(tasks_.size());
     }
     // Runs the tasks queued so far on the calling thread; how many ran.
     int RunPending() {
@@ -38,6 +58,7 @@ class QueuedUiThread : public IUiThread {
     }
 
   private:
+    const bool installed_;
     std::mutex mutex_;
     std::deque<UiTask> tasks_;
 };
