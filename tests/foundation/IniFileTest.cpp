@@ -10,19 +10,12 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TextAndFolders.h"
 #include "foundation/IniFile.h"
 
 namespace {
 
 constexpr std::size_t kBuf = 256;
-
-std::vector<std::string> FileNames(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
 
 TEST(IniFileTest, ReadsValueOrDefault) {
     TempDir dir;
@@ -85,7 +78,7 @@ TEST(IniFileTest, WriteCreatesFileInKeyEqualsValueForm) {
     EXPECT_EQ(ReadFileText(path), "[NetConfigSetting]\nSSID=ward 5\n");
     EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "", kBuf), "ward 5");
     // Only the settings file is left in the folder: no temporary file remains.
-    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"new.ini"});
 }
 
 TEST(IniFileTest, WriteKeepsOtherSectionsKeysAndOrder) {
@@ -183,7 +176,7 @@ TEST(IniFileTest, FailedWriteLeavesOriginalIntact) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
-    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"s.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"s.ini"});
     // A folder where the file should be is not replaced.
     std::filesystem::create_directory(dir.file("d.ini"));
     EXPECT_FALSE(IniFile::WriteString(dir.file("d.ini"), "S", "K", "1"));
