@@ -145,19 +145,33 @@ TEST(IniFileTest, Utf8BomIsTolerated) {
     EXPECT_EQ(ReadFileText(path), "[S]\nK=\xE4\xB8\xAD\nL=1\n");
 }
 
-TEST(IniFileTest, GarbageFileReadsAsDefaults) {
-    TempDir dir;
-    std::string path = dir.file("junk.ini");
-    std::string junk;
+// Settings files damaged the ways a copied or half-synced file gets damaged read as files without
+// the pages' sections, so the pages load their defaults; they can still be written.
+TEST(IniFileTest, DamagedFilesReadAsDefaults) {
+    std::string binary;
     for (int i = 0; i < 4096; ++i) {
-        junk += static_cast<char>((i * 131 + 7) & 0xFF);
+        binary += static_cast<char>((i * 131 + 7) & 0xFF);
     }
-    junk += std::string("\0\xFF\xFE[", 4);
-    WriteFileBytes(path, junk);
-    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "dflt");
-    // It can still be written; what comes back is what was written.
-    ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "x"));
-    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "x");
+    const std::pair<const char*, std::string> cases[] = {
+        {"binary", binary + std::string("\0\xFF\xFE[", 4)},
+        {"truncated in the section name", "[NetConfigSett"},
+        {"truncated AP section name", "[APSett"},
+        {"only a bracket", "["},
+        {"nul bytes", std::string("\0\0[\0]\0=\0", 9)},
+        {"bad utf-8 without sections", "\xff\xfe\xc3(\xe2\x82\n=\n==\n"},
+        {"empty", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string path = dir.file("damaged.ini");
+        WriteFileBytes(path, bytes);
+        for (const char* section : {"NetConfigSetting", "APSetting"}) {
+            EXPECT_EQ(IniFile::ReadString(path, section, "SSID", "dflt", kBuf), "dflt");
+        }
+        ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "x"));
+        EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "x");
+    }
 }
 
 TEST(IniFileTest, FailedWriteLeavesOriginalIntact) {
