@@ -2,7 +2,6 @@
 // switch, the wireless check, Enter, and the start-up's language failure.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
@@ -163,19 +162,6 @@ TEST_F(MainWindow, OneCheckedMonitorOnNetworkAndDebugPagesOnly) {
         EXPECT_EQ(GetMonitorTable().GetConfigAck(0), CMonitorTable::kAckNone);
         window->TabBar()->setCurrentIndex(0);
     }
-}
-
-TEST_F(MainWindow, SwitchingTabsClearsEveryCheck) {
-    Open();
-    AddRows(3);
-    window->TabBar()->setCurrentIndex(2);
-    UserCheck(0, true);
-    UserCheck(2, true);
-    window->Model().SetText(1, 4, "ECG");
-    window->TabBar()->setCurrentIndex(3);
-    EXPECT_EQ(ModelChecks(), std::vector<bool>({false, false, false}));
-    EXPECT_EQ(ViewChecks(), std::vector<bool>({false, false, false}));
-    EXPECT_EQ(window->List()->item(1, 4)->text(), "");
 }
 
 TEST_F(MainWindow, LanguageChangeRecaptionsAndSelectsTheSystemTab) {
