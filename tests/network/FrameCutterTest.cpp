@@ -17,7 +17,7 @@ constexpr std::size_t kSessionMax = 16383;
 constexpr std::size_t kHandshakeMax = 511;
 
 Bytes FrameOfLength(std::size_t len, std::uint8_t fill, std::uint16_t serial = 1) {
-    return MakeFrame(0x0113, serial, Bytes(len - kCmpHeadSize, fill));
+    return MakeFrame(0x0113, Bytes(len - kCmpHeadSize, fill), serial);
 }
 
 std::size_t CutAll(FrameCutter& cutter, const Bytes& w, std::size_t stopAfter,
@@ -120,10 +120,10 @@ TEST(FrameCutterTest, CorruptedByteCostsOnlyItsFrame) {
     std::vector<Bytes> good;
     Bytes stream;
     for (int i = 0; i < 20; ++i) {
-        good.push_back(MakeFrame(0x0120, static_cast<std::uint16_t>(i),
-                                 Bytes(1 + (i * 53) % 400, static_cast<std::uint8_t>(i))));
+        good.push_back(MakeFrame(0x0120, Bytes(1 + (i * 53) % 400, static_cast<std::uint8_t>(i)),
+                                 static_cast<std::uint16_t>(i)));
         if (i == 5) {
-            Bytes broken = MakeFrame(0x00C0, 99, Bytes(40, 0xF0));
+            Bytes broken = MakeFrame(0x00C0, Bytes(40, 0xF0), 99);
             broken[20] ^= 0x40;
             stream.insert(stream.end(), broken.begin(), broken.end());
         }
@@ -132,7 +132,7 @@ TEST(FrameCutterTest, CorruptedByteCostsOnlyItsFrame) {
     // Enough further data that every misaligned length the broken frame left behind has
     // been checked and rejected.
     for (std::uint16_t i = 100; stream.size() < 40000; ++i) {
-        good.push_back(MakeFrame(0x0121, i, Bytes(400, static_cast<std::uint8_t>(i))));
+        good.push_back(MakeFrame(0x0121, Bytes(400, static_cast<std::uint8_t>(i)), i));
         stream.insert(stream.end(), good.back().begin(), good.back().end());
     }
 
@@ -206,8 +206,8 @@ TEST(FrameCutterTest, MatchesLiteralRuleOnRandomAndAdversarialStreams) {
                     for (auto& b : body) {
                         b = static_cast<std::uint8_t>(rng());
                     }
-                    const Bytes f = MakeFrame(static_cast<std::uint16_t>(rng()),
-                                              static_cast<std::uint16_t>(seed), body);
+                    const Bytes f = MakeFrame(static_cast<std::uint16_t>(rng()), body,
+                                              static_cast<std::uint16_t>(seed));
                     w.insert(w.end(), f.begin(), f.end());
                 }
             }

@@ -23,7 +23,7 @@ inline Bytes TextBytes(const std::string& s) {
 }
 
 // A frame with its length and checksum filled in.
-inline Bytes MakeFrame(std::uint16_t cmd, std::uint16_t serial, const Bytes& body) {
+inline Bytes MakeFrame(std::uint16_t cmd, const Bytes& body, std::uint16_t serial = 0) {
     Bytes f(kCmpHeadSize);
     f.insert(f.end(), body.begin(), body.end());
     WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
