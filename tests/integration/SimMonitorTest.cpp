@@ -23,6 +23,9 @@
 #include "network/SendCmpData.h"
 #include "platform/Socket.h"
 #include "platform/TcpListener.h"
+#include "registry/CMonitorTable.h"
+#include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeState.h"
 
 using namespace std::chrono_literals;
 
@@ -197,6 +200,20 @@ std::optional<SimSnapshot> FirstUpgradeEnd(const SimMonitor& m) {
         },
         std::chrono::milliseconds(kWaitMs));
     return seen;
+}
+
+// Whether the tool's upgrade column shows a finished upgrade, as the monitor's result made it.
+bool ToolShowsFinished(HeadlessApp& app) {
+    bool finished = false;
+    app.RunOnUi(
+        [&] {
+            for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
+                finished = finished ||
+                           GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeFinished;
+            }
+        },
+        std::chrono::milliseconds(kWaitMs));
+    return finished;
 }
 
 std::vector<std::pair<int, int>> Requests(const SimSnapshot& s) {
@@ -451,6 +468,11 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
         EXPECT_EQ(s.files[0].size, 1000u);
         EXPECT_EQ(s.files[1].size, 512u);
         EXPECT_EQ(s.files[1].actualDigest, db);
+        if (k.status == 1) {
+            EXPECT_TRUE(WaitUntil([&] { return ToolShowsFinished(*tool); },
+                                  std::chrono::milliseconds(kWaitMs)))
+                << "the tool never took the monitor's result as finished";
+        }
     }
 }
 
