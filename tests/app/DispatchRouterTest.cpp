@@ -93,7 +93,7 @@ TEST_F(DispatchRouterTest, FloodOfRequestsQueuesOneMessageAnsweredOnceWithTheLat
         Dispatch(Request(1, 1 + i % 2));
     }
     Dispatch(Request(1, 0));
-    ASSERT_EQ(ui.Waiting(), 1u);
+    ASSERT_EQ(ui.Pending(), 1);
     // One answer (each takes a serial), and it was to the latest request: the header.
     EXPECT_EQ(ui.RunAll(), 1);
     EXPECT_EQ(monitor->GetSerial(), 2u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LoopbackTestSupport.h"
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -44,27 +46,33 @@ TEST(EventLoopUiThread, TimersTickBetweenTasksAndStopWhenKilled) {
     EventLoopUiThread ui;
     std::atomic<int> ticks{0};
     ui.SetTimer(1, 5ms, [&] { ++ticks; });
-    // A steady stream of tasks does not starve the timer.
-    const auto until = std::chrono::steady_clock::now() + 100ms;
-    while (std::chrono::steady_clock::now() < until) {
-        ui.Post([] { std::this_thread::sleep_for(100us); });
-        std::this_thread::sleep_for(50us);
-    }
+    // A steady stream of tasks does not starve the timer: the queue never runs dry.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            ui.Post([] { std::this_thread::sleep_for(100us); });
+            return ticks.load() >= 3;
+        },
+        5s))
+        << "the timer did not tick while tasks kept coming";
     ASSERT_TRUE(ui.Flush(5s));
-    EXPECT_GE(ticks.load(), 3);
     ui.KillTimer(1);
     ASSERT_TRUE(ui.Flush(1s));
     const int after = ticks.load();
-    std::this_thread::sleep_for(30ms);
+    // A second timer of the same period ticks three times; the killed one must not tick once.
+    std::atomic<int> witness{0};
+    ui.SetTimer(2, 5ms, [&] { ++witness; });
+    ASSERT_TRUE(WaitUntil([&] { return witness.load() >= 3; }, 5s)) << "timer 2 never ticked";
     EXPECT_EQ(ticks.load(), after);
 }
 
 TEST(EventLoopUiThread, DestructorJoinsPromptlyAndDropsWhatIsLeft) {
     std::atomic<int> ran{0};
+    std::atomic<bool> started{false};
     const auto start = std::chrono::steady_clock::now();
     {
         EventLoopUiThread ui;
         ui.Post([&] {
+            started = true;
             std::this_thread::sleep_for(20ms);
             ++ran;
         });
@@ -74,7 +82,7 @@ TEST(EventLoopUiThread, DestructorJoinsPromptlyAndDropsWhatIsLeft) {
                 ++ran;
             });
         }
-        std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(WaitUntil([&] { return started.load(); }, 5s)) << "no task ran";
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     EXPECT_LE(ran.load(), 2);

@@ -10,19 +10,12 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TextAndFolders.h"
 #include "foundation/IniFile.h"
 
 namespace {
 
 constexpr std::size_t kBuf = 256;
-
-std::vector<std::string> FileNames(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
 
 TEST(IniFileTest, ReadsValueOrDefault) {
     TempDir dir;
@@ -85,7 +78,7 @@ TEST(IniFileTest, WriteCreatesFileInKeyEqualsValueForm) {
     EXPECT_EQ(ReadFileText(path), "[NetConfigSetting]\nSSID=ward 5\n");
     EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "", kBuf), "ward 5");
     // Only the settings file is left in the folder: no temporary file remains.
-    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"new.ini"});
 }
 
 TEST(IniFileTest, WriteKeepsOtherSectionsKeysAndOrder) {
@@ -152,19 +145,33 @@ TEST(IniFileTest, Utf8BomIsTolerated) {
     EXPECT_EQ(ReadFileText(path), "[S]\nK=\xE4\xB8\xAD\nL=1\n");
 }
 
-TEST(IniFileTest, GarbageFileReadsAsDefaults) {
-    TempDir dir;
-    std::string path = dir.file("junk.ini");
-    std::string junk;
+// Settings files damaged the ways a copied or half-synced file gets damaged read as files without
+// the pages' sections, so the pages load their defaults; they can still be written.
+TEST(IniFileTest, DamagedFilesReadAsDefaults) {
+    std::string binary;
     for (int i = 0; i < 4096; ++i) {
-        junk += static_cast<char>((i * 131 + 7) & 0xFF);
+        binary += static_cast<char>((i * 131 + 7) & 0xFF);
     }
-    junk += std::string("\0\xFF\xFE[", 4);
-    WriteFileBytes(path, junk);
-    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "dflt");
-    // It can still be written; what comes back is what was written.
-    ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "x"));
-    EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "x");
+    const std::pair<const char*, std::string> cases[] = {
+        {"binary", binary + std::string("\0\xFF\xFE[", 4)},
+        {"truncated in the section name", "[NetConfigSett"},
+        {"truncated AP section name", "[APSett"},
+        {"only a bracket", "["},
+        {"nul bytes", std::string("\0\0[\0]\0=\0", 9)},
+        {"bad utf-8 without sections", "\xff\xfe\xc3(\xe2\x82\n=\n==\n"},
+        {"empty", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string path = dir.file("damaged.ini");
+        WriteFileBytes(path, bytes);
+        for (const char* section : {"NetConfigSetting", "APSetting"}) {
+            EXPECT_EQ(IniFile::ReadString(path, section, "SSID", "dflt", kBuf), "dflt");
+        }
+        ASSERT_TRUE(IniFile::WriteString(path, "NetConfigSetting", "SSID", "x"));
+        EXPECT_EQ(IniFile::ReadString(path, "NetConfigSetting", "SSID", "dflt", kBuf), "x");
+    }
 }
 
 TEST(IniFileTest, FailedWriteLeavesOriginalIntact) {
@@ -183,7 +190,7 @@ TEST(IniFileTest, FailedWriteLeavesOriginalIntact) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
-    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"s.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"s.ini"});
     // A folder where the file should be is not replaced.
     std::filesystem::create_directory(dir.file("d.ini"));
     EXPECT_FALSE(IniFile::WriteString(dir.file("d.ini"), "S", "K", "1"));

@@ -7,38 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "LiteralCut.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 
 namespace {
-
-using Cut = std::pair<std::size_t, std::size_t>;
-
-std::size_t LiteralCut(const std::uint8_t* w, std::size_t n, std::size_t maxLen,
-                       std::size_t stopAfter, std::vector<Cut>& out) {
-    std::size_t p = 0;
-    while (n - p >= 8) {
-        const std::size_t len = ReadLe16(w + p);
-        if (len < 8 || len > maxLen) {
-            ++p;
-            continue;
-        }
-        if (len > n - p) {
-            break;
-        }
-        if (CmpChecksum(w + p, static_cast<std::int32_t>(len)) != 0) {
-            ++p;
-            continue;
-        }
-        out.emplace_back(p, len);
-        p += len;
-        if (out.size() == stopAfter) {
-            break;
-        }
-    }
-    return p;
-}
 
 void Check(bool ok) {
     if (!ok) {

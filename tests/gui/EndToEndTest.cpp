@@ -9,6 +9,7 @@
 
 #include "FakeForm.h"
 #include "GuiTestSupport.h"
+#include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
 #include "network/NetworkListenManager.h"
@@ -28,22 +29,12 @@
 
 namespace {
 
-NetworkListenSettings LoopbackServer() {
-    NetworkListenSettings s = NetworkListenSettings::Compact(0);
-    s.bindAddress = "127.0.0.1";
-    s.startPauseMs = 0;
-    s.startReturnPauseMs = 0;
-    s.bindRetryPauseMs = 5;
-    s.acceptFailurePauseMs = 50;
-    return s;
-}
-
 struct EndToEnd : ::testing::Test {
     ScopedLogDir logs;
     ScopedLanguage language{kLanguageEnglish};
     FakeDialogs dialogs;
     FakeHostedNetwork hostedNetwork;
-    NetworkListenManager server{LoopbackServer()};
+    NetworkListenManager server{LoopbackTestSettings(6000)};
     SimFleet fleet{SimMonitorConfig{}, 3, "E2E-", 0x5151};
     std::unique_ptr<CZr40ToolDlg> window;
 
@@ -104,10 +95,10 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
     window->TabBar()->setCurrentIndex(kTabNetwork);
     const int row = RowOf(1);
     UserCheck(row);
-    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == LanguageText(66); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == "Not confirmed yet"; }, 5000));
     ControlById<QPushButton>(window->NetPage(), 1004)->click();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
-    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == LanguageText(38); }, 10000))
+    ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == "Configured"; }, 10000))
         << Model().GetText(row, 4);
     const std::vector<SimOrder> orders = Orders(1, 0x0200);
     ASSERT_EQ(orders.size(), 4u);
@@ -177,7 +168,7 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
     start->click();
     // The folder is checked off this thread: the page shows it is working until it is done.
     EXPECT_FALSE(start->isEnabled());
-    EXPECT_EQ(page->GetText(1049), LanguageText(93));
+    EXPECT_EQ(page->GetText(1049), "Checking the upgrade files...");
     ASSERT_TRUE(PumpUntil([&] { return start->isEnabled(); }, 10000));
     EXPECT_EQ(page->GetText(1049), "");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
@@ -188,7 +179,7 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
         for (int i = 0; i < fleet.Size(); ++i) {
             const std::string text = Model().GetText(RowOf(i), 4);
             seen.insert(text);
-            all = all && text == LanguageText(52);
+            all = all && text == "Finished";
         }
         return all;
     };

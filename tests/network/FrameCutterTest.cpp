@@ -5,64 +5,19 @@
 #include <utility>
 #include <vector>
 
+#include "LiteralCut.h"
+#include "TestBytes.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Cut = std::pair<std::size_t, std::size_t>;  // offset, length
-
 constexpr std::size_t kSessionMax = 16383;
 constexpr std::size_t kHandshakeMax = 511;
 
-Bytes MakeFrame(std::uint16_t cmd, std::uint16_t serial, const Bytes& body) {
-    Bytes f(kCmpHeadSize);
-    f.insert(f.end(), body.begin(), body.end());
-    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
-    WriteLe16(f.data() + 2, cmd);
-    WriteLe16(f.data() + 4, serial);
-    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(CmpChecksum(f.data(), f.size())));
-    return f;
-}
-
 Bytes FrameOfLength(std::size_t len, std::uint8_t fill, std::uint16_t serial = 1) {
-    return MakeFrame(0x0113, serial, Bytes(len - kCmpHeadSize, fill));
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
-// The rule written out plainly: one checksum pass per candidate.
-std::size_t LiteralCut(const std::uint8_t* w, std::size_t n, std::size_t maxLen,
-                       std::size_t stopAfter, std::vector<Cut>& out) {
-    std::size_t p = 0;
-    while (n - p >= 8) {
-        const std::size_t len = ReadLe16(w + p);
-        if (len < 8 || len > maxLen) {
-            ++p;
-            continue;
-        }
-        if (len > n - p) {
-            break;
-        }
-        if (CmpChecksum(w + p, static_cast<std::int32_t>(len)) != 0) {
-            ++p;
-            continue;
-        }
-        out.emplace_back(p, len);
-        p += len;
-        if (out.size() == stopAfter) {
-            break;
-        }
-    }
-    return p;
+    return MakeFrame(0x0113, Bytes(len - kCmpHeadSize, fill), serial);
 }
 
 std::size_t CutAll(FrameCutter& cutter, const Bytes& w, std::size_t stopAfter,
@@ -165,10 +120,10 @@ TEST(FrameCutterTest, CorruptedByteCostsOnlyItsFrame) {
     std::vector<Bytes> good;
     Bytes stream;
     for (int i = 0; i < 20; ++i) {
-        good.push_back(MakeFrame(0x0120, static_cast<std::uint16_t>(i),
-                                 Bytes(1 + (i * 53) % 400, static_cast<std::uint8_t>(i))));
+        good.push_back(MakeFrame(0x0120, Bytes(1 + (i * 53) % 400, static_cast<std::uint8_t>(i)),
+                                 static_cast<std::uint16_t>(i)));
         if (i == 5) {
-            Bytes broken = MakeFrame(0x00C0, 99, Bytes(40, 0xF0));
+            Bytes broken = MakeFrame(0x00C0, Bytes(40, 0xF0), 99);
             broken[20] ^= 0x40;
             stream.insert(stream.end(), broken.begin(), broken.end());
         }
@@ -177,7 +132,7 @@ TEST(FrameCutterTest, CorruptedByteCostsOnlyItsFrame) {
     // Enough further data that every misaligned length the broken frame left behind has
     // been checked and rejected.
     for (std::uint16_t i = 100; stream.size() < 40000; ++i) {
-        good.push_back(MakeFrame(0x0121, i, Bytes(400, static_cast<std::uint8_t>(i))));
+        good.push_back(MakeFrame(0x0121, Bytes(400, static_cast<std::uint8_t>(i)), i));
         stream.insert(stream.end(), good.back().begin(), good.back().end());
     }
 
@@ -251,8 +206,8 @@ TEST(FrameCutterTest, MatchesLiteralRuleOnRandomAndAdversarialStreams) {
                     for (auto& b : body) {
                         b = static_cast<std::uint8_t>(rng());
                     }
-                    const Bytes f = MakeFrame(static_cast<std::uint16_t>(rng()),
-                                              static_cast<std::uint16_t>(seed), body);
+                    const Bytes f = MakeFrame(static_cast<std::uint16_t>(rng()), body,
+                                              static_cast<std::uint16_t>(seed));
                     w.insert(w.end(), f.begin(), f.end());
                 }
             }

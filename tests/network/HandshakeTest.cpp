@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "foundation/Log.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpHandShakeProcess.h"
@@ -19,31 +20,11 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Frame(std::uint16_t cmd, const Bytes& body) {
-    Bytes f(kCmpHeadSize + body.size());
-    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
-    WriteLe16(f.data() + 2, cmd);
-    std::copy(body.begin(), body.end(), f.begin() + kCmpHeadSize);
-    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(
-                                CmpChecksum(f.data(), static_cast<std::int32_t>(f.size()))));
-    return f;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
 Bytes Version(std::uint8_t b0, std::uint8_t b1) {
-    return Frame(4, {b0, b1, 0, 0});
+    return MakeFrame(4, {b0, b1, 0, 0});
 }
 Bytes ConnectType(std::uint8_t t) {
-    return Frame(6, {t});
+    return MakeFrame(6, {t});
 }
 
 const Bytes kGuidBytes = {0x78, 0x56, 0x34, 0x12, 0xBC, 0x9A, 0xF0, 0xDE,
@@ -56,7 +37,7 @@ Bytes GuidFrame(const Bytes& guid = kGuidBytes, std::size_t size = 16, std::uint
     if (size > 146) {
         body[146] = bed;
     }
-    return Frame(16, body);
+    return MakeFrame(16, body);
 }
 
 GUID GuidOf(const Bytes& b, std::uint32_t data1) {
@@ -141,10 +122,10 @@ TEST(HandshakeTest, SendConnectSuccessUsesLocalTime) {
 }
 
 TEST(HandshakeTest, ProcessScenarios) {
-    const Bytes ack = Frame(1, {0xAA});
-    const Bytes other = Frame(0x0200, {0x51, 0x00, 0x03});
+    const Bytes ack = MakeFrame(1, {0xAA});
+    const Bytes other = MakeFrame(0x0200, {0x51, 0x00, 0x03});
     const Bytes guidFrame = GuidFrame();
-    const Bytes full = Cat({Version(1, 2), ConnectType(1), guidFrame});
+    const Bytes full = Concat({Version(1, 2), ConnectType(1), guidFrame});
     Bytes zeroTail = kGuidBytes;
     std::fill(zeroTail.begin() + 8, zeroTail.end(), 0);
     // A corrupted header announcing 600 bytes, more than the handshake can ever hold.
@@ -182,7 +163,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          1},
         {"version 1.1 takes the old bed number",
-         {Cat({Version(1, 1), ConnectType(1), GuidFrame(kGuidBytes, 160, 9)})},
+         {Concat({Version(1, 1), ConnectType(1), GuidFrame(kGuidBytes, 160, 9)})},
          1.1f,
          1,
          9,
@@ -191,7 +172,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"no version at all",
-         {Cat({ConnectType(1), GuidFrame(kGuidBytes, 147, 4)})},
+         {Concat({ConnectType(1), GuidFrame(kGuidBytes, 147, 4)})},
          1.0f,
          1,
          4,
@@ -200,7 +181,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"GUID with zero bytes 8 to 15",
-         {Cat({Version(1, 2), ConnectType(1), GuidFrame(zeroTail)})},
+         {Concat({Version(1, 2), ConnectType(1), GuidFrame(zeroTail)})},
          1.2f,
          1,
          37,
@@ -209,13 +190,13 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"frames after the GUID are left over in order",
-         {Cat({full, other, ack})},
+         {Concat({full, other, ack})},
          1.2f,
          1,
          37,
          GuidOf(kGuidBytes, 0),
          GuidOf(kGuidBytes, 0x12345678),
-         Cat({other, ack}),
+         Concat({other, ack}),
          0},
         {"frames split across receives",
          {Bytes(split.begin(), split.begin() + cut1),
@@ -229,7 +210,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"a partial frame after the GUID is left over",
-         {Cat({full, Bytes(other.begin(), other.begin() + 5)})},
+         {Concat({full, Bytes(other.begin(), other.begin() + 5)})},
          1.2f,
          1,
          37,
@@ -257,8 +238,8 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"short frames are ignored",
-         {Cat({Frame(4, {1, 2, 0}), Frame(6, {}), GuidFrame(kGuidBytes, 15)}),
-          Cat({Version(1, 2), ConnectType(1), guidFrame})},
+         {Concat({MakeFrame(4, {1, 2, 0}), MakeFrame(6, {}), GuidFrame(kGuidBytes, 15)}),
+          Concat({Version(1, 2), ConnectType(1), guidFrame})},
          1.2f,
          1,
          37,
@@ -267,7 +248,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          {},
          0},
         {"short old-style GUID frame is ignored",
-         {Cat({Version(1, 1), GuidFrame(kGuidBytes, 146, 9)}), ConnectType(1)},
+         {Concat({Version(1, 1), GuidFrame(kGuidBytes, 146, 9)}), ConnectType(1)},
          1.1f,
          1,
          1,
@@ -278,7 +259,7 @@ TEST(HandshakeTest, ProcessScenarios) {
          false,
          true},
         {"a huge len does not hold up the frames behind it",
-         {Cat({hugeLen, full})},
+         {Concat({hugeLen, full})},
          1.2f,
          1,
          37,
@@ -367,7 +348,7 @@ TEST(HandshakeTest, ParseHandShakeDataBoundsAndLogs) {
     EXPECT_EQ(count, 16384 - 7);  // the last 7 bytes cannot hold a header
     EXPECT_FLOAT_EQ(hs.ProtocolVersion, 1.3f);
 
-    Bytes frames = Cat({ConnectType(1), GuidFrame()});
+    Bytes frames = Concat({ConnectType(1), GuidFrame()});
     count = static_cast<int>(frames.size());
     EXPECT_EQ(hs.ParseHandShakeData(frames.data(), count), 0);
     EXPECT_EQ(count, static_cast<int>(frames.size()));

@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <semaphore>
 #include <string>
 #include <vector>
 
 #include "FakeForm.h"
+#include "FakeHostedNetwork.h"
 #include "LoopbackTestSupport.h"
 #include "QueuedUiThread.h"
 #include "TempDir.h"
@@ -18,8 +15,6 @@
 #include "pages/CAPConfigDlg.h"
 #include "pages/ControlIds.h"
 #include "pages/NetworkDefaults.h"
-#include "platform/HostedNetwork.h"
-#include "platform/HostedNetworkNetsh.h"
 
 namespace {
 
@@ -31,55 +26,12 @@ std::string FakeText(int index) {
     return "T" + std::to_string(index);
 }
 
-// Records the steps (from the page's worker). While held, Configure hangs like a command that
-// never ends, until released or cancelled; a cancelled Start finds no adapter.
-class RecordingNetwork : public HostedNetwork {
-  public:
-    void CancelCommands() override {
-        Record("cancel");
-        cancelled = true;
-        gate.release();
-    }
-    void ResumeCommands() override {
-        Record("resume");
-        cancelled = false;
-    }
-    void Stop() override { Record("stop"); }
-    void Configure(const std::string& ssid, const std::string& key) override {
-        Record("configure " + ssid + " " + key);
-        if (hold) {
-            gate.acquire();
-        }
-    }
-    void Start() override { Record("start"); }
-    VirtualAdapterLookup FindVirtualAdapterName() override {
-        Record("find");
-        return cancelled ? VirtualAdapterLookup{} : lookup;
-    }
-    void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
-        Record("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
-               std::to_string(a[2]) + "." + std::to_string(a[3]));
-    }
-    void Record(const std::string& step) {
-        std::lock_guard<std::mutex> lock(mutex);
-        calls.push_back(step);
-    }
-    Calls Steps() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return calls;
-    }
-
-    std::mutex mutex;
-    std::binary_semaphore gate{0};
-    bool hold = false;
-    std::atomic<bool> cancelled{false};
-    Calls calls;
-    VirtualAdapterLookup lookup{"Wi-Fi 2", 0};
-};
-
 class APPageTest : public ::testing::Test {
   protected:
-    APPageTest() { page->InitForm(); }
+    APPageTest() {
+        network.lookup = {"Wi-Fi 2", 0};
+        page->InitForm();
+    }
     // Start, then the UI thread runs until its outcome is shown.
     void StartAndWait(CAPConfigDlg& p) {
         p.OnStart();
@@ -89,7 +41,7 @@ class APPageTest : public ::testing::Test {
     ScopedLogDir logs;
     FakeForm form;
     FakeDialogs dialogs;
-    RecordingNetwork network;
+    FakeHostedNetwork network;
     QueuedUiThread ui;
     std::unique_ptr<CAPConfigDlg> page =
         std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui);
@@ -113,7 +65,7 @@ TEST_F(APPageTest, InitialContents) {
         EXPECT_EQ(form.GetText(id), text) << id;
     }
     EXPECT_FALSE(page->IsPasswordShown());
-    EXPECT_TRUE(network.calls.empty());
+    EXPECT_TRUE(network.Steps().empty());
 }
 
 TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
@@ -140,18 +92,18 @@ TEST_F(APPageTest, ValidationRefusesWithText82AndRunsNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ssid + " / " + c.key);
-        network.calls.clear();
+        network.ClearSteps();
         dialogs.messages.clear();
         form.SetText(kSsid, c.ssid);
         form.SetText(kKey, c.key);
         StartAndWait(*page);
         if (c.ok) {
             EXPECT_TRUE(dialogs.messages.empty());
-            EXPECT_EQ(network.calls, (Calls{"stop", "configure " + c.ssid + " " + c.key, "start",
-                                            "find", "ip Wi-Fi 2 192.168.137.100"}));
+            EXPECT_EQ(network.Steps(), (Calls{"stop", "configure " + c.ssid + " " + c.key, "start",
+                                              "find", "ip Wi-Fi 2 192.168.137.100"}));
         } else {
             EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
-            EXPECT_TRUE(network.calls.empty());
+            EXPECT_TRUE(network.Steps().empty());
         }
     }
 }
@@ -160,73 +112,29 @@ TEST_F(APPageTest, StartShowsTheStartedSsidAndAddress) {
     form.SetAddressText(kIp, "192.168.137.5");
     form.SetText(kSsid, "WARD_3");
     StartAndWait(*page);
-    EXPECT_EQ(network.calls.back(), "ip Wi-Fi 2 192.168.137.5");
+    EXPECT_EQ(network.Steps().back(), "ip Wi-Fi 2 192.168.137.5");
     EXPECT_EQ(form.GetText(kStartedIp), "192.168.137.5");
     EXPECT_TRUE(form.At(kStartedIp).visible);
     EXPECT_EQ(form.GetText(kStartedSsid), "WARD_3");
     EXPECT_TRUE(form.At(kStartedSsid).visible);
 
     // A blank address field is refused rather than set as 0.0.0.0.
-    network.calls.clear();
+    network.ClearSteps();
     form.SetAddressText(kIp, "");
     StartAndWait(*page);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
-    EXPECT_TRUE(network.calls.empty());
+    EXPECT_TRUE(network.Steps().empty());
 }
 
 TEST_F(APPageTest, NoVirtualAdapterShows75AndSetsNoAddress) {
     network.lookup = {"NONE", 2};
     StartAndWait(*page);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75", "T75", "T75"}));
-    EXPECT_EQ(network.calls, (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
+    EXPECT_EQ(network.Steps(), (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
     EXPECT_FALSE(form.At(kStartedIp).visible);
     EXPECT_NE(
         ReadFileText(logs.file("Trace.log")).find("\tCan not find the virtual adapter name!\n"),
         std::string::npos);
-}
-
-// Two wireless adapters that are not PCI cards (the hosted network's and a USB stick).
-TEST_F(APPageTest, TwoWirelessAdaptersThroughNetshGiveNone) {
-    struct Lines : ICommandLineRunner {
-        void RunHidden(const std::string& line) override { lines.push_back(line); }
-        std::vector<std::string> lines;
-    } lines;
-    struct Adapters : INetworkAdapterList {
-        std::vector<NetworkAdapterEntry> List() override { return {{71, "{A}"}, {71, "{B}"}}; }
-    } adapters;
-    struct Registry : IRegistryReader {
-        struct Key : IRegistryKey {
-            std::string pnp, name;
-            bool QueryValue(const std::string& v, std::uint32_t& type,
-                            std::uint32_t& size) override {
-                type = kRegSz;
-                size = static_cast<std::uint32_t>((v == "Name" ? name : pnp).size() + 1);
-                return true;
-            }
-            bool ReadValue(const std::string& v, char* buffer, std::uint32_t& size) override {
-                const std::string& s = v == "Name" ? name : pnp;
-                std::memcpy(buffer, s.c_str(), s.size() + 1);
-                size = static_cast<std::uint32_t>(s.size() + 1);
-                return true;
-            }
-        };
-        std::unique_ptr<IRegistryKey> OpenKey(const std::string& path) override {
-            auto k = std::make_unique<Key>();
-            const bool a = path.find("{A}") != std::string::npos;
-            k->pnp = a ? "ROOT\\VWIFIMP\\0000" : "USB\\VID_0BDA";
-            k->name = a ? "Local Area Connection* 2" : "Wi-Fi 3";
-            return k;
-        }
-    } registry;
-    NetshHostedNetwork netsh(lines, adapters, registry, HostedNetworkPauses::None());
-    {
-        CAPConfigDlg netshPage(form, dialogs, netsh, FakeText, &ui);
-        netshPage.InitForm();
-        StartAndWait(netshPage);
-        EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T75"}));
-        EXPECT_EQ(lines.lines.size(), 3u);  // stop, configure, start; no address
-    }
-    EXPECT_EQ(lines.lines.back(), "netsh wlan stop hostednetwork");
 }
 
 TEST_F(APPageTest, SaveAndLoadTheSettings) {
@@ -262,7 +170,7 @@ TEST_F(APPageTest, SaveAndLoadTheSettings) {
     form.SetText(kSsid, "KEEP");
     page->OnLoad();
     EXPECT_EQ(form.GetText(kSsid), "KEEP");
-    EXPECT_TRUE(network.calls.empty());
+    EXPECT_TRUE(network.Steps().empty());
 }
 
 // Every value Start accepts comes back from the file exactly as it was saved.
@@ -344,7 +252,7 @@ TEST_F(APPageTest, ClosingDuringAHangingStartCancelsItThenStops) {
 
 TEST_F(APPageTest, DestroyingThePageStopsTheHostedNetwork) {
     page.reset();
-    EXPECT_EQ(network.calls, (Calls{"stop"}));
+    EXPECT_EQ(network.Steps(), (Calls{"stop"}));
 }
 
 }  // namespace

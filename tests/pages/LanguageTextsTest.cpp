@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "LanguageFolder.h"
+#include "QueuedUiThread.h"
+#include "RecordingMessageSink.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "foundation/UiThread.h"
@@ -13,26 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kShipped = std::string(ZR40_SOURCE_DIR) + "/lang/language";
-
-// A copy of the shipped language folder that a test may change.
-class LanguageFolder {
-  public:
-    LanguageFolder() { fs::copy(kShipped, path(), fs::copy_options::recursive); }
-    std::string path() const { return dir_.file("language"); }
-    std::string file(const std::string& name) const { return path() + "/" + name; }
-    std::string Text(const std::string& name) const { return ReadFileText(file(name)); }
-    void Write(const std::string& name, const std::string& bytes) const {
-        WriteFileBytes(file(name), bytes);
-    }
-    void SetId(const std::string& value) const {
-        Write(kLanguageConfigFile, "[LanguageConfig]\nLanguageID=" + value + "\n");
-    }
-
-  private:
-    TempDir dir_;
-};
 
 // Replaces the line of one key ("82=...") by `replacement`.
 std::string ReplaceKeyLine(const std::string& text, int key, const std::string& replacement) {
@@ -44,30 +27,6 @@ std::string ReplaceKeyLine(const std::string& text, int key, const std::string& 
     std::size_t end = text.find('\n', at + 1);
     return text.substr(0, at + 1) + replacement + text.substr(end);
 }
-
-// Records posted tasks; the test runs them as the UI thread would.
-class RecordingUiThread : public IUiThread {
-  public:
-    RecordingUiThread() { SetUiThread(this); }
-    ~RecordingUiThread() override { SetUiThread(nullptr); }
-    void Post(UiTask task) override { tasks.push_back(std::move(task)); }
-    void RunAll() {
-        std::vector<UiTask> pending;
-        pending.swap(tasks);
-        for (UiTask& task : pending) {
-            task();
-        }
-    }
-    std::vector<UiTask> tasks;
-};
-
-class RecordingSink : public IUserMessageSink {
-  public:
-    RecordingSink() { SetUserMessageSink(this); }
-    ~RecordingSink() override { SetUserMessageSink(nullptr); }
-    void OnUserMessage(const UserMessage& message) override { messages.push_back(message); }
-    std::vector<UserMessage> messages;
-};
 
 TEST(LanguageTextsTest, ShippedFilesHoldAllTextsInBothLanguages) {
     LanguageFolder folder;
@@ -175,8 +134,8 @@ TEST(LanguageTextsTest, Gb18030FileLoadsAsUtf8) {
 }
 
 TEST(LanguageTextsTest, SetLanguageStoresAndPostsOnlyOnChange) {
-    RecordingUiThread ui;
-    RecordingSink sink;
+    QueuedUiThread ui(QueuedUiThread::Scope::ProcessWide);
+    RecordingMessageSink sink;
     LanguageFolder folder;
     folder.SetId("2");
     LanguageTexts texts(folder.path());
@@ -184,12 +143,11 @@ TEST(LanguageTextsTest, SetLanguageStoresAndPostsOnlyOnChange) {
     const std::string before = folder.Text(kLanguageConfigFile);
 
     texts.SetLanguage(2);
-    EXPECT_TRUE(ui.tasks.empty());
+    EXPECT_EQ(ui.Pending(), 0);
     EXPECT_EQ(folder.Text(kLanguageConfigFile), before);
 
     texts.SetLanguage(1);
-    ASSERT_EQ(ui.tasks.size(), 1u);
-    ui.RunAll();
+    ASSERT_EQ(ui.RunPending(), 1);
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].id, WM_LANGUAGE_CHANGED);
     EXPECT_EQ(sink.messages[0].value, 1);
@@ -206,12 +164,12 @@ TEST(LanguageTextsTest, SetLanguageStoresAndPostsOnlyOnChange) {
     // 0 and 2 both show English, but they are different ids.
     texts.SetLanguage(0);
     texts.SetLanguage(0);
-    EXPECT_EQ(ui.tasks.size(), 1u);
+    EXPECT_EQ(ui.Pending(), 1);
     EXPECT_EQ(texts.LanguageText(0), "Access Point");
 }
 
 TEST(LanguageTextsTest, UserConfigKeepsTheChoiceWhenTheFolderCannotBeWritten) {
-    RecordingUiThread ui;
+    QueuedUiThread ui(QueuedUiThread::Scope::ProcessWide);
     LanguageFolder folder;
     TempDir home;
     const std::string user = home.file("config/zr40tool/LanguageConfig.ini");
@@ -223,7 +181,7 @@ TEST(LanguageTextsTest, UserConfigKeepsTheChoiceWhenTheFolderCannotBeWritten) {
     ASSERT_TRUE(texts.LoadLanguage());
     EXPECT_EQ(texts.GetLanguage(), 0);
     texts.SetLanguage(1);
-    EXPECT_EQ(ui.tasks.size(), 1u);
+    EXPECT_EQ(ui.Pending(), 1);
     EXPECT_EQ(IniFile::ReadString(user, "LanguageConfig", "LanguageID", "", 256), "1");
 
     LanguageTexts next(folder.path(), user);
@@ -269,9 +227,7 @@ class ScopedCurrentDir {
 TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
     TempDir cwd, exe, data;
     ScopedCurrentDir inside(cwd.path());
-    auto copyTo = [](const std::string& base) {
-        fs::copy(kShipped, base + "/language", fs::copy_options::recursive);
-    };
+    auto copyTo = [](const std::string& base) { CopyShippedLanguage(base + "/language"); };
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
     copyTo(data.path());
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), data.path() + "/language");

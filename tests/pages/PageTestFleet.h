@@ -1,18 +1,13 @@
 #pragma once
 // Monitors for page tests: a test-owned pool, upgrade manager, monitor table and list, and per
-// monitor a socket pair whose far end the test reads the frames from.
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+// monitor a link whose far end the test reads the frames from.
 #include <cstdint>
-#include <memory>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "network/CmpChecksum.h"
-#include "network/CmpPacketHead.h"
+#include "MonitorLink.h"
+#include "TestBytes.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
@@ -20,13 +15,8 @@
 
 namespace pagetest {
 
-using Bytes = std::vector<std::uint8_t>;
-
-struct Frame {
-    std::uint16_t len = 0, cmd = 0, serial = 0;
-    bool checksumOk = false;
-    Bytes body;
-};
+using ::Bytes;
+using Frame = ParsedFrame;
 
 // Texts shown as "T<n>", so every caption names the text it came from.
 inline std::string FakeText(int index) {
@@ -44,19 +34,12 @@ class Fleet {
   public:
     struct Device {
         MonitorObject* monitor = nullptr;
-        int ours = -1;    // the monitor's socket, handed to the page
-        int theirs = -1;  // the far end, read by the test
+        MonitorLink link;  // near end handed to the page, far end read by the test
     };
 
     Fleet() : table(pool, upgrade) {
         table.SetTextLookup(FakeText);
         table.SetList(&list);
-    }
-    ~Fleet() {
-        for (Device& d : devices) {
-            ::close(d.ours);
-            ::close(d.theirs);
-        }
     }
     Fleet(const Fleet&) = delete;
     Fleet& operator=(const Fleet&) = delete;
@@ -68,16 +51,18 @@ class Fleet {
             return nullptr;
         }
         m->SetGuid(Key(n));
-        int fds[2] = {-1, -1};
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) {
+        MonitorLink link;
+        if (!link) {
             return nullptr;
         }
         SocketAddr peer;
-        peer.sock = fds[0];
+        peer.sock = link.Near();
         peer.addr.sin_family = AF_INET;
-        peer.addr.sin_addr.s_addr = htonl(0xC0A80100u + n);
+        // 192.168.1.n, stored in network byte order
+        const std::uint8_t address[4] = {192, 168, 1, n};
+        std::memcpy(&peer.addr.sin_addr.s_addr, address, sizeof address);
         m->SetPeer(peer);
-        devices.push_back({m, fds[0], fds[1]});
+        devices.push_back({m, std::move(link)});
         table.Refresh();
         return m;
     }
@@ -89,42 +74,24 @@ class Fleet {
     }
     void Disconnect(std::uint8_t n, MonitorObject* m) { pool.ReleaseObj(Key(n), m); }
 
-    // The far end of the monitor's latest socket (a slot is reused after a disconnect).
-    int Far(MonitorObject* m) const {
+    // The monitor's latest link (a slot is reused after a disconnect); null for a stranger.
+    const MonitorLink* Link(MonitorObject* m) const {
         for (auto it = devices.rbegin(); it != devices.rend(); ++it) {
             if (it->monitor == m) {
-                return it->theirs;
+                return &it->link;
             }
         }
-        return -1;
+        return nullptr;
     }
 
     // True when a byte is waiting on the monitor's far end.
     bool HasData(MonitorObject* m, int timeoutMs = 0) const {
-        pollfd p{Far(m), POLLIN, 0};
-        return ::poll(&p, 1, timeoutMs) == 1;
+        return Link(m) != nullptr && Link(m)->HasData(timeoutMs);
     }
 
     // The next whole frame the page sent to the monitor (len 0 when none arrived in time).
     Frame ReadFrame(MonitorObject* m) const {
-        Frame f;
-        Bytes head;
-        if (!ReadExactly(Far(m), kCmpHeadSize, head)) {
-            return f;
-        }
-        const std::uint16_t len = ReadLe16(head.data());
-        Bytes body;
-        if (len < kCmpHeadSize || !ReadExactly(Far(m), len - kCmpHeadSize, body)) {
-            return f;
-        }
-        Bytes whole = head;
-        whole.insert(whole.end(), body.begin(), body.end());
-        f.len = len;
-        f.cmd = ReadLe16(head.data() + 2);
-        f.serial = ReadLe16(head.data() + 4);
-        f.checksumOk = CmpChecksum(whole.data(), static_cast<std::int32_t>(whole.size())) == 0;
-        f.body = std::move(body);
-        return f;
+        return Link(m) != nullptr ? ParseFrame(Link(m)->ReadFrame()) : Frame{};
     }
 
     template <typename F>
@@ -140,24 +107,6 @@ class Fleet {
     MonitorListModel list;
     CMonitorTable table;
     std::vector<Device> devices;
-
-  private:
-    static bool ReadExactly(int fd, std::size_t n, Bytes& out) {
-        out.assign(n, 0);
-        std::size_t got = 0;
-        while (got < n) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 1000) != 1) {
-                return false;
-            }
-            ssize_t r = ::recv(fd, out.data() + got, n - got, 0);
-            if (r <= 0) {
-                return false;
-            }
-            got += static_cast<std::size_t>(r);
-        }
-        return true;
-    }
 };
 
 }  // namespace pagetest

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "FakeForm.h"
+#include "LanguageFolder.h"
+#include "QueuedUiThread.h"
+#include "RecordingMessageSink.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "foundation/UiThread.h"
@@ -15,45 +17,37 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace SystemPageId;
 
-// A copy of the shipped language folder with the chosen language id.
+// The page on a copy of the shipped language folder with the chosen language id.
 class SystemPage : public ::testing::Test {
   protected:
-    class UiThread : public IUiThread {
-      public:
-        UiThread() { SetUiThread(this); }
-        ~UiThread() override { SetUiThread(nullptr); }
-        void Post(UiTask task) override { task(); }
-    };
-    class Sink : public IUserMessageSink {
-      public:
-        Sink() { SetUserMessageSink(this); }
-        ~Sink() override { SetUserMessageSink(nullptr); }
-        void OnUserMessage(const UserMessage& m) override { ids.push_back(m.id); }
-        std::vector<unsigned> ids;
-    };
-
     void Start(const std::string& id) {
-        fs::copy(std::string(ZR40_SOURCE_DIR) + "/lang/language", folder(),
-                 fs::copy_options::recursive);
-        WriteFileBytes(config(), "[LanguageConfig]\nLanguageID=" + id + "\n");
-        texts = std::make_unique<LanguageTexts>(folder());
+        language = std::make_unique<LanguageFolder>();
+        language->SetId(id);
+        texts = std::make_unique<LanguageTexts>(language->path());
         ASSERT_TRUE(texts->LoadLanguage());
         page = std::make_unique<CSystemConfigDlg>(form, dialogs, *texts);
         page->FillTexts();
     }
-    std::string folder() const { return dir.file("language"); }
-    std::string config() const { return folder() + "/" + kLanguageConfigFile; }
     std::string StoredId() const {
-        return IniFile::ReadString(config(), "LanguageConfig", "LanguageID", "", 16);
+        return IniFile::ReadString(language->file(kLanguageConfigFile), "LanguageConfig",
+                                   "LanguageID", "", 16);
+    }
+    // What the page posted, as the UI thread delivers it.
+    std::vector<unsigned> Posted() {
+        ui.RunPending();
+        std::vector<unsigned> ids;
+        for (const UserMessage& m : sink.messages) {
+            ids.push_back(m.id);
+        }
+        return ids;
     }
 
     ScopedLogDir logs;
-    TempDir dir;
-    UiThread ui;
-    Sink sink;
+    std::unique_ptr<LanguageFolder> language;
+    QueuedUiThread ui{QueuedUiThread::Scope::ProcessWide};
+    RecordingMessageSink sink;
     FakeForm form;
     FakeDialogs dialogs;
     std::unique_ptr<LanguageTexts> texts;
@@ -83,16 +77,12 @@ TEST_F(SystemPage, LanguageButtonChoosesIndexPlusOne) {
         page.reset();
         texts.reset();
         form = FakeForm{};
-        sink.ids.clear();
-        fs::remove_all(folder());
+        sink.messages.clear();
         Start(c.startId);
         form.SetCurSel(kLanguageSelector, c.index);
         page->OnLanguageButton();
         EXPECT_EQ(StoredId(), c.storedId);
-        EXPECT_EQ(sink.ids.size(), c.posted);
-        if (c.posted > 0) {
-            EXPECT_EQ(sink.ids.front(), WM_LANGUAGE_CHANGED);
-        }
+        EXPECT_EQ(Posted(), std::vector<unsigned>(c.posted, WM_LANGUAGE_CHANGED));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TextAndFolders.h"
 #include "foundation/WideText.h"
 #include "platform/ThreadId.h"
 #include "registry/CMonitorObjectMng.h"
@@ -30,19 +31,11 @@ std::string Hex(const void* p) {
     return text;
 }
 
-// The messages of Trace.log, each without its time stamp and tab.
+// The messages of Trace.log, each without its time stamp and tab, with its line break.
 std::vector<std::string> TraceMessages(const ScopedLogDir& logs) {
-    std::string text = ReadFileText(logs.file("Trace.log"));
     std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start + 1);
-        out.push_back(line.size() > 20 ? line.substr(20) : line);
-        start = end + 1;
+    for (const std::string& line : SplitLines(ReadFileText(logs.file("Trace.log")))) {
+        out.push_back((line.size() >= 20 ? line.substr(20) : line) + "\n");
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,10 +16,14 @@
 
 namespace {
 
-template <std::size_t N>
-std::size_t Capacity(const WChar (&)[N]) {
-    return N;
-}
+// Field capacities the wire layouts and stored records rely on.
+static_assert(std::size(MonitorAttribute{}.infoText1) == 32);
+static_assert(std::size(MonitorAttribute{}.softwareVersion) == 32);
+static_assert(std::size(MonitorAttribute{}.deviceName) == 13);
+static_assert(std::size(WifiConfig{}.ssid) == 40);
+static_assert(std::size(WifiConfig{}.password) == 40);
+static_assert(std::size(MonitorAttribute{}.reportedList[4].name) == 40);
+static_assert(std::size(MonitorPatientInfo{}.text6) == 64);
 
 TEST(MonitorRecordsTest, StandAloneAndStatusDefaults) {
     MonitorAttribute a;
@@ -74,24 +79,6 @@ TEST(MonitorRecordsTest, StandAloneAndStatusDefaults) {
 TEST(MonitorRecordsTest, TextFieldsHoldCapacityMinusOne) {
     MonitorAttribute a;
     MonitorPatientInfo p;
-    struct Case {
-        const char* name;
-        WChar* field;
-        std::size_t capacity;
-        std::size_t expected;
-    };
-    Case cases[] = {
-        {"infoText1", a.infoText1, Capacity(a.infoText1), 32},
-        {"softwareVersion", a.softwareVersion, Capacity(a.softwareVersion), 32},
-        {"deviceName", a.deviceName, Capacity(a.deviceName), 13},
-        {"ssid", a.wifi.ssid, Capacity(a.wifi.ssid), 40},
-        {"password", a.wifi.password, Capacity(a.wifi.password), 40},
-        {"reported name", a.reportedList[4].name, Capacity(a.reportedList[4].name), 40},
-        {"patient text6", p.text6, Capacity(p.text6), 64},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.capacity, c.expected) << c.name;
-    }
     WString longText(100, u'x');
     CopyToField(a.deviceName, longText);
     CopyToField(a.wifi.ssid, longText);

@@ -1,6 +1,7 @@
 #pragma once
-// A UI thread for page tests: tasks posted from any thread wait in a queue until the test's own
-// thread runs them, as a window's message loop would.
+// A UI thread for tests: tasks posted from any thread wait in a queue until the test's own
+// thread runs them, as a window's message loop would. Installed, it is also the process-wide
+// UI thread for its lifetime.
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -12,9 +13,28 @@
 
 class QueuedUiThread : public IUiThread {
   public:
+    enum class Scope { Local, ProcessWide };
+    explicit QueuedUiThread(Scope scope = Scope::Local) : installed_(scope == Scope::ProcessWide) {
+        if (installed_) {
+            SetUiThread(this);
+        }
+    }
+    ~QueuedUiThread() override {
+        if (installed_) {
+            SetUiThread(nullptr);
+        }
+    }
+    QueuedUiThread(const QueuedUiThread&) = delete;
+    QueuedUiThread& operator=(const QueuedUiThread&) = delete;
+
     void Post(UiTask task) override {
         std::lock_guard<std::mutex> lock(mutex_);
         tasks_.push_back(std::move(task));
+    }
+    // How many tasks wait to run.
+    int Pending() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<int>(tasks_.size());
     }
     // Runs the tasks queued so far on the calling thread; how many ran.
     int RunPending() {
@@ -36,10 +56,6 @@ class QueuedUiThread : public IUiThread {
         }
         return ran;
     }
-    std::size_t Waiting() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return tasks_.size();
-    }
     // Runs tasks as they come until done() holds; false when it still fails after timeout.
     bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
         return WaitUntil(
@@ -51,16 +67,7 @@ class QueuedUiThread : public IUiThread {
     }
 
   private:
+    const bool installed_;
     std::mutex mutex_;
     std::deque<UiTask> tasks_;
-};
-
-// The same, installed as the process-wide UI thread for its lifetime (for code that posts
-// through PostToUiThread rather than an injected seam).
-class InstalledQueuedUiThread : public QueuedUiThread {
-  public:
-    InstalledQueuedUiThread() { SetUiThread(this); }
-    ~InstalledQueuedUiThread() override { SetUiThread(nullptr); }
-    InstalledQueuedUiThread(const InstalledQueuedUiThread&) = delete;
-    InstalledQueuedUiThread& operator=(const InstalledQueuedUiThread&) = delete;
 };

@@ -383,7 +383,7 @@ TEST(UpgradeFolderLoaderTest, OneLoadAtATimeResultOnTheUiThreadDroppedWhenGone) 
     ScopedLogDir logs;
     TempDir folder;
     WriteFirmware(folder.file("fw.bin"), "firmware");
-    InstalledQueuedUiThread ui;
+    QueuedUiThread ui(QueuedUiThread::Scope::ProcessWide);
     int served = -1;
     auto loader = std::make_unique<UpgradeFolderLoader>();
     auto done = [&](std::shared_ptr<UpgradeFileSet> files) {

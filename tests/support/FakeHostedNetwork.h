@@ -1,0 +1,64 @@
+#pragma once
+// A hosted network that runs no command and records the steps asked of it (from any thread).
+// While held, Configure hangs like a command that never ends, until released or cancelled; a
+// cancelled Start finds no adapter.
+#include <atomic>
+#include <mutex>
+#include <semaphore>
+#include <string>
+#include <vector>
+
+#include "platform/HostedNetwork.h"
+
+class FakeHostedNetwork : public HostedNetwork {
+  public:
+    void CancelCommands() override {
+        Record("cancel");
+        cancelled = true;
+        gate.release();
+    }
+    void ResumeCommands() override {
+        Record("resume");
+        cancelled = false;
+    }
+    void Stop() override { Record("stop"); }
+    void Configure(const std::string& ssid, const std::string& key) override {
+        Record("configure " + ssid + " " + key);
+        if (hold) {
+            gate.acquire();
+        }
+    }
+    void Start() override { Record("start"); }
+    VirtualAdapterLookup FindVirtualAdapterName() override {
+        Record("find");
+        return cancelled ? VirtualAdapterLookup{} : lookup;
+    }
+    void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
+        Record("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
+               std::to_string(a[2]) + "." + std::to_string(a[3]));
+    }
+
+    // The steps so far, in order.
+    std::vector<std::string> Steps() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return steps_;
+    }
+    void ClearSteps() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        steps_.clear();
+    }
+
+    std::binary_semaphore gate{0};
+    std::atomic<bool> hold{false};
+    std::atomic<bool> cancelled{false};
+    VirtualAdapterLookup lookup;  // what Find answers; no adapter unless a test sets one
+
+  private:
+    void Record(const std::string& step) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        steps_.push_back(step);
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> steps_;
+};
