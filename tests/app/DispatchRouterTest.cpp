@@ -53,8 +53,7 @@ class DispatchRouterTest : public ::testing::Test, public IUserMessageSink {
   protected:
     DispatchRouterTest() {
         // One file of 1000 bytes: data pieces 1 and 2, piece 2 the last.
-        WriteFileBytes(folder.file("a.bin"), std::string(1000, 'a'));
-        WriteFileBytes(folder.file("a.bin.md5"), std::string(32, '0'));
+        WriteFirmware(folder.file("a.bin"), std::string(1000, 'a'));
         EXPECT_TRUE(upgrade.Files().LoadFolder(folder.path()));
         monitor = pool.GetAvailableObj(GUID{1, 2, 3, {}});
         SetUiThread(&ui);

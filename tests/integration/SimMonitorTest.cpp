@@ -177,7 +177,10 @@ std::unique_ptr<HeadlessApp> StartTool(const std::string& folder) {
     options.network = LoopbackTestSettings(6000);
     options.invitationPeriod = 20ms;
     auto app = std::make_unique<HeadlessApp>(options);
-    EXPECT_TRUE(app->Start());
+    if (!app->Start()) {
+        ADD_FAILURE() << "the tool did not start";
+        return nullptr;
+    }
     EXPECT_TRUE(app->Network().WaitListening(kWaitMs));
     return app;
 }
@@ -431,6 +434,10 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
     const SimBytes b = Pattern(512, 99);
     const std::string da = SimMd5Hex(a.data(), a.size());
     const std::string db = SimMd5Hex(b.data(), b.size());
+    using Order = std::vector<std::pair<int, int>>;
+    const Order kAll = {{0, -1}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}};
+    // A file whose digest does not match is refused by the tool and served as empty: the
+    // monitor gets its header with no pieces and fails that file alone.
     const struct {
         const char* what;
         std::string digestA;
@@ -438,36 +445,58 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
         std::uint16_t status;
         std::uint64_t verified;
         std::uint64_t failed;
+        Order order;
+        std::uint64_t sizeA;
+        std::uint64_t sizeB;
     } kCases[] = {
-        {"correct digests", da, db, 1, 2, 0},
-        {"upper-case digest text", Upper(da), db, 1, 2, 0},
-        {"wrong digest of file 2", da, std::string(32, '0'), 0, 1, 1},
-        {"blank digest of file 1", std::string(32, '\0'), db, 0, 1, 1},
+        {"correct digests", da, db, 1, 2, 0, kAll, 1000, 512},
+        {"upper-case digest text", Upper(da), db, 1, 2, 0, kAll, 1000, 512},
+        {"wrong digest of file 2",
+         da,
+         std::string(32, '0'),
+         0,
+         1,
+         1,
+         {{0, -1}, {1, 0}, {1, 1}, {1, 2}, {2, 0}},
+         1000,
+         0},
+        {"blank digest of file 1",
+         std::string(32, '\0'),
+         db,
+         0,
+         1,
+         1,
+         {{0, -1}, {1, 0}, {2, 0}, {2, 1}},
+         0,
+         512},
     };
-    const std::vector<std::pair<int, int>> kOrder = {{0, -1}, {1, 0}, {1, 1},
-                                                     {1, 2},  {2, 0}, {2, 1}};
     for (const auto& k : kCases) {
         SCOPED_TRACE(k.what);
         TempDir folder;
         WriteUpgradeFile(folder, "a_firmware.bin", a, k.digestA);
         WriteUpgradeFile(folder, "b_boot.bin", b, k.digestB);
         const auto tool = StartTool(folder.path());
+        ASSERT_TRUE(tool);
         SimMonitor m(FastConfig());
         ASSERT_TRUE(m.Start("127.0.0.1", tool->Network().SessionPort()));
         const std::optional<SimSnapshot> end = FirstUpgradeEnd(m);
         ASSERT_TRUE(end) << "no upgrade ended";
         const SimSnapshot& s = *end;
-        EXPECT_EQ(Requests(s), kOrder);
+        EXPECT_EQ(Requests(s), k.order);
         EXPECT_EQ(s.upgradesSucceeded, k.status == 1 ? 1u : 0u);
         EXPECT_EQ(s.filesVerified, k.verified);
         EXPECT_EQ(s.filesFailed, k.failed);
-        EXPECT_EQ(s.piecesPulled, 3u);
-        EXPECT_EQ(s.bytesPulled, 1512u);
+        EXPECT_EQ(s.piecesPulled, (k.sizeA + 511) / 512 + (k.sizeB + 511) / 512);
+        EXPECT_EQ(s.bytesPulled, k.sizeA + k.sizeB);
         ASSERT_EQ(s.files.size(), 2u);
-        EXPECT_EQ(s.files[0].name, "a_firmware.bin");
-        EXPECT_EQ(s.files[0].size, 1000u);
-        EXPECT_EQ(s.files[1].size, 512u);
-        EXPECT_EQ(s.files[1].actualDigest, db);
+        EXPECT_EQ(s.files[0].size, k.sizeA);
+        EXPECT_EQ(s.files[1].size, k.sizeB);
+        if (k.sizeA > 0) {
+            EXPECT_EQ(s.files[0].name, "a_firmware.bin");
+        }
+        if (k.sizeB > 0) {
+            EXPECT_EQ(s.files[1].actualDigest, db);
+        }
         if (k.status == 1) {
             EXPECT_TRUE(WaitUntil([&] { return ToolShowsFinished(*tool); },
                                   std::chrono::milliseconds(kWaitMs)))
@@ -501,8 +530,10 @@ TEST_F(SimMonitorTest, AsksAgainWhenAnAnswerIsLostAndGivesUpInTheEnd) {
 
 TEST_F(SimMonitorTest, DropAfterPiecesClosesTheSocket) {
     TempDir folder;
-    WriteUpgradeFile(folder, "fw.bin", Pattern(2048, 1), std::string(32, '0'));
+    const SimBytes fw = Pattern(2048, 1);
+    WriteUpgradeFile(folder, "fw.bin", fw, SimMd5Hex(fw.data(), fw.size()));
     const auto tool = StartTool(folder.path());
+    ASSERT_TRUE(tool);
     SimMonitorConfig c = FastConfig();
     c.dropAfterPieces = 1;
     SimMonitor m(c);
