@@ -405,6 +405,7 @@ void HeadlessApp::OnTick() {
     std::map<MonitorObject*, Seen> now;
     for (MonitorObject* m : monitors) {
         MonitorSystemStatus* status = m->GetStatus();
+        const std::uint32_t occupancy = m->Occupancy();
         const GUID guid = m->GetGuid();
         const std::int64_t connectTime = status != nullptr ? status->GetConnectTime() : 0;
         if (connectTime == 0) {
@@ -414,12 +415,15 @@ void HeadlessApp::OnTick() {
             continue;
         }
         auto it = seen_.find(m);
-        if (it != seen_.end() && it->second.guid == guid && it->second.connectTime == connectTime) {
+        // The same session only when the slot has had no new occupant: a monitor that drops and
+        // comes back within the same second must still count as arriving.
+        if (it != seen_.end() && it->second.occupancy == occupancy && it->second.guid == guid &&
+            it->second.connectTime == connectTime) {
             now.emplace(m, it->second);
             seen_.erase(it);
             continue;
         }
-        Seen fresh{guid, connectTime, kUpgradeWaiting, Label(m)};
+        Seen fresh{guid, occupancy, connectTime, kUpgradeWaiting, Label(m)};
         Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
         if (upgrading && finished_.count(GuidKey(guid)) != 0 && FolderUnchanged()) {
             // It finished this folder earlier in the run and came back with it.

@@ -71,6 +71,7 @@ class HeadlessApp : public IUserMessageSink {
   private:
     struct Seen {
         GUID guid;
+        std::uint32_t occupancy;
         std::int64_t connectTime;
         int state;  // last upgrade state reported in a status line
         std::string label;

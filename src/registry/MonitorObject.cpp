@@ -30,6 +30,7 @@ void MonitorObject::ResetRecords() {
     lastResult = CommandResult{};
     upgradeRequest = UpgradeRequest{};
     upgradeRequestWaiting = false;
+    occupancy_.fetch_add(1, std::memory_order_release);
 }
 
 SocketAddr MonitorObject::GetPeer() const {

@@ -32,6 +32,9 @@ class MonitorObject {
     void Reset();
     // Fresh status records, lastResult and upgradeRequest for a new occupant of the slot.
     void ResetRecords();
+    // How many occupants the slot has had; a reader that sees a new value also sees the fresh
+    // records. Tells a reconnection apart from the same session even within one second.
+    std::uint32_t Occupancy() const { return occupancy_.load(std::memory_order_acquire); }
 
     // The status store; null only if it could not be created.
     MonitorSystemStatus* GetStatus() const { return m_pStatus.get(); }
@@ -100,6 +103,7 @@ class MonitorObject {
     CommandResult lastResult{};
     UpgradeRequest upgradeRequest{};
     bool upgradeRequestWaiting = false;  // stored and not yet taken
+    std::atomic<std::uint32_t> occupancy_{0};
     std::atomic<int> queuedUpgradeMessages{0};
     std::uint32_t serial = 1;
     int sendTimeoutMs = kMonitorSendTimeoutMs;
