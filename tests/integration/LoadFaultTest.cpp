@@ -167,6 +167,7 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
                 m.Start("127.0.0.1", app.Network().SessionPort());
                 if (m.WaitOnline(5s)) {
                     ++churnOnline;
+                    // How long it stays: the load's shape, not a wait for an event.
                     std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * (round % 4)));
                 }
                 m.Stop();
@@ -194,7 +195,7 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
             },
             5s);
         ++rounds;
-        std::this_thread::sleep_for(50ms);
+        std::this_thread::sleep_for(50ms);  // the pace of the orders, not a wait for an event
     }
     for (std::thread& t : churners) {
         t.join();

@@ -73,6 +73,7 @@ class RawClient {
         localPort_ = HostPort(local);
         return true;
     }
+    bool ConnectAndGreet(int port) { return Connect(port) && ReadGreeting(); }
     // Reads the 16-byte greeting.
     bool ReadGreeting() {
         std::array<std::uint8_t, 16> buf{};
@@ -172,8 +173,7 @@ TEST(ServerSession, OnlineAndOfflineLinesCarryThePeerAddress) {
     ScopedLogDir logs;
     LoopbackServer server;
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
     const std::string suffix = PeerSuffix(client.LocalPort());
     ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(TestGuid(1))) != nullptr; }, 3000ms));
@@ -214,8 +214,7 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
         ScopedLogDir logs;
         LoopbackServer server;
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         ASSERT_TRUE(client.Send(c.bytes));
         EXPECT_TRUE(client.ClosedByServer(2000));
         EXPECT_EQ(server.Online(), 0u);
@@ -233,8 +232,7 @@ TEST(ServerSession, SilentMonitorGoesOfflineAfterTheReceiveTimeout) {
     ScopedLogDir logs;
     LoopbackServer server(LoopbackTestSettings(200));
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(4))));
     ASSERT_TRUE(WaitUntil([&] { return server.Online() == 1; }, 2000ms));
     const auto start = Clock::now();
@@ -269,8 +267,7 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
         ScopedLogDir logs;
         LoopbackServer server;
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         for (std::size_t i = 0; i < c.sends.size(); ++i) {
             // The handshake allows only a few receives; byte by byte goes the session stream.
             const bool slowly = c.slowly && i > 0;
@@ -296,8 +293,7 @@ TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
         ScopedLogDir logs;
         LoopbackServer server(LoopbackTestSettings(5000));
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         const auto sent = Clock::now();
         ASSERT_TRUE(
             client.Send(Concat({HandshakeBytes(TestGuid(8)),
@@ -328,8 +324,7 @@ TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
     ScopedLogDir logs;
     LoopbackServer server;
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(7))));
     MonitorObject* obj = nullptr;
     ASSERT_TRUE(

@@ -72,10 +72,6 @@ std::string Pattern(std::size_t n, int seed) {
     return s;
 }
 
-int ThreadCount() {
-    return CountFolderEntries("/proc/self/task");
-}
-
 class UpgradeManagerTest : public ::testing::Test {
   protected:
     UpgradeManagerTest() {
@@ -258,10 +254,10 @@ TEST_F(UpgradeManagerTest, SecondStartReusesTheRunningThread) {
     UpdateConfigManager manager(listed.Source(), 10s);
     // ThreadSanitizer starts a helper thread of its own with the first thread it sees.
     std::thread([] {}).join();
-    const int before = ThreadCount();
+    const int before = CountFolderEntries("/proc/self/task");
     manager.StartUpgrade(0, folder.path());
     ASSERT_EQ(m.ReadFrame().size(), 9u);
-    EXPECT_EQ(ThreadCount(), before + 1);
+    EXPECT_EQ(CountFolderEntries("/proc/self/task"), before + 1);
 
     // The restart puts the monitor back to waiting and the sleeping thread invites it at once.
     manager.SetUpgradeStatus(&m.object, UpgradeStatus{50, kUpgradeTransferring});
@@ -270,7 +266,7 @@ TEST_F(UpgradeManagerTest, SecondStartReusesTheRunningThread) {
     Bytes again = m.ReadFrame();
     ASSERT_EQ(again.size(), 9u);
     EXPECT_EQ(ReadCmpHead(again.data()).serial, 2);
-    EXPECT_EQ(ThreadCount(), before + 1);
+    EXPECT_EQ(CountFolderEntries("/proc/self/task"), before + 1);
     EXPECT_TRUE(manager.IsUpgradePolling());
 }
 
