@@ -5,15 +5,17 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <future>
+#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 
 using namespace std::chrono_literals;
@@ -31,10 +33,7 @@ bool Parse(std::vector<std::string> args, HeadlessOptions& options, std::string&
 
 HeadlessOptions QuietLoopback() {
     HeadlessOptions options;
-    options.network = NetworkListenSettings::Compact(0);
-    options.network.bindAddress = "127.0.0.1";
-    options.network.startPauseMs = 0;
-    options.network.startReturnPauseMs = 0;
+    options.network = LoopbackTestSettings();
     options.status = [](const std::string&) {};
     return options;
 }
@@ -88,9 +87,15 @@ TEST(HeadlessApp, RunEndsCleanlyOnSigtermAndOnRequest) {
     ScopedLogDir logs;
     for (bool bySignal : {true, false}) {
         SCOPED_TRACE(bySignal ? "SIGTERM" : "RequestStop");
-        HeadlessApp app(QuietLoopback());
+        // The "Listening" line comes from the running loop, so the signal handler is in place.
+        std::atomic<bool> listening{false};
+        HeadlessOptions options = QuietLoopback();
+        options.status = [&](const std::string& line) {
+            listening = listening || line.rfind("Listening: ", 0) == 0;
+        };
+        HeadlessApp app(options);
         auto result = std::async(std::launch::async, [&] { return app.Run(); });
-        std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(WaitUntil([&] { return listening.load(); }, 5s)) << "Run never listened";
         if (bySignal) {
             ::kill(::getpid(), SIGTERM);
         } else {
@@ -103,15 +108,25 @@ TEST(HeadlessApp, RunEndsCleanlyOnSigtermAndOnRequest) {
 
 TEST(HeadlessApp, StartsListeningAndStopsAgain) {
     ScopedLogDir logs;
+    std::mutex mutex;
     std::vector<std::string> lines;
     HeadlessOptions options = QuietLoopback();
-    options.status = [&](const std::string& line) { lines.push_back(line); };
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(line);
+    };
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     EXPECT_FALSE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(2000));
     EXPECT_NE(app.Network().SessionPort(), 0);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return !lines.empty();
+        },
+        5s))
+        << "no status line came";
     ASSERT_TRUE(app.RunOnUi([] {}, 1s));
     app.Stop();
     ASSERT_FALSE(lines.empty());

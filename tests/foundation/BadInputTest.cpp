@@ -2,25 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#include "TextAndFolders.h"
 #include "foundation/IniFile.h"
 #include "foundation/UpgradeFileSet.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
 
 // A save into a folder that cannot take the temporary file fails and leaves the original whole.
 TEST(BadInputTest, SaveIntoReadOnlyFolderKeepsTheOriginal) {
@@ -35,7 +25,7 @@ TEST(BadInputTest, SaveIntoReadOnlyFolderKeepsTheOriginal) {
     ::chmod(dir.path().c_str(), 0700);
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"s.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"s.ini"});
 }
 
 // An unreadable upgrade file keeps its place in the list but serves nothing; its neighbour loads.

@@ -3,29 +3,16 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "TempDir.h"
+#include "TextAndFolders.h"
 #include "foundation/Log.h"
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 TEST(LogTest, SizeCapKeepsExactlyFourMiBAndReplacesOneByteMore) {
     struct Case {
@@ -51,7 +38,7 @@ TEST(LogTest, TraceLineHasTimeStampTabAndMessageWithoutAddedBreak) {
     TraceLog("Md5 File Error");
     TraceLog("second %s\n", "entry");
     std::string text = ReadFileText(logs.file("Trace.log"));
-    std::vector<std::string> lines = Lines(text);
+    std::vector<std::string> lines = SplitLines(text);
     ASSERT_EQ(lines.size(), 1u);  // the message without "\n" leaves the next entry on its line
     EXPECT_EQ(lines[0].substr(19, 15), "\tMd5 File Error");
     EXPECT_EQ(lines[0].substr(lines[0].size() - 13), "\tsecond entry");
@@ -63,7 +50,7 @@ TEST(LogTest, AssertRecordSpansTwoLines) {
     ScopedLogDir logs;
     AssertLog(0, "src != NULL", "LogicalLayer/PublicFunctions", "CPublicFunctions::Utf8ToUnicode",
               174);
-    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Assert.log")));
+    std::vector<std::string> lines = SplitLines(ReadFileText(logs.file("Assert.log")));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("src != NULL,", 0), 0u);
     EXPECT_EQ(lines[0].size(), std::string("src != NULL,").size() + 24);
@@ -76,7 +63,7 @@ TEST(LogTest, AssertMacroRecordsOnlyFailedConditions) {
     ASSERT_LOG(value == 3);
     EXPECT_EQ(ReadFileText(logs.file("Assert.log")), "");
     ASSERT_LOG_AT(value == 4, "SendCmpControlCommand", 39);
-    std::vector<std::string> lines = Lines(ReadFileText(logs.file("Assert.log")));
+    std::vector<std::string> lines = SplitLines(ReadFileText(logs.file("Assert.log")));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("value == 4,", 0), 0u);
     EXPECT_NE(lines[1].find(",SendCmpControlCommand,39"), std::string::npos);
@@ -104,7 +91,7 @@ TEST(LogTest, ConcurrentWritersLeaveWholeLinesAcrossRollOver) {
     EXPECT_LE(text.size(), static_cast<std::size_t>(kLogFileSizeLimit) + 200);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.back(), '\n');
-    std::vector<std::string> lines = Lines(text);
+    std::vector<std::string> lines = SplitLines(text);
     ASSERT_LT(lines.size(), static_cast<std::size_t>(kThreads * kLines));  // it did roll over
     std::vector<int> next(kThreads, -1);
     for (const std::string& line : lines) {
@@ -149,11 +136,14 @@ TEST(LogTest, FormatLocalTimeNeedsThirtyTwoBytes) {
 }
 
 TEST(LogTest, UnwritableFolderLosesEntrySilently) {
+    const std::uint64_t droppedBefore = LogLinesDropped();
     SetLogDirectory("/nonexistent-zr40/dir");
     TraceLog("lost\n");
-    AssertLog(0, "false", "f", "g", 1);
+    EXPECT_EQ(AssertLog(0, "false", "f", "g", 1), 0);
     SetLogDirectory("");
-    SUCCEED();
+    // Both entries are counted as lost, and nothing made the folder.
+    EXPECT_EQ(LogLinesDropped(), droppedBefore + 2);
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent-zr40"));
 }
 
 }  // namespace

@@ -7,20 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "LiteralCut.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/FrameCutter.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) {

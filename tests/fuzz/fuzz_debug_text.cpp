@@ -6,17 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "pages/DebugFrameText.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -8,31 +8,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "foundation/IniFile.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
 const std::string& FuzzPath() {
-    static const std::string path = [] {
-        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        return std::string(base) + "/zr40_fuzz_ini_" + std::to_string(getpid()) + ".ini";
-    }();
+    static const std::string path = FuzzScratchPath("zr40_fuzz_ini") + ".ini";
     return path;
-}
-
-bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace

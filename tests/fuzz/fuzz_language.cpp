@@ -9,32 +9,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "pages/LanguageTexts.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
 const std::string& FuzzFolder() {
     static const std::string folder = [] {
-        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string dir = std::string(base) + "/zr40_fuzz_lang_" + std::to_string(getpid());
+        std::string dir = FuzzScratchPath("zr40_fuzz_lang");
         mkdir(dir.c_str(), 0700);
         return dir;
     }();
     return folder;
-}
-
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
 }
 
 }  // namespace

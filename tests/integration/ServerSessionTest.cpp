@@ -11,11 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "foundation/WideText.h"
 #include "network/NetworkListenManager.h"
 #include "platform/Socket.h"
@@ -30,35 +32,12 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// A server on ephemeral loopback ports with its own pool.
-struct Server {
-    explicit Server(NetworkListenSettings settings = LoopbackTestSettings())
-        : manager(std::make_unique<NetworkListenManager>(std::move(settings), pool)) {
-        manager->StartNetworkManager();
-        EXPECT_TRUE(manager->WaitListening(5000));
-    }
-    int Port() const { return manager->SessionPort(); }
-    MonitorObject* Find(const GUID& key) const { return pool.FindObj(key); }
-    std::size_t Online() const { return pool.SnapshotIndex().size(); }
-
-    CMonitorObjectMng pool;
-    std::unique_ptr<NetworkListenManager> manager;
-};
-
 GUID TestGuid(std::uint32_t n) {
     return GUID{0x11110000u + n, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, static_cast<uint8_t>(n)}};
 }
 GUID KeyOf(GUID g) {
     g.Data1 = 0;
     return g;
-}
-
-SimBytes Concat(std::initializer_list<SimBytes> parts) {
-    SimBytes all;
-    for (const SimBytes& p : parts) {
-        all.insert(all.end(), p.begin(), p.end());
-    }
-    return all;
 }
 
 SimBytes HandshakeBytes(const GUID& guid, std::uint8_t minor = 2, bool withType = true) {
@@ -94,6 +73,7 @@ class RawClient {
         localPort_ = HostPort(local);
         return true;
     }
+    bool ConnectAndGreet(int port) { return Connect(port) && ReadGreeting(); }
     // Reads the 16-byte greeting.
     bool ReadGreeting() {
         std::array<std::uint8_t, 16> buf{};
@@ -151,7 +131,7 @@ std::string PeerSuffix(int port) {
 
 TEST(ServerSession, SixteenMonitorsOnlineAndTheSeventeenthRefused) {
     ScopedLogDir logs;
-    Server server;
+    LoopbackServer server;
     SimMonitorConfig base;
     base.keepAliveMs = 200;
     SimFleet fleet(base, 16, "FLEET-", 77);
@@ -169,7 +149,7 @@ TEST(ServerSession, SixteenMonitorsOnlineAndTheSeventeenthRefused) {
 
 TEST(ServerSession, DuplicateKeyRefusedUntilTheFirstLeaves) {
     ScopedLogDir logs;
-    Server server;
+    LoopbackServer server;
     SimMonitorConfig config;
     config.guid = TestGuid(5);
     auto first = std::make_unique<SimMonitor>(config);
@@ -191,10 +171,9 @@ TEST(ServerSession, DuplicateKeyRefusedUntilTheFirstLeaves) {
 
 TEST(ServerSession, OnlineAndOfflineLinesCarryThePeerAddress) {
     ScopedLogDir logs;
-    Server server;
+    LoopbackServer server;
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
     const std::string suffix = PeerSuffix(client.LocalPort());
     ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(TestGuid(1))) != nullptr; }, 3000ms));
@@ -233,10 +212,9 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScopedLogDir logs;
-        Server server;
+        LoopbackServer server;
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         ASSERT_TRUE(client.Send(c.bytes));
         EXPECT_TRUE(client.ClosedByServer(2000));
         EXPECT_EQ(server.Online(), 0u);
@@ -252,10 +230,9 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
 
 TEST(ServerSession, SilentMonitorGoesOfflineAfterTheReceiveTimeout) {
     ScopedLogDir logs;
-    Server server(LoopbackTestSettings(200));
+    LoopbackServer server(LoopbackTestSettings(200));
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(4))));
     ASSERT_TRUE(WaitUntil([&] { return server.Online() == 1; }, 2000ms));
     const auto start = Clock::now();
@@ -288,14 +265,14 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScopedLogDir logs;
-        Server server;
+        LoopbackServer server;
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         for (std::size_t i = 0; i < c.sends.size(); ++i) {
             // The handshake allows only a few receives; byte by byte goes the session stream.
             const bool slowly = c.slowly && i > 0;
             ASSERT_TRUE(slowly ? client.SendSlowly(c.sends[i]) : client.Send(c.sends[i]));
+            // Not a wait for an event: the pause keeps each send a receive of its own.
             std::this_thread::sleep_for(30ms);
         }
         // Frames after them keep coming in the same stream.
@@ -314,10 +291,9 @@ TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
     for (const bool closeAfter : {false, true}) {
         SCOPED_TRACE(closeAfter ? "then close" : "then silence");
         ScopedLogDir logs;
-        Server server(LoopbackTestSettings(5000));
+        LoopbackServer server(LoopbackTestSettings(5000));
         RawClient client;
-        ASSERT_TRUE(client.Connect(server.Port()));
-        ASSERT_TRUE(client.ReadGreeting());
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         const auto sent = Clock::now();
         ASSERT_TRUE(
             client.Send(Concat({HandshakeBytes(TestGuid(8)),
@@ -346,15 +322,16 @@ TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
 
 TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
     ScopedLogDir logs;
-    Server server;
+    LoopbackServer server;
     RawClient client;
-    ASSERT_TRUE(client.Connect(server.Port()));
-    ASSERT_TRUE(client.ReadGreeting());
+    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(7))));
     MonitorObject* obj = nullptr;
     ASSERT_TRUE(
         WaitUntil([&] { return (obj = server.Find(KeyOf(TestGuid(7)))) != nullptr; }, 3000ms));
-    std::this_thread::sleep_for(30ms);
+    // The session stamps its connect time just after the monitor is listed.
+    ASSERT_TRUE(WaitUntil([&] { return obj->GetStatus()->GetConnectTime() != 0; }, 3000ms))
+        << "the session never stamped its connect time";
     const std::int64_t start = obj->GetStatus()->GetConnectTime();
     const SimBytes tick = SimBuildFrame(0x0080, 10, SimBytes{0});
     // 0x0059 leaves lastResult.code alone, so the two results are told apart by their times.
@@ -365,6 +342,8 @@ TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
 
     // A tick that ends the chunk exactly also counts.
     ASSERT_TRUE(client.Send(tick));
+    // Not a wait for an event: the pause keeps the tick a chunk of its own; the result is the
+    // same when the two arrive together.
     std::this_thread::sleep_for(30ms);
     ASSERT_TRUE(client.Send(ResultFrame(0x0053)));
     ASSERT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 11; }, 2000ms));
@@ -375,7 +354,7 @@ TEST(ServerSession, IdlePortConnectionsStayOpenUntilThePeerCloses) {
     ScopedLogDir logs;
     NetworkListenSettings settings = LoopbackTestSettings();
     settings.maxIdleConnections = 2;
-    Server server(settings);
+    LoopbackServer server(settings);
     RawClient a;
     RawClient b;
     ASSERT_TRUE(a.Connect(server.manager->SlotPort(0)));
@@ -404,7 +383,7 @@ TEST(ServerSession, TakenPortIsGivenUpAfterTheRetriesAndTheOthersStillListen) {
     NetworkListenSettings settings = LoopbackTestSettings();
     settings.portD = taken.LocalPort();
     const auto start = Clock::now();
-    Server server(settings);
+    LoopbackServer server(settings);
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(10 * settings.bindRetryPauseMs));
     EXPECT_EQ(server.manager->SlotPort(kListenSlotCount - 1), 0);
     const std::string line =
@@ -423,7 +402,7 @@ TEST(ServerSession, TakenPortIsGivenUpAfterTheRetriesAndTheOthersStillListen) {
 
 TEST(ServerSession, DestructorEndsEverythingPromptly) {
     ScopedLogDir logs;
-    auto server = std::make_unique<Server>(LoopbackTestSettings(6000));
+    auto server = std::make_unique<LoopbackServer>(LoopbackTestSettings(6000));
     SimMonitorConfig base;
     SimFleet fleet(base, 3, "END-", 9);
     fleet.StartAll("127.0.0.1", server->Port());

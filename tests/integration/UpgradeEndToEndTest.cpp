@@ -5,7 +5,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "LoopbackTestSupport.h"
@@ -53,10 +52,7 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
     std::vector<std::string> lines;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
-    options.network = NetworkListenSettings::Compact(0);
-    options.network.bindAddress = "127.0.0.1";
-    options.network.startPauseMs = 0;
-    options.network.startReturnPauseMs = 0;
+    options.network = LoopbackTestSettings();
     options.invitationPeriod = 200ms;
     options.status = [&](const std::string& line) {
         std::lock_guard<std::mutex> guard(linesLock);
@@ -90,25 +86,24 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
     }
 
     // Every monitor ends finished, as the table's upgrade column sees it.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
     int finished = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        finished = 0;
-        ASSERT_TRUE(app.RunOnUi(
-            [&] {
-                for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
-                    finished +=
-                        GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeFinished ? 1
-                                                                                               : 0;
-                }
-            },
-            2s));
-        if (finished == 16) {
-            break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_EQ(finished, 16);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            finished = 0;
+            app.RunOnUi(
+                [&] {
+                    for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
+                        finished +=
+                            GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeFinished
+                                ? 1
+                                : 0;
+                    }
+                },
+                2s);
+            return finished == 16;
+        },
+        20s))
+        << "only " << finished << " of 16 monitors ended finished in the table";
 
     // The status line follows at the next refresh beat; the monitors must still be there then.
     auto count = [&](const char* prefix) {
@@ -119,9 +114,8 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         }
         return n;
     };
-    for (int i = 0; i < 2000 && count("Upgrade finished: ") < 16; ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ") == 16; }, 20s))
+        << count("Upgrade finished: ") << " of 16 \"Upgrade finished\" lines";
 
     fleet.StopAll();
     app.Stop();
@@ -153,10 +147,7 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     std::vector<std::string> lines;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
-    options.network = NetworkListenSettings::Compact(0);
-    options.network.bindAddress = "127.0.0.1";
-    options.network.startPauseMs = 0;
-    options.network.startReturnPauseMs = 0;
+    options.network = LoopbackTestSettings();
     options.invitationPeriod = 100ms;
     options.status = [&](const std::string& line) {
         std::lock_guard<std::mutex> guard(linesLock);

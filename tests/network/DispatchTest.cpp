@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "QueuedUiThread.h"
+#include "RecordingMessageSink.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
@@ -24,34 +26,12 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Frame(std::uint16_t cmd, const Bytes& body) {
-    Bytes f(kCmpHeadSize + body.size());
-    WriteLe16(f.data(), static_cast<std::uint16_t>(f.size()));
-    WriteLe16(f.data() + 2, cmd);
-    if (!body.empty()) {
-        std::memcpy(f.data() + kCmpHeadSize, body.data(), body.size());
-    }
-    WriteLe16(f.data() + 6, static_cast<std::uint16_t>(
-                                CmpChecksum(f.data(), static_cast<std::int32_t>(f.size()))));
-    return f;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
 // An attribute report: item code, then the value.
 Bytes Attr(std::uint16_t item, const Bytes& value) {
     Bytes body(2 + value.size());
     WriteLe16(body.data(), item);
     std::copy(value.begin(), value.end(), body.begin() + 2);
-    return Frame(0x0200, body);
+    return MakeFrame(0x0200, body);
 }
 
 void PutText(Bytes& b, std::size_t at, const std::string& s) {
@@ -69,24 +49,12 @@ Bytes Result(std::uint32_t command, std::uint16_t status, std::uint16_t detail) 
     WriteLe32(body.data(), command);
     WriteLe16(body.data() + 4, status);
     WriteLe16(body.data() + 6, detail);
-    return Frame(0x0120, body);
+    return MakeFrame(0x0120, body);
 }
 
 WString W(const char* utf8) {
     return CPublicFunctions::Utf8ToUnicode(utf8);
 }
-
-// Runs posted tasks at once, on the posting thread.
-class SyncUiThread : public IUiThread {
-  public:
-    void Post(UiTask task) override { task(); }
-};
-
-class RecordingSink : public IUserMessageSink {
-  public:
-    void OnUserMessage(const UserMessage& message) override { messages.push_back(message); }
-    std::vector<UserMessage> messages;
-};
 
 class DispatchTest : public ::testing::Test {
   protected:
@@ -95,12 +63,6 @@ class DispatchTest : public ::testing::Test {
         key.Data4[7] = 0x42;
         monitor = pool.GetAvailableObj(key);
         ASSERT_NE(monitor, nullptr);
-        SetUiThread(&ui);
-        SetUserMessageSink(&sink);
-    }
-    void TearDown() override {
-        SetUserMessageSink(nullptr);
-        SetUiThread(nullptr);
     }
 
     std::int32_t Dispatch(Bytes block, std::int32_t& len) {
@@ -133,8 +95,8 @@ class DispatchTest : public ::testing::Test {
     CMonitorObjectMng pool;
     MonitorObject* monitor = nullptr;
     PacketInfo info;
-    SyncUiThread ui;
-    RecordingSink sink;
+    QueuedUiThread ui{QueuedUiThread::Scope::ProcessWide};
+    RecordingMessageSink sink;
 };
 
 }  // namespace
@@ -143,7 +105,7 @@ TEST_F(DispatchTest, BlockResultsAndConsumedLength) {
     const Bytes a = Attr(0x0051, {4});
     const Bytes b = Attr(0x0058, {9});
     const Bytes c = Attr(0x0052, {1});
-    const Bytes tick = Frame(0x0080, {0});
+    const Bytes tick = MakeFrame(0x0080, {0});
     struct Case {
         const char* name;
         Bytes block;
@@ -151,16 +113,16 @@ TEST_F(DispatchTest, BlockResultsAndConsumedLength) {
         std::size_t consumed;
         std::uint8_t item51, item58, item52;
     } cases[] = {
-        {"two frames and half a third", Cat({a, b, Bytes(c.begin(), c.begin() + 6)}), 2,
+        {"two frames and half a third", Concat({a, b, Bytes(c.begin(), c.begin() + 6)}), 2,
          a.size() + b.size(), 5, 9, 0},
-        {"tick in the middle", Cat({a, tick, b}), 11, a.size() + tick.size(), 5, 0, 0},
-        {"tick last", Cat({a, b, tick}), 0, a.size() + b.size() + tick.size(), 5, 9, 0},
+        {"tick in the middle", Concat({a, tick, b}), 11, a.size() + tick.size(), 5, 0, 0},
+        {"tick last", Concat({a, b, tick}), 0, a.size() + b.size() + tick.size(), 5, 9, 0},
         // A byte before a header reads as a len of 2816 or more: with enough bytes behind it its
         // checksum fails and the scan steps on; the trailing zeros are skipped too.
-        {"garbage, then frames", Cat({Bytes{0xFF, 0xFF, 0x07}, a, c, Bytes(3000, 0)}), 2,
+        {"garbage, then frames", Concat({Bytes{0xFF, 0xFF, 0x07}, a, c, Bytes(3000, 0)}), 2,
          3 + a.size() + c.size() + 3000 - 7, 5, 0, 2},
-        {"garbage waits while its len could still complete", Cat({Bytes{0x07}, a, c}), 2, 0, 0, 0,
-         0},
+        {"garbage waits while its len could still complete", Concat({Bytes{0x07}, a, c}), 2, 0, 0,
+         0, 0},
         {"empty block", {}, 2, 0, 0, 0, 0},
     };
     for (const Case& k : cases) {
@@ -191,7 +153,7 @@ TEST_F(DispatchTest, LengthLimitsAndEndOfData) {
     EXPECT_NE(Trace().find("\tCMP_DATA_FAILED\n"), std::string::npos);
 
     // 0x0052 marks the end; the next block ends the session unless patient or module info came.
-    EXPECT_EQ(Dispatch(Frame(0x0052, {0})), 2);
+    EXPECT_EQ(Dispatch(MakeFrame(0x0052, {0})), 2);
     EXPECT_EQ(info.endSeen, 1);
     EXPECT_EQ(Dispatch(Attr(0x0051, {1})), -2);
     EXPECT_EQ(Attribute().item51Value, 0);
@@ -213,10 +175,11 @@ TEST_F(DispatchTest, LengthLimitsAndEndOfData) {
 
 TEST_F(DispatchTest, CommandLogLines) {
     const Bytes block =
-        Cat({Frame(0x0001, {0}), Frame(0x0002, {0}), Frame(0x0003, {0}), Frame(0x0004, {0}),
-             Frame(0x002C, {0}), Frame(0x002D, {0}), Frame(0x0046, {0}), Frame(0x0500, {0}),
-             Frame(0x0114, {0}), Frame(0x0999, {0}), Frame(0x0021, {0}), Frame(0x0243, {0}),
-             Frame(0x0040, {0}), Frame(0x0006, {0})});
+        Concat({MakeFrame(0x0001, {0}), MakeFrame(0x0002, {0}), MakeFrame(0x0003, {0}),
+                MakeFrame(0x0004, {0}), MakeFrame(0x002C, {0}), MakeFrame(0x002D, {0}),
+                MakeFrame(0x0046, {0}), MakeFrame(0x0500, {0}), MakeFrame(0x0114, {0}),
+                MakeFrame(0x0999, {0}), MakeFrame(0x0021, {0}), MakeFrame(0x0243, {0}),
+                MakeFrame(0x0040, {0}), MakeFrame(0x0006, {0})});
     EXPECT_EQ(Dispatch(block), 2);
     const std::string trace = Trace();
     for (const char* line :
@@ -300,7 +263,7 @@ TEST_F(DispatchTest, AttributeItems) {
         {"0x0059 keeps lastChange", Attr(0x0059, {3}), 0, 0xFF,
          [](const MonitorAttribute& a) { EXPECT_EQ(a.reconnectSel, 3); }},
         {"unknown item", Attr(0x0099, {1, 2, 3}), -1, 0xFF, nullptr},
-        {"too short for the item code", Frame(0x0200, {0x51}), -1, 0xFF, nullptr},
+        {"too short for the item code", MakeFrame(0x0200, {0x51}), -1, 0xFF, nullptr},
         {"0x0001 too short", Attr(0x0001, Bytes(15, 'a')), -1, 0xFF,
          [](const MonitorAttribute& a) { EXPECT_EQ(FieldText(a.infoText1), WString()); }},
         {"0x0007 too short", Attr(0x0007, Bytes(25, 1)), -1, 0xFF, nullptr},
@@ -431,7 +394,7 @@ TEST_F(DispatchTest, PatientInfo) {
     }
     PutFloat(body, 416, 72.0f);
     PutFloat(body, 420, -3.5f);
-    const Bytes frame = Frame(0x0011, body);
+    const Bytes frame = MakeFrame(0x0011, body);
 
     // No bed number yet: nothing is stored.
     EXPECT_EQ(Dispatch(frame), 2);
@@ -478,7 +441,7 @@ TEST_F(DispatchTest, PatientInfo) {
     // A frame one byte short of the body changes nothing.
     Bytes shortBody(body.begin(), body.end() - 1);
     WriteLe16(shortBody.data() + 2, 99);
-    EXPECT_EQ(Dispatch(Frame(0x0011, shortBody)), 2);
+    EXPECT_EQ(Dispatch(MakeFrame(0x0011, shortBody)), 2);
     EXPECT_EQ(Patient().bedNo, 23u);
 
     // No monitor: the check is recorded, nothing is touched.
@@ -496,7 +459,7 @@ TEST_F(DispatchTest, ModuleSet) {
         body[i] = static_cast<std::uint8_t>(i % 2);
     }
     EXPECT_EQ(Attribute().loadedModules[0], 0xFF);
-    EXPECT_EQ(Dispatch(Frame(0x0012, body)), 2);
+    EXPECT_EQ(Dispatch(MakeFrame(0x0012, body)), 2);
     EXPECT_EQ(info.moduleInfoSeen, 1);
     MonitorAttribute a = Attribute();
     EXPECT_EQ(a.loadedModules[0], 0xFF);  // index 0 is never touched
@@ -507,11 +470,11 @@ TEST_F(DispatchTest, ModuleSet) {
 
     a.lastChange = 0;
     monitor->GetStatus()->SetMonitorAttribute(&a);
-    EXPECT_EQ(Dispatch(Frame(0x0012, Bytes(25, 1))), 2);  // too short: ignored
+    EXPECT_EQ(Dispatch(MakeFrame(0x0012, Bytes(25, 1))), 2);  // too short: ignored
     EXPECT_EQ(Attribute().lastChange, 0);
     EXPECT_EQ(Attribute().loadedModules[2], 0);
 
-    HandleCmpLoadorUnloadModule(Frame(0x0012, body).data(), nullptr);
+    HandleCmpLoadorUnloadModule(MakeFrame(0x0012, body).data(), nullptr);
     EXPECT_NE(Asserts().find("pStatus != NULL,"), std::string::npos);
     EXPECT_NE(Asserts().find(",HandleCmpLoadorUnloadModule,435\n"), std::string::npos);
 }
@@ -555,7 +518,7 @@ TEST_F(DispatchTest, CommandResults) {
     monitor->SetLastResult(CommandResult{55, 77, 9, 1, 2});
     const Bytes full = Result(0x0012, 1, 0);
     Bytes body(full.begin() + 8, full.end() - 1);
-    EXPECT_EQ(Dispatch(Frame(0x0120, body)), 2);
+    EXPECT_EQ(Dispatch(MakeFrame(0x0120, body)), 2);
     EXPECT_EQ(monitor->GetLastResult().code, 55);
     EXPECT_EQ(monitor->GetLastResult().timeLow, 1);
 }
@@ -574,8 +537,9 @@ TEST_F(DispatchTest, ResultsAndRequestsAreStoredThenHandedToTheSink) {
 
     RecordingDispatchSink dispatchSink;
     SetDispatchSink(&dispatchSink);
-    EXPECT_EQ(Dispatch(Cat({Result(0x0113, 2, 0), Frame(0x0113, {2, 7, 0, 0, 0})})), 2);
-    EXPECT_EQ(Dispatch(Frame(0x0113, {3, 1, 0, 0})), 2);  // too short: not stored, not handed on
+    EXPECT_EQ(Dispatch(Concat({Result(0x0113, 2, 0), MakeFrame(0x0113, {2, 7, 0, 0, 0})})), 2);
+    EXPECT_EQ(Dispatch(MakeFrame(0x0113, {3, 1, 0, 0})),
+              2);  // too short: not stored, not handed on
     SetDispatchSink(nullptr);
     EXPECT_EQ(dispatchSink.results, std::vector<MonitorObject*>{monitor});
     EXPECT_EQ(dispatchSink.requests, std::vector<MonitorObject*>{monitor});
@@ -583,6 +547,7 @@ TEST_F(DispatchTest, ResultsAndRequestsAreStoredThenHandedToTheSink) {
     const UpgradeRequest r = monitor->GetUpgradeRequest();
     EXPECT_EQ(int{r.fileSerial}, 2);
     EXPECT_EQ(int{r.serialNum}, 7);
+    ui.RunAll();
     EXPECT_TRUE(sink.messages.empty());  // the dispatch itself posts no upgrade message
 }
 
@@ -602,8 +567,8 @@ TEST_F(DispatchTest, DebugPacketsOnlyOfTheCheckedMonitorAndBounded) {
     }
     list.SetCheck(1, true);  // `monitor`
     const Bytes a = Attr(0x0051, {1});
-    const Bytes tick = Frame(0x0080, {0});
-    const Bytes block = Cat({a, tick, a});
+    const Bytes tick = MakeFrame(0x0080, {0});
+    const Bytes block = Concat({a, tick, a});
     auto dispatchBoth = [&] {
         std::int32_t len = static_cast<std::int32_t>(block.size());
         Bytes copy = block;
@@ -613,9 +578,11 @@ TEST_F(DispatchTest, DebugPacketsOnlyOfTheCheckedMonitorAndBounded) {
     };
 
     dispatchBoth();  // not the debug page: nothing
+    ui.RunAll();
     EXPECT_TRUE(sink.messages.empty());
     table.SetPage(kDebugPageIndex);
     dispatchBoth();
+    ui.RunAll();
     ASSERT_EQ(sink.messages.size(), 2u);  // the checked monitor's frames up to the end of the pass
     EXPECT_EQ(sink.messages[0].id, WM_DEBUG_PACKET);
     EXPECT_EQ(sink.messages[0].monitor, monitor);
@@ -624,16 +591,14 @@ TEST_F(DispatchTest, DebugPacketsOnlyOfTheCheckedMonitorAndBounded) {
     EXPECT_EQ(sink.messages[1].frame, tick);
 
     // While the UI thread is busy, a flooding monitor queues at most the bound.
-    QueuedUiThread held;
-    SetUiThread(&held);
     sink.messages.clear();
     for (int i = 0; i < kMaxQueuedDebugFrames; ++i) {
         dispatchBoth();
     }
-    EXPECT_EQ(held.Pending(), kMaxQueuedDebugFrames);
-    EXPECT_EQ(held.RunAll(), kMaxQueuedDebugFrames);
+    EXPECT_EQ(ui.Pending(), kMaxQueuedDebugFrames);
+    EXPECT_EQ(ui.RunAll(), kMaxQueuedDebugFrames);
     dispatchBoth();  // room again once the page has shown them
-    EXPECT_EQ(held.RunAll(), 2);
+    EXPECT_EQ(ui.RunAll(), 2);
     EXPECT_EQ(sink.messages.size(), static_cast<std::size_t>(kMaxQueuedDebugFrames) + 2);
 
     // Without a UI thread the posts are dropped.

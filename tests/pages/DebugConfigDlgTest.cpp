@@ -1,16 +1,15 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "FakeForm.h"
+#include "MonitorLink.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "network/CmpChecksum.h"
 #include "pages/CDebugConfigDlg.h"
 #include "pages/ControlIds.h"
@@ -22,7 +21,6 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 namespace dft = DebugFrameText;
 
 GUID Key() {
@@ -32,19 +30,10 @@ GUID Key() {
     return g;
 }
 
-// A frame with a correct header for the given body.
-Bytes MakeFrame(std::uint16_t cmd, const Bytes& body, std::uint16_t serial = 1) {
-    Bytes f(8 + body.size(), 0);
-    const auto len = static_cast<std::uint16_t>(f.size());
-    f[0] = len & 0xFF;
-    f[1] = len >> 8;
-    f[2] = cmd & 0xFF;
-    f[3] = cmd >> 8;
-    f[4] = serial & 0xFF;
-    f[5] = serial >> 8;
-    std::copy(body.begin(), body.end(), f.begin() + 8);
-    return f;
-}
+// The page's column heads, as the tool has always written them.
+const std::string kHeaderColumns = "床号 \t IP \t 名称 \t 软件版本 \n";
+const std::string kTrafficColumns =
+    "时间 \t      IP \t     状态 \t 包长度 \t 命令字 \t 系列号 \t 校验和 \t 帧体\n";
 
 // Typed text of a frame, header fields high byte first.
 std::string Typed(const Bytes& f) {
@@ -76,22 +65,15 @@ class DebugPageTest : public ::testing::Test {
         monitor = pool.GetAvailableObj(Key());
         ASSERT_NE(monitor, nullptr);
         monitor->SetGuid(Key());
-        int fds[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-        ours = fds[0];
-        far = fds[1];
+        ASSERT_TRUE(link);
         SocketAddr peer;
-        peer.sock = ours;
+        peer.sock = link.Near();
         peer.addr.sin_family = AF_INET;
         peer.addr.sin_addr.s_addr = htonl(0xC0A88907u);  // 192.168.137.7
         monitor->SetPeer(peer);
         table.SetList(&list);
         table.Refresh();
         Select();
-    }
-    void TearDown() override {
-        ::close(ours);
-        ::close(far);
     }
 
     // Checks (or unchecks) the monitor's row: the device being debugged.
@@ -101,27 +83,12 @@ class DebugPageTest : public ::testing::Test {
         list.SetCheck(row, checked);
     }
 
+    // The n bytes the monitor received, or none when they did not all come.
     Bytes ReadSent(std::size_t n) {
-        Bytes out(n);
-        std::size_t got = 0;
-        while (got < n) {
-            pollfd p{far, POLLIN, 0};
-            if (::poll(&p, 1, 1000) != 1) {
-                break;
-            }
-            ssize_t r = ::recv(far, out.data() + got, n - got, 0);
-            if (r <= 0) {
-                break;
-            }
-            got += static_cast<std::size_t>(r);
-        }
-        out.resize(got);
-        return out;
+        Bytes out;
+        return link.ReadExactly(n, out, 1000) ? out : Bytes{};
     }
-    bool NothingSent() {
-        pollfd p{far, POLLIN, 0};
-        return ::poll(&p, 1, 0) == 0;
-    }
+    bool NothingSent() { return !link.HasData(0); }
     void Send(const std::string& text) {
         form.SetText(DebugPageId::kFrameText, text);
         page.OnSend();
@@ -132,7 +99,7 @@ class DebugPageTest : public ::testing::Test {
     MonitorListModel list;
     CMonitorTable table{pool};
     MonitorObject* monitor = nullptr;
-    int ours = -1, far = -1;
+    MonitorLink link;
     FakeForm form;
     FakeDialogs dialogs;
     FakeDebugDisplay display;
@@ -155,9 +122,9 @@ TEST_F(DebugPageTest, SendsTypedFrameWithComputedChecksum) {
 
     const std::vector<std::string> lines = display.Lines();
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0] + "\n", dft::HeaderColumnsText());
+    EXPECT_EQ(lines[0] + "\n", kHeaderColumns);
     EXPECT_EQ(lines[1], "0\t192.168.137.7\t\t");
-    EXPECT_EQ(lines[2] + "\n", dft::TrafficColumnsText());
+    EXPECT_EQ(lines[2] + "\n", kTrafficColumns);
     EXPECT_EQ(FromIp(lines[3]), "192.168.137.7\tInput\ta\t12\t5\t0\t 1 2");
     EXPECT_EQ(FromIp(lines[4]), "192.168.137.7\tSend\ta\t12\t5\tfddd\t 1 2");
     EXPECT_NE(display.text.find(" 1 2\r\n"), std::string::npos);
@@ -268,21 +235,21 @@ TEST_F(DebugPageTest, DisplayShowsTenBodyBytesFileShowsAllUpToWorkArea) {
     for (std::size_t i = 0; i < body.size(); ++i) {
         body[i] = static_cast<std::uint8_t>(0x10 + i);
     }
-    page.OnReceivedFrame(monitor, MakeFrame(0x30, body));
+    page.OnReceivedFrame(monitor, MakeFrame(0x30, body, 1));
     std::string all;
     for (std::uint8_t b : body) {
         all += std::to_string(b / 16) + "0123456789abcdef"[b % 16];
     }
     ASSERT_EQ(display.Lines().size(), 1u);
     EXPECT_EQ(FromIp(display.Lines()[0]),
-              "192.168.137.7\tRecv\t30\t30\t1\t0\t" + all.substr(0, 20));
+              "192.168.137.7\tRecv\t30\t30\t1\t2ce0\t" + all.substr(0, 20));
     const std::string log = ReadFileText(logs.file("DebugInfo.log"));
-    EXPECT_NE(log.find("\tRecv\t30\t30\t1\t0\t" + all + "\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tRecv\t30\t30\t1\t2ce0\t" + all + "\r\n"), std::string::npos) << log;
 
     // A typed body over the work area: the frame goes out whole, its file line is cut.
     Select();
     Bytes big(1100, 0xab);
-    const Bytes frame = MakeFrame(0x31, big);
+    const Bytes frame = MakeFrame(0x31, big, 1);
     Send(Typed(frame));
     EXPECT_EQ(ReadSent(frame.size()).size(), frame.size());
     const std::string after = ReadFileText(logs.file("DebugInfo.log"));
@@ -351,14 +318,14 @@ TEST(DebugFrameTextTest, HexValuesAndBodyByteFormat) {
 
     const Bytes f = MakeFrame(0x5, {0x05, 0x80, 0x00, 0xff}, 0x1a2);
     EXPECT_EQ(dft::TrafficLine("T", "1.2.3.4", dft::Direction::Recv, f.data(), f.size(), 10),
-              "T\t1.2.3.4\tRecv\tc\t5\t1a2\t0\t 580 0ff\r\n");
+              "T\t1.2.3.4\tRecv\tc\t5\t1a2\t7f46\t 580 0ff\r\n");
     EXPECT_EQ(dft::TrafficLine("T", "ip", dft::Direction::Send, f.data(), f.size(), 1),
-              "T\tip\tSend\tc\t5\t1a2\t0\t 5\r\n");
+              "T\tip\tSend\tc\t5\t1a2\t7f46\t 5\r\n");
     // A length field larger than the frame shows only the bytes there are.
     Bytes lying = f;
     lying[0] = 0x40;
     EXPECT_EQ(dft::TrafficLine("T", "ip", dft::Direction::Recv, lying.data(), lying.size(), 1024),
-              "T\tip\tRecv\t40\t5\t1a2\t0\t 580 0ff\r\n");
+              "T\tip\tRecv\t40\t5\t1a2\t7f46\t 580 0ff\r\n");
 }
 
 TEST_F(DebugPageTest, KeysOutsideTheHexSetAreRefused) {
@@ -401,9 +368,9 @@ TEST_F(DebugPageTest, PausedLinesReachOnlyTheFile) {
     page.OnPause();
     EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugContinueCaption);
     page.OnSaveFile();
-    page.OnReceivedFrame(monitor, MakeFrame(0x44, {0x55}));
+    page.OnReceivedFrame(monitor, MakeFrame(0x44, {0x55}, 1));
     EXPECT_TRUE(display.text.empty());
-    EXPECT_NE(ReadFileText(logs.file("DebugInfo.log")).find("\tRecv\t9\t44\t1\t0\t55\r\n"),
+    EXPECT_NE(ReadFileText(logs.file("DebugInfo.log")).find("\tRecv\t9\t44\t1\tff5c\t55\r\n"),
               std::string::npos);
     page.OnPause();
     EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugPauseCaption);
@@ -447,7 +414,7 @@ TEST_F(DebugPageTest, DeviceNameWithPercentIsWrittenAsItStands) {
     const std::string expected = "12\t192.168.137.7\tB%s%n%d\tV1.0\n";
     EXPECT_NE(display.text.find(expected), std::string::npos);
     const std::string log = ReadFileText(logs.file("DebugInfo.log"));
-    EXPECT_EQ(log.find(dft::HeaderColumnsText() + expected + dft::TrafficColumnsText()), 0u) << log;
+    EXPECT_EQ(log.find(kHeaderColumns + expected + kTrafficColumns), 0u) << log;
 }
 
 }  // namespace

@@ -72,6 +72,21 @@ TEST(UpgradeStatusTableTest, RequestMovesState) {
          -1},
         {"other negative", true, {5, kUpgradeTransferring}, 1, -2, {5, kUpgradeTransferring}, -1},
         {"unknown piece", true, {5, kUpgradeHeaderAsked}, 9, 3, {0, kUpgradeTransferring}, -1},
+        {"second of three pieces",
+         true,
+         {33, kUpgradeTransferring},
+         static_cast<std::int8_t>(twoPieceFile),
+         2,
+         {66, kUpgradeTransferring},
+         -1},
+        // Finished only once that piece has been answered, which is the manager's part.
+        {"last piece",
+         true,
+         {66, kUpgradeHeaderAsked},
+         static_cast<std::int8_t>(3 - twoPieceFile),
+         1,
+         {100, kUpgradeTransferring},
+         -1},
     };
     for (const Case& c : cases) {
         MonitorObject monitor;
