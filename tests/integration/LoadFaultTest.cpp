@@ -571,8 +571,14 @@ TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
     const SimSnapshot s = steady.Record().Snapshot();
     EXPECT_EQ(s.requestRetries, 0u);
     EXPECT_EQ(s.upgradesFailed, 0u);
-    EXPECT_LT(s.slowestAnswerMs, 1500);
-    EXPECT_LT(rssAfter - rssBefore, 32 * 1024);
+    // One queued request per monitor and a 200 ms send bound: the steady monitor never waits
+    // long, and the flood costs no memory to speak of.
+    EXPECT_LT(s.slowestAnswerMs, 1000);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    EXPECT_LT(rssAfter - rssBefore, 96 * 1024);  // quarantine and shadow memory
+#else
+    EXPECT_LT(rssAfter - rssBefore, 8 * 1024);
+#endif
     std::printf(
         "flood: %lld requests, dropped after %lld ms; steady monitor's slowest answer "
         "%lld ms; RSS %ld kB before, %ld kB after\n",
