@@ -55,6 +55,28 @@ double OwnCpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// TCP segments sent on this machine so far (every process; loopback counts once per segment).
+long TcpSegmentsSent() {
+    std::ifstream snmp("/proc/net/snmp");
+    std::string header;
+    std::string values;
+    while (std::getline(snmp, header) && std::getline(snmp, values)) {
+        if (header.rfind("Tcp:", 0) != 0) {
+            continue;
+        }
+        std::istringstream names(header);
+        std::istringstream numbers(values);
+        std::string name;
+        std::string number;
+        while (names >> name && numbers >> number) {
+            if (name == "OutSegs") {
+                return std::atol(number.c_str());
+            }
+        }
+    }
+    return 0;
+}
+
 // Context switches of this process so far (voluntary and forced).
 long OwnContextSwitches() {
     rusage usage{};
@@ -201,23 +223,33 @@ struct ChildServer {
 // The reference: the same request and answer sizes over loopback with nothing else to do.
 // With hop, every answer is sent from one shared thread, as the tool sends its answers from
 // the UI thread: that measures the hand-over alone, without logs, records or file reads.
-double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
+// With ownProcess, the answering side runs in a child process, as the tool does here.
+double BaselineRequestsPerSecond(long requestsPerClient, bool hop, bool ownProcess = false) {
     static const std::uint8_t answer[kAnswerSize] = {};
-    EventLoopUiThread ui;
+    const std::unique_ptr<EventLoopUiThread> loop =
+        hop ? std::make_unique<EventLoopUiThread>() : nullptr;
+    EventLoopUiThread* const ui = loop.get();
     TcpListener listener;
     if (!listener.Open("127.0.0.1", 0, 64)) {
         return 0;
     }
+    pid_t child = -1;
+    if (ownProcess) {
+        child = ::fork();
+        if (child < 0) {
+            return 0;
+        }
+    }
     std::atomic<bool> stop{false};
     std::vector<std::thread> servers;
-    std::thread acceptor([&] {
+    const auto accept = [&] {
         for (int i = 0; i < kMonitors; ++i) {
             UniqueSocket s = listener.Accept();
             if (!s) {
                 return;
             }
             SetNoDelay(s.get(), true);
-            servers.emplace_back([sock = std::move(s), hop, &ui]() {
+            servers.emplace_back([sock = std::move(s), hop, ui]() {
                 std::uint8_t request[kRequestSize];
                 for (;;) {
                     std::size_t got = 0;
@@ -231,14 +263,23 @@ double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
                     if (hop) {
                         // The peer sends its next request only after this answer, so the
                         // socket outlives the task.
-                        ui.Post([s = sock.get()] { SocketSendAll(s, answer, kAnswerSize); });
+                        ui->Post([s = sock.get()] { SocketSendAll(s, answer, kAnswerSize); });
                     } else if (SocketSendAll(sock.get(), answer, kAnswerSize) < 0) {
                         return;
                     }
                 }
             });
         }
-    });
+    };
+    // With the answering side in the child, only the child accepts.
+    std::thread acceptor = child > 0 ? std::thread() : std::thread(accept);
+    if (child == 0) {
+        acceptor.join();
+        for (auto& t : servers) {
+            t.join();
+        }
+        ::_exit(0);
+    }
     std::vector<std::thread> clients;
     const auto start = Clock::now();
     for (int c = 0; c < kMonitors; ++c) {
@@ -270,7 +311,15 @@ double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
     }
     const double elapsed = Seconds(Clock::now() - start);
     stop = true;
-    acceptor.join();
+    if (child > 0) {
+        listener.Close();
+        ::kill(child, SIGTERM);  // it may still wait in accept when a client failed
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    if (acceptor.joinable()) {
+        acceptor.join();
+    }
     for (auto& t : servers) {
         t.join();
     }
@@ -360,6 +409,7 @@ int main(int argc, char** argv) {
     }
     double upgradeRps = 0;
     long simSwitches = 0;
+    long segments = 0;
     {
         SimMonitorConfig base;
         base.keepAliveMs = 1000;
@@ -367,6 +417,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         const double cpuStart = OwnCpuSeconds();
         const long switchesStart = OwnContextSwitches();
+        const long segmentsStart = TcpSegmentsSent();
         fleet.StartAll("127.0.0.1", upgradeServer.port);
         const bool ok = fleet.WaitAll(
             [](const SimSnapshot& s) { return s.upgradesSucceeded >= 1 || s.upgradesFailed >= 1; },
@@ -374,6 +425,7 @@ int main(int argc, char** argv) {
         const double elapsed = Seconds(Clock::now() - start);
         const double simCpu = OwnCpuSeconds() - cpuStart;
         simSwitches = OwnContextSwitches() - switchesStart;
+        segments = TcpSegmentsSent() - segmentsStart;
         const SimFleetSummary summary = fleet.Summary();
         upgradeRps = static_cast<double>(requestsPerMonitor) * kMonitors / elapsed;
         std::printf(
@@ -402,6 +454,8 @@ int main(int argc, char** argv) {
         "(whole life)\n",
         cpuMicros / 1e6, maxRss, static_cast<double>(serverSwitches) / requests);
 
+    std::printf("  TCP segments per request: %.2f\n", static_cast<double>(segments) / requests);
+    const long baselineSegmentsStart = TcpSegmentsSent();
     const double baselineCpuStart = OwnCpuSeconds();
     const long baselineSwitchesStart = OwnContextSwitches();
     const double baseline = BaselineRequestsPerSecond(requestsPerMonitor, false);
@@ -411,6 +465,13 @@ int main(int argc, char** argv) {
         "baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s, %.2f s CPU, "
         "%.1f context switches per request (clients and server)\n",
         kMonitors, baseline, baselineCpu, static_cast<double>(baselineSwitches) / requests);
+    std::printf("  TCP segments per request: %.2f\n",
+                static_cast<double>(TcpSegmentsSent() - baselineSegmentsStart) / requests);
+    const double apartBaseline = BaselineRequestsPerSecond(requestsPerMonitor, false, true);
+    std::printf(
+        "baseline with its answering side in a child process: %.0f requests/s (%.0f %% of the "
+        "baseline)\n",
+        apartBaseline, baseline > 0 ? 100.0 * apartBaseline / baseline : 0.0);
     const double hopCpuStart = OwnCpuSeconds();
     const long hopSwitchesStart = OwnContextSwitches();
     const double hopBaseline = BaselineRequestsPerSecond(requestsPerMonitor, true);
