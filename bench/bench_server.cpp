@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -54,6 +55,35 @@ double OwnCpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// TCP segments sent on this machine so far (every process; loopback counts once per segment).
+long TcpSegmentsSent() {
+    std::ifstream snmp("/proc/net/snmp");
+    std::string header;
+    std::string values;
+    while (std::getline(snmp, header) && std::getline(snmp, values)) {
+        if (header.rfind("Tcp:", 0) != 0) {
+            continue;
+        }
+        std::istringstream names(header);
+        std::istringstream numbers(values);
+        std::string name;
+        std::string number;
+        while (names >> name && numbers >> number) {
+            if (name == "OutSegs") {
+                return std::atol(number.c_str());
+            }
+        }
+    }
+    return 0;
+}
+
+// Context switches of this process so far (voluntary and forced).
+long OwnContextSwitches() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
 // root: where the folder goes (default /tmp; BENCH_LOG_ROOT may point the logs elsewhere).
 std::string MakeTempDir(const char* tag, const char* root = nullptr) {
     std::string pattern =
@@ -79,6 +109,19 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+HeadlessOptions ServerOptions(const std::string& folder, const std::string& logDir) {
+    HeadlessOptions options;
+    options.upgradeFolder = folder;
+    options.logDir = logDir;
+    options.network = NetworkListenSettings::Compact(0);
+    options.network.bindAddress = "127.0.0.1";
+    options.network.startPauseMs = 0;
+    options.network.startReturnPauseMs = 0;
+    options.invitationPeriod = 3000ms;
+    options.status = [](const std::string&) {};
+    return options;
+}
+
 // A headless server in a child process. Its session port comes back through a pipe; closing
 // the control pipe ends it, and it answers with its CPU time and peak memory.
 struct ChildServer {
@@ -100,18 +143,9 @@ struct ChildServer {
         if (pid == 0) {
             ::close(toChild[1]);
             ::close(fromChild[0]);
-            HeadlessOptions options;
-            options.upgradeFolder = folder;
-            options.logDir = logDir;
-            options.network = NetworkListenSettings::Compact(0);
-            options.network.bindAddress = "127.0.0.1";
-            options.network.startPauseMs = 0;
-            options.network.startReturnPauseMs = 0;
-            options.invitationPeriod = 3000ms;
-            options.status = [](const std::string&) {};
             int rc = 1;
             {
-                HeadlessApp app(options);
+                HeadlessApp app(ServerOptions(folder, logDir));
                 app.Start();
                 if (app.Network().WaitListening(10000)) {
                     const int p = app.Network().SessionPort();
@@ -125,9 +159,9 @@ struct ChildServer {
             }
             rusage usage{};
             ::getrusage(RUSAGE_SELF, &usage);
-            const long figures[2] = {usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec +
+            const long figures[3] = {usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec +
                                          usage.ru_stime.tv_sec * 1000000L + usage.ru_stime.tv_usec,
-                                     usage.ru_maxrss};
+                                     usage.ru_maxrss, usage.ru_nvcsw + usage.ru_nivcsw};
             [[maybe_unused]] ssize_t n = ::write(fromChild[1], figures, sizeof figures);
             ::_exit(rc);
         }
@@ -169,11 +203,14 @@ struct ChildServer {
         return true;
     }
 
-    void Finish(long& cpuMicros, long& maxRssKiB) {
+    void Finish(long& cpuMicros, long& maxRssKiB, long* switches = nullptr) {
         ::close(control);
-        long figures[2] = {0, 0};
+        long figures[3] = {0, 0, 0};
         if (::read(report, figures, sizeof figures) != static_cast<ssize_t>(sizeof figures)) {
-            figures[0] = figures[1] = -1;
+            figures[0] = figures[1] = figures[2] = -1;
+        }
+        if (switches != nullptr) {
+            *switches = figures[2];
         }
         ::close(report);
         int status = 0;
@@ -186,23 +223,33 @@ struct ChildServer {
 // The reference: the same request and answer sizes over loopback with nothing else to do.
 // With hop, every answer is sent from one shared thread, as the tool sends its answers from
 // the UI thread: that measures the hand-over alone, without logs, records or file reads.
-double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
+// With ownProcess, the answering side runs in a child process, as the tool does here.
+double BaselineRequestsPerSecond(long requestsPerClient, bool hop, bool ownProcess = false) {
     static const std::uint8_t answer[kAnswerSize] = {};
-    EventLoopUiThread ui;
+    const std::unique_ptr<EventLoopUiThread> loop =
+        hop ? std::make_unique<EventLoopUiThread>() : nullptr;
+    EventLoopUiThread* const ui = loop.get();
     TcpListener listener;
     if (!listener.Open("127.0.0.1", 0, 64)) {
         return 0;
     }
+    pid_t child = -1;
+    if (ownProcess) {
+        child = ::fork();
+        if (child < 0) {
+            return 0;
+        }
+    }
     std::atomic<bool> stop{false};
     std::vector<std::thread> servers;
-    std::thread acceptor([&] {
+    const auto accept = [&] {
         for (int i = 0; i < kMonitors; ++i) {
             UniqueSocket s = listener.Accept();
             if (!s) {
                 return;
             }
             SetNoDelay(s.get(), true);
-            servers.emplace_back([sock = std::move(s), hop, &ui]() {
+            servers.emplace_back([sock = std::move(s), hop, ui]() {
                 std::uint8_t request[kRequestSize];
                 for (;;) {
                     std::size_t got = 0;
@@ -216,14 +263,23 @@ double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
                     if (hop) {
                         // The peer sends its next request only after this answer, so the
                         // socket outlives the task.
-                        ui.Post([s = sock.get()] { SocketSendAll(s, answer, kAnswerSize); });
+                        ui->Post([s = sock.get()] { SocketSendAll(s, answer, kAnswerSize); });
                     } else if (SocketSendAll(sock.get(), answer, kAnswerSize) < 0) {
                         return;
                     }
                 }
             });
         }
-    });
+    };
+    // With the answering side in the child, only the child accepts.
+    std::thread acceptor = child > 0 ? std::thread() : std::thread(accept);
+    if (child == 0) {
+        acceptor.join();
+        for (auto& t : servers) {
+            t.join();
+        }
+        ::_exit(0);
+    }
     std::vector<std::thread> clients;
     const auto start = Clock::now();
     for (int c = 0; c < kMonitors; ++c) {
@@ -255,7 +311,15 @@ double BaselineRequestsPerSecond(long requestsPerClient, bool hop) {
     }
     const double elapsed = Seconds(Clock::now() - start);
     stop = true;
-    acceptor.join();
+    if (child > 0) {
+        listener.Close();
+        ::kill(child, SIGTERM);  // it may still wait in accept when a client failed
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    if (acceptor.joinable()) {
+        acceptor.join();
+    }
     for (auto& t : servers) {
         t.join();
     }
@@ -284,6 +348,12 @@ int main(int argc, char** argv) {
     int fileMiB = 4;
     int connections = 100;
     std::string logDirOverride;
+    bool sameProcess = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--same-process") == 0) {
+            sameProcess = true;
+        }
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--idle-seconds") == 0) {
             idleSeconds = std::atoi(argv[i + 1]);
@@ -322,24 +392,40 @@ int main(int argc, char** argv) {
     }
     const long pieces = (static_cast<long>(fileMiB) << 20) / 512;
     const long requestsPerMonitor = 1 + 1 + pieces;  // count, header, data pieces
+    const std::string upgradeLogDir = logDirOverride.empty() ? upgradeLogs : logDirOverride;
     ChildServer upgradeServer;
-    if (!upgradeServer.Spawn(folder, logDirOverride.empty() ? upgradeLogs : logDirOverride)) {
+    std::unique_ptr<HeadlessApp> localServer;
+    if (sameProcess) {
+        localServer = std::make_unique<HeadlessApp>(ServerOptions(folder, upgradeLogDir));
+        localServer->Start();
+        if (!localServer->Network().WaitListening(10000)) {
+            std::fprintf(stderr, "server did not start\n");
+            return 1;
+        }
+        upgradeServer.port = localServer->Network().SessionPort();
+    } else if (!upgradeServer.Spawn(folder, upgradeLogDir)) {
         std::fprintf(stderr, "server did not start\n");
         return 1;
     }
     double upgradeRps = 0;
+    long simSwitches = 0;
+    long segments = 0;
     {
         SimMonitorConfig base;
         base.keepAliveMs = 1000;
         SimFleet fleet(base, kMonitors, "BENCH-", 1);
         const auto start = Clock::now();
         const double cpuStart = OwnCpuSeconds();
+        const long switchesStart = OwnContextSwitches();
+        const long segmentsStart = TcpSegmentsSent();
         fleet.StartAll("127.0.0.1", upgradeServer.port);
         const bool ok = fleet.WaitAll(
             [](const SimSnapshot& s) { return s.upgradesSucceeded >= 1 || s.upgradesFailed >= 1; },
             600s);
         const double elapsed = Seconds(Clock::now() - start);
         const double simCpu = OwnCpuSeconds() - cpuStart;
+        simSwitches = OwnContextSwitches() - switchesStart;
+        segments = TcpSegmentsSent() - segmentsStart;
         const SimFleetSummary summary = fleet.Summary();
         upgradeRps = static_cast<double>(requestsPerMonitor) * kMonitors / elapsed;
         std::printf(
@@ -348,25 +434,54 @@ int main(int argc, char** argv) {
             kMonitors, fileMiB, elapsed, upgradeRps, ok ? "complete" : "INCOMPLETE",
             static_cast<unsigned long long>(summary.filesVerified),
             static_cast<unsigned long long>(summary.filesFailed));
-        std::printf("  simulated monitors (this process): %.2f s CPU\n", simCpu);
+        std::printf(
+            "  simulated monitors (this process): %.2f s CPU, %.1f context switches per request\n",
+            simCpu, static_cast<double>(simSwitches) / (requestsPerMonitor * kMonitors));
         fleet.StopAll();
     }
     long cpuMicros = 0;
     long maxRss = 0;
-    upgradeServer.Finish(cpuMicros, maxRss);
-    std::printf("  server process: %.2f s CPU, peak RSS %ld KiB\n", cpuMicros / 1e6, maxRss);
+    long serverSwitches = 0;
+    if (localServer) {
+        localServer->Stop();
+        localServer.reset();
+    } else {
+        upgradeServer.Finish(cpuMicros, maxRss, &serverSwitches);
+    }
+    const double requests = static_cast<double>(requestsPerMonitor * kMonitors);
+    std::printf(
+        "  server process: %.2f s CPU, peak RSS %ld KiB, %.1f context switches per request "
+        "(whole life)\n",
+        cpuMicros / 1e6, maxRss, static_cast<double>(serverSwitches) / requests);
 
+    std::printf("  TCP segments per request: %.2f\n", static_cast<double>(segments) / requests);
+    const long baselineSegmentsStart = TcpSegmentsSent();
     const double baselineCpuStart = OwnCpuSeconds();
+    const long baselineSwitchesStart = OwnContextSwitches();
     const double baseline = BaselineRequestsPerSecond(requestsPerMonitor, false);
     const double baselineCpu = OwnCpuSeconds() - baselineCpuStart;
+    const long baselineSwitches = OwnContextSwitches() - baselineSwitchesStart;
     std::printf(
-        "baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s, %.2f s CPU "
-        "(clients and server)\n",
-        kMonitors, baseline, baselineCpu);
+        "baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s, %.2f s CPU, "
+        "%.1f context switches per request (clients and server)\n",
+        kMonitors, baseline, baselineCpu, static_cast<double>(baselineSwitches) / requests);
+    std::printf("  TCP segments per request: %.2f\n",
+                static_cast<double>(TcpSegmentsSent() - baselineSegmentsStart) / requests);
+    const double apartBaseline = BaselineRequestsPerSecond(requestsPerMonitor, false, true);
+    std::printf(
+        "baseline with its answering side in a child process: %.0f requests/s (%.0f %% of the "
+        "baseline)\n",
+        apartBaseline, baseline > 0 ? 100.0 * apartBaseline / baseline : 0.0);
+    const double hopCpuStart = OwnCpuSeconds();
+    const long hopSwitchesStart = OwnContextSwitches();
     const double hopBaseline = BaselineRequestsPerSecond(requestsPerMonitor, true);
+    const double hopCpu = OwnCpuSeconds() - hopCpuStart;
+    const long hopSwitches = OwnContextSwitches() - hopSwitchesStart;
     std::printf(
-        "baseline with every answer sent from one shared thread: %.0f requests/s (%.0f %%)\n",
-        hopBaseline, baseline > 0 ? 100.0 * hopBaseline / baseline : 0.0);
+        "baseline with every answer sent from one shared thread: %.0f requests/s (%.0f %%), "
+        "%.2f s CPU, %.1f context switches per request\n",
+        hopBaseline, baseline > 0 ? 100.0 * hopBaseline / baseline : 0.0, hopCpu,
+        static_cast<double>(hopSwitches) / requests);
     std::printf("upgrade serving / baseline: %.0f %% (goal >= 60 %%)\n",
                 baseline > 0 ? 100.0 * upgradeRps / baseline : 0.0);
 

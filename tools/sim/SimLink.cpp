@@ -52,6 +52,7 @@ void SimLink::LimitReceiveBuffer(int bytes) {
 
 void SimLink::Close() {
     socket_ = UniqueSocket();
+    recvTimeoutMs_ = 0;
     pending_.clear();
 }
 
@@ -115,12 +116,22 @@ int SimLink::Receive(int timeoutMs) {
     if (!socket_) {
         return -1;
     }
-    const int ready = WaitReadable(socket_.get(), timeoutMs);
-    if (ready == 0) {
-        return 0;
-    }
-    if (ready < 0) {
-        return LastSocketError() == 4 ? 0 : -1;
+    if (timeoutMs <= 0) {
+        // A receive time-out of zero would mean "wait for ever": only look.
+        const int ready = WaitReadable(socket_.get(), 0);
+        if (ready == 0) {
+            return 0;
+        }
+        if (ready < 0) {
+            return LastSocketError() == 4 ? 0 : -1;
+        }
+    } else if (timeoutMs != recvTimeoutMs_) {
+        // The wait is the socket's receive time-out rather than a poll before every read: one
+        // system call per answer instead of two. Set again only when the wait changes.
+        if (!SetRecvTimeout(socket_.get(), timeoutMs)) {
+            return -1;
+        }
+        recvTimeoutMs_ = timeoutMs;
     }
     std::uint8_t chunk[kReceiveChunk];
     const long got = SocketRecv(socket_.get(), chunk, sizeof chunk);
@@ -129,7 +140,7 @@ int SimLink::Receive(int timeoutMs) {
         return 1;
     }
     if (got < 0 && (LastSocketError() == 4 || LastSocketError() == 11)) {
-        return 0;
+        return 0;  // interrupted, or the receive time-out ran out
     }
     return -1;
 }

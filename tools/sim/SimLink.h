@@ -51,4 +51,5 @@ class SimLink {
     FrameCutter cutter_{kMaxFrame};
     std::vector<std::uint8_t> pending_;
     std::uint16_t serial_ = 1;
+    int recvTimeoutMs_ = 0;  // the receive time-out set on socket_; 0: none (blocking)
 };

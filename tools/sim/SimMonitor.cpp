@@ -225,16 +225,21 @@ void SimMonitor::Loop() {
             Emit("connection closed by the tool");
             return;
         }
-        link_.TakeFrames([this](const std::uint8_t* frame, std::size_t length) {
-            return OnFrame(frame, length);
-        });
+        {
+            const SimRecord::Hold hold(record_);
+            link_.TakeFrames([this](const std::uint8_t* frame, std::size_t length) {
+                return OnFrame(frame, length);
+            });
+            if (!dropNow_) {
+                CheckUpgradeTimeout();
+            }
+        }
         if (dropNow_) {
             link_.Close();
             record_.Update([](SimSnapshot& s) { s.dropped = true; });
             Emit("dropped the connection on purpose");
             return;
         }
-        CheckUpgradeTimeout();
         if (!config_.silent && Clock::now() >= nextKeepAlive) {
             if (Send(config_.keepAliveCommand, SimBytes{0})) {
                 record_.Update([](SimSnapshot& s) { ++s.keepAlivesSent; });
@@ -274,7 +279,11 @@ bool SimMonitor::OnFrame(const std::uint8_t* frame, std::size_t length) {
     SimOrder order;
     order.cmd = head.cmd;
     order.serial = head.serial;
-    order.frame.assign(frame, frame + length);
+    // Kept only for what the monitor treats as an order, not for every upgrade answer.
+    if (head.cmd != SimCmd::kConnectSuccess && head.cmd != SimCmd::kUpgradeRequest &&
+        head.cmd != SimCmd::kUpgradeData) {
+        order.frame.assign(frame, frame + length);
+    }
     switch (head.cmd) {
         case SimCmd::kConnectSuccess:
             break;  // a repeated greeting needs no answer

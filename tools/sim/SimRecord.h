@@ -79,8 +79,23 @@ class SimRecord {
     // True as soon as the predicate holds; false when it still fails after timeout.
     bool WaitFor(const Predicate& predicate, std::chrono::milliseconds timeout) const;
 
+    // While a Hold lives, updates still apply at once, but waiters are woken only once, when
+    // it ends: a monitor handling a burst of frames wakes an observer once, not per counter.
+    class Hold {
+      public:
+        explicit Hold(SimRecord& record);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        SimRecord& record_;
+    };
+
   private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     SimSnapshot data_;
+    int held_ = 0;          // live Holds
+    bool unwoken_ = false;  // updated while held
 };
