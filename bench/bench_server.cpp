@@ -456,11 +456,19 @@ int main(int argc, char** argv) {
 
     std::printf("  TCP segments per request: %.2f\n", static_cast<double>(segments) / requests);
     const long baselineSegmentsStart = TcpSegmentsSent();
-    const double baselineCpuStart = OwnCpuSeconds();
-    const long baselineSwitchesStart = OwnContextSwitches();
-    const double baseline = BaselineRequestsPerSecond(requestsPerMonitor, false);
-    const double baselineCpu = OwnCpuSeconds() - baselineCpuStart;
-    const long baselineSwitches = OwnContextSwitches() - baselineSwitchesStart;
+    // A baseline run with this process's CPU time and context switches spent on it.
+    struct Measured {
+        double rps;
+        double cpu;
+        long switches;
+    };
+    auto measure = [&](bool hop) {
+        const double cpuStart = OwnCpuSeconds();
+        const long switchesStart = OwnContextSwitches();
+        const double rps = BaselineRequestsPerSecond(requestsPerMonitor, hop);
+        return Measured{rps, OwnCpuSeconds() - cpuStart, OwnContextSwitches() - switchesStart};
+    };
+    const auto [baseline, baselineCpu, baselineSwitches] = measure(false);
     std::printf(
         "baseline request/response (13 B -> 524 B, %d clients): %.0f requests/s, %.2f s CPU, "
         "%.1f context switches per request (clients and server)\n",
@@ -472,11 +480,7 @@ int main(int argc, char** argv) {
         "baseline with its answering side in a child process: %.0f requests/s (%.0f %% of the "
         "baseline)\n",
         apartBaseline, baseline > 0 ? 100.0 * apartBaseline / baseline : 0.0);
-    const double hopCpuStart = OwnCpuSeconds();
-    const long hopSwitchesStart = OwnContextSwitches();
-    const double hopBaseline = BaselineRequestsPerSecond(requestsPerMonitor, true);
-    const double hopCpu = OwnCpuSeconds() - hopCpuStart;
-    const long hopSwitches = OwnContextSwitches() - hopSwitchesStart;
+    const auto [hopBaseline, hopCpu, hopSwitches] = measure(true);
     std::printf(
         "baseline with every answer sent from one shared thread: %.0f requests/s (%.0f %%), "
         "%.2f s CPU, %.1f context switches per request\n",
