@@ -2,7 +2,6 @@
 // 10 ms tick) and with every row's texts changed.
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
 
 #include <memory>
 #include <string>
@@ -30,7 +29,7 @@ struct Fleet {
             MonitorObject* m = pool->GetAvailableObj(key);
             m->SetGuid(key);
             SocketAddr peer;
-            peer.addr.sin_addr.s_addr = htonl(0xC0A80100u + static_cast<std::uint32_t>(i));
+            peer.addr.ip = HostToNet32(0xC0A80100u + static_cast<std::uint32_t>(i));
             m->SetPeer(peer);
             monitors[i] = m;
             Write(i, 0);

@@ -1,6 +1,12 @@
 # One static library per subsystem folder: zr40_<name> from src/<name>/*.cpp.
 function(zr40_subsystem name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  # platform/ holds one folder per operating system: only this target's is built
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "/platform/posix/")
+  else()
+    list(FILTER sources EXCLUDE REGEX "/platform/win32/")
+  endif()
   if(NOT sources)
     set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
   endif()

@@ -172,10 +172,10 @@ void CmpHandShakeProcess::HandlePatientGuid(const std::uint8_t* frame) {
         KeyGuid = g;
         PatientGuid = g;
     } else {
-        // sin_addr is in network byte order: its last byte in memory is the address's last octet.
+        // the address is in network byte order: its last byte in memory is the address's last octet.
         std::uint8_t octets[4] = {};
         if (connection_ != nullptr) {
-            std::memcpy(octets, &connection_->peer.addr.sin_addr, sizeof(octets));
+            std::memcpy(octets, &connection_->peer.addr.ip, sizeof(octets));
         }
         BedNo = octets[3];
         GUID g{};

@@ -18,6 +18,7 @@
 #include "network/SessionControl.h"
 #include "platform/FdLimit.h"
 #include "platform/Socket.h"
+#include "platform/posix/SockaddrConv.h"  // TEMPORARY until the poller seam
 #include "registry/CMonitorObjectMng.h"
 
 namespace {
@@ -148,13 +149,10 @@ void NetworkListenManager::CreateSocket(std::uint16_t portNetOrder, SocketAddr* 
     pAddr->sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     ASSERT_LOG_AT(pAddr->sock != -1, "NetworkListenManager::CreateSocket", 178);
 
-    pAddr->addr = sockaddr_in{};
-    pAddr->addr.sin_family = AF_INET;
-    pAddr->addr.sin_port = portNetOrder;
-    pAddr->addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (!settings_.bindAddress.empty() &&
-        ::inet_pton(AF_INET, settings_.bindAddress.c_str(), &pAddr->addr.sin_addr) != 1) {
-        pAddr->addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    pAddr->addr = Ipv4Endpoint{};
+    pAddr->addr.port = portNetOrder;
+    if (!settings_.bindAddress.empty() && !ParseDottedIpv4(settings_.bindAddress, pAddr->addr.ip)) {
+        pAddr->addr.ip = 0;  // any address
     }
     if (pAddr->sock != kInvalidSocket) {
         // A restart while old connections sit in TIME_WAIT must still bind; a live listener
@@ -167,11 +165,12 @@ void NetworkListenManager::CreateSocket(std::uint16_t portNetOrder, SocketAddr* 
     }
 
     int failures = 0;
-    while (::bind(pAddr->sock, reinterpret_cast<const sockaddr*>(&pAddr->addr),
-                  sizeof(pAddr->addr)) != 0) {
+    const sockaddr_in bindAddr = ToSockaddr(pAddr->addr);
+    while (::bind(pAddr->sock, reinterpret_cast<const sockaddr*>(&bindAddr), sizeof(bindAddr)) !=
+           0) {
         ++failures;
         if (failures >= settings_.bindAttempts) {
-            TraceLog("Erro, TCP Port:%d bind failed!\n", ntohs(portNetOrder));
+            TraceLog("Erro, TCP Port:%d bind failed!\n", NetToHost16(portNetOrder));
             return;
         }
         if (!SleepUnlessStopped(settings_.bindRetryPauseMs)) {
@@ -181,17 +180,17 @@ void NetworkListenManager::CreateSocket(std::uint16_t portNetOrder, SocketAddr* 
     if (::listen(pAddr->sock, settings_.backlog) != 0) {
         return;
     }
-    socklen_t size = sizeof(pAddr->addr);
-    ::getsockname(pAddr->sock, reinterpret_cast<sockaddr*>(&pAddr->addr), &size);
+    LocalEndpoint(pAddr->sock, pAddr->addr);
     const int slot = static_cast<int>(pAddr - m_slots);
     if (slot >= 0 && slot < kListenSlotCount) {
-        m_boundPort[slot].store(ntohs(pAddr->addr.sin_port));
+        m_boundPort[slot].store(NetToHost16(pAddr->addr.port));
     }
 }
 
 void NetworkListenManager::CreateSockets() {
     auto port = [](int base, int offset) {
-        return base == 0 ? std::uint16_t{0} : htons(static_cast<std::uint16_t>(base + offset));
+        return base == 0 ? std::uint16_t{0}
+                         : HostToNet16(static_cast<std::uint16_t>(base + offset));
     };
     for (int i = 0; i < kGroupASlotCount; ++i) {
         CreateSocket(port(settings_.portA, i), &m_slots[i]);
@@ -270,9 +269,11 @@ void NetworkListenManager::ListenLoop() {
 
 int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
     auto info = std::make_unique<ConnectionInfo>();
-    socklen_t size = sizeof(info->peer.addr);
+    sockaddr_in peerAddr{};
+    socklen_t size = sizeof(peerAddr);
     info->peer.sock =
-        ::accept4(listenSock, reinterpret_cast<sockaddr*>(&info->peer.addr), &size, SOCK_CLOEXEC);
+        ::accept4(listenSock, reinterpret_cast<sockaddr*>(&peerAddr), &size, SOCK_CLOEXEC);
+    info->peer.addr = FromSockaddr(peerAddr);
     if (info->peer.sock == kInvalidSocket) {
         if (IsTransientAcceptError(errno)) {
             return 0;
@@ -282,13 +283,12 @@ int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
         return -1;
     }
     info->peer.type = type;
-    size = sizeof(info->listener.addr);
-    ::getsockname(listenSock, reinterpret_cast<sockaddr*>(&info->listener.addr), &size);
+    LocalEndpoint(listenSock, info->listener.addr);
     info->listener.sock = listenSock;
 
     if (IsSessionType(type)) {
         const SocketHandle sock = info->peer.sock;
-        const sockaddr_in peerAddr = info->peer.addr;
+        const Ipv4Endpoint peerAddr = info->peer.addr;
         auto control = std::make_shared<SessionControl>(sock, [this] { Wake(); });
         CmpSessionOptions options;
         options.pool = &pool_;

@@ -1,25 +1,16 @@
 #include "pages/Ipv4Text.h"
 
-#include <arpa/inet.h>
+#include "platform/SocketAddr.h"
 
 namespace Ipv4Text {
 
 std::uint32_t Parse(const std::string& dotted) {
-    in_addr a{};
-    if (::inet_pton(AF_INET, dotted.c_str(), &a) != 1) {
-        return 0xFFFFFFFFu;
-    }
-    return a.s_addr;
+    std::uint32_t a = 0;
+    return ParseDottedIpv4(dotted, a) ? a : 0xFFFFFFFFu;
 }
 
 std::string Format(std::uint32_t networkOrder) {
-    in_addr a{};
-    a.s_addr = networkOrder;
-    char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &a, text, sizeof(text)) == nullptr) {
-        return std::string();
-    }
-    return text;
+    return FormatDottedIpv4(networkOrder);
 }
 
 bool IsUsableHost(std::uint32_t networkOrder) {

@@ -1,5 +1,5 @@
 #pragma once
-// BSD sockets behind one small seam. Error numbers are errno values (EAGAIN 11, EINTR 4).
+// TCP sockets behind one small seam: BSD sockets on Linux, Winsock 2 on Windows.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,8 +32,14 @@ bool SetNoDelay(SocketHandle s, bool on);
 int WaitReadable(SocketHandle s, int timeoutMs);
 
 // Dotted form of an IPv4 address in network byte order, and the port in host byte order.
-std::string DottedAddress(const sockaddr_in& addr);
-int HostPort(const sockaddr_in& addr);
+inline std::string DottedAddress(const Ipv4Endpoint& addr) {
+    return FormatDottedIpv4(addr.ip);
+}
+inline int HostPort(const Ipv4Endpoint& addr) {
+    return NetToHost16(addr.port);
+}
+// The address and port a socket is bound to. False when it cannot be asked.
+bool LocalEndpoint(SocketHandle s, Ipv4Endpoint& local);
 
 // Owns one socket descriptor.
 class UniqueSocket {

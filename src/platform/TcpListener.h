@@ -18,15 +18,15 @@ class TcpListener {
 
     SocketHandle Handle() const { return socket_.get(); }
     // The bound address and port (host order), as the kernel reports them.
-    const sockaddr_in& LocalAddr() const { return local_; }
+    const Ipv4Endpoint& LocalAddr() const { return local_; }
     int LocalPort() const { return HostPort(local_); }
 
     // 1 when a connection is pending, 0 on timeout, -1 on error (timeoutMs < 0: no limit).
     int WaitReadable(int timeoutMs) const { return ::WaitReadable(socket_.get(), timeoutMs); }
     // Accepts one connection (blocking); empty on failure. peer receives its address if given.
-    UniqueSocket Accept(sockaddr_in* peer = nullptr) const;
+    UniqueSocket Accept(Ipv4Endpoint* peer = nullptr) const;
 
   private:
     UniqueSocket socket_;
-    sockaddr_in local_{};
+    Ipv4Endpoint local_{};
 };

@@ -68,8 +68,8 @@ std::string GuidText(const GUID& guid) {
 }
 
 // Dotted form of an IPv4 address held in network byte order.
-std::string DottedText(const sockaddr_in& addr) {
-    const auto* b = reinterpret_cast<const std::uint8_t*>(&addr.sin_addr.s_addr);
+std::string DottedText(const Ipv4Endpoint& addr) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(&addr.ip);
     std::string text;
     text.reserve(15);
     for (int i = 0; i < 4; ++i) {

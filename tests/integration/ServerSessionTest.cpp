@@ -67,9 +67,8 @@ class RawClient {
         if (!sock_) {
             return false;
         }
-        sockaddr_in local{};
-        socklen_t size = sizeof(local);
-        ::getsockname(sock_.get(), reinterpret_cast<sockaddr*>(&local), &size);
+        Ipv4Endpoint local;
+        LocalEndpoint(sock_.get(), local);
         localPort_ = HostPort(local);
         return true;
     }

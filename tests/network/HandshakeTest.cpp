@@ -1,4 +1,3 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -55,8 +54,7 @@ struct Peer {
         int fds[2];
         EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
         info.peer.sock = fds[0];
-        info.peer.addr.sin_family = AF_INET;
-        ::inet_pton(AF_INET, "10.1.2.37", &info.peer.addr.sin_addr);
+        ParseDottedIpv4("10.1.2.37", info.peer.addr.ip);
         monitor.reset(fds[1]);
     }
     ~Peer() { CloseSocket(info.peer.sock); }

@@ -1,4 +1,3 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -68,8 +67,7 @@ class DebugPageTest : public ::testing::Test {
         ASSERT_TRUE(link);
         SocketAddr peer;
         peer.sock = link.Near();
-        peer.addr.sin_family = AF_INET;
-        peer.addr.sin_addr.s_addr = htonl(0xC0A88907u);  // 192.168.137.7
+        peer.addr.ip = HostToNet32(0xC0A88907u);  // 192.168.137.7
         monitor->SetPeer(peer);
         table.SetList(&list);
         table.Refresh();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 
 #include <functional>
 #include <memory>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "FakeForm.h"
+#include "pages/Ipv4Text.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
@@ -355,9 +355,9 @@ TEST_F(NetPage, RefreshShowsWhatTheFirstCheckedMonitorReported) {
             at.wifi.wifiPower = 2;
             at.wifi.ipAccess = 2;
             at.wifi.channel = 6;
-            at.wifi.serverIp = ::inet_addr("10.0.0.9");
+            at.wifi.serverIp = Ipv4Text::Parse("10.0.0.9");
             at.wifi.roamThreshold = -80;
-            at.wifi.deviceIp = ::inet_addr(device);
+            at.wifi.deviceIp = Ipv4Text::Parse(device);
             CopyToField(at.deviceName, CPublicFunctions::MultiByteToWstring("床位A"));
             at.reconnectSel = static_cast<std::uint8_t>(reconnect);
         });
@@ -419,8 +419,8 @@ TEST_F(NetPage, AddressOnlyModeLocksTheWifiFieldsAndRefreshesOnlyAddressNameReco
         at.wifi.wifiPower = 0;
         at.wifi.ipAccess = 2;
         at.wifi.channel = 9;
-        at.wifi.serverIp = ::inet_addr("10.9.9.9");
-        at.wifi.deviceIp = ::inet_addr("10.9.9.50");
+        at.wifi.serverIp = Ipv4Text::Parse("10.9.9.9");
+        at.wifi.deviceIp = Ipv4Text::Parse("10.9.9.50");
         CopyToField(at.deviceName, u"Bed 3");
         at.reconnectSel = 3;
     });

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "MonitorLink.h"
+#include "pages/Ipv4Text.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "pages/NetConfigOrders.h"
@@ -43,7 +43,7 @@ TEST(NetConfigOrdersTest, BodiesMatchTheirLayouts) {
     wifi.roamThreshold = -70;
     wifi.roamSwitch = 1;
     wifi.wifiPower = 2;
-    wifi.deviceIp = inet_addr("192.168.1.50");
+    wifi.deviceIp = Ipv4Text::Parse("192.168.1.50");
     wifi.ipAccess = 2;  // stored as index + 1
     wifi.channel = 11;
 
@@ -75,7 +75,7 @@ TEST(NetConfigOrdersTest, BodiesMatchTheirLayouts) {
         {"empty device name", ToBytes(BuildLabelConfigBody("")), Concat({{0x50, 0x00}, Zeros(50)})},
         {"reconnect 3min", ToBytes(BuildReconnectConfigBody(3)), {0x59, 0x00, 0x03}},
         {"server address",
-         ToBytes(BuildServerIpConfigBody(inet_addr("10.0.0.1"), 9500)),
+         ToBytes(BuildServerIpConfigBody(Ipv4Text::Parse("10.0.0.1"), 9500)),
          {0x56, 0x00, 10, 0, 0, 1, 0x1C, 0x25}},
         {"wifi", ToBytes(BuildWifiConfigBody(wifi)),
          Concat({{0x53, 0x00},
@@ -142,7 +142,7 @@ TEST(NetConfigOrdersTest, ServerOrderCarriesTheReportedPort) {
         a.wifi.serverPort = c.reported;
         m.object.GetStatus()->SetMonitorAttribute(&a);
         EXPECT_EQ(ReportedServerPort(&m.object), c.sent);
-        SendServerIpConfigOrder(&m.object, inet_addr("192.168.1.1"));
+        SendServerIpConfigOrder(&m.object, Ipv4Text::Parse("192.168.1.1"));
         Bytes frame = m.link.ReadFrame();
         ASSERT_EQ(frame.size(), 16u);
         EXPECT_EQ(Bytes(frame.begin() + 8, frame.end()),

@@ -57,10 +57,9 @@ class Fleet {
         }
         SocketAddr peer;
         peer.sock = link.Near();
-        peer.addr.sin_family = AF_INET;
         // 192.168.1.n, stored in network byte order
         const std::uint8_t address[4] = {192, 168, 1, n};
-        std::memcpy(&peer.addr.sin_addr.s_addr, address, sizeof address);
+        std::memcpy(&peer.addr.ip, address, sizeof address);
         m->SetPeer(peer);
         devices.push_back({m, std::move(link)});
         table.Refresh();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 
 #include <filesystem>
 #include <memory>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "FakeForm.h"
+#include "pages/Ipv4Text.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "foundation/UpgradeFileSet.h"
@@ -46,7 +46,7 @@ class UpdatePage : public ::testing::Test {
     }
 
     void ReportServer(MonitorObject* m, const char* dotted) {
-        fleet.EditAttribute(m, [&](MonitorAttribute& a) { a.wifi.serverIp = ::inet_addr(dotted); });
+        fleet.EditAttribute(m, [&](MonitorAttribute& a) { a.wifi.serverIp = Ipv4Text::Parse(dotted); });
     }
 
     ScopedLogDir logs;

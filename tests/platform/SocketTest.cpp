@@ -22,7 +22,7 @@ TEST(SocketTest, LoopbackConnectAcceptAndTransfer) {
     UniqueSocket client = ConnectTcp("127.0.0.1", port, 2000);
     ASSERT_TRUE(client);
     ASSERT_EQ(listener.WaitReadable(2000), 1);
-    sockaddr_in peer{};
+    Ipv4Endpoint peer;
     UniqueSocket server = listener.Accept(&peer);
     ASSERT_TRUE(server);
     EXPECT_EQ(DottedAddress(peer), "127.0.0.1");

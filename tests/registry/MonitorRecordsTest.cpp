@@ -221,7 +221,7 @@ TEST(MonitorRecordsTest, ConcurrentReadersOnlyEverSeeWholeRecords) {
         SocketAddr s;
         s.sock = v;
         s.type = v;
-        s.addr.sin_port = static_cast<in_port_t>(v);
+        s.addr.port = static_cast<std::uint16_t>(v);
         return s;
     };
     obj.SetPeer(peerOf(1));
@@ -250,7 +250,7 @@ TEST(MonitorRecordsTest, ConcurrentReadersOnlyEverSeeWholeRecords) {
             ++mixed;
         }
         SocketAddr s = obj.GetPeer();
-        if (s.sock != s.type || s.sock != s.addr.sin_port) {
+        if (s.sock != s.type || s.sock != s.addr.port) {
             ++mixed;
         }
         ++reads;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 
 #include <atomic>
 #include <memory>
@@ -49,8 +48,7 @@ class MonitorTableTest : public ::testing::Test {
         EXPECT_NE(m, nullptr);
         m->SetGuid(Key(n));
         SocketAddr peer;
-        peer.addr.sin_family = AF_INET;
-        peer.addr.sin_addr.s_addr = htonl(0xC0A80100u + n);  // 192.168.1.n
+        peer.addr.ip = HostToNet32(0xC0A80100u + n);  // 192.168.1.n
         m->SetPeer(peer);
         MonitorAttribute a;
         m->GetStatus()->GetMonitorAttribute(&a);

@@ -1,5 +1,7 @@
 #include "platform/Socket.h"
 
+#include "platform/posix/SockaddrConv.h"
+
 #include <arpa/inet.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -143,14 +145,12 @@ int WaitReadable(SocketHandle s, int timeoutMs) {
     }
 }
 
-std::string DottedAddress(const sockaddr_in& addr) {
-    char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &addr.sin_addr, text, sizeof(text)) == nullptr) {
-        return std::string();
+bool LocalEndpoint(SocketHandle s, Ipv4Endpoint& local) {
+    sockaddr_in a{};
+    socklen_t size = sizeof(a);
+    if (::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) != 0) {
+        return false;
     }
-    return text;
-}
-
-int HostPort(const sockaddr_in& addr) {
-    return ntohs(addr.sin_port);
+    local = FromSockaddr(a);
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/TcpListener.h"
 
+#include "platform/posix/SockaddrConv.h"
+
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
@@ -8,18 +10,16 @@
 
 bool TcpListener::Open(const std::string& address, int port, int backlog) {
     Close();
-    local_ = sockaddr_in{};
+    local_ = Ipv4Endpoint{};
     if (port < 0 || port > 65535) {
         return false;
     }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (address.empty()) {
-        addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    } else if (::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1) {
+    Ipv4Endpoint wanted;
+    wanted.port = HostToNet16(static_cast<std::uint16_t>(port));
+    if (!address.empty() && !ParseDottedIpv4(address, wanted.ip)) {
         return false;
     }
+    const sockaddr_in addr = ToSockaddr(wanted);
     UniqueSocket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!s) {
         return false;
@@ -33,16 +33,15 @@ bool TcpListener::Open(const std::string& address, int port, int backlog) {
         ::listen(s.get(), backlog) != 0) {
         return false;
     }
-    socklen_t size = sizeof(local_);
-    if (::getsockname(s.get(), reinterpret_cast<sockaddr*>(&local_), &size) != 0) {
-        local_ = sockaddr_in{};
+    if (!LocalEndpoint(s.get(), local_)) {
+        local_ = Ipv4Endpoint{};
         return false;
     }
     socket_ = std::move(s);
     return true;
 }
 
-UniqueSocket TcpListener::Accept(sockaddr_in* peer) const {
+UniqueSocket TcpListener::Accept(Ipv4Endpoint* peer) const {
     sockaddr_in from{};
     socklen_t size = sizeof(from);
     int s;
@@ -50,7 +49,7 @@ UniqueSocket TcpListener::Accept(sockaddr_in* peer) const {
         s = ::accept4(socket_.get(), reinterpret_cast<sockaddr*>(&from), &size, SOCK_CLOEXEC);
     } while (s < 0 && errno == EINTR);
     if (s >= 0 && peer != nullptr) {
-        *peer = from;
+        *peer = FromSockaddr(from);
     }
     return UniqueSocket(s);
 }
