@@ -3,6 +3,7 @@
 // re-parsed. Every run has a time limit: a program still running then is ended, so no caller
 // ever waits on a hung tool. Tests record the vectors instead of running anything.
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,6 +24,9 @@ class ICommandRunner {
     virtual void Cancel() = 0;
     virtual void Resume() = 0;
 };
+
+// This platform's runner (posix_spawnp on Linux, CreateProcessW on Windows).
+std::unique_ptr<ICommandRunner> MakeSystemCommandRunner();
 
 // posix_spawnp into a process group of its own, then waits for the child with the limit; on
 // time-out or Cancel the whole group is killed. The child is always reaped before Run returns.

@@ -32,7 +32,8 @@ void HostedNetworkPause(std::chrono::milliseconds pause) {
 }
 
 HostedNetwork& GetHostedNetwork() {
-    static PosixCommandRunner runner;  // outlives the network that uses it
-    static NmcliHostedNetwork network(runner);
+    static const std::unique_ptr<ICommandRunner> runner =
+        MakeSystemCommandRunner();  // outlives the network that uses it
+    static NmcliHostedNetwork network(*runner);
     return network;
 }

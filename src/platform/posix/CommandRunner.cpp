@@ -123,3 +123,7 @@ void PosixCommandRunner::Resume() {
     std::lock_guard<std::mutex> lock(mutex_);
     cancelled_ = false;
 }
+
+std::unique_ptr<ICommandRunner> MakeSystemCommandRunner() {
+    return std::make_unique<PosixCommandRunner>();
+}
