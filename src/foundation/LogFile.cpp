@@ -1,6 +1,5 @@
 #include "foundation/LogFile.h"
 
-#include <cstdio>
 #include <utility>
 
 LogFile::LogFile(std::string path, std::int64_t sizeLimit, std::chrono::milliseconds recheckPeriod)
@@ -24,7 +23,7 @@ void LogFile::Append(const char* text, std::size_t size) {
         return;
     }
     // A deletion that fails leaves the file in place and the line still goes into it.
-    if (sizeLimit_ > 0 && size_ > sizeLimit_ && std::remove(path_.c_str()) == 0 && !OpenLocked()) {
+    if (sizeLimit_ > 0 && size_ > sizeLimit_ && RemoveFile(path_) && !OpenLocked()) {
         dropped_.fetch_add(1, std::memory_order_relaxed);
         return;
     }

@@ -12,8 +12,14 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// Identity and size of the file a path names now. False when there is none.
+// Paths are UTF-8 on every platform.
+
+// Identity and size of the file a path names now. False when there is none (on Windows also a
+// file deleted while still open, whose name lingers until its last handle closes).
 bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t& size);
+
+// Deletes the file a path names, also while it is open for appending. False when it could not.
+bool RemoveFile(const std::string& path);
 
 class AppendFile {
   public:
@@ -28,7 +34,7 @@ class AppendFile {
     // delete it). False when it cannot be opened; any file open before is closed first.
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ != kClosed; }
 
     // Writes all bytes at the current end of the file, looping over partial writes and EINTR.
     // False when not all of them went out (full or failing disk).
@@ -37,5 +43,7 @@ class AppendFile {
     bool Identify(FileIdentity& identity, std::int64_t& size) const;
 
   private:
-    int fd_ = -1;
+    static constexpr std::intptr_t kClosed = -1;
+    // The descriptor on Linux, the HANDLE on Windows.
+    std::intptr_t handle_ = kClosed;
 };

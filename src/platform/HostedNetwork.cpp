@@ -2,9 +2,6 @@
 
 #include <thread>
 
-#include "platform/CommandRunner.h"
-#include "platform/HostedNetworkNmcli.h"
-
 bool IsSafeHostedNetworkText(const std::string& text) {
     if (text.empty()) {
         return false;
@@ -29,11 +26,4 @@ void HostedNetworkPause(std::chrono::milliseconds pause) {
     if (pause.count() > 0) {
         std::this_thread::sleep_for(pause);
     }
-}
-
-HostedNetwork& GetHostedNetwork() {
-    static const std::unique_ptr<ICommandRunner> runner =
-        MakeSystemCommandRunner();  // outlives the network that uses it
-    static NmcliHostedNetwork network(*runner);
-    return network;
 }

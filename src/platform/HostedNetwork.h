@@ -71,5 +71,5 @@ class HostedNetwork {
     virtual void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) = 0;
 };
 
-// The process-wide implementation: NetworkManager on Linux.
+// The process-wide implementation: netsh on Windows, NetworkManager on Linux.
 HostedNetwork& GetHostedNetwork();

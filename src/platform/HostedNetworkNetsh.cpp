@@ -76,17 +76,39 @@ std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& addres
 
 }  // namespace NetshCommand
 
-NetshHostedNetwork::NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
-                                       IRegistryReader& registry, HostedNetworkPauses pauses)
-    : runner_(runner), adapters_(adapters), registry_(registry), pauses_(pauses) {}
+bool NetshStepSucceeded(const CommandResult& result, bool reportsInOutput) {
+    if (result.status != 0) {
+        return false;
+    }
+    return !reportsInOutput || result.output.find_first_not_of(" \t\r\n") != std::string::npos;
+}
 
-void NetshHostedNetwork::Run(const std::string& line, std::chrono::milliseconds pause) {
-    runner_.RunHidden(line);
+NetshHostedNetwork::NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
+                                       IRegistryReader& registry, HostedNetworkPauses pauses,
+                                       HostedNetworkLimits limits)
+    : runner_(runner), adapters_(adapters), registry_(registry), pauses_(pauses), limits_(limits) {}
+
+void NetshHostedNetwork::CancelCommands() {
+    runner_.Cancel();
+}
+
+void NetshHostedNetwork::ResumeCommands() {
+    runner_.Resume();
+}
+
+void NetshHostedNetwork::Run(const char* step, const std::string& line, bool reportsInOutput,
+                             std::chrono::milliseconds limit, std::chrono::milliseconds pause) {
+    const CommandResult result = runner_.RunLine(line, limit);
+    if (!NetshStepSucceeded(result, reportsInOutput)) {
+        // The line itself may carry the key: only the step is named.
+        TraceLog("%s failed: exit %d, %d bytes of output\n", step, result.status,
+                 static_cast<int>(result.output.size()));
+    }
     HostedNetworkPause(pause);
 }
 
 void NetshHostedNetwork::Stop() {
-    Run(NetshCommand::StopAP(), pauses_.stop);
+    Run("stopAP", NetshCommand::StopAP(), true, limits_.stop, pauses_.stop);
 }
 
 bool NetshHostedNetwork::IsSafeText(const std::string& text) const {
@@ -97,11 +119,11 @@ void NetshHostedNetwork::Configure(const std::string& ssid, const std::string& k
     if (!IsSafeText(ssid) || !IsSafeText(key)) {
         return;
     }
-    Run(NetshCommand::ConfigAP(ssid, key), pauses_.configure);
+    Run("configAP", NetshCommand::ConfigAP(ssid, key), true, limits_.command, pauses_.configure);
 }
 
 void NetshHostedNetwork::Start() {
-    Run(NetshCommand::StartAP(), pauses_.start);
+    Run("startAP", NetshCommand::StartAP(), true, limits_.command, pauses_.start);
 }
 
 void NetshHostedNetwork::ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
@@ -111,7 +133,8 @@ void NetshHostedNetwork::ConfigureIp(const std::string& connectionName, const Ip
             return;
         }
     }
-    Run(NetshCommand::ConfigIP(connectionName, address), pauses_.configureIp);
+    Run("configIP", NetshCommand::ConfigIP(connectionName, address), false, limits_.command,
+        pauses_.configureIp);
 }
 
 bool NetshHostedNetwork::LookUpConnection(const std::string& adapterName, std::string& name,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CommandRunner.h"
 #include "platform/HostedNetwork.h"
 
 namespace NetshCommand {
@@ -19,12 +20,21 @@ std::string StartAP();
 std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& address);
 }  // namespace NetshCommand
 
-// Runs a whole command line with its window hidden, without waiting for it (WinExec).
+// Runs a whole command line as it stands (netsh parses its own), with no window, waiting at
+// most `limit`; output captured. Cancel and Resume as for ICommandRunner.
 class ICommandLineRunner {
   public:
     virtual ~ICommandLineRunner() = default;
-    virtual void RunHidden(const std::string& commandLine) = 0;
+    virtual CommandResult RunLine(const std::string& commandLine,
+                                  std::chrono::milliseconds limit) = 0;
+    virtual void Cancel() {}
+    virtual void Resume() {}
 };
+
+// Whether a netsh step did its work. netsh reports each wlan step in a sentence, so a step that
+// exits 0 without printing one did nothing (the stub some systems ship); setting an address
+// prints nothing when it succeeds, so there the exit status alone tells.
+bool NetshStepSucceeded(const CommandResult& result, bool reportsInOutput);
 
 inline constexpr unsigned kAdapterTypeIeee80211 = 71;
 
@@ -69,8 +79,11 @@ inline constexpr std::size_t kConnectionNameBuffer = 256;
 class NetshHostedNetwork : public HostedNetwork {
   public:
     NetshHostedNetwork(ICommandLineRunner& runner, INetworkAdapterList& adapters,
-                       IRegistryReader& registry, HostedNetworkPauses pauses = {});
+                       IRegistryReader& registry, HostedNetworkPauses pauses = {},
+                       HostedNetworkLimits limits = {});
 
+    void CancelCommands() override;
+    void ResumeCommands() override;
     // netsh cannot take a double quote inside a quoted value.
     bool IsSafeText(const std::string& text) const override;
     void Stop() override;
@@ -85,10 +98,13 @@ class NetshHostedNetwork : public HostedNetwork {
     bool LookUpConnection(const std::string& adapterName, std::string& name, bool& unopened);
 
   private:
-    void Run(const std::string& line, std::chrono::milliseconds pause);
+    // Runs one step and pauses after it; a step that failed leaves a line in Trace.log.
+    void Run(const char* step, const std::string& line, bool reportsInOutput,
+             std::chrono::milliseconds limit, std::chrono::milliseconds pause);
 
     ICommandLineRunner& runner_;
     INetworkAdapterList& adapters_;
     IRegistryReader& registry_;
     HostedNetworkPauses pauses_;
+    HostedNetworkLimits limits_;
 };

@@ -1,6 +1,10 @@
 #pragma once
-// A joinable thread with a chosen stack size (std::thread cannot set one).
+// A joinable thread with a chosen stack size (std::thread cannot set one). POSIX threads on
+// Linux (SmallStackThread.cpp in posix/); on Windows a native thread whose stack size is the
+// reservation itself, not only its first commit.
+#ifndef _WIN32
 #include <pthread.h>
+#endif
 
 #include <cstddef>
 #include <memory>
@@ -53,8 +57,13 @@ class SmallStackThread {
     };
 
     bool Launch(TaskBase* task, std::size_t stackBytes);
+#ifdef _WIN32
+    static unsigned __stdcall Trampoline(void* arg);
+    using NativeThread = void*;  // the thread's HANDLE
+#else
     static void* Trampoline(void* arg);
-
-    pthread_t thread_{};
+    using NativeThread = pthread_t;
+#endif
+    NativeThread thread_{};
     bool joinable_ = false;
 };

@@ -1,18 +1,16 @@
 #include "foundation/LogFile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
-#include "LoopbackTestSupport.h"
-#include "SimFleet.h"
-#include "SimMd5.h"
+#include "LogFileSessionCheck.h"
 #include "TempDir.h"
-#include "app/HeadlessApp.h"
-#include "foundation/Log.h"
 
 using namespace std::chrono_literals;
 
@@ -46,42 +44,44 @@ TEST(LogFileTest, MovedOrDeletedFileIsCreatedAfreshAndTheOldOneGetsNoMoreLines) 
     }
 }
 
-TEST(LogFileTest, UnwritableOrFullLogFolderNeverStopsASession) {
-    TempDir firmware;
-    const std::string bytes(3000, 'f');
-    WriteFileBytes(firmware.file("fw.bin"), bytes);
-    WriteFileBytes(firmware.file("fw.bin.md5"),
-                   SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    for (const bool full : {false, true}) {
-        SCOPED_TRACE(full ? "every log on /dev/full" : "log folder under a regular file");
-        ScopedLogDir restore;  // HeadlessApp moves the logs; this puts them back afterwards
-        TempDir logs;
-        std::string logDir = logs.file("plain-file/logs");  // cannot be made, even by root
-        WriteFileBytes(logs.file("plain-file"), "x");
-        if (full) {
-            logDir = logs.path();
-            for (const char* name : {"Trace.log", "Net.log", "Assert.log", "DebugInfo.log"}) {
-                ASSERT_EQ(::symlink("/dev/full", logs.file(name).c_str()), 0);
-            }
-        }
-        const std::uint64_t droppedBefore = LogLinesDropped();
-        HeadlessOptions options;
-        options.upgradeFolder = firmware.path();
-        options.logDir = logDir;
-        options.network = LoopbackTestSettings();
-        options.invitationPeriod = 100ms;
-        options.status = [](const std::string&) {};
-        HeadlessApp app(options);
-        ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(app.Network().WaitListening(5000));
-        SimFleet fleet(SimMonitorConfig{}, 2, "LOG-", 17);
-        fleet.StartAll("127.0.0.1", app.Network().SessionPort());
-        EXPECT_TRUE(
-            fleet.WaitAll([](const SimSnapshot& s) { return s.upgradesSucceeded >= 1; }, 20s))
-            << fleet.Summary().Text();
-        EXPECT_EQ(fleet.Summary().filesVerified, 2u);
-        EXPECT_GT(LogLinesDropped(), droppedBefore);
-        fleet.StopAll();
-        app.Stop();
+namespace {
+
+std::filesystem::path Utf8Path(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string ReadUtf8Named(const std::string& path) {
+    std::ifstream in(Utf8Path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(LogFileTest, FileOverItsLimitIsDeletedWhileOpenAndStartsAfresh) {
+    TempDir dir;
+    // A Chinese folder name: the path reaches the system as UTF-8, never in a local code page.
+    const std::string folder = dir.file("\xe6\x97\xa5\xe5\xbf\x97");
+    std::filesystem::create_directory(Utf8Path(folder));
+    const std::string path = folder + "/Trace.log";
+    LogFile file(path, 10, 5ms);
+    struct Step {
+        const char* line;
+        const char* fileAfter;
+    } const steps[] = {
+        {"12345\n", "12345\n"},
+        {"67890\n", "12345\n67890\n"},  // 12 bytes: over the limit, deleted before the next
+        {"abc\n", "abc\n"},
+        {"defgh\n", "abc\ndefgh\n"},
+    };
+    for (const Step& s : steps) {
+        file.Append(s.line, std::char_traits<char>::length(s.line));
+        EXPECT_EQ(ReadUtf8Named(path), s.fileAfter) << s.line;
     }
+    EXPECT_EQ(file.Dropped(), 0u);
+}
+
+TEST(LogFileTest, UnwritableLogFolderNeverStopsASession) {
+    TempDir logs;
+    WriteFileBytes(logs.file("plain-file"), "x");
+    ExpectSessionsDespiteBadLogs(logs.file("plain-file/logs"));  // cannot be made, even by root
 }

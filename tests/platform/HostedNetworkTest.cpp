@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TempDir.h"
@@ -104,8 +100,16 @@ class FakeAdapters : public INetworkAdapterList {
 
 class RecordingLines : public ICommandLineRunner {
   public:
-    void RunHidden(const std::string& line) override { lines.push_back(line); }
+    CommandResult RunLine(const std::string& line, std::chrono::milliseconds limit) override {
+        lines.push_back(line);
+        limits.push_back(limit.count());
+        return result;
+    }
+    void Cancel() override { ++cancels; }
     std::vector<std::string> lines;
+    std::vector<long long> limits;
+    CommandResult result{0, "Done.\r\n"};
+    int cancels = 0;
 };
 
 class NetshTest : public ::testing::Test {
@@ -116,7 +120,8 @@ class NetshTest : public ::testing::Test {
     RecordingLines runner;
     FakeAdapters adapters;
     FakeRegistry registry;
-    NetshHostedNetwork network{runner, adapters, registry, HostedNetworkPauses::None()};
+    NetshHostedNetwork network{
+        runner, adapters, registry, HostedNetworkPauses::None(), {700ms, 30ms}};
 };
 
 TEST_F(NetshTest, SafeTextRefusesOnlyWhatThePlatformCannotPass) {
@@ -153,6 +158,40 @@ TEST_F(NetshTest, RunsTheLinesAndRefusesUnsafeTexts) {
                   "netsh wlan start hostednetwork",
                   "netsh interface ip set address \"Wi-Fi 2\" static 192.168.137.100 "
                   "255.255.255.0 192.168.137.1 1"}));
+    // Stopping has its own short limit: a closing window waits for it.
+    EXPECT_EQ(runner.limits, (std::vector<long long>{30, 700, 700, 700, 700}));
+    EXPECT_EQ(Trace().find("failed"), std::string::npos);
+    network.CancelCommands();
+    EXPECT_EQ(runner.cancels, 1);
+}
+
+TEST_F(NetshTest, ExitZeroWithoutItsReportIsAFailedStep) {
+    struct Case {
+        CommandResult result;
+        bool reportsInOutput;
+        bool succeeded;
+    } const cases[] = {
+        {{0, "The hosted network started.\r\n"}, true, true},
+        {{0, ""}, true, false},  // a stub netsh
+        {{0, "\r\n \r\n"}, true, false},
+        {{1, "The hosted network couldn't be started.\r\n"}, true, false},
+        {{-1, ""}, true, false},  // not started, over its limit, or cancelled
+        {{0, ""}, false, true},   // setting an address says nothing when it works
+        {{1, ""}, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NetshStepSucceeded(c.result, c.reportsInOutput), c.succeeded)
+            << c.result.status << " [" << c.result.output << "]";
+    }
+    runner.result = {0, ""};
+    network.Configure("ZOLT_LINK", "QPLMRTXW");
+    network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100});
+    runner.result = {-1, ""};
+    network.Start();
+    EXPECT_NE(Trace().find("\tconfigAP failed: exit 0, 0 bytes of output\n"), std::string::npos);
+    EXPECT_EQ(Trace().find("configIP"), std::string::npos);
+    EXPECT_NE(Trace().find("\tstartAP failed: exit -1, 0 bytes of output\n"), std::string::npos);
+    EXPECT_EQ(Trace().find("QPLMRTXW"), std::string::npos);  // the key stays out of the log
 }
 
 TEST_F(NetshTest, FindsTheOneNonPciWirelessAdapter) {
@@ -264,39 +303,6 @@ TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
 
     runner.status = 10;  // nmcli: no such connection
     EXPECT_EQ(network.FindVirtualAdapterName().name, "NONE");
-}
-
-TEST(PosixCommandRunnerTest, PassesArgumentsWithoutAShellAndReapsTheChild) {
-    PosixCommandRunner runner;
-    const auto limit = kCommandTimeLimit;
-    EXPECT_EQ(runner.Run({"true"}, limit), 0);
-    EXPECT_EQ(runner.Run({"false"}, limit), 1);
-    // One argument with a space and a quote arrives as one: test compares them literally.
-    EXPECT_EQ(runner.Run({"test", "a b\"c", "=", "a b\"c"}, limit), 0);
-    EXPECT_EQ(runner.Run({"test", "a;true", "=", "a"}, limit), 1);
-    EXPECT_EQ(runner.Run({"zr40-no-such-program"}, limit), -1);
-    EXPECT_EQ(runner.Run({}, limit), -1);
-}
-
-TEST(PosixCommandRunnerTest, ACommandOverItsLimitOrCancelledIsEnded) {
-    PosixCommandRunner runner;
-    const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(runner.Run({"/bin/sleep", "10"}, 200ms), -1);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 5s);
-    errno = 0;
-    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // the child is gone and reaped
-    EXPECT_EQ(errno, ECHILD);
-
-    // Cancel from another thread ends a long command at once and refuses new ones until Resume.
-    int status = 0;
-    std::thread waiter([&] { status = runner.Run({"/bin/sleep", "10"}, 30s); });
-    runner.Cancel();
-    waiter.join();
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(runner.Run({"true"}, 1s), -1);
-    runner.Resume();
-    EXPECT_EQ(runner.Run({"true"}, 1s), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
 }
 
 }  // namespace

@@ -26,37 +26,43 @@ bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t&
     return true;
 }
 
-AppendFile::AppendFile(AppendFile&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+AppendFile::AppendFile(AppendFile&& o) noexcept : handle_(std::exchange(o.handle_, kClosed)) {}
 
 AppendFile& AppendFile::operator=(AppendFile&& o) noexcept {
     if (this != &o) {
         Close();
-        fd_ = std::exchange(o.fd_, -1);
+        handle_ = std::exchange(o.handle_, kClosed);
     }
     return *this;
 }
 
 bool AppendFile::Open(const std::string& path) {
     Close();
+    int fd = -1;
     do {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    } while (fd_ < 0 && errno == EINTR);
-    return fd_ >= 0;
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    handle_ = fd < 0 ? kClosed : fd;
+    return IsOpen();
 }
 
 void AppendFile::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (IsOpen()) {
+        ::close(static_cast<int>(handle_));
+        handle_ = kClosed;
     }
 }
 
 bool AppendFile::Append(const char* data, std::size_t size) {
-    if (fd_ < 0) {
+    if (!IsOpen()) {
         return false;
     }
     while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
+        const ssize_t n = ::write(static_cast<int>(handle_), data, size);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -71,7 +77,7 @@ bool AppendFile::Append(const char* data, std::size_t size) {
 
 bool AppendFile::Identify(FileIdentity& identity, std::int64_t& size) const {
     struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+    if (!IsOpen() || ::fstat(static_cast<int>(handle_), &info) != 0) {
         return false;
     }
     Fill(info, identity, size);

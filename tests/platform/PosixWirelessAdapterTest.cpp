@@ -1,4 +1,4 @@
-// The wireless-adapter check over a folder that mimics /sys.
+// The Linux wireless-adapter check over a folder that mimics /sys.
 #include <gtest/gtest.h>
 
 #include <filesystem>

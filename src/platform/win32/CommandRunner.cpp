@@ -1,0 +1,197 @@
+#include "platform/CommandRunner.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <thread>
+
+#include "platform/WindowsCommandLine.h"
+#include "platform/win32/WideText.h"
+
+using win32text::UniqueHandle;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Pipes are created inheritable and handed to the child; while one run's write end is still
+// open in this process, another run's child would inherit it too and keep that pipe from ever
+// reaching its end. Making pipes and starting programs one at a time rules that out.
+std::mutex& StartMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+DWORD MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 0x7FFFFFFF));
+}
+
+// Reads the pipe to its end on a thread of its own, keeping at most kCommandOutputLimit bytes.
+class OutputReader {
+  public:
+    explicit OutputReader(HANDLE pipe) : pipe_(pipe), thread_([this] { ReadAll(); }) {}
+    ~OutputReader() { Join(); }
+    OutputReader(const OutputReader&) = delete;
+    OutputReader& operator=(const OutputReader&) = delete;
+
+    // True when the pipe reached its end before the deadline.
+    bool WaitDone(Clock::time_point deadline) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return done_cv_.wait_until(lock, deadline, [this] { return done_; });
+    }
+    void Join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    std::string Take() {
+        Join();
+        return std::move(text_);
+    }
+
+  private:
+    void ReadAll() {
+        char buffer[4096];
+        DWORD got = 0;
+        while (::ReadFile(pipe_, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const std::size_t room = kCommandOutputLimit - text_.size();
+            text_.append(buffer, std::min<std::size_t>(room, got));
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ = true;
+        done_cv_.notify_all();
+    }
+
+    HANDLE pipe_;
+    std::mutex mutex_;
+    std::condition_variable done_cv_;
+    std::string text_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// A job whose programs all end when its last handle closes, so none outlives its run.
+UniqueHandle MakeJob() {
+    UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
+        info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        ::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &info, sizeof info);
+    }
+    return job;
+}
+
+}  // namespace
+
+int Win32CommandRunner::Run(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    return RunCapturing(argv, limit).status;
+}
+
+CommandResult Win32CommandRunner::RunCapturing(const std::vector<std::string>& argv,
+                                               std::chrono::milliseconds limit) {
+    if (argv.empty() || argv[0].empty()) {
+        return {};
+    }
+    return RunCommandLine(std::string(), BuildWindowsCommandLine(argv), limit);
+}
+
+CommandResult Win32CommandRunner::RunCommandLine(const std::string& program,
+                                                 const std::string& commandLine,
+                                                 std::chrono::milliseconds limit) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    const std::wstring application = win32text::ToWide(program);
+    std::wstring line = win32text::ToWide(commandLine);  // CreateProcessW may write into it
+    UniqueHandle job = MakeJob();
+    if (!job || line.empty()) {
+        return {};
+    }
+
+    UniqueHandle readEnd;
+    UniqueHandle process;
+    unsigned cancelsAtStart = 0;
+    {
+        std::lock_guard<std::mutex> startLock(StartMutex());
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readPipe = nullptr;
+        HANDLE writePipe = nullptr;
+        if (!::CreatePipe(&readPipe, &writePipe, &inherit, 0)) {
+            return {};
+        }
+        readEnd.Reset(readPipe);
+        UniqueHandle writeEnd(writePipe);
+        ::SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+        UniqueHandle input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         &inherit, OPEN_EXISTING, 0, nullptr));
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input.Get();
+        startup.hStdOutput = writePipe;
+        startup.hStdError = writePipe;
+        PROCESS_INFORMATION info{};
+        // Started under the lock, so a Cancel either refuses it or finds its job.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (cancelled_ ||
+            !::CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(),
+                              nullptr, nullptr, TRUE,
+                              CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
+                              nullptr, nullptr, &startup, &info)) {
+            return {};
+        }
+        process.Reset(info.hProcess);
+        UniqueHandle thread(info.hThread);
+        // Put in its job before it runs a single instruction, so all it starts is in there too.
+        // Should that fail, ending the program itself is what remains.
+        ::AssignProcessToJobObject(job.Get(), info.hProcess);
+        ::ResumeThread(info.hThread);
+        running_.insert(job.Get());
+        cancelsAtStart = cancels_;
+    }
+
+    CommandResult result;
+    bool ended = false;
+    OutputReader reader(readEnd.Get());
+    const bool exited =
+        ::WaitForSingleObject(process.Get(), MillisecondsUntil(deadline)) == WAIT_OBJECT_0;
+    // The pipe ends once every program holding it has ended; one left running in the background
+    // would keep it open, so the job is ended when the time is up.
+    if (!exited || !reader.WaitDone(deadline)) {
+        ::TerminateJobObject(job.Get(), 1);
+        ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), INFINITE);
+        ended = !exited;
+    }
+    result.output = reader.Take();  // every writer of the pipe is gone: the reader has finished
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_.erase(job.Get());
+        ended = ended || cancels_ != cancelsAtStart;
+    }
+    DWORD code = 0;
+    if (!ended && ::GetExitCodeProcess(process.Get(), &code)) {
+        result.status = static_cast<int>(code);
+    }
+    return result;
+}
+
+void Win32CommandRunner::Cancel() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+    ++cancels_;
+    for (void* job : running_) {
+        ::TerminateJobObject(static_cast<HANDLE>(job), 1);
+    }
+}
+
+void Win32CommandRunner::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = false;
+}
+
+std::unique_ptr<ICommandRunner> MakeSystemCommandRunner() {
+    return std::make_unique<Win32CommandRunner>();
+}

@@ -1,0 +1,7 @@
+#include "platform/ThreadId.h"
+
+#include <windows.h>
+
+int CurrentThreadId() {
+    return static_cast<int>(::GetCurrentThreadId());
+}
