@@ -15,7 +15,7 @@ struct FileIdentity {
 // Paths are UTF-8 on every platform.
 
 // Identity and size of the file a path names now. False when there is none (on Windows also a
-// file deleted while still open, whose name lingers until its last handle closes).
+// file whose deletion waits for its last handle to close).
 bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t& size);
 
 // Deletes the file a path names, also while it is open for appending. False when it could not.

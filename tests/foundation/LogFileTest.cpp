@@ -10,6 +10,7 @@
 #include <string>
 
 #include "LogFileSessionCheck.h"
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 
 using namespace std::chrono_literals;
@@ -23,6 +24,11 @@ TEST(LogFileTest, MovedOrDeletedFileIsCreatedAfreshAndTheOldOneGetsNoMoreLines) 
         LogFile file(path, 0, 5ms);
         file.Append("before\n", 7);
         ASSERT_EQ(rename ? std::rename(path.c_str(), moved.c_str()) : std::remove(path.c_str()), 0);
+        if (!rename && std::filesystem::exists(path)) {
+            // Wine keeps a deleted file's name until its last handle closes and tells nothing
+            // of the pending deletion; Windows either frees the name or refuses to open it.
+            GTEST_SKIP() << "a deleted file that is still open keeps its name here";
+        }
         int n = 0;
         ASSERT_TRUE(WaitUntil(
             [&] {

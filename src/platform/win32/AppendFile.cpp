@@ -16,9 +16,14 @@ HANDLE AsHandle(std::intptr_t h) {
 // and removed under a running program.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// A file deleted while some program holds it open may keep its name until the last handle
+// closes; it counts as gone.
 bool Describe(HANDLE file, FileIdentity& identity, std::int64_t& size) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info)) {
+    FILE_STANDARD_INFO standard{};
+    if (!::GetFileInformationByHandle(file, &info) ||
+        !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) ||
+        standard.NumberOfLinks == 0 || standard.DeletePending) {
         return false;
     }
     identity.device = info.dwVolumeSerialNumber;
