@@ -4,6 +4,7 @@
 // ever waits on a hung tool. Tests record the vectors instead of running anything.
 #include <chrono>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -82,6 +83,7 @@ class Win32CommandRunner : public ICommandRunner {
     bool cancelled_ = false;
     // Counts Cancel calls, so a run can tell that its program was ended by one.
     unsigned cancels_ = 0;
-    // Job objects of the programs running now (HANDLEs).
-    std::set<void*> running_;
+    // The programs running now: job object to process (HANDLEs). Cancel ends both, so a
+    // program that could not be put into its job is still ended.
+    std::map<void*, void*> running_;
 };

@@ -23,6 +23,9 @@ std::mutex& StartMutex() {
     return mutex;
 }
 
+// How long the output may still take once the programs of a run were ended.
+constexpr std::chrono::milliseconds kReaderGrace{500};
+
 DWORD MillisecondsUntil(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 0x7FFFFFFF));
@@ -148,7 +151,7 @@ CommandResult Win32CommandRunner::RunCommandLine(const std::string& program,
         // Should that fail, ending the program itself is what remains.
         ::AssignProcessToJobObject(job.Get(), info.hProcess);
         ::ResumeThread(info.hThread);
-        running_.insert(job.Get());
+        running_.emplace(job.Get(), info.hProcess);
         cancelsAtStart = cancels_;
     }
 
@@ -164,8 +167,12 @@ CommandResult Win32CommandRunner::RunCommandLine(const std::string& program,
         ::TerminateProcess(process.Get(), 1);
         ::WaitForSingleObject(process.Get(), INFINITE);
         ended = !exited;
+        // A writer outside the job (one that left it) would still hold the pipe open.
+        while (!reader.WaitDone(Clock::now() + kReaderGrace)) {
+            ::CancelIoEx(readEnd.Get(), nullptr);
+        }
     }
-    result.output = reader.Take();  // every writer of the pipe is gone: the reader has finished
+    result.output = reader.Take();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         running_.erase(job.Get());
@@ -182,8 +189,9 @@ void Win32CommandRunner::Cancel() {
     std::lock_guard<std::mutex> lock(mutex_);
     cancelled_ = true;
     ++cancels_;
-    for (void* job : running_) {
+    for (const auto& [job, process] : running_) {
         ::TerminateJobObject(static_cast<HANDLE>(job), 1);
+        ::TerminateProcess(static_cast<HANDLE>(process), 1);
     }
 }
 
