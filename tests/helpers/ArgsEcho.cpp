@@ -1,7 +1,8 @@
 // Test helper for the Windows command runner: writes each argument it received, as
-// CommandLineToArgvW splits its command line, in UTF-8 followed by a NUL byte. "--exit N" ends
-// with status N, "--sleep MS" waits first, "--spawn-sleeper" leaves a copy of itself running
-// ("--sleep 60000") that keeps the output pipe open.
+// CommandLineToArgvW splits its command line, in UTF-8 followed by a NUL byte. Then, in order:
+// "--touch FILE" creates FILE, "--sleep MS" waits, "--exit N" sets the exit status N; a last
+// "--spawn-sleeper" leaves a copy of itself running ("--sleep 60000") that keeps the output
+// pipe open.
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
@@ -25,7 +26,10 @@ int main() {
     }
     int status = 0;
     for (int i = 1; i + 1 < count; ++i) {
-        if (std::wcscmp(args[i], L"--sleep") == 0) {
+        if (std::wcscmp(args[i], L"--touch") == 0) {
+            ::CloseHandle(
+                ::CreateFileW(args[i + 1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        } else if (std::wcscmp(args[i], L"--sleep") == 0) {
             ::Sleep(static_cast<DWORD>(std::wcstoul(args[i + 1], nullptr, 10)));
         } else if (std::wcscmp(args[i], L"--exit") == 0) {
             status = static_cast<int>(std::wcstol(args[i + 1], nullptr, 10));

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "platform/CommandRunner.h"
 #include "platform/SmallStackThread.h"
 
@@ -65,11 +66,24 @@ TEST(Win32CommandRunnerTest, OverItsLimitOrCancelledIsEnded) {
     EXPECT_EQ(runner.Run({EchoProgram(), "--spawn-sleeper"}, 4s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 15s);
 
+    // Cancelled once the program is known to run.
+    const std::filesystem::path started =
+        std::filesystem::temp_directory_path() /
+        ("zr40-started-" + std::to_string(::GetCurrentProcessId()));
+    std::filesystem::remove(started);
+    const std::u8string startedText = started.u8string();
     int status = 0;
-    std::thread waiter([&] { status = runner.Run({EchoProgram(), "--sleep", "30000"}, 30s); });
+    std::thread waiter([&] {
+        status =
+            runner.Run({EchoProgram(), "--touch",
+                        std::string(startedText.begin(), startedText.end()), "--sleep", "30000"},
+                       30s);
+    });
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(started); }, 10s));
     runner.Cancel();
     waiter.join();
     EXPECT_EQ(status, -1);
+    std::filesystem::remove(started);
     EXPECT_EQ(runner.Run({EchoProgram()}, 10s), -1);
     runner.Resume();
     EXPECT_EQ(runner.Run({EchoProgram()}, 10s), 0);
