@@ -20,6 +20,12 @@ endfunction()
 # One GoogleTest executable per test folder: test_<name> from tests/<name>/*.cpp.
 function(zr40_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  # tests of one platform's ideas: *Posix*Test.cpp on Linux only, *Win32*Test.cpp on Windows only
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "/[^/]*Posix[^/]*Test\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "/[^/]*Win32[^/]*Test\\.cpp$")
+  endif()
   if(NOT sources)
     return()
   endif()
