@@ -141,6 +141,6 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 }
 
 std::string FileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    // Windows separates with '\\' as well as '/'; elsewhere '\\' is part of a name.
+    return Utf8FromPath(PathFromUtf8(path).filename());
 }

@@ -1,5 +1,8 @@
 #include "foundation/IniFile.h"
 
+// The packaged header holds the template's member definitions only under this name; with it the
+// module needs no prebuilt SimpleIni library on any platform.
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <cstdio>
@@ -187,6 +190,12 @@ bool WriteString(const std::string& path, const std::string& section, const std:
         std::string data;
         if (loaded.ini.Save(data, false) < 0) {
             return false;
+        }
+        // The same bytes on every platform (the library ends lines with CR LF on Windows); no
+        // name or value holds a line break, so every CR LF here is a line end.
+        std::string::size_type at = 0;
+        while ((at = data.find("\r\n", at)) != std::string::npos) {
+            data.erase(at, 1);
         }
         return ReplaceFileContents(target, data);
     } catch (const std::exception&) {

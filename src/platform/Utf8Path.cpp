@@ -7,6 +7,6 @@ std::filesystem::path PathFromUtf8(const std::string& utf8) {
 }
 
 std::string Utf8FromPath(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
+    const std::u8string text = path.generic_u8string();
     return std::string(reinterpret_cast<const char*>(text.data()), text.size());
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 std::filesystem::path PathFromUtf8(const std::string& utf8);
+// The path in UTF-8 with '/' between its parts on every platform (Windows takes '/' as well as
+// '\\'), so paths the program builds and paths it lists compare alike.
 std::string Utf8FromPath(const std::filesystem::path& path);
 
 // std::fopen for a UTF-8 file name (the wide-character open on Windows). Null on failure.
