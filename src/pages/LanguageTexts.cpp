@@ -160,9 +160,9 @@ std::string FindLanguageFolder(const std::string& exeDir, const std::string& dat
 std::string DefaultUserLanguageConfigPath() {
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
+        base = PathFromUtf8(xdg);
     } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::filesystem::path(home) / ".config";
+        base = PathFromUtf8(home) / ".config";
     } else {
         return std::string();
     }
