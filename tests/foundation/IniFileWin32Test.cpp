@@ -36,4 +36,16 @@ TEST(IniFileWin32Test, ReadsWhatWindowsReads) {
     }
 }
 
+// A read-only settings file is not replaced behind its owner's back, and stays as it was.
+TEST(IniFileWin32Test, ReadOnlyFileIsNotReplaced) {
+    TempDir dir;
+    const std::string path = dir.file("ro.ini");
+    WriteFileBytes(path, "[S]\nK=1\n");
+    const std::wstring name = PathFromUtf8(path).wstring();
+    ASSERT_TRUE(SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(IniFile::WriteString(path, "S", "K", "2"));
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileText(path), "[S]\nK=1\n");
+}
+
 }  // namespace
