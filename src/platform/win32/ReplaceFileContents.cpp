@@ -78,8 +78,17 @@ bool ReplaceFileContents(const std::string& utf8Path, const std::string& data) {
     bool ok = WriteAll(file.get(), data);
     ok = ok && FlushFileBuffers(file.get()) != FALSE;
     ok = file.Close() && ok;
-    ok = ok && MoveFileExW(temp.c_str(), targetName.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (ok && existed) {
+        // ReplaceFileW keeps the old file's attributes and access rights, as the POSIX side keeps
+        // its mode. Should only the final rename fail, the old file is gone and the new one still
+        // has the temporary name: moving it into place ends that state too.
+        ok = ReplaceFileW(targetName.c_str(), temp.c_str(), nullptr,
+                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE ||
+             (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+              MoveFileExW(temp.c_str(), targetName.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE);
+    } else if (ok) {
+        ok = MoveFileExW(temp.c_str(), targetName.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
     if (!ok) {
         DeleteFileW(temp.c_str());
     }
