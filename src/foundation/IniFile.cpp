@@ -3,6 +3,9 @@
 // The packaged header holds the template's member definitions only under this name; with it the
 // module needs no prebuilt SimpleIni library on any platform.
 #define SI_IMPLEMENTATION
+// Names are UTF-8: compare them by ASCII case alone, as the reader does, never by the Windows
+// code page's multibyte rules.
+#define SI_NO_MBCS
 #include <SimpleIni.h>
 
 #include <cstdio>
