@@ -21,6 +21,7 @@
 #include "foundation/PublicFunctions.h"
 #include "foundation/UiThread.h"
 #include "platform/Socket.h"
+#include "platform/Utf8Path.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
@@ -299,7 +300,8 @@ bool HeadlessApp::LoadFolder(UpgradeFileSet& files) {
         return false;
     }
     for (const UpgradeFileRefusal& refused : files.Refusals()) {
-        std::string name = std::filesystem::path(refused.path).lexically_relative(folder).string();
+        std::string name =
+            Utf8FromPath(PathFromUtf8(refused.path).lexically_relative(PathFromUtf8(folder)));
         Report("Refused: " + (name.empty() ? refused.path : name) + ": " +
                UpgradeFileProblemText(refused.problem));
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,7 +23,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files) {
     files.clear();
-    std::deque<fs::path> work{fs::path(folder)};
+    std::deque<fs::path> work{PathFromUtf8(folder)};
     while (!work.empty()) {
         fs::path dir = std::move(work.front());
         work.pop_front();
@@ -48,7 +50,7 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
         std::sort(foundFiles.begin(), foundFiles.end());
         std::sort(foundDirs.begin(), foundDirs.end());
         for (const fs::path& file : foundFiles) {
-            files.push_back(file.string());
+            files.push_back(Utf8FromPath(file));
         }
         if (recursive) {
             work.insert(work.end(), foundDirs.begin(), foundDirs.end());
@@ -58,10 +60,11 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
 
 bool CanListFolder(const std::string& folder) {
     std::error_code ec;
-    if (folder.empty() || !fs::is_directory(folder, ec)) {
+    const fs::path dir = PathFromUtf8(folder);
+    if (folder.empty() || !fs::is_directory(dir, ec)) {
         return false;
     }
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(dir, ec);
     return !ec;
 }
 
@@ -71,8 +74,9 @@ std::string FolderStamp(const std::string& folder) {
     std::string stamp;
     for (const std::string& file : files) {
         std::error_code ec;
-        const std::uintmax_t size = fs::file_size(file, ec);
-        const auto written = fs::last_write_time(file, ec).time_since_epoch().count();
+        const fs::path path = PathFromUtf8(file);
+        const std::uintmax_t size = fs::file_size(path, ec);
+        const auto written = fs::last_write_time(path, ec).time_since_epoch().count();
         stamp += file + '\0' + std::to_string(size) + '\0' + std::to_string(written) + '\n';
     }
     return stamp;
@@ -84,10 +88,10 @@ bool ReadFileInto(const std::string& path, std::uint8_t* out, std::size_t capaci
     constexpr std::size_t kChunk = 1 << 20;
     size = 0;
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(PathFromUtf8(path), ec)) {
         return false;
     }
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file(OpenFileUtf8(path, "rb"));
     if (!file) {
         return false;
     }
@@ -113,10 +117,10 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     size = 0;
     std::error_code ec;
     // Only regular files: a folder opens on Linux but cannot be read, and a FIFO would block.
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(PathFromUtf8(path), ec)) {
         return std::nullopt;
     }
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file(OpenFileUtf8(path, "rb"));
     if (!file) {
         return std::nullopt;
     }
@@ -137,6 +141,6 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 }
 
 std::string FileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    // Windows separates with '\\' as well as '/'; elsewhere '\\' is part of a name.
+    return Utf8FromPath(PathFromUtf8(path).filename());
 }

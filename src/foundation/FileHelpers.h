@@ -33,5 +33,5 @@ std::string FolderStamp(const std::string& folder);
 // True when `folder` is a folder that can be opened for listing.
 bool CanListFolder(const std::string& folder);
 
-// The file name of a path: what follows its last path separator.
+// The file name of a path: what follows its last path separator ('/', and '\\' on Windows).
 std::string FileNameOf(const std::string& path);

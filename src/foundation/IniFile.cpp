@@ -1,18 +1,25 @@
 #include "foundation/IniFile.h"
 
+// The packaged header holds the template's member definitions only under this name; with it the
+// module needs no prebuilt SimpleIni library on any platform.
+#define SI_IMPLEMENTATION
+// Names are UTF-8: compare them by ASCII case alone, as the reader does, never by the Windows
+// code page's multibyte rules.
+#define SI_NO_MBCS
 #include <SimpleIni.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <system_error>
 
+#include "foundation/IniReader.h"
 #include "platform/CodePage.h"
+#include "platform/ReplaceFileContents.h"
+#include "platform/Utf8Path.h"
 
 namespace IniFile {
 namespace {
@@ -21,59 +28,39 @@ constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 // Serialises read-modify-write cycles so two writers in this process never lose an update.
 std::mutex g_writeMutex;
-std::atomic<unsigned> g_tempCounter{0};
 
 enum class FileState { Missing, Read, Failed };
 
-// Owns a POSIX file descriptor.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool Close() {
-        if (fd_ < 0) {
-            return true;
-        }
-        int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
-
-  private:
-    int fd_;
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 FileState ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return errno == ENOENT ? FileState::Missing : FileState::Failed;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return FileState::Missing;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (ec || status.type() != std::filesystem::file_type::regular) {
+        return FileState::Failed;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(OpenFileUtf8(path, "rb"));
+    if (!file) {
         return FileState::Failed;
     }
     char chunk[8192];
     for (;;) {
-        ssize_t n = ::read(fd.get(), chunk, sizeof(chunk));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FileState::Failed;
+        const std::size_t n = std::fread(chunk, 1, sizeof(chunk), file.get());
+        bytes.append(chunk, n);
+        if (n < sizeof(chunk)) {
+            return std::ferror(file.get()) != 0 ? FileState::Failed : FileState::Read;
         }
-        if (n == 0) {
-            return FileState::Read;
-        }
-        bytes.append(chunk, static_cast<std::size_t>(n));
     }
 }
 
 // The file's text as UTF-8: a BOM is skipped, zero bytes are not text, and text that is not
-// UTF-8 is read as GB18030. What is neither keeps only its valid UTF-8 pieces.
+// UTF-8 is read in the legacy code page. What is neither keeps only its valid UTF-8 pieces.
 std::string DecodeFileText(std::string bytes) {
     if (bytes.compare(0, 3, kUtf8Bom) == 0) {
         bytes.erase(0, 3);
@@ -83,7 +70,7 @@ std::string DecodeFileText(std::string bytes) {
         return bytes;
     }
     std::string utf8;
-    if (Gb18030ToUtf8(bytes, utf8)) {
+    if (LegacyCodePageToUtf8(bytes, utf8)) {
         return utf8;
     }
     return DropInvalidUtf8(bytes);
@@ -146,64 +133,24 @@ bool Writable(const std::string& section, const std::string& key, const std::str
     return IsValidUtf8(section) && IsValidUtf8(key) && IsValidUtf8(value);
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes `data` to a new file beside `path` and renames it over `path`, so the file is either
-// the old one or the complete new one.
-bool ReplaceFile(const std::string& path, const std::string& data) {
-    std::filesystem::path target(path);
-    std::string base = target.filename().string();
-    std::filesystem::path dir = target.parent_path();
-    struct stat st {};
-    bool existed = ::stat(path.c_str(), &st) == 0;
-    std::string temp;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        std::string name = "." + base + ".tmp" + std::to_string(::getpid()) + "_" +
-                           std::to_string(g_tempCounter.fetch_add(1));
-        temp = (dir / name).string();
-        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (raw < 0) {
-        return false;
-    }
-    Fd fd(raw);
-    bool ok = WriteAll(fd.get(), data);
-    if (ok && existed) {
-        ok = ::fchmod(fd.get(), st.st_mode & 07777) == 0;
-    }
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-    }
-    return ok;
+// A value the reader would change (blanks at its edges are dropped, and so is one pair of quotes
+// enclosing it) is written inside one more pair of quotes, so that it reads back as it was.
+std::string ValueAsStored(const std::string& value) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    const bool blankEdge = !value.empty() && (blank(value.front()) || blank(value.back()));
+    const bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                          value.back() == value.front();
+    return blankEdge || enclosed ? '"' + value + '"' : value;
 }
 
 // A symbolic link keeps pointing at the settings: write through it to its target.
 std::string ResolveTarget(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+    const std::filesystem::path link = PathFromUtf8(path);
+    if (std::filesystem::is_symlink(link, ec)) {
+        std::filesystem::path resolved = std::filesystem::canonical(link, ec);
         if (!ec) {
-            return resolved.string();
+            return Utf8FromPath(resolved);
         }
     }
     return path;
@@ -217,12 +164,12 @@ std::string ReadString(const std::string& path, const std::string& section, cons
         return std::string();
     }
     try {
-        LoadedIni loaded;
-        const char* value = nullptr;
-        if (Load(path, loaded)) {
-            value = loaded.ini.GetValue(section.c_str(), key.c_str(), nullptr);
+        std::string bytes;
+        std::optional<std::string> value;
+        if (ReadWholeFile(path, bytes) == FileState::Read) {
+            value = FindIniValue(DecodeFileText(std::move(bytes)), section, key);
         }
-        return CutUtf8(value != nullptr ? std::string(value) : defaultValue, bufferSize - 1);
+        return CutUtf8(value ? *value : defaultValue, bufferSize - 1);
     } catch (const std::bad_alloc&) {
         return std::string();
     }
@@ -240,14 +187,20 @@ bool WriteString(const std::string& path, const std::string& section, const std:
         if (!Load(target, loaded)) {
             return false;
         }
-        if (loaded.ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) {
+        if (loaded.ini.SetValue(section.c_str(), key.c_str(), ValueAsStored(value).c_str()) < 0) {
             return false;
         }
         std::string data;
         if (loaded.ini.Save(data, false) < 0) {
             return false;
         }
-        return ReplaceFile(target, data);
+        // The same bytes on every platform (the library ends lines with CR LF on Windows); no
+        // name or value holds a line break, so every CR LF here is a line end.
+        std::string::size_type at = 0;
+        while ((at = data.find("\r\n", at)) != std::string::npos) {
+            data.erase(at, 1);
+        }
+        return ReplaceFileContents(target, data);
     } catch (const std::exception&) {
         return false;
     }

@@ -1,8 +1,8 @@
 #pragma once
-// Private-profile INI files: case-insensitive section and key names, a default when a key is
-// missing, values cut to the caller's buffer size, other sections and keys kept on write, the
-// file created when missing. A file that is not valid UTF-8 is read as GB18030, so files
-// written on a Chinese Windows PC load.
+// Private-profile INI files, read as Windows reads them (see IniReader.h): a default when a key
+// is missing, values cut to the caller's buffer size, other sections and keys kept on write, the
+// file created when missing. A file that is not valid UTF-8 is read in the legacy code page, so
+// files written on a Chinese Windows PC load. Paths are UTF-8.
 #include <cstddef>
 #include <string>
 
@@ -14,7 +14,9 @@ std::string ReadString(const std::string& path, const std::string& section, cons
                        const std::string& defaultValue, std::size_t bufferSize);
 
 // Sets [section] key=value (UTF-8), creating the file and section when missing and keeping every
-// other section and key. False when the file cannot be written.
+// other section and key; a value with blanks at its edges or enclosed in quotes is stored inside
+// one more pair of double quotes, so ReadString gives it back unchanged. False when the file
+// cannot be written.
 bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                  const std::string& value);
 

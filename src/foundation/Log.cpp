@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
-#include <sys/stat.h>
-
 #include "foundation/LogFile.h"
+#include "platform/LocalTime.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ int AssertLog(int /*condition*/, const char* expression, const char* file, const
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (localtime_r(&now, &local) == nullptr) {
+    if (!ToLocalTime(now, local)) {
         timeText[0] = '\0';
     } else {
         std::snprintf(timeText, sizeof(timeText), "%s %s %02d %02d:%02d:%02d %04d\n",
@@ -181,15 +182,14 @@ std::uint64_t LogLinesDropped() {
 
 int LimitLogFileSize(const char* fileName) {
     std::string path = LogFilePath(fileName);
-    // stat() gives the size without opening the file.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    // The size comes from the folder entry, without opening the file.
+    const std::filesystem::path file = PathFromUtf8(path);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size <= static_cast<std::uintmax_t>(kLogFileSizeLimit)) {
         return 0;
     }
-    if (info.st_size > kLogFileSizeLimit) {
-        return std::remove(path.c_str());
-    }
-    return 0;
+    return std::filesystem::remove(file, ec) ? 0 : -1;
 }
 
 char* FormatLocalTime(std::int64_t time, char* buffer, std::size_t bufferSize) {
@@ -198,9 +198,8 @@ char* FormatLocalTime(std::int64_t time, char* buffer, std::size_t bufferSize) {
     }
     std::time_t t = static_cast<std::time_t>(time);
     std::tm local{};
-    if (localtime_r(&t, &local) == nullptr) {
-        std::time_t zero = 0;
-        localtime_r(&zero, &local);
+    if (!ToLocalTime(t, local)) {
+        ToLocalTime(0, local);
     }
     if (std::strftime(buffer, bufferSize, "%Y-%m-%d %H:%M:%S", &local) == 0) {
         buffer[0] = '\0';

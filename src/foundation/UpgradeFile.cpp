@@ -10,6 +10,7 @@
 #include "foundation/Log.h"
 #include "foundation/Md5Companion.h"
 #include "platform/Md5Digest.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -75,11 +76,12 @@ bool UpgradeFile::LoadFile(const std::string& path) {
     // thousands of files costs one look per file).
     const std::string companionPath = path + ".md5";
     std::error_code ec;
-    if (!std::filesystem::exists(companionPath, ec)) {
+    if (!std::filesystem::exists(PathFromUtf8(companionPath), ec)) {
         TraceLog("%s: no .md5 companion\n", path.c_str());
         return Refuse(UpgradeFileProblem::kNoCompanion);
     }
-    const std::uintmax_t companionSize = std::filesystem::file_size(companionPath, ec);
+    const std::uintmax_t companionSize =
+        std::filesystem::file_size(PathFromUtf8(companionPath), ec);
     std::size_t textSize = 0;
     std::optional<std::vector<std::uint8_t>> text;
     if (!ec && companionSize <= kMaxCompanionSize) {
@@ -95,7 +97,7 @@ bool UpgradeFile::LoadFile(const std::string& path) {
     }
 
     // Refuse a file whose piece count would not fit its field before reading it into memory.
-    std::uintmax_t onDisk = std::filesystem::file_size(path, ec);
+    std::uintmax_t onDisk = std::filesystem::file_size(PathFromUtf8(path), ec);
     if (!ec && onDisk > kMaxFileSize) {
         TraceLog("%s: too large for an upgrade (%llu bytes, at most %llu)\n", path.c_str(),
                  static_cast<unsigned long long>(onDisk),

@@ -6,6 +6,7 @@
 #include "foundation/Log.h"
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
+#include "platform/LocalTime.h"
 #include "platform/Socket.h"
 
 namespace {
@@ -106,7 +107,7 @@ void CmpHandShakeProcess::SendConnectSuccess(ConnectionInfo* connection, std::in
     }
     const std::time_t t = static_cast<std::time_t>(time);
     std::tm local{};
-    if (localtime_r(&t, &local) == nullptr) {
+    if (!ToLocalTime(t, local)) {
         return;
     }
     std::uint8_t frame[kConnectSuccessLength];
@@ -172,7 +173,8 @@ void CmpHandShakeProcess::HandlePatientGuid(const std::uint8_t* frame) {
         KeyGuid = g;
         PatientGuid = g;
     } else {
-        // the address is in network byte order: its last byte in memory is the address's last octet.
+        // the address is in network byte order: its last byte in memory is the address's last
+        // octet.
         std::uint8_t octets[4] = {};
         if (connection_ != nullptr) {
             std::memcpy(octets, &connection_->peer.addr.ip, sizeof(octets));

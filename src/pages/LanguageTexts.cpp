@@ -9,6 +9,7 @@
 
 #include "foundation/IniFile.h"
 #include "foundation/UserMessages.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ LanguageTexts::LanguageTexts(std::string folder, std::string userConfigPath)
     : folder_(std::move(folder)), userConfigPath_(std::move(userConfigPath)) {}
 
 std::string LanguageTexts::FolderFile(const char* name) const {
-    return (std::filesystem::path(folder_) / name).string();
+    return Utf8FromPath(PathFromUtf8(folder_) / name);
 }
 
 bool LanguageTexts::LoadLanguage() {
@@ -107,10 +108,10 @@ bool LanguageTexts::StoreLanguage(int id) const {
     // The user's file is read first, so once it exists it must follow every change; it is
     // started only when the folder's file cannot be written.
     std::error_code ec;
-    if (stored && !std::filesystem::exists(userConfigPath_, ec)) {
+    if (stored && !std::filesystem::exists(PathFromUtf8(userConfigPath_), ec)) {
         return true;
     }
-    std::filesystem::path parent = std::filesystem::path(userConfigPath_).parent_path();
+    std::filesystem::path parent = PathFromUtf8(userConfigPath_).parent_path();
     if (!parent.empty()) {
         std::filesystem::create_directories(parent, ec);
     }
@@ -142,28 +143,28 @@ std::string LanguageText(int index) {
 std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir) {
     const std::filesystem::path local("language");
     if (HoldsLanguageFiles(local)) {
-        return local.string();
+        return Utf8FromPath(local);
     }
     for (const std::string& base : {exeDir, dataDir}) {
         if (base.empty()) {
             continue;
         }
-        std::filesystem::path candidate = std::filesystem::path(base) / "language";
+        std::filesystem::path candidate = PathFromUtf8(base) / "language";
         if (HoldsLanguageFiles(candidate)) {
-            return candidate.string();
+            return Utf8FromPath(candidate);
         }
     }
-    return local.string();
+    return Utf8FromPath(local);
 }
 
 std::string DefaultUserLanguageConfigPath() {
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
+        base = PathFromUtf8(xdg);
     } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::filesystem::path(home) / ".config";
+        base = PathFromUtf8(home) / ".config";
     } else {
         return std::string();
     }
-    return (base / "zr40tool" / kLanguageConfigFile).string();
+    return Utf8FromPath(base / "zr40tool" / kLanguageConfigFile);
 }

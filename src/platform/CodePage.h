@@ -1,7 +1,7 @@
 #pragma once
-// The narrow ("ANSI") code page of this platform and the one foreign code page files may
-// arrive in. On Linux the narrow code page is UTF-8; text written on a simplified-Chinese
-// Windows PC arrives as GB18030.
+// Narrow text is UTF-8 on every platform. Files that are not valid UTF-8 are read in the legacy
+// code page: GB18030 on Linux (what a simplified-Chinese Windows PC writes), the ANSI code page
+// on Windows.
 #include <string>
 
 #include "foundation/WideText.h"
@@ -19,5 +19,9 @@ bool IsValidUtf8(const std::string& bytes);
 // The valid UTF-8 sequences of `bytes`, every other byte dropped.
 std::string DropInvalidUtf8(const std::string& bytes);
 
-// Converts GB18030 bytes to UTF-8. False, with `out` cleared, when the bytes are not GB18030.
-bool Gb18030ToUtf8(const std::string& in, std::string& out);
+// Converts bytes in the legacy code page to UTF-8. False, with `out` cleared, when the bytes are
+// not text in that code page.
+bool LegacyCodePageToUtf8(const std::string& in, std::string& out);
+
+// The number of the legacy code page (54936 for GB18030, 936 for GBK, 1252 for Western).
+int LegacyCodePageNumber();

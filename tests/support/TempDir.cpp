@@ -5,24 +5,39 @@
 
 #include "SimMd5.h"
 
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "foundation/Log.h"
+#include "platform/Utf8Path.h"
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zr40test-XXXXXX").string();
-    if (char* made = ::mkdtemp(pattern.data())) {
-        path_ = made;
+TempDir::TempDir(const std::string& prefix) {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        return;
+    }
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    // create_directory reports false for a name that exists: a fresh name is tried then.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = prefix + std::to_string(random() % 1000000000u) + "_" +
+                                 std::to_string(counter.fetch_add(1));
+        const std::filesystem::path candidate = base / PathFromUtf8(name);
+        if (std::filesystem::create_directory(candidate, ec) && !ec) {
+            path_ = Utf8FromPath(candidate);
+            return;
+        }
     }
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
     if (!path_.empty()) {
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(PathFromUtf8(path_), ec);
     }
 }
 
@@ -35,14 +50,14 @@ ScopedLogDir::~ScopedLogDir() {
 }
 
 std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -1,10 +1,12 @@
 #pragma once
-// A fresh temporary folder for one test, removed with everything in it afterwards.
+// A fresh temporary folder for one test, removed with everything in it afterwards. Paths are
+// UTF-8 on every platform.
 #include <string>
 
 class TempDir {
   public:
-    TempDir();
+    // The folder's name starts with `prefix` (UTF-8).
+    explicit TempDir(const std::string& prefix = "zr40test-");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

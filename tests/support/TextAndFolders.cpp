@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/CodePage.h"
+#include "platform/Utf8Path.h"
+
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -32,13 +35,18 @@ int CountOccurrences(const std::string& text, const std::string& what) {
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(PathFromUtf8(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
-        names.push_back(it->path().filename().string());
+        names.push_back(Utf8FromPath(it->path().filename()));
     }
     return names;
 }
 
 int CountFolderEntries(const std::string& folder) {
     return static_cast<int>(FolderEntries(folder).size());
+}
+
+bool LegacyCodePageIsChinese() {
+    const int page = LegacyCodePageNumber();
+    return page == 936 || page == 54936;
 }
