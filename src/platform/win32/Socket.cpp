@@ -218,6 +218,9 @@ void CloseSocket(SocketHandle& s) {
 void ShutdownSocket(SocketHandle s) {
     if (s != kInvalidSocket) {
         ::shutdown(static_cast<SOCKET>(s), SD_BOTH);
+        // A receive already blocked on the socket is not woken by the shutdown alone: cancel
+        // it. Its caller then finds the socket shut down on the next call.
+        ::CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
     }
 }
 

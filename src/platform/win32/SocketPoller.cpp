@@ -89,7 +89,9 @@ int SocketPoller::Wait(int timeoutMs) {
 unsigned SocketPoller::Events(std::size_t index) const {
     const SHORT r = index + 1 < impl_->fds.size() ? impl_->fds[index + 1].revents : 0;
     unsigned events = 0;
-    events |= (r & POLLRDNORM) != 0 ? kReadable : 0;
+    // WSAPoll reports a peer's orderly close as POLLHUP alone; poll's POLLIN covers it, and a
+    // receive then reads the end of stream either way.
+    events |= (r & (POLLRDNORM | POLLHUP)) != 0 ? kReadable : 0;
     events |= (r & POLLHUP) != 0 ? kHangUp : 0;
     events |= (r & (POLLERR | POLLNVAL)) != 0 ? kError : 0;
     return events;
