@@ -20,13 +20,9 @@ endfunction()
 # One GoogleTest executable per test folder: test_<name> from tests/<name>/*.cpp.
 function(zr40_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
-  # tests of one platform's nature: *Posix*Test.cpp and ZR40_LINUX_ONLY_TESTS (folder/file.cpp)
-  # only on Linux, *Win32*Test.cpp only on Windows
+  # tests of one platform's nature: *Posix*Test.cpp only on Linux, *Win32*Test.cpp only on Windows
   if(WIN32)
     list(FILTER sources EXCLUDE REGEX "/[^/]*Posix[^/]*Test\\.cpp$")
-    foreach(linuxOnly IN LISTS ZR40_LINUX_ONLY_TESTS)
-      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${linuxOnly})
-    endforeach()
   else()
     list(FILTER sources EXCLUDE REGEX "/[^/]*Win32[^/]*Test\\.cpp$")
   endif()

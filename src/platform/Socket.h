@@ -22,6 +22,10 @@ void CloseSocket(SocketHandle& s);
 // it returns, later sends fail. Harmless on kInvalidSocket.
 void ShutdownSocket(SocketHandle s);
 
+// Closes with a reset instead of an orderly close (no lingering), as a peer that vanishes does,
+// and sets it to kInvalidSocket. Harmless on kInvalidSocket.
+void ResetSocket(SocketHandle& s);
+
 bool SetRecvTimeout(SocketHandle s, int milliseconds);
 bool SetRecvBufferSize(SocketHandle s, int bytes);
 bool SetNoDelay(SocketHandle s, bool on);

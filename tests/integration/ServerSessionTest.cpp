@@ -12,7 +12,7 @@
 
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
-#include "OpenHandleCount.h"
+#include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"

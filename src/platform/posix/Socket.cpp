@@ -103,6 +103,14 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void ResetSocket(SocketHandle& s) {
+    if (s != kInvalidSocket) {
+        const linger l{1, 0};
+        ::setsockopt(s, SOL_SOCKET, SO_LINGER, &l, sizeof(l));
+        CloseSocket(s);
+    }
+}
+
 bool SetRecvTimeout(SocketHandle s, int milliseconds) {
     timeval tv{};
     if (milliseconds > 0) {

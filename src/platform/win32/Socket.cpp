@@ -224,6 +224,17 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void ResetSocket(SocketHandle& s) {
+    if (s != kInvalidSocket) {
+        linger l{};
+        l.l_onoff = 1;
+        l.l_linger = 0;
+        ::setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_LINGER,
+                     reinterpret_cast<const char*>(&l), sizeof(l));
+        CloseSocket(s);
+    }
+}
+
 bool SetRecvTimeout(SocketHandle s, int milliseconds) {
     const DWORD ms = milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0;
     return ::setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_RCVTIMEO,
