@@ -417,8 +417,11 @@ TEST(ServerSession, HundredIdleConnectionsAreServedAndHandlesReturnToBaseline) {
     for (int i = 0; i < 3; ++i) {
         round(100);
     }
-    // A session thread may still be on its way out when the counts reach 0.
-    EXPECT_TRUE(WaitUntil([&] { return OpenHandleCount() <= baseline; }, 5000ms))
+    // A session thread may still be on its way out when the counts reach 0, and the system may
+    // open a handle of its own meanwhile (a worker of its thread pool); a leak per connection
+    // or per round shows far beyond that slack.
+    constexpr int kSlack = 2;
+    EXPECT_TRUE(WaitUntil([&] { return OpenHandleCount() <= baseline + kSlack; }, 5000ms))
         << OpenHandleCount() << " open, " << baseline << " before";
 }
 
