@@ -1,12 +1,5 @@
 #include "network/NetworkListenManager.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <iterator>
@@ -18,7 +11,6 @@
 #include "network/SessionControl.h"
 #include "platform/FdLimit.h"
 #include "platform/Socket.h"
-#include "platform/posix/SockaddrConv.h"  // TEMPORARY until the poller seam
 #include "registry/CMonitorObjectMng.h"
 
 namespace {
@@ -41,13 +33,6 @@ int SlotType(int slot) {
 
 bool IsSessionType(int type) {
     return type == kTypeGroupD || type == kTypeGroupC;
-}
-
-// A pending connection that vanished before accept is no failure of the server.
-bool IsTransientAcceptError(int err) {
-    return err == EAGAIN || err == EWOULDBLOCK || err == EINTR || err == ECONNABORTED ||
-           err == EPROTO || err == ENETDOWN || err == ENOPROTOOPT || err == EHOSTDOWN ||
-           err == ENONET || err == EHOSTUNREACH || err == EOPNOTSUPP || err == ENETUNREACH;
 }
 
 }  // namespace
@@ -75,15 +60,13 @@ NetworkListenManager::NetworkListenManager(NetworkListenSettings settings, CMoni
         m_slots[i].type = SlotType(i);
         m_boundPort[i].store(0);
     }
-    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    ASSERT_LOG_AT(m_wakeFd != -1, "NetworkListenManager::NetworkListenManager", 102);
+    if (!m_poller.IsValid()) {
+        AssertLog(0, "m_wakeFd != -1", __FILE__, "NetworkListenManager::NetworkListenManager", 102);
+    }
 }
 
 NetworkListenManager::~NetworkListenManager() {
     Stop();
-    if (m_wakeFd != -1) {
-        ::close(m_wakeFd);
-    }
 }
 
 void NetworkListenManager::StartNetworkManager() {
@@ -146,28 +129,19 @@ int NetworkListenManager::NetworkManagerThreadProc() {
 }
 
 void NetworkListenManager::CreateSocket(std::uint16_t portNetOrder, SocketAddr* pAddr) {
-    pAddr->sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_LOG_AT(pAddr->sock != -1, "NetworkListenManager::CreateSocket", 178);
+    pAddr->sock = OpenListeningSocket();
+    if (pAddr->sock == kInvalidSocket) {
+        AssertLog(0, "pAddr->sock != -1", __FILE__, "NetworkListenManager::CreateSocket", 178);
+    }
 
     pAddr->addr = Ipv4Endpoint{};
     pAddr->addr.port = portNetOrder;
     if (!settings_.bindAddress.empty() && !ParseDottedIpv4(settings_.bindAddress, pAddr->addr.ip)) {
         pAddr->addr.ip = 0;  // any address
     }
-    if (pAddr->sock != kInvalidSocket) {
-        // A restart while old connections sit in TIME_WAIT must still bind; a live listener
-        // still makes the bind fail.
-        const int one = 1;
-        ::setsockopt(pAddr->sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
-        // Readiness can be stale by the time accept runs; never block the loop on it.
-        const int flags = ::fcntl(pAddr->sock, F_GETFL, 0);
-        ::fcntl(pAddr->sock, F_SETFL, flags | O_NONBLOCK);
-    }
 
     int failures = 0;
-    const sockaddr_in bindAddr = ToSockaddr(pAddr->addr);
-    while (::bind(pAddr->sock, reinterpret_cast<const sockaddr*>(&bindAddr), sizeof(bindAddr)) !=
-           0) {
+    while (!BindSocket(pAddr->sock, pAddr->addr)) {
         ++failures;
         if (failures >= settings_.bindAttempts) {
             TraceLog("Erro, TCP Port:%d bind failed!\n", NetToHost16(portNetOrder));
@@ -177,7 +151,7 @@ void NetworkListenManager::CreateSocket(std::uint16_t portNetOrder, SocketAddr* 
             return;
         }
     }
-    if (::listen(pAddr->sock, settings_.backlog) != 0) {
+    if (!ListenOnSocket(pAddr->sock, settings_.backlog)) {
         return;
     }
     LocalEndpoint(pAddr->sock, pAddr->addr);
@@ -208,35 +182,31 @@ void NetworkListenManager::CloseSockets() {
 }
 
 void NetworkListenManager::ListenLoop() {
-    std::vector<pollfd> fds;
-    std::vector<int> slotOf;  // poll entry -> slot, or -1 - idle index
+    std::vector<int> slotOf;  // poller entry -> slot, or -1 - idle index
     for (;;) {
         bool failed = false;
-        fds.clear();
+        m_poller.Clear();
         slotOf.clear();
-        fds.push_back(pollfd{m_wakeFd, POLLIN, 0});
-        slotOf.push_back(kListenSlotCount);
         // Only listening slots are watched: an unbound one would never become ready.
         for (int i = 0; i < kListenSlotCount; ++i) {
             if (m_boundPort[i].load() != 0) {
-                fds.push_back(pollfd{m_slots[i].sock, POLLIN, 0});
+                m_poller.Add(m_slots[i].sock);
                 slotOf.push_back(i);
             }
         }
         for (std::size_t k = 0; k < m_idle.size(); ++k) {
-            fds.push_back(pollfd{m_idle[k]->peer.sock, POLLIN, 0});
+            m_poller.Add(m_idle[k]->peer.sock);
             slotOf.push_back(-1 - static_cast<int>(k));
         }
 
-        const int ready = ::poll(fds.data(), fds.size(), -1);
+        const int ready = m_poller.Wait(-1);
         if (ready < 0) {
-            if (errno == EINTR) {
+            if (LastSocketError() == EINTR) {
                 continue;
             }
             failed = true;
         }
-        if (fds[0].revents != 0) {
-            DrainWake();
+        if (ready > 0 && m_poller.Woken()) {
             ReapSessions();
         }
         {
@@ -246,8 +216,8 @@ void NetworkListenManager::ListenLoop() {
             }
         }
         if (ready > 0) {
-            for (std::size_t k = 1; k < fds.size(); ++k) {
-                if (slotOf[k] >= 0 && (fds[k].revents & POLLIN) != 0) {
+            for (std::size_t k = 0; k < slotOf.size(); ++k) {
+                if (slotOf[k] >= 0 && (m_poller.Events(k) & SocketPoller::kReadable) != 0) {
                     const int slot = slotOf[k];
                     if (AcceptSocket(m_slots[slot].type, m_slots[slot].sock) == -1) {
                         failed = true;
@@ -255,9 +225,10 @@ void NetworkListenManager::ListenLoop() {
                 }
             }
             // Idle connections from the back, so erasing keeps earlier indices valid.
-            for (std::size_t k = fds.size(); k-- > 1;) {
-                if (slotOf[k] < 0 && fds[k].revents != 0) {
-                    ServeIdleConnection(static_cast<std::size_t>(-1 - slotOf[k]), fds[k].revents);
+            for (std::size_t k = slotOf.size(); k-- > 0;) {
+                if (slotOf[k] < 0 && m_poller.Events(k) != 0) {
+                    ServeIdleConnection(static_cast<std::size_t>(-1 - slotOf[k]),
+                                        m_poller.Events(k));
                 }
             }
         }
@@ -269,13 +240,9 @@ void NetworkListenManager::ListenLoop() {
 
 int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
     auto info = std::make_unique<ConnectionInfo>();
-    sockaddr_in peerAddr{};
-    socklen_t size = sizeof(peerAddr);
-    info->peer.sock =
-        ::accept4(listenSock, reinterpret_cast<sockaddr*>(&peerAddr), &size, SOCK_CLOEXEC);
-    info->peer.addr = FromSockaddr(peerAddr);
+    info->peer.sock = AcceptConnection(listenSock, info->peer.addr);
     if (info->peer.sock == kInvalidSocket) {
-        if (IsTransientAcceptError(errno)) {
+        if (IsTransientAcceptError(LastSocketError())) {
             return 0;
         }
         TraceLog("Accept is failed,%s,%s,%d \n", kSourceFile, "NetworkListenManager::AcceptSocket",
@@ -326,17 +293,18 @@ int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
     return 0;
 }
 
-void NetworkListenManager::ServeIdleConnection(std::size_t index, short revents) {
+void NetworkListenManager::ServeIdleConnection(std::size_t index, unsigned events) {
     if (index >= m_idle.size()) {
         return;
     }
     SocketHandle& sock = m_idle[index]->peer.sock;
-    bool closed = (revents & (POLLERR | POLLNVAL)) != 0;
+    bool closed = (events & SocketPoller::kError) != 0;
     if (!closed) {
         // Whatever the peer sends is read and dropped; end of stream frees the connection.
         std::uint8_t scratch[4096];
-        const ssize_t n = ::recv(sock, scratch, sizeof(scratch), MSG_DONTWAIT);
-        closed = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+        const long n = SocketRecvNow(sock, scratch, sizeof(scratch));
+        const int err = n < 0 ? LastSocketError() : 0;
+        closed = n == 0 || (n < 0 && err != EAGAIN && err != EWOULDBLOCK && err != EINTR);
     }
     if (closed) {
         std::lock_guard<std::mutex> guard(m_idleLock);
@@ -371,15 +339,7 @@ void NetworkListenManager::ReapSessions() {
 }
 
 void NetworkListenManager::Wake() {
-    if (m_wakeFd != -1) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = ::write(m_wakeFd, &one, sizeof(one));
-    }
-}
-
-void NetworkListenManager::DrainWake() {
-    std::uint64_t value = 0;
-    [[maybe_unused]] ssize_t n = ::read(m_wakeFd, &value, sizeof(value));
+    m_poller.Wake();
 }
 
 bool NetworkListenManager::SleepUnlessStopped(int ms) {

@@ -15,6 +15,7 @@
 
 #include "platform/SmallStackThread.h"
 #include "platform/SocketAddr.h"
+#include "platform/SocketPoller.h"
 
 class CMonitorObjectMng;
 class SessionControl;
@@ -79,9 +80,8 @@ class NetworkListenManager {
     };
 
     void Wake();
-    void DrainWake();
     bool SleepUnlessStopped(int ms);
-    void ServeIdleConnection(std::size_t index, short revents);
+    void ServeIdleConnection(std::size_t index, unsigned events);
     void ReapSessions();
     void CloseIdleConnections();
 
@@ -98,7 +98,7 @@ class NetworkListenManager {
 
     std::thread m_thread;
     bool m_started = false;
-    int m_wakeFd = -1;
+    SocketPoller m_poller;  // the listening thread waits on it; Wake from any thread
 
     std::mutex m_stateLock;
     std::condition_variable m_stateChanged;

@@ -1,7 +1,5 @@
 #include "network/SessionControl.h"
 
-#include <sys/socket.h>
-
 #include <utility>
 
 #include "platform/Socket.h"
@@ -21,7 +19,7 @@ void SessionControl::Shutdown() {
     std::lock_guard<std::mutex> guard(lock_);
     shutdown_.store(true);
     if (sock_ != kInvalidSocket) {
-        ::shutdown(sock_, SHUT_RDWR);
+        ShutdownSocket(sock_);
     }
 }
 

@@ -22,11 +22,15 @@ void CloseSocket(SocketHandle& s);
 // it returns, later sends fail. Harmless on kInvalidSocket.
 void ShutdownSocket(SocketHandle s);
 
+// Closes with a reset instead of an orderly close (no lingering), as a peer that vanishes does,
+// and sets it to kInvalidSocket. Harmless on kInvalidSocket.
+void ResetSocket(SocketHandle& s);
+
 bool SetRecvTimeout(SocketHandle s, int milliseconds);
 bool SetRecvBufferSize(SocketHandle s, int bytes);
 bool SetNoDelay(SocketHandle s, bool on);
 
-// Waits with poll (any descriptor number) until the socket is readable (data, a pending
+// Waits with poll / WSAPoll (any descriptor number) until the socket is readable (data, a pending
 // connection, or the peer's close). Returns 1 readable, 0 timed out, -1 error.
 // timeoutMs < 0 waits without limit.
 int WaitReadable(SocketHandle s, int timeoutMs);
@@ -40,6 +44,27 @@ inline int HostPort(const Ipv4Endpoint& addr) {
 }
 // The address and port a socket is bound to. False when it cannot be asked.
 bool LocalEndpoint(SocketHandle s, Ipv4Endpoint& local);
+
+// The error number a receive reports when the socket's receive time-out runs out (EAGAIN on
+// Linux, ETIMEDOUT on Windows).
+int RecvTimeoutError();
+
+// A TCP socket for listening: non-blocking (readiness can be stale by the time accept runs),
+// not inherited by child processes. Linux lets a restart bind while old connections sit in
+// TIME_WAIT; Windows takes the port exclusively, so no other program can bind it too. Either
+// way a live listener makes a second bind fail. kInvalidSocket on failure.
+SocketHandle OpenListeningSocket();
+bool BindSocket(SocketHandle s, const Ipv4Endpoint& local);
+bool ListenOnSocket(SocketHandle s, int backlog);
+// Takes one pending connection from a listening socket, repeating an interrupted call. The new
+// socket blocks and is not inherited by child processes; peer receives its address. Returns
+// kInvalidSocket when none was taken (LastSocketError() says why).
+SocketHandle AcceptConnection(SocketHandle listener, Ipv4Endpoint& peer);
+// An accept error that only says a pending connection vanished before it was taken: no failure
+// of the listener.
+bool IsTransientAcceptError(int err);
+// One receive that never blocks: >0 bytes, 0 closed, -1 error (EAGAIN: nothing waits).
+long SocketRecvNow(SocketHandle s, void* buffer, std::size_t length);
 
 // Owns one socket descriptor.
 class UniqueSocket {

@@ -11,7 +11,8 @@ class TcpListener {
     TcpListener& operator=(TcpListener&&) noexcept = default;
 
     // Binds to a dotted IPv4 address ("" or "0.0.0.0": any) and port (0: an ephemeral one)
-    // with SO_REUSEADDR, and listens. Closes any socket held before. False on failure.
+    // as OpenListeningSocket sets it up, and listens. Closes any socket held before. False on
+    // failure, also when another listener holds the port.
     bool Open(const std::string& address, int port, int backlog = 128);
     void Close() { socket_ = UniqueSocket(); }
     bool IsOpen() const { return static_cast<bool>(socket_); }

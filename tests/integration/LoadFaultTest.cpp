@@ -1,7 +1,5 @@
 // The server under sustained load, churn, resets and idle floods, over loopback.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +17,7 @@
 
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
+#include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
 #include "SimMessages.h"
@@ -73,9 +72,8 @@ bool SendBytes(const UniqueSocket& sock, const SimBytes& bytes, std::size_t coun
 
 // Closing with a zero linger time sends a reset instead of a FIN.
 void Reset(UniqueSocket& sock) {
-    linger l{1, 0};
-    ::setsockopt(sock.get(), SOL_SOCKET, SO_LINGER, &l, sizeof(l));
-    sock = UniqueSocket();
+    SocketHandle s = sock.release();
+    ResetSocket(s);
 }
 
 // Ports (ip=...,port=N) with an "Online" line in Net.log that no "Offline" line has closed yet.
@@ -101,14 +99,7 @@ std::multiset<int> OpenPorts(const std::string& netLog) {
 }
 
 long RssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
+    return ResidentKb();
 }
 
 std::string Md5Hex(const std::string& bytes) {
@@ -482,8 +473,8 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
     ASSERT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 0; }, 20s));
     // A session thread may still be on its way out when the count reaches 0, so the baseline
     // can hold one more thread and descriptor than the end; growth is what counts.
-    const int fds = CountFolderEntries("/proc/self/fd");
-    const int threads = CountFolderEntries("/proc/self/task");
+    const int fds = OpenHandleCount();
+    const int threads = ThreadCount();
     const long rss = RssKb();
 
     for (int i = 0; i < 1000; ++i) {
@@ -506,14 +497,13 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
     EXPECT_TRUE(WaitUntil(
         [&] {
             return server.manager->SessionCount() == 0 &&
-                   server.manager->IdleConnectionCount() == 0 &&
-                   CountFolderEntries("/proc/self/fd") <= fds &&
-                   CountFolderEntries("/proc/self/task") <= threads;
+                   server.manager->IdleConnectionCount() == 0 && OpenHandleCount() <= fds &&
+                   ThreadCount() <= threads;
         },
         20s))
-        << "fds " << CountFolderEntries("/proc/self/fd") << " vs " << fds << ", threads "
-        << CountFolderEntries("/proc/self/task") << " vs " << threads << ", sessions "
-        << server.manager->SessionCount() << ", idle " << server.manager->IdleConnectionCount();
+        << "fds " << OpenHandleCount() << " vs " << fds << ", threads " << ThreadCount() << " vs "
+        << threads << ", sessions " << server.manager->SessionCount() << ", idle "
+        << server.manager->IdleConnectionCount();
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizers keep freed memory in quarantine and shadow it, so only gross growth shows.
     constexpr long kRssToleranceKb = 96 * 1024;

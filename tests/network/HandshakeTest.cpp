@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
+#include "MonitorLink.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "foundation/Log.h"
@@ -18,6 +21,8 @@
 #include "platform/Socket.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 Bytes Version(std::uint8_t b0, std::uint8_t b1) {
     return MakeFrame(4, {b0, b1, 0, 0});
@@ -48,40 +53,54 @@ GUID GuidOf(const Bytes& b, std::uint32_t data1) {
     return g;
 }
 
-// A monitor on the other end of a record-preserving socket pair: each Send is one receive.
+// A monitor on the far end of a loopback connection. A script's receives go out one at a time,
+// each only once the handshake has taken the one before (or has given up), so each arrives as
+// a receive of its own as the monitor's separate packets would.
 struct Peer {
     Peer() {
-        int fds[2];
-        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
-        info.peer.sock = fds[0];
+        info.peer.sock = link.Near();
         ParseDottedIpv4("10.1.2.37", info.peer.addr.ip);
-        monitor.reset(fds[1]);
     }
-    ~Peer() { CloseSocket(info.peer.sock); }
-    void Send(const Bytes& b) {
-        ASSERT_EQ(::send(monitor.get(), b.data(), b.size(), 0), static_cast<ssize_t>(b.size()));
+    ~Peer() { Finish(); }
+    // Runs beside Process: takes the greeting, sends the receives, then hangs up when asked.
+    void Script(std::vector<Bytes> receives, bool hangUpAfter) {
+        feeder = std::thread([this, receives = std::move(receives), hangUpAfter] {
+            link.ReadExactly(16, greeting);
+            for (std::size_t i = 0; i < receives.size(); ++i) {
+                if (i > 0) {
+                    const SocketHandle near = link.Near();
+                    WaitUntil([&] { return finished || WaitReadable(near, 0) == 1; }, 50ms);
+                    WaitUntil([&] { return finished || WaitReadable(near, 0) == 0; }, 5000ms);
+                }
+                EXPECT_TRUE(link.Send(receives[i]));
+            }
+            if (hangUpAfter) {
+                link.CloseFar();
+            }
+        });
     }
-    // The greeting plus whatever the handshake left unread.
+    // After Process: the script has run to its end.
+    void Finish() {
+        finished = true;
+        if (feeder.joinable()) {
+            feeder.join();
+        }
+    }
     Bytes Greeting() {
-        Bytes g(16);
-        EXPECT_EQ(::recv(monitor.get(), g.data(), g.size(), 0), 16);
-        return g;
+        if (greeting.empty()) {
+            EXPECT_TRUE(link.ReadExactly(16, greeting));
+        }
+        return greeting;
     }
     bool HasUnread(SocketHandle s) {
         std::uint8_t b[600];
-        return ::recv(s, b, sizeof(b), MSG_DONTWAIT) > 0;
+        return WaitReadable(s, 0) == 1 && SocketRecvNow(s, b, sizeof(b)) > 0;
     }
-    struct Fd {
-        int fd = -1;
-        void reset(int f) { fd = f; }
-        int get() const { return fd; }
-        ~Fd() {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    } monitor;
+    MonitorLink link;
     ConnectionInfo info;
+    Bytes greeting;
+    std::atomic<bool> finished{false};
+    std::thread feeder;
 };
 
 constexpr int kShortTimeoutMs = 300;
@@ -112,11 +131,11 @@ TEST(HandshakeTest, SendConnectSuccessUsesLocalTime) {
     hs.SendConnectSuccess(nullptr, now);  // nothing to send on
     const std::time_t t = static_cast<std::time_t>(now);
     std::tm local{};
-    localtime_r(&t, &local);
+    local = *std::localtime(&t);
     std::uint8_t expected[16];
     CmpHandShakeProcess::BuildConnectSuccess(local, expected);
     EXPECT_EQ(peer.Greeting(), Bytes(expected, expected + 16));
-    EXPECT_FALSE(peer.HasUnread(peer.monitor.get()));
+    EXPECT_FALSE(peer.link.HasData(0));
 }
 
 TEST(HandshakeTest, ProcessScenarios) {
@@ -271,14 +290,11 @@ TEST(HandshakeTest, ProcessScenarios) {
         SCOPED_TRACE(c.name);
         ScopedLogDir logs;
         Peer peer;
-        for (const Bytes& r : c.receives) {
-            peer.Send(r);
-        }
-        if (c.unreadAfter == 0) {
-            ::shutdown(peer.monitor.get(), SHUT_WR);  // an exhausted script fails, not hangs
-        }
+        // An exhausted script hangs up, so it fails rather than hangs.
+        peer.Script(c.receives, c.unreadAfter == 0);
         CmpHandShakeProcess hs(kShortTimeoutMs);
         const bool failed = hs.Process(&peer.info);
+        peer.Finish();
         EXPECT_EQ(failed, c.failed);
         EXPECT_EQ(hs.IsDone(), c.done);
         EXPECT_FLOAT_EQ(hs.ProtocolVersion, c.version);
@@ -306,16 +322,16 @@ TEST(HandshakeTest, ReceiveFailures) {
         EXPECT_LE(std::time(nullptr) - start, 3);
         EXPECT_EQ(hs.KeyGuid, EmptyGuid());
         const std::string trace = ReadFileText(logs.file("Trace.log"));
-        EXPECT_NE(trace.find("\tLogSocketError:CmpHandShakeProcess::Process 649: error(-1,11) \n"),
-                  std::string::npos)
-            << trace;
+        const std::string timedOut =
+            "\tLogSocketError:CmpHandShakeProcess::Process 649: error(-1," +
+            std::to_string(RecvTimeoutError()) + ") \n";
+        EXPECT_NE(trace.find(timedOut), std::string::npos) << trace;
         EXPECT_EQ(trace.find(" 644: "), std::string::npos);
     }
     {
         ScopedLogDir logs;
         Peer peer;
-        ::close(peer.monitor.get());
-        peer.monitor.reset(-1);
+        peer.Script({}, true);  // hangs up once the greeting is read
         CmpHandShakeProcess hs(kShortTimeoutMs);
         EXPECT_TRUE(hs.Process(&peer.info));  // orderly close
         EXPECT_NE(ReadFileText(logs.file("Trace.log"))

@@ -1,6 +1,7 @@
 #include "SimLink.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -123,7 +124,7 @@ int SimLink::Receive(int timeoutMs) {
             return 0;
         }
         if (ready < 0) {
-            return LastSocketError() == 4 ? 0 : -1;
+            return LastSocketError() == EINTR ? 0 : -1;
         }
     } else if (timeoutMs != recvTimeoutMs_) {
         // The wait is the socket's receive time-out rather than a poll before every read: one
@@ -139,7 +140,8 @@ int SimLink::Receive(int timeoutMs) {
         pending_.insert(pending_.end(), chunk, chunk + got);
         return 1;
     }
-    if (got < 0 && (LastSocketError() == 4 || LastSocketError() == 11)) {
+    const int err = got < 0 ? LastSocketError() : 0;
+    if (got < 0 && (err == EINTR || err == EAGAIN || err == RecvTimeoutError())) {
         return 0;  // interrupted, or the receive time-out ran out
     }
     return -1;

@@ -1,11 +1,10 @@
 // zr40-sim: simulated monitors for integration tests, benchmarks and demos.
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "SimCommandLine.h"
@@ -39,9 +38,10 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
 
-    // The process id keeps the GUIDs of two runs apart, so a second simulator is not refused
+    // A salt of its own keeps the GUIDs of two runs apart, so a second simulator is not refused
     // as a duplicate while the first one's monitors are still online.
-    SimFleet fleet(cl.monitor, cl.count, cl.namePrefix, static_cast<std::uint32_t>(::getpid()));
+    SimFleet fleet(cl.monitor, cl.count, cl.namePrefix,
+                   static_cast<std::uint32_t>(std::random_device{}()));
     std::mutex printLock;
     if (!cl.quiet) {
         fleet.SetEventSink([&](int index, const std::string& text) {

@@ -103,6 +103,14 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void ResetSocket(SocketHandle& s) {
+    if (s != kInvalidSocket) {
+        const linger l{1, 0};
+        ::setsockopt(s, SOL_SOCKET, SO_LINGER, &l, sizeof(l));
+        CloseSocket(s);
+    }
+}
+
 bool SetRecvTimeout(SocketHandle s, int milliseconds) {
     timeval tv{};
     if (milliseconds > 0) {
@@ -153,4 +161,51 @@ bool LocalEndpoint(SocketHandle s, Ipv4Endpoint& local) {
     }
     local = FromSockaddr(a);
     return true;
+}
+
+int RecvTimeoutError() {
+    return EAGAIN;
+}
+
+SocketHandle OpenListeningSocket() {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (s == -1) {
+        return kInvalidSocket;
+    }
+    // A restart while old connections sit in TIME_WAIT must still bind; a live listener still
+    // makes the bind fail.
+    const int one = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
+    return s;
+}
+
+bool BindSocket(SocketHandle s, const Ipv4Endpoint& local) {
+    const sockaddr_in addr = ToSockaddr(local);
+    return ::bind(s, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+}
+
+bool ListenOnSocket(SocketHandle s, int backlog) {
+    return ::listen(s, backlog) == 0;
+}
+
+SocketHandle AcceptConnection(SocketHandle listener, Ipv4Endpoint& peer) {
+    sockaddr_in from{};
+    socklen_t size = sizeof(from);
+    int s;
+    do {
+        // accept4 never passes O_NONBLOCK on to the new socket: it blocks.
+        s = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &size, SOCK_CLOEXEC);
+    } while (s < 0 && errno == EINTR);
+    peer = FromSockaddr(from);
+    return s < 0 ? kInvalidSocket : s;
+}
+
+bool IsTransientAcceptError(int err) {
+    return err == EAGAIN || err == EWOULDBLOCK || err == EINTR || err == ECONNABORTED ||
+           err == EPROTO || err == ENETDOWN || err == ENOPROTOOPT || err == EHOSTDOWN ||
+           err == ENONET || err == EHOSTUNREACH || err == EOPNOTSUPP || err == ENETUNREACH;
+}
+
+long SocketRecvNow(SocketHandle s, void* buffer, std::size_t length) {
+    return static_cast<long>(::recv(s, buffer, length, MSG_DONTWAIT));
 }
