@@ -20,11 +20,11 @@ endfunction()
 # One GoogleTest executable per test folder: test_<name> from tests/<name>/*.cpp.
 function(zr40_test_folder name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
-  # tests of one platform's behaviour: *Posix*Test.cpp on Linux only, *Win32*Test.cpp on Windows
+  # a test of one platform's implementation is named after it: Posix*Test.cpp, Win32*Test.cpp
   if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "/[^/]*Posix[^/]*Test\\.cpp$")
+    list(FILTER sources EXCLUDE REGEX "/Posix[^/]*Test\\.cpp$")
   else()
-    list(FILTER sources EXCLUDE REGEX "/[^/]*Win32[^/]*Test\\.cpp$")
+    list(FILTER sources EXCLUDE REGEX "/Win32[^/]*Test\\.cpp$")
   endif()
   if(NOT sources)
     return()

@@ -14,7 +14,7 @@
 
 using namespace std::chrono_literals;
 
-TEST(HeadlessAppPosix, RunEndsCleanlyOnSigterm) {
+TEST(PosixStopSignal, SigtermEndsTheHeadlessRunCleanly) {
     ScopedLogDir logs;
     // The "Listening" line comes from the running loop, so the signal handler is in place.
     std::atomic<bool> listening{false};
