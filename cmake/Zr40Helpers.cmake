@@ -35,7 +35,8 @@ function(zr40_test_folder name)
     # Under Wine in this build's prefix, prepared before the listing runs the test inside ninja
     # (Wine's services would otherwise inherit ninja's pipe); each test needs the prepared prefix.
     add_dependencies(test_${name} zr40_wine_prefix)
-    set_target_properties(test_${name} PROPERTIES CROSSCOMPILING_EMULATOR "${ZR40_WINE_EMULATOR}")
+    set(emulator env ${ZR40_WINE_ENV} ${ZR40_WINE_ENV_${name}} /usr/lib/wine/wine64)
+    set_target_properties(test_${name} PROPERTIES CROSSCOMPILING_EMULATOR "${emulator}")
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
                          PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED zr40_wine)
   else()

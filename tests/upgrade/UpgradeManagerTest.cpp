@@ -254,6 +254,9 @@ TEST_F(UpgradeManagerTest, SecondStartReusesTheRunningThread) {
     // ThreadSanitizer starts a helper thread of its own with the first thread it sees.
     std::thread([] {}).join();
     const int before = CountFolderEntries("/proc/self/task");
+    if (before == 0) {
+        GTEST_SKIP() << "threads are counted in /proc/self/task, which this system does not have";
+    }
     manager.StartUpgrade(0, folder.path());
     ASSERT_EQ(m.ReadFrame().size(), 9u);
     EXPECT_EQ(CountFolderEntries("/proc/self/task"), before + 1);
