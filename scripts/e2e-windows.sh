@@ -40,6 +40,7 @@ if [ -z "${TOOL:-}" ]; then
   }
   . scripts/wine-env.sh "$win_build"
   TOOL="$WINE $win_build/bin/zr40tool.exe"
+  windows_paths=1
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zr40-e2e.XXXXXX")
@@ -61,10 +62,20 @@ for i in "${!sizes[@]}"; do
   md5sum "$f" | cut -c1-32 | tr -d '\n' >"$f.md5"
 done
 files=${#sizes[@]}
+# The Windows tool gets the folders as a Windows user writes them (drive and backslashes).
+folder_arg="$work/firmware"
+logs_arg="$work/logs"
+if [ -n "${windows_paths:-}" ]; then
+  folder_arg=$("$WINE" winepath -w "$work/firmware" 2>/dev/null | tr -d '\r')
+  logs_arg=$("$WINE" winepath -w "$work/logs" 2>/dev/null | tr -d '\r')
+  if [ -z "$folder_arg" ] || [ -z "$logs_arg" ]; then
+    fail "winepath gave no Windows path"
+  fi
+fi
 
 echo "e2e: tool: $TOOL"
 # shellcheck disable=SC2086 # TOOL may be "wine64 path"
-$TOOL --headless --upgrade-folder "$work/firmware" --log-dir "$work/logs" --port-base 0 \
+$TOOL --headless --upgrade-folder "$folder_arg" --log-dir "$logs_arg" --port-base 0 \
   </dev/null >"$work/tool.out" 2>&1 &
 tool_pid=$!
 
@@ -76,7 +87,7 @@ echo "e2e: tool listening on 127.0.0.1:$port; $monitors monitors pull $files fil
 
 sim_status=0
 timeout 180 "$sim" --host 127.0.0.1 --port "$port" --count "$monitors" --exit-after-upgrade \
-  --quiet >"$work/sim.out" 2>&1 || sim_status=$?
+  >"$work/sim.out" 2>&1 || sim_status=$?
 [ "$sim_status" -eq 0 ] || fail "the simulator ended with status $sim_status"
 verified=$(sed -n 's/.*files verified \([0-9]*\).*/\1/p' "$work/sim.out")
 digest_failures=$(sed -n 's/.*digest failures \([0-9]*\).*/\1/p' "$work/sim.out")
@@ -85,6 +96,10 @@ upgrades_ok=$(sed -n 's/.*upgrades ok \([0-9]*\).*/\1/p' "$work/sim.out")
   fail "files verified: '$verified', expected $((monitors * files))"
 [ "$digest_failures" = 0 ] || fail "digest failures: '$digest_failures'"
 [ "$upgrades_ok" = "$monitors" ] || fail "upgrades ok: '$upgrades_ok', expected $monitors"
+# Each file arrives under its own name, without the folder.
+names=$(sed -n "s/.*file [0-9]* '\([^']*\)' .*/\1/p" "$work/sim.out" | sort -u | tr '\n' ' ')
+[ "$names" = "part0.bin part1.bin part2.bin " ] ||
+  fail "the monitors received the files as: $names(expected part0.bin part1.bin part2.bin)"
 
 count() { grep -c "$1" "$2" 2>/dev/null || true; }
 all_reported() {
