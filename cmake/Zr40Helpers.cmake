@@ -31,5 +31,15 @@ function(zr40_test_folder name)
   endif()
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE zr40testsupport ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  if(WIN32)
+    # Under Wine in this build's prefix, prepared before the listing runs the test inside ninja
+    # (Wine's services would otherwise inherit ninja's pipe); each test needs the prepared prefix.
+    add_dependencies(test_${name} zr40_wine_prefix)
+    set(emulator env ${ZR40_WINE_ENV} ${ZR40_WINE_ENV_${name}} /usr/lib/wine/wine64)
+    set_target_properties(test_${name} PROPERTIES CROSSCOMPILING_EMULATOR "${emulator}")
+    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED zr40_wine)
+  else()
+    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  endif()
 endfunction()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing, fuzzing and benchmarking need.
+# Installs every Debian package that building, testing, fuzzing and benchmarking need, the
+# Windows cross build and Wine included.
 # Idempotent: when everything is present it prints nothing and touches nothing.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-microhei
   xvfb xauth
+  mingw-w64 wine wine64 fonts-wine nsis
 )
 
 missing=()

@@ -1,12 +1,6 @@
 #include "app/HeadlessApp.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -31,17 +25,6 @@
 namespace {
 
 constexpr int kRefreshTimerId = 1000;
-
-// Write end of the running app's stop pipe, for the signal handler.
-std::atomic<int> g_signalFd{-1};
-
-void OnStopSignal(int) {
-    const int fd = g_signalFd.load();
-    if (fd != -1) {
-        const char byte = 1;
-        [[maybe_unused]] ssize_t n = ::write(fd, &byte, 1);
-    }
-}
 
 bool ParsePort(const char* text, int& port) {
     char* end = nullptr;
@@ -72,19 +55,10 @@ HeadlessApp::HeadlessApp(HeadlessOptions options) : options_(std::move(options))
             std::fflush(stdout);
         };
     }
-    if (::pipe2(stopFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        stopFds_[0] = stopFds_[1] = -1;
-    }
 }
 
 HeadlessApp::~HeadlessApp() {
     Stop();
-    for (int& fd : stopFds_) {
-        if (fd != -1) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
 }
 
 bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options,
@@ -222,51 +196,24 @@ void HeadlessApp::Stop() {
 }
 
 int HeadlessApp::Run() {
-    if (stopFds_[0] == -1) {
-        std::fprintf(stderr, "cannot create the stop pipe\n");
+    if (!stop_.Valid()) {
+        std::fprintf(stderr, "cannot create the stop signal\n");
         return 1;
     }
-    g_signalFd.store(stopFds_[1]);
-    struct sigaction action {};
-    action.sa_handler = &OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    struct sigaction oldInt {};
-    struct sigaction oldTerm {};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
-    std::signal(SIGPIPE, SIG_IGN);
-
+    stop_.CatchStopSignals();
     const bool started = Start();
-    for (; started;) {
-        pollfd pfd{stopFds_[0], POLLIN, 0};
-        const int r = ::poll(&pfd, 1, -1);
-        if (r > 0) {
-            break;
-        }
-        if (r < 0 && errno != EINTR) {
-            break;
-        }
-    }
     if (started) {
+        stop_.Wait();
         Report("Stopping");
         Stop();
     }
-
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
-    g_signalFd.store(-1);
-    char drain[16];
-    while (::read(stopFds_[0], drain, sizeof(drain)) > 0) {
-    }
+    stop_.ReleaseStopSignals();
+    stop_.Clear();
     return started ? 0 : 1;
 }
 
 void HeadlessApp::RequestStop() {
-    if (stopFds_[1] != -1) {
-        const char byte = 1;
-        [[maybe_unused]] ssize_t n = ::write(stopFds_[1], &byte, 1);
-    }
+    stop_.Request();
 }
 
 bool HeadlessApp::RunOnUi(const std::function<void()>& task, std::chrono::milliseconds timeout) {

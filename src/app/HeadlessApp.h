@@ -19,6 +19,7 @@
 #include "foundation/UpgradeFileSet.h"
 #include "foundation/UserMessages.h"
 #include "network/NetworkListenManager.h"
+#include "platform/StopRequest.h"
 #include "registry/MonitorListModel.h"
 
 class EventLoopUiThread;
@@ -50,8 +51,9 @@ class HeadlessApp : public IUserMessageSink {
     // The command line's usage text.
     static const char* Usage();
 
-    // Starts everything, runs until SIGINT or SIGTERM (or RequestStop), then stops; 0 on a
-    // clean end, 1 when it could not start.
+    // Starts everything, runs until the operator's stop signal (Ctrl-C, SIGTERM; on Windows
+    // also Ctrl-Break or closing the console) or RequestStop, then stops; 0 on a clean end, 1
+    // when it could not start.
     int Run();
     // The same without waiting, for callers that drive the app themselves. False, with nothing
     // started, when the upgrade folder cannot be read or none of its files can be served (the
@@ -110,5 +112,5 @@ class HeadlessApp : public IUserMessageSink {
     std::chrono::steady_clock::time_point lastInvitation_{};
     bool announcedListening_ = false;
     bool running_ = false;
-    int stopFds_[2] = {-1, -1};
+    StopRequest stop_;
 };

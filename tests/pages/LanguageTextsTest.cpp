@@ -228,17 +228,19 @@ TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
     TempDir cwd, exe, data;
     ScopedCurrentDir inside(cwd.path());
     auto copyTo = [](const std::string& base) { CopyShippedLanguage(base + "/language"); };
+    // as the system writes it: Windows joins with a backslash
+    auto under = [](const std::string& base) { return (fs::path(base) / "language").string(); };
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
     copyTo(data.path());
-    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), data.path() + "/language");
-    EXPECT_EQ(FindLanguageFolder("", data.path()), data.path() + "/language");
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(data.path()));
+    EXPECT_EQ(FindLanguageFolder("", data.path()), under(data.path()));
     // A folder without both language files does not count.
-    fs::create_directories(exe.path() + "/language");
+    fs::create_directories(under(exe.path()));
     WriteFileBytes(exe.path() + "/language/EnglishLanguage.ini", "[LanguageStr]\n0=x\n");
-    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), data.path() + "/language");
-    fs::remove_all(exe.path() + "/language");
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(data.path()));
+    fs::remove_all(under(exe.path()));
     copyTo(exe.path());
-    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), exe.path() + "/language");
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(exe.path()));
     copyTo(cwd.path());
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
     LanguageTexts texts(FindLanguageFolder(exe.path(), data.path()));

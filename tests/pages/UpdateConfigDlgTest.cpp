@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -8,12 +7,12 @@
 #include <vector>
 
 #include "FakeForm.h"
-#include "pages/Ipv4Text.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "foundation/UpgradeFileSet.h"
 #include "pages/CUpdateConfigDlg.h"
 #include "pages/ControlIds.h"
+#include "pages/Ipv4Text.h"
 
 namespace {
 
@@ -46,7 +45,8 @@ class UpdatePage : public ::testing::Test {
     }
 
     void ReportServer(MonitorObject* m, const char* dotted) {
-        fleet.EditAttribute(m, [&](MonitorAttribute& a) { a.wifi.serverIp = Ipv4Text::Parse(dotted); });
+        fleet.EditAttribute(
+            m, [&](MonitorAttribute& a) { a.wifi.serverIp = Ipv4Text::Parse(dotted); });
     }
 
     ScopedLogDir logs;
@@ -127,7 +127,9 @@ TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndRefusedFilesAreListed) {
     std::filesystem::create_directories(folder.file("sub"));
     WriteFirmware(folder.file("sub/bad.bin"), "original");
     WriteFileBytes(folder.file("sub/bad.bin"), "0riginal");
-    const std::string refused = "T85\nlone.bin: T86\nsub/bad.bin: T88";
+    // the folder's own separator, as Windows users read paths with backslashes
+    const std::string refused =
+        "T85\nlone.bin: T86\n" + (std::filesystem::path("sub") / "bad.bin").string() + ": T88";
     TempDir empty;
     TempDir onlyBad;
     WriteFileBytes(onlyBad.file("lone.bin"), "no companion");

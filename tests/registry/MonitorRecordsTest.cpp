@@ -219,7 +219,7 @@ TEST(MonitorRecordsTest, ConcurrentReadersOnlyEverSeeWholeRecords) {
     obj.SetLastResult(CommandResult{1, 1, 1, 1, 1});
     auto peerOf = [](int v) {
         SocketAddr s;
-        s.sock = v;
+        s.sock = static_cast<SocketHandle>(v);
         s.type = v;
         s.addr.port = static_cast<std::uint16_t>(v);
         return s;
@@ -250,7 +250,7 @@ TEST(MonitorRecordsTest, ConcurrentReadersOnlyEverSeeWholeRecords) {
             ++mixed;
         }
         SocketAddr s = obj.GetPeer();
-        if (s.sock != s.type || s.sock != s.addr.port) {
+        if (s.sock != static_cast<SocketHandle>(s.type) || s.type != s.addr.port) {
             ++mixed;
         }
         ++reads;

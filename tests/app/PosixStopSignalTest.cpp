@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <future>
+#include <string>
+
+#include "LoopbackTestSupport.h"
+#include "TempDir.h"
+#include "app/HeadlessApp.h"
+
+using namespace std::chrono_literals;
+
+TEST(PosixStopSignal, SigtermEndsTheHeadlessRunCleanly) {
+    ScopedLogDir logs;
+    // The "Listening" line comes from the running loop, so the signal handler is in place.
+    std::atomic<bool> listening{false};
+    std::atomic<bool> stopping{false};
+    HeadlessOptions options;
+    options.network = LoopbackTestSettings();
+    options.status = [&](const std::string& line) {
+        listening = listening || line.rfind("Listening: ", 0) == 0;
+        stopping = stopping || line == "Stopping";
+    };
+    HeadlessApp app(options);
+    auto result = std::async(std::launch::async, [&] { return app.Run(); });
+    ASSERT_TRUE(WaitUntil([&] { return listening.load(); }, 5s)) << "Run never listened";
+    ::kill(::getpid(), SIGTERM);
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(result.get(), 0);
+    EXPECT_TRUE(stopping.load());
+    // The previous handler is back.
+    struct sigaction now {};
+    sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
