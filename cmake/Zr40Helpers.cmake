@@ -38,7 +38,7 @@ function(zr40_test_folder name)
     set(emulator env ${ZR40_WINE_ENV} ${ZR40_WINE_ENV_${name}} /usr/lib/wine/wine64)
     set_target_properties(test_${name} PROPERTIES CROSSCOMPILING_EMULATOR "${emulator}")
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED zr40_wine)
+                         PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED zr40_wine)
   else()
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()

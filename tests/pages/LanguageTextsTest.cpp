@@ -12,6 +12,7 @@
 #include "foundation/UiThread.h"
 #include "foundation/UserMessages.h"
 #include "pages/LanguageTexts.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -229,16 +230,18 @@ TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
     ScopedCurrentDir inside(cwd.path());
     auto copyTo = [](const std::string& base) { CopyShippedLanguage(base + "/language"); };
     // as the system writes it: Windows joins with a backslash
-    auto under = [](const std::string& base) { return (fs::path(base) / "language").string(); };
+    auto under = [](const std::string& base) {
+        return Utf8FromPath(PathFromUtf8(base) / "language");
+    };
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
     copyTo(data.path());
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(data.path()));
     EXPECT_EQ(FindLanguageFolder("", data.path()), under(data.path()));
     // A folder without both language files does not count.
-    fs::create_directories(under(exe.path()));
+    fs::create_directories(PathFromUtf8(under(exe.path())));
     WriteFileBytes(exe.path() + "/language/EnglishLanguage.ini", "[LanguageStr]\n0=x\n");
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(data.path()));
-    fs::remove_all(under(exe.path()));
+    fs::remove_all(PathFromUtf8(under(exe.path())));
     copyTo(exe.path());
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(exe.path()));
     copyTo(cwd.path());

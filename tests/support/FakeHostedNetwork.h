@@ -3,12 +3,35 @@
 // While held, Configure hangs like a command that never ends, until released or cancelled; a
 // cancelled Start finds no adapter.
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
-#include <semaphore>
 #include <string>
 #include <vector>
 
 #include "platform/HostedNetwork.h"
+
+// Opened once, from any thread. A mutex and condition variable rather than std::binary_semaphore,
+// whose wait in mingw's libstdc++ can miss a release made at the same moment.
+class OneShotGate {
+  public:
+    void release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+    void acquire() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        opened_.wait(lock, [this] { return open_; });
+        open_ = false;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
 
 class FakeHostedNetwork : public HostedNetwork {
   public:
@@ -48,7 +71,7 @@ class FakeHostedNetwork : public HostedNetwork {
         steps_.clear();
     }
 
-    std::binary_semaphore gate{0};
+    OneShotGate gate;
     std::atomic<bool> hold{false};
     std::atomic<bool> cancelled{false};
     VirtualAdapterLookup lookup;  // what Find answers; no adapter unless a test sets one

@@ -8,3 +8,5 @@ int OpenHandleCount();
 int ThreadCount();
 // Resident memory in kB (Linux VmRSS, Windows working set).
 long ResidentKb();
+// Whether this Windows program runs under Wine, whose sockets differ from Windows' in places.
+bool RunningUnderWine();
