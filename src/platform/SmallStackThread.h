@@ -1,10 +1,10 @@
 #pragma once
-// A joinable thread with a chosen stack size (std::thread cannot set one). POSIX threads on
-// Linux (SmallStackThread.cpp in posix/); on Windows a native thread whose stack size is the
-// reservation itself, not only its first commit.
-#ifndef _WIN32
+// A joinable thread with a chosen stack size (std::thread cannot set one), made with POSIX
+// threads on both platforms (mingw's winpthreads on Windows). Not _beginthreadex on Windows: the
+// runtime cleans up after threads it did not make under a lock when they end, and that can leave
+// the lock held so the process hangs in exit. There the size is the stack's first commit and its
+// reservation stays the program's default, which costs address space only.
 #include <pthread.h>
-#endif
 
 #include <cstddef>
 #include <memory>
@@ -57,13 +57,8 @@ class SmallStackThread {
     };
 
     bool Launch(TaskBase* task, std::size_t stackBytes);
-#ifdef _WIN32
-    static unsigned __stdcall Trampoline(void* arg);
-    using NativeThread = void*;  // the thread's HANDLE
-#else
     static void* Trampoline(void* arg);
-    using NativeThread = pthread_t;
-#endif
-    NativeThread thread_{};
+
+    pthread_t thread_{};
     bool joinable_ = false;
 };

@@ -7,9 +7,11 @@ bool SmallStackThread::Launch(TaskBase* task, std::size_t stackBytes) {
     if (pthread_attr_init(&attr) != 0) {
         return false;
     }
+#ifdef PTHREAD_STACK_MIN
     if (stackBytes < static_cast<std::size_t>(PTHREAD_STACK_MIN)) {
         stackBytes = PTHREAD_STACK_MIN;
     }
+#endif
     bool ok = pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
               pthread_create(&thread_, &attr, &SmallStackThread::Trampoline, task) == 0;
     pthread_attr_destroy(&attr);
