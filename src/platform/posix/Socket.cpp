@@ -1,6 +1,6 @@
 #include "platform/Socket.h"
 
-#include "platform/posix/SockaddrConv.h"
+#include "platform/SockaddrConv.h"
 
 #include <arpa/inet.h>
 #include <netinet/tcp.h>

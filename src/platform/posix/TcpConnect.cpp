@@ -1,5 +1,7 @@
 #include "platform/TcpConnect.h"
 
+#include "platform/SockaddrConv.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -8,27 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-namespace {
-
-bool ResolveIpv4(const std::string& host, sockaddr_in& out) {
-    if (::inet_pton(AF_INET, host.c_str(), &out.sin_addr) == 1) {
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return false;
-    }
-    std::memcpy(&out.sin_addr, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr,
-                sizeof(out.sin_addr));
-    ::freeaddrinfo(found);
-    return true;
-}
-
-}  // namespace
 
 UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
     if (port <= 0 || port > 65535) {

@@ -1,6 +1,6 @@
 #include "platform/Socket.h"
 
-#include "platform/win32/SockaddrConv.h"
+#include "platform/SockaddrConv.h"
 #include "platform/win32/SocketStartup.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "platform/SocketPoller.h"
 
+#include "platform/SockaddrConv.h"
 #include "platform/Socket.h"
-#include "platform/win32/SockaddrConv.h"
 #include "platform/win32/SocketStartup.h"
 
 #include <vector>

@@ -1,32 +1,9 @@
 #include "platform/TcpConnect.h"
 
-#include "platform/win32/SockaddrConv.h"
+#include "platform/SockaddrConv.h"
 #include "platform/win32/SocketStartup.h"
 
 #include <cstring>
-
-namespace {
-
-bool ResolveIpv4(const std::string& host, sockaddr_in& out) {
-    std::uint32_t ip = 0;
-    if (ParseDottedIpv4(host, ip)) {
-        out.sin_addr.s_addr = ip;
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return false;
-    }
-    std::memcpy(&out.sin_addr, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr,
-                sizeof(out.sin_addr));
-    ::freeaddrinfo(found);
-    return true;
-}
-
-}  // namespace
 
 UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
     if (port <= 0 || port > 65535 || !StartSockets()) {
