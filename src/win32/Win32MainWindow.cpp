@@ -19,7 +19,8 @@
 namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
-// posted once the window is on screen, so the message stands in front of what it is about
+// handled once the message loop runs and the window is on screen, so the message stands in front
+// of what it is about
 constexpr UINT kReportAdapter = WM_APP + 0x41;
 
 }  // namespace
@@ -65,6 +66,7 @@ Win32MainWindow::Win32MainWindow(Win32WindowOptions options)
     if (options_.refreshMs > 0) {
         ::SetTimer(window_, kRefreshTimer, options_.refreshMs, nullptr);
     }
+    ::PostMessageW(window_, kReportAdapter, 0, 0);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -200,7 +202,6 @@ void Win32MainWindow::Run() {
     }
     ::ShowWindow(window_, SW_SHOW);
     ::UpdateWindow(window_);
-    ::PostMessageW(window_, kReportAdapter, 0, 0);
     MSG message;
     while (::IsWindow(window_) && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (!PreTranslate(message)) {
