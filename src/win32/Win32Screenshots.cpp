@@ -65,17 +65,18 @@ void Pump(Win32MainWindow& window, DWORD ms) {
     PumpUntil(window, nullptr, ms);
 }
 
-// The window as it stands on the screen.
+// The window with its frame.
 bool Capture(HWND window, const std::string& path) {
     RECT frame = {};
     ::GetWindowRect(window, &frame);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    HDC screen = ::GetDC(nullptr);
+    // the window's own surface: what it drew, whether or not the screen shows it yet
+    HDC screen = ::GetWindowDC(window);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     ::SelectObject(memory, old);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -89,7 +90,7 @@ bool Capture(HWND window, const std::string& path) {
                                  DIB_RGB_COLORS);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    ::ReleaseDC(window, screen);
     if (rows != height) {
         return false;
     }
