@@ -2,6 +2,7 @@
 
 #include "win32/Win32Api.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -50,6 +51,11 @@ int RunWin32Desktop(const Win32DesktopPaths& paths) {
             GetMonitorTable().SetTextLookup(
                 [&texts](int index) { return texts.LanguageText(index); });
             Win32MainWindow window;
+            if (window.Handle() == nullptr) {
+                // no desktop to open it on (under Wine: no X display)
+                std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
+                code = 1;
+            }
             window.Run();
         }
         // the sessions are the threads that post to the UI thread: end them before it goes

@@ -12,5 +12,5 @@ struct Win32DesktopPaths {
 std::string ProgramFolder();
 
 // Returns the exit code: 1 when the language could not be loaded ("Load language file error"
-// shown), else 0 once the window closed.
+// shown) or the window could not be opened, else 0 once the window closed.
 int RunWin32Desktop(const Win32DesktopPaths& paths);
