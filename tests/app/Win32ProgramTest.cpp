@@ -14,10 +14,7 @@ using namespace std::chrono_literals;
 TEST(Win32Program, AnswersAtOnceWithoutOpeningTheWindow) {
     const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
     const std::vector<std::pair<std::vector<std::string>, int>> runs = {
-        {{"--port-base", "x"}, 2},
-        {{"--screenshots"}, 2},
-        {{"-h"}, 0},
-        {{"--version"}, 0},
+        {{"--port-base", "x"}, 2},          {{"--screenshots"}, 2}, {{"-h"}, 0}, {{"--version"}, 0},
         {{"--headless", "--port-base"}, 2},
     };
     for (const auto& [args, status] : runs) {
