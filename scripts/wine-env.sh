@@ -18,5 +18,32 @@ mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
+# For windows on an X server without a window manager (Xvfb): Wine's fonts and the Chinese one
+# in the prefix, Chinese text drawn in the dialog fonts, windows neither managed nor decorated.
+# Once per prefix.
+if [ ! -f "$WINEPREFIX/.zr40-gui" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; then
+  zr40_fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$zr40_fonts"
+  cp -n /usr/share/wine/fonts/* "$zr40_fonts/" 2>/dev/null || true
+  cp -n /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$zr40_fonts/" 2>/dev/null || true
+  # an ANSI .reg file: regedit reads hex(7) as ANSI text there
+  zr40_reg="$WINEPREFIX/zr40-gui.reg"
+  zr40_link='hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00'
+  {
+    printf 'Windows Registry Editor Version 5.00\n\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
+    for zr40_face in "Tahoma" "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+      printf '"%s"=%s\n' "$zr40_face" "$zr40_link"
+    done
+    # Wine 8 here draws boxes through the links alone: the dialog fonts also take the Chinese
+    # face itself, which carries Latin letters as well
+    printf '\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
+    printf '"MS Shell Dlg"="WenQuanYi Micro Hei"\n"MS Shell Dlg 2"="WenQuanYi Micro Hei"\n'
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n"Decorated"="N"\n'
+  } >"$zr40_reg"
+  "$WINE" regedit /S "$(/usr/lib/wine/winepath -w "$zr40_reg" 2>/dev/null || echo "$zr40_reg")" \
+    </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.zr40-gui"
+  unset zr40_fonts zr40_reg zr40_link zr40_face
+fi
 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 unset zr40_wine_build
