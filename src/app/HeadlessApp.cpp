@@ -9,6 +9,7 @@
 
 #include "app/DispatchRouter.h"
 #include "app/EventLoopUiThread.h"
+#include "app/LogFolderChoice.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
@@ -119,7 +120,8 @@ const char* HeadlessApp::Usage() {
            "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
            "  --upgrade-folder DIR  serve the firmware files of DIR (each with its NAME.md5)\n"
            "                        to every monitor that comes online\n"
-           "  --log-dir DIR         write the log files there (default: current directory)\n"
+           "  --log-dir DIR         write the log files there (default: the current directory\n"
+           "                        when writable, else the user's log folder)\n"
            "  --port-base N         the 20 listening ports on N..N+19 (0: ephemeral ports)\n";
 }
 
@@ -129,6 +131,8 @@ bool HeadlessApp::Start() {
     }
     if (!options_.logDir.empty()) {
         SetLogDirectory(options_.logDir);
+    } else if (const std::string logs = UseDefaultLogFolder(); !logs.empty()) {
+        options_.status(logs);
     }
     const bool upgrading = !options_.upgradeFolder.empty();
     UpgradeFileSet files;

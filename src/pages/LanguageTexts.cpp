@@ -9,6 +9,7 @@
 
 #include "foundation/IniFile.h"
 #include "foundation/UserMessages.h"
+#include "platform/UserFolders.h"
 #include "platform/Utf8Path.h"
 
 namespace {
@@ -158,13 +159,7 @@ std::string FindLanguageFolder(const std::string& exeDir, const std::string& dat
 }
 
 std::string DefaultUserLanguageConfigPath() {
-    std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = PathFromUtf8(xdg);
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = PathFromUtf8(home) / ".config";
-    } else {
-        return std::string();
-    }
-    return Utf8FromPath(base / "zr40tool" / kLanguageConfigFile);
+    const std::string folder = UserConfigFolder();
+    return folder.empty() ? std::string()
+                          : Utf8FromPath(PathFromUtf8(folder) / kLanguageConfigFile);
 }

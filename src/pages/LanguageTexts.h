@@ -66,6 +66,6 @@ std::string LanguageText(int index);
 // else in the installed data folder, whichever first holds both language files; "language"
 // when none does (loading then fails as for a missing folder). Empty dirs are skipped.
 std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir);
-// Where the user's own language choice lives: $XDG_CONFIG_HOME/zr40tool/LanguageConfig.ini, or
-// ~/.config/zr40tool/LanguageConfig.ini; "" when neither variable is set.
+// Where the user's own language choice lives: LanguageConfig.ini in the user's configuration
+// folder (platform/UserFolders.h); "" when the profile gives none.
 std::string DefaultUserLanguageConfigPath();

@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
+#include "app/LogFolderChoice.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
@@ -48,6 +50,9 @@ DesktopPaths DefaultDesktopPaths() {
 }
 
 int RunDesktop(const DesktopPaths& paths) {
+    if (const std::string logs = UseDefaultLogFolder(); !logs.empty()) {
+        std::fprintf(stderr, "%s\n", logs.c_str());
+    }
     QtUiThread ui;
     SetUiThread(&ui);
     std::unique_ptr<NetworkListenManager> ownServer;

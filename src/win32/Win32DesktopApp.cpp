@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/LogFolderChoice.h"
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
@@ -23,6 +24,78 @@ std::string ProgramFolder() {
     return win32ui::Utf8(std::filesystem::path(path).parent_path().wstring());
 }
 
+namespace {
+
+int RunWindow(const Win32DesktopPaths& paths) {
+    int code = 0;
+    std::unique_ptr<NetworkListenManager> ownServer;
+    if (paths.portBase >= 0) {
+        ownServer =
+            std::make_unique<NetworkListenManager>(NetworkListenSettings::Compact(paths.portBase));
+    }
+    NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
+    server.StartNetworkManager();
+    LanguageTexts& texts = GetLanguageTexts();
+    texts.SetFolder(FindLanguageFolder(paths.exeDir, std::string()));
+    // an installed copy's language folder is read-only: the choice then lives in the profile
+    texts.SetUserConfigPath(DefaultUserLanguageConfigPath());
+    if (!texts.LoadLanguage()) {
+        ::MessageBoxW(nullptr, win32ui::Wide(kLanguageLoadError).c_str(), L"Zr40Tool", MB_OK);
+        code = 1;
+    } else {
+        GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
+        Win32MainWindow window;
+        if (window.Handle() == nullptr) {
+            // no desktop to open it on (under Wine: no X display)
+            std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
+            code = 1;
+        }
+        window.Run();
+    }
+    // the sessions are the threads that post to the UI thread: end them before it goes
+    server.Stop();
+    GetUpdateConfigManager().StopUpgradePolling();
+    return code;
+}
+
+// Answers without asking anything of the user or the system (no message box, no listening, no
+// wireless check), so an installer or a support call can run it: the language files are found
+// and load, and the main window opens with all its tabs.
+int SelfCheck(const std::string& exeDir) {
+    LanguageTexts& texts = GetLanguageTexts();
+    const std::string folder = FindLanguageFolder(exeDir, std::string());
+    texts.SetFolder(folder);
+    texts.SetUserConfigPath(DefaultUserLanguageConfigPath());
+    std::printf("Language folder: %s\n", folder.c_str());
+    if (!texts.LoadLanguage()) {
+        std::printf("Self-check failed: %s\n", kLanguageLoadError);
+        return 1;
+    }
+    GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
+    Win32WindowOptions options;
+    options.wirelessAdapter = 1;
+    options.refreshMs = 0;
+    Win32MainWindow window(options);
+    if (window.Handle() == nullptr) {
+        std::printf("Self-check failed: the window cannot be opened\n");
+        return 1;
+    }
+    const int tabs = TabCtrl_GetItemCount(window.Tabs());
+    int pages = 0;
+    for (int tab = 0; tab < kMainTabCount; ++tab) {
+        pages += window.PageOfTab(tab) != nullptr ? 1 : 0;
+    }
+    std::printf("Window: opened, %d tabs, %d pages\n", tabs, pages);
+    if (tabs != kMainTabCount || pages != kMainTabCount) {
+        std::printf("Self-check failed: expected %d tabs and pages\n", kMainTabCount);
+        return 1;
+    }
+    std::printf("Self-check passed\n");
+    return 0;
+}
+
+}  // namespace
+
 int RunWin32Desktop(const Win32DesktopPaths& paths) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                            ICC_INTERNET_CLASSES |
@@ -30,37 +103,21 @@ int RunWin32Desktop(const Win32DesktopPaths& paths) {
     ::InitCommonControlsEx(&controls);
     // the folder picker's new-style dialog needs an apartment thread
     const HRESULT com = ::OleInitialize(nullptr);
-
+    if (!paths.selfCheck) {
+        if (const std::string logs = UseDefaultLogFolder(); !logs.empty()) {
+            std::fprintf(stderr, "%s\n", logs.c_str());
+        }
+    }
     int code = 0;
     {
         Win32UiThread ui;
         SetUiThread(&ui);
-        std::unique_ptr<NetworkListenManager> ownServer;
-        if (paths.portBase >= 0) {
-            ownServer = std::make_unique<NetworkListenManager>(
-                NetworkListenSettings::Compact(paths.portBase));
-        }
-        NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
-        server.StartNetworkManager();
-        LanguageTexts& texts = GetLanguageTexts();
-        texts.SetFolder(FindLanguageFolder(paths.exeDir, std::string()));
-        if (!texts.LoadLanguage()) {
-            ::MessageBoxW(nullptr, win32ui::Wide(kLanguageLoadError).c_str(), L"Zr40Tool", MB_OK);
-            code = 1;
+        if (paths.selfCheck) {
+            code = SelfCheck(paths.exeDir);
+            std::fflush(stdout);
         } else {
-            GetMonitorTable().SetTextLookup(
-                [&texts](int index) { return texts.LanguageText(index); });
-            Win32MainWindow window;
-            if (window.Handle() == nullptr) {
-                // no desktop to open it on (under Wine: no X display)
-                std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
-                code = 1;
-            }
-            window.Run();
+            code = RunWindow(paths);
         }
-        // the sessions are the threads that post to the UI thread: end them before it goes
-        server.Stop();
-        GetUpdateConfigManager().StopUpgradePolling();
         SetUiThread(nullptr);
     }
     if (SUCCEEDED(com)) {

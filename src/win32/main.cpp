@@ -1,6 +1,6 @@
 // The Windows program's entry: --help, --version, --headless (the core without a window),
-// --screenshots DIR, or the main window ([--port-base N] moves its 20 listening ports to
-// N..N+19). The command line is taken as UTF-8. The program is a window program: run from a
+// --screenshots DIR, --self-check, or the main window ([--port-base N] moves its 20 listening ports
+// to N..N+19). The command line is taken as UTF-8. The program is a window program: run from a
 // console, it writes its text answers to that console.
 #include "win32/Win32Api.h"
 
@@ -18,7 +18,10 @@
 
 namespace {
 
-constexpr char kDesktopUsage[] = "usage: zr40tool [--port-base N]     the desktop program\n";
+constexpr char kDesktopUsage[] =
+    "usage: zr40tool [--port-base N]     the desktop program\n"
+    "       zr40tool --self-check        open the window once with the language files, say\n"
+    "                                    whether all is there, and end (0: it is)\n";
 
 std::string FullUsage() {
     std::string headless = HeadlessApp::Usage();
@@ -97,6 +100,11 @@ int wmain(int, wchar_t**) {
     }
     Win32DesktopPaths paths;
     paths.exeDir = ProgramFolder();
+    if (Find(args, "--self-check") != 0) {
+        UseParentConsole();
+        paths.selfCheck = true;
+        return RunWin32Desktop(paths);
+    }
     if (const int at = Find(args, "--port-base"); at != 0) {
         char* end = nullptr;
         const std::size_t next = static_cast<std::size_t>(at) + 1;
