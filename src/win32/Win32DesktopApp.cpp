@@ -10,6 +10,8 @@
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
+#include "platform/HostedNetwork.h"
+#include "platform/Utf8Path.h"
 #include "registry/CMonitorTable.h"
 #include "upgrade/UpdateConfigManager.h"
 #include "win32/Win32MainWindow.h"
@@ -58,21 +60,35 @@ int RunWindow(const Win32DesktopPaths& paths) {
     return code;
 }
 
+// The access-point page stops the hosted network when it opens; a check must change nothing.
+class UntouchedHostedNetwork : public HostedNetwork {
+  public:
+    void Stop() override {}
+    void Configure(const std::string&, const std::string&) override {}
+    void Start() override {}
+    VirtualAdapterLookup FindVirtualAdapterName() override { return {}; }
+    void ConfigureIp(const std::string&, const Ipv4Octets&) override {}
+};
+
 // Answers without asking anything of the user or the system (no message box, no listening, no
-// wireless check), so an installer or a support call can run it: the language files are found
-// and load, and the main window opens with all its tabs.
+// wireless check, no network command), so an installer or a support call can run it: the language
+// files are found and load, and the main window opens with all its tabs.
 int SelfCheck(const std::string& exeDir) {
     LanguageTexts& texts = GetLanguageTexts();
     const std::string folder = FindLanguageFolder(exeDir, std::string());
     texts.SetFolder(folder);
     texts.SetUserConfigPath(DefaultUserLanguageConfigPath());
-    std::printf("Language folder: %s\n", folder.c_str());
+    std::error_code ec;
+    const std::filesystem::path shown = std::filesystem::absolute(PathFromUtf8(folder), ec);
+    std::printf("Language folder: %s\n", ec ? folder.c_str() : Utf8FromPath(shown).c_str());
     if (!texts.LoadLanguage()) {
         std::printf("Self-check failed: %s\n", kLanguageLoadError);
         return 1;
     }
     GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
+    UntouchedHostedNetwork hostedNetwork;
     Win32WindowOptions options;
+    options.hostedNetwork = &hostedNetwork;
     options.wirelessAdapter = 1;
     options.refreshMs = 0;
     Win32MainWindow window(options);

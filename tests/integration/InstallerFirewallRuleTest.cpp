@@ -1,0 +1,107 @@
+// The firewall rule the Windows installer adds and its uninstaller removes, as written in the
+// installer script: the command lines netsh receives (netsh is a stub under Wine, so they are
+// checked here) must let exactly the tool's monitor ports in, for the tool alone, and the
+// removal must name the same rule.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "TempDir.h"
+#include "network/NetworkListenManager.h"
+
+namespace {
+
+const std::string kScripts = std::string(ZR40_SOURCE_DIR) + "/packaging/windows/";
+
+// The script's !define values with ${NAME} references filled in.
+std::map<std::string, std::string> Defines(const std::string& text) {
+    std::map<std::string, std::string> defines;
+    const std::regex line(R"re(^!define\s+(\w+)\s+(?:"(.*)"|'(.*)')\s*$)re");
+    std::istringstream lines(text);
+    for (std::string current; std::getline(lines, current);) {
+        std::smatch match;
+        if (std::regex_match(current, match, line)) {
+            std::string value = match[2].matched ? match[2].str() : match[3].str();
+            for (const auto& [name, known] : defines) {
+                const std::string reference = "${" + name + "}";
+                for (auto at = value.find(reference); at != std::string::npos;
+                     at = value.find(reference)) {
+                    value.replace(at, reference.size(), known);
+                }
+            }
+            defines[match[1].str()] = value;
+        }
+    }
+    return defines;
+}
+
+// key=value words of a netsh command line, quotes removed; the program and verbs under "".
+std::map<std::string, std::string> Words(const std::string& command) {
+    std::map<std::string, std::string> words;
+    const std::regex word(R"re((\w+)=("[^"]*"|\S+)|("[^"]*"|\S+))re");
+    for (std::sregex_iterator it(command.begin(), command.end(), word), end; it != end; ++it) {
+        if ((*it)[1].matched) {
+            std::string value = (*it)[2].str();
+            if (value.size() >= 2 && value.front() == '"') {
+                value = value.substr(1, value.size() - 2);
+            }
+            words[(*it)[1].str()] = value;
+        } else {
+            words[""] += (words[""].empty() ? "" : " ") + (*it)[3].str();
+        }
+    }
+    return words;
+}
+
+// The ports the tool listens on by default, as netsh writes a port list.
+std::string ToolPorts() {
+    const NetworkListenSettings settings;
+    std::ostringstream ports;
+    ports << settings.portA << '-' << settings.portA + kGroupASlotCount - 1 << ',' << settings.portB
+          << ',' << settings.portC << ',' << settings.portD;
+    return ports.str();
+}
+
+}  // namespace
+
+TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
+    const auto defines = Defines(ReadFileText(kScripts + "firewall.nsh"));
+    ASSERT_TRUE(defines.count("FIREWALL_ADD") && defines.count("FIREWALL_DELETE"));
+    auto add = Words(defines.at("FIREWALL_ADD"));
+    auto remove = Words(defines.at("FIREWALL_DELETE"));
+    EXPECT_EQ(add[""], R"("$SYSDIR\netsh.exe" advfirewall firewall add rule)");
+    EXPECT_EQ(remove[""], R"("$SYSDIR\netsh.exe" advfirewall firewall delete rule)");
+
+    const std::map<std::string, std::string> rule = {
+        {"name", "Zr40Tool monitors"},
+        {"dir", "in"},
+        {"program", R"($INSTDIR\zr40tool.exe)"},
+        {"protocol", "TCP"},
+        {"localport", ToolPorts()},
+    };
+    for (const auto& [key, value] : rule) {
+        EXPECT_EQ(add[key], value) << "add rule: " << key;
+        // the removal names the same rule, so it removes that one and no other
+        EXPECT_EQ(remove[key], value) << "delete rule: " << key;
+    }
+    EXPECT_EQ(add["action"], "allow");
+    EXPECT_EQ(add["profile"], "private,domain");
+    EXPECT_EQ(add["enable"], "yes");
+    EXPECT_EQ(add.size(), rule.size() + 4);  // nothing else widens it (remoteip, other programs)
+
+    // The installer replaces an earlier install's rule before adding; the uninstaller removes it.
+    const std::string script = ReadFileText(kScripts + "zr40tool.nsi");
+    const auto install = script.find("Section \"Zr40Tool\"");
+    const auto uninstall = script.find("Section \"Uninstall\"");
+    ASSERT_NE(install, std::string::npos);
+    ASSERT_NE(uninstall, std::string::npos);
+    const auto deleteFirst = script.find("'${FIREWALL_DELETE}'", install);
+    const auto addAfter = script.find("'${FIREWALL_ADD}'", install);
+    EXPECT_LT(deleteFirst, addAfter);
+    EXPECT_LT(addAfter, uninstall);
+    EXPECT_NE(script.find("'${FIREWALL_DELETE}'", uninstall), std::string::npos);
+    EXPECT_NE(script.find("!include \"firewall.nsh\""), std::string::npos);
+}
