@@ -12,9 +12,12 @@
 
 #include "SimFleet.h"
 #include "network/NetworkListenManager.h"
+#include "pages/CDebugConfigDlg.h"
+#include "pages/ControlIds.h"
 #include "pages/IDialogs.h"
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
+#include "qt/QtDebugPage.h"
 #include "qt/QtDesktopApp.h"
 #include "qt/QtUiThread.h"
 #include "registry/CMonitorTable.h"
@@ -22,6 +25,9 @@
 #include "upgrade/UpdateConfigManager.h"
 
 namespace {
+
+// what the debug page shows sent in the pictures
+constexpr char kDebugFrame[] = "00 0a 00 12 00 05 00 00 01 02";
 
 // Nobody answers a dialog while pictures are taken: messages go to the console.
 class ConsoleDialogs : public IDialogs {
@@ -147,6 +153,11 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
                 if (tab == kTabNetwork || tab == kTabDebug) {
                     window.Model().SetCheck(0, true);
                     window.Logic().OnItemChanged(0);
+                }
+                if (tab == kTabDebug) {
+                    // a frame typed and sent to the checked monitor, as an engineer would
+                    window.DebugPage()->SetText(DebugPageId::kFrameText, kDebugFrame);
+                    window.DebugPage()->Logic().OnSend();
                 }
                 if (tab == kTabUpgrade) {
                     // a transfer under way shows as a progress bar in the upgrade column

@@ -10,6 +10,8 @@
 
 #include "SimFleet.h"
 #include "network/NetworkListenManager.h"
+#include "pages/CDebugConfigDlg.h"
+#include "pages/ControlIds.h"
 #include "pages/IDialogs.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
@@ -22,6 +24,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// what the debug page shows sent in the pictures
+constexpr wchar_t kDebugFrame[] = L"00 0a 00 12 00 05 00 00 01 02";
 
 // Nobody answers a dialog while pictures are taken: messages go to the console.
 class ConsoleDialogs : public IDialogs {
@@ -176,6 +181,14 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
                     if (tab == kTabNetwork || tab == kTabDebug) {
                         window.Model().SetCheck(0, true);
                         window.Logic().OnItemChanged(0);
+                    }
+                    if (tab == kTabDebug) {
+                        // a frame typed and sent to the checked monitor, as an engineer would
+                        const HWND page = window.PageOfTab(kTabDebug)->Handle();
+                        ::SetDlgItemTextW(page, DebugPageId::kFrameText, kDebugFrame);
+                        ::SendMessageW(
+                            page, WM_COMMAND, MAKEWPARAM(DebugPageId::kSend, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(::GetDlgItem(page, DebugPageId::kSend)));
                     }
                     if (tab == kTabUpgrade) {
                         // a transfer under way shows as a progress bar in the upgrade column
