@@ -2,7 +2,8 @@
 # The Windows installer under Wine, as an administrator would run it silently: installs, checks
 # the files, the Add/Remove Programs entry and the Start-menu shortcut, starts the installed
 # program from the shortcut's target with --self-check (window, six tabs, language files), then
-# uninstalls silently and checks that everything it installed is gone.
+# uninstalls silently and checks that everything it installed is gone. First: the program
+# imports system DLLs only.
 #   scripts/installer-test.sh [windows-build-dir]     (needs an X display: run under xvfb-run)
 # Every wait is bounded. Leaves the prefix as it found it, also after a failure.
 set -euo pipefail
@@ -40,6 +41,18 @@ uninstall() {
 # a run that failed halfway leaves nothing behind for the next one
 trap 'uninstall || true' EXIT
 uninstall || fail "an earlier install could not be removed"
+
+# The program must start on any Windows PC: it may import only DLLs every Windows has.
+system_dlls=" advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll gdi32.dll iphlpapi.dll "
+system_dlls+="kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll uxtheme.dll ws2_32.dll "
+imports=$(x86_64-w64-mingw32-objdump -p "$build/bin/zr40tool.exe" | sed -n 's/^\s*DLL Name: //p')
+[ -n "$imports" ] || fail "cannot read the imports of zr40tool.exe"
+for dll in $(tr 'A-Z' 'a-z' <<<"$imports"); do
+  case "$system_dlls" in
+  *" $dll "*) ;;
+  *) fail "zr40tool.exe imports $dll, which not every Windows has" ;;
+  esac
+done
 
 echo "installer: $setup"
 "$WINE" "$setup" /S </dev/null || fail "the silent install ended with status $?"
