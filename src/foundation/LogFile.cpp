@@ -2,15 +2,11 @@
 
 #include <utility>
 
+#include "platform/CpuPause.h"
+
 namespace {
 
 constexpr int kSpinTries = 200;
-
-void SpinPause() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 
 }  // namespace
 
@@ -33,7 +29,7 @@ void LogFile::Append(const char* text, std::size_t size) {
             lock.lock();
             break;
         }
-        SpinPause();
+        CpuPause();
     }
     const Clock::time_point now = Clock::now();
     if (openAtNextLine_ || now >= nextCheck_) {
