@@ -14,6 +14,7 @@ void EventLoopUiThread::Stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
+        stopping_.store(true, std::memory_order_relaxed);
     }
     wake_.notify_all();
     if (thread_.joinable() && !IsLoopThread()) {
@@ -88,10 +89,17 @@ void EventLoopUiThread::Loop() {
             continue;
         }
         if (!tasks_.empty()) {
-            UiTask task = std::move(tasks_.front());
-            tasks_.pop_front();
+            // Everything queued so far runs in one go: the posting threads meet the lock once
+            // per batch rather than once per task. Timers are looked at again after the batch.
+            running_.swap(tasks_);
             lock.unlock();
-            task();
+            for (UiTask& task : running_) {
+                if (stopping_.load(std::memory_order_relaxed)) {
+                    break;  // the rest of the batch is dropped, as queued tasks are
+                }
+                task();
+            }
+            running_.clear();
             lock.lock();
             continue;
         }

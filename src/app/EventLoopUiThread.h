@@ -2,6 +2,7 @@
 // The user-interface thread of the headless front end and of tests: one thread running posted
 // tasks in posting order, plus periodic timers that run on the same thread between tasks.
 // The destructor stops the thread and joins it; tasks still queued then are dropped.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -46,7 +47,9 @@ class EventLoopUiThread : public IUiThread {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<UiTask> tasks_;
+    std::deque<UiTask> running_;  // the batch being run, touched by the loop thread only
     std::map<int, Timer> timers_;
     bool stop_ = false;
+    std::atomic<bool> stopping_{false};  // stop_ as the loop sees it between a batch's tasks
     std::thread thread_;
 };

@@ -2,6 +2,14 @@
 
 #include <utility>
 
+#include "platform/CpuPause.h"
+
+namespace {
+
+constexpr int kSpinTries = 200;
+
+}  // namespace
+
 LogFile::LogFile(std::string path, std::int64_t sizeLimit, std::chrono::milliseconds recheckPeriod)
     : sizeLimit_(sizeLimit), recheckPeriod_(recheckPeriod), path_(std::move(path)) {}
 
@@ -13,7 +21,16 @@ void LogFile::Retarget(std::string path) {
 }
 
 void LogFile::Append(const char* text, std::size_t size) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    // The lock is held for one write of a few microseconds: waiting that out on the spot costs
+    // less than sleeping on the lock and being woken, with many sessions logging at once.
+    for (int tries = 0; !lock.try_lock(); ++tries) {
+        if (tries == kSpinTries) {
+            lock.lock();
+            break;
+        }
+        CpuPause();
+    }
     const Clock::time_point now = Clock::now();
     if (openAtNextLine_ || now >= nextCheck_) {
         Recheck(now);

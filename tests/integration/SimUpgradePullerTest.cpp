@@ -110,4 +110,40 @@ TEST(SimUpgradePullerTest, AFailedFileDoesNotStopTheNextOne) {
     EXPECT_FALSE(p.Succeeded());
 }
 
+TEST(SimUpgradePullerTest, DigestCoversEveryPieceOfThisTryOnly) {
+    const auto md5 = [](const char* text) {
+        return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text));
+    };
+    const struct {
+        const char* what;
+        std::vector<Answer> answers;
+        bool verified;
+        std::size_t size;
+    } kCases[] = {
+        {"pieces in order", {Header(2, "a", md5("abcd")), Piece(1, "ab"), Piece(2, "cd")}, true, 4},
+        {"order matters", {Header(2, "a", md5("cdab")), Piece(1, "ab"), Piece(2, "cd")}, false, 4},
+        // A new invitation restarts the pull: the bytes of the broken try are not digested.
+        {"restarted mid-file",
+         {Header(2, "a", md5("abcd")), Piece(1, "zz"), Count(1), Header(2, "a", md5("abcd")),
+          Piece(1, "ab"), Piece(2, "cd")},
+         true,
+         4},
+    };
+    for (const auto& k : kCases) {
+        SCOPED_TRACE(k.what);
+        SimUpgradePuller p;
+        p.Start();
+        Feed(p, Count(1));
+        for (const Answer& a : k.answers) {
+            if (a.piece == -1) {
+                p.Start();
+            }
+            Feed(p, a);
+        }
+        ASSERT_EQ(p.Files().size(), 1u);
+        EXPECT_EQ(p.Files()[0].verified, k.verified);
+        EXPECT_EQ(p.Files()[0].size, k.size);
+    }
+}
+
 }  // namespace

@@ -16,7 +16,8 @@ SimUpgradePuller::Request SimUpgradePuller::Start() {
     fileCount_ = 0;
     pieceCount_ = 0;
     files_.clear();
-    content_.clear();
+    digest_.reset();
+    received_ = 0;
     current_ = Request{0, -1};
     return current_;
 }
@@ -62,8 +63,8 @@ SimUpgradePuller::Reply SimUpgradePuller::OnData(const SimUpgradeData& data) {
         file_.name = SimFieldText(data.data, kNameWidth);
         file_.expectedDigest = SimFieldText(data.data + kNameWidth, kDigestWidth);
         pieceCount_ = data.countOrLength;
-        content_.clear();
-        content_.reserve(static_cast<std::size_t>(pieceCount_) * kSimPieceSize);
+        digest_ = std::make_unique<Md5Digest>();
+        received_ = 0;
         if (pieceCount_ == 0) {
             Reply done = FinishFile(false, "file has no data pieces");
             done.headerPiece = true;
@@ -84,7 +85,10 @@ SimUpgradePuller::Reply SimUpgradePuller::OnData(const SimUpgradeData& data) {
         done.dataPiece = true;
         return done;
     }
-    content_.insert(content_.end(), data.data, data.data + length);
+    if (digest_) {
+        digest_->Update(data.data, length);
+    }
+    received_ += length;
     if (current_.serialNum < pieceCount_) {
         ++current_.serialNum;
         reply.step = Step::Next;
@@ -98,9 +102,9 @@ SimUpgradePuller::Reply SimUpgradePuller::OnData(const SimUpgradeData& data) {
 }
 
 SimUpgradePuller::Reply SimUpgradePuller::FinishFile(bool ok, const std::string& reason) {
-    file_.size = content_.size();
+    file_.size = received_;
     if (ok) {
-        file_.actualDigest = SimMd5Hex(content_.data(), content_.size());
+        file_.actualDigest = digest_ ? digest_->FinishHex() : std::string();
         file_.verified = SimDigestTextMatches(file_.expectedDigest, file_.actualDigest);
         if (!file_.verified && failure_.empty()) {
             failure_ = "digest mismatch in file " + std::to_string(file_.fileSerial);
@@ -112,7 +116,8 @@ SimUpgradePuller::Reply SimUpgradePuller::FinishFile(bool ok, const std::string&
         }
     }
     files_.push_back(file_);
-    content_.clear();
+    digest_.reset();
+    received_ = 0;
     Reply reply;
     reply.fileDone = file_;
     return NextFileOrDone(reply);

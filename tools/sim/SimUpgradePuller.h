@@ -3,12 +3,14 @@
 // Asks for the file count, then for every file its header piece and data pieces 1..N in order,
 // and checks each file's MD5 against the digest text of its header piece. No I/O here.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "SimMessages.h"
 #include "SimRecord.h"
+#include "platform/Md5Digest.h"
 
 class SimUpgradePuller {
   public:
@@ -55,6 +57,9 @@ class SimUpgradePuller {
     int fileCount_ = 0;
     int pieceCount_ = 0;
     SimFileResult file_;
-    std::vector<std::uint8_t> content_;
+    // The file is digested as its pieces arrive rather than kept: a fleet pulling megabytes
+    // each would otherwise spend its time faulting in fresh pages.
+    std::unique_ptr<Md5Digest> digest_;
+    std::size_t received_ = 0;
     std::vector<SimFileResult> files_;
 };
