@@ -41,17 +41,44 @@ int Find(const std::vector<std::string>& args, const char* name) {
     return 0;
 }
 
+bool OutputRedirected() {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return out != nullptr && out != INVALID_HANDLE_VALUE;
+}
+
+void WriteToConsole() {
+    FILE* ignored = nullptr;
+    freopen_s(&ignored, "CONOUT$", "w", stdout);
+    freopen_s(&ignored, "CONOUT$", "w", stderr);
+}
+
 // A window program has no console of its own; without inherited output handles, the text goes
 // to the console it was started from, if any.
 void UseParentConsole() {
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+    if (!OutputRedirected() && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        WriteToConsole();
+    }
+}
+
+// Ctrl+C, Ctrl+Break and closing reach a program only through a console, and a window program
+// has none of its own. The headless tool joins the console it was started from; without one it
+// makes its own: shown with the status lines when nobody reads them elsewhere (started from
+// the desktop), hidden when its output is redirected, so that it can always be stopped cleanly.
+void UseConsoleForHeadless() {
+    const bool redirected = OutputRedirected();
+    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (!redirected) {
+            WriteToConsole();
+        }
         return;
     }
-    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-        FILE* ignored = nullptr;
-        freopen_s(&ignored, "CONOUT$", "w", stdout);
-        freopen_s(&ignored, "CONOUT$", "w", stderr);
+    if (!::AllocConsole()) {
+        return;
+    }
+    if (!redirected) {
+        WriteToConsole();
+    } else if (const HWND window = ::GetConsoleWindow()) {
+        ::ShowWindow(window, SW_HIDE);
     }
 }
 
@@ -87,7 +114,7 @@ int wmain(int, wchar_t**) {
         return 0;
     }
     if (Find(args, "--headless") != 0) {
-        UseParentConsole();
+        UseConsoleForHeadless();
         return Headless(std::move(args));
     }
     if (const int at = Find(args, "--screenshots"); at != 0) {

@@ -71,6 +71,8 @@ void StopRequest::CatchStopSignals() {
     impl_->catching = true;
     ResetEvent(impl_->released);
     g_catching.store(impl_.get());
+    // A window program starts with Ctrl+C ignored; the headless tool it also is must hear it.
+    SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 }
 
