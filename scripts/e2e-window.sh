@@ -7,6 +7,7 @@
 #   scripts/e2e-window.sh [windows-build-dir] [linux-build-dir] [time-out-seconds]
 # Every wait is bounded; everything started is ended; the work folder is kept on failure.
 set -euo pipefail
+self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 cd "$(dirname "$0")/.."
 win_build=${1:-build/windows}
 linux_build=${2:-build/release}
@@ -22,9 +23,10 @@ for f in "$tool" "$driver"; do
 done
 # the window needs an X server: a virtual one of its own, shared by the program and the driver
 if [ -z "${ZR40_E2E_WINDOW_X:-}" ]; then
-  exec xvfb-run -a env ZR40_E2E_WINDOW_X=1 bash "$0" "$win_build" "$linux_build" "$limit"
+  exec xvfb-run -a env ZR40_E2E_WINDOW_X=1 bash "$self" "$win_build" "$linux_build" "$limit"
 fi
 
+# shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh "$win_build"
 work=$(mktemp -d "${TMPDIR:-/tmp}/zr40-e2e-window.XXXXXX")
 tool_pid=""
@@ -32,7 +34,7 @@ sim_pid=""
 
 fail() {
   echo "e2e-window: FAILED: $*" >&2
-  for f in "$work/driver.out" "$work/tool.out" "$work/sim.out"; do
+  for f in "$work/driver.out" "$work/tool.out" "$work/sim.out" "$work/Net.log"; do
     [ -s "$f" ] && { echo "---- $f (last lines)" >&2; tail -n 20 "$f" >&2; }
   done
   echo "e2e-window: the program's logs and all output kept in $work" >&2
@@ -73,7 +75,9 @@ language_text() {
 finished=$(language_text 52)
 # Wine has no wireless adapter: the program says so once at start
 notice=$(language_text 76)
-[ -n "$finished" ] && [ -n "$notice" ] || fail "no texts 52 and 76 in $win_build/bin/language"
+if [ -z "$finished" ] || [ -z "$notice" ]; then
+  fail "no texts 52 and 76 in $win_build/bin/language"
+fi
 
 mkdir -p "$work/firmware"
 sizes=(1000 70000 300001)

@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,6 +25,8 @@ constexpr int kStartButtonId = 1003;
 constexpr int kUpgradeColumn = 4;
 constexpr int kColumns = 5;
 constexpr DWORD kPollMs = 50;
+constexpr DWORD kListPollMs = 250;
+constexpr int kCellChars = 256;
 constexpr UINT kCallMs = 5000;     // a single message the program does not answer in time
 constexpr DWORD kCloseMs = 30000;  // the program ends after the close request
 
@@ -151,6 +155,7 @@ class Driver {
     explicit Driver(Options options)
         : options_(std::move(options)), deadline_(::GetTickCount64() + options_.timeoutMs) {}
     ~Driver() {
+        cells_.reset();  // freed through the process handle
         if (process_ != nullptr) {
             ::CloseHandle(process_);
         }
@@ -168,6 +173,9 @@ class Driver {
   private:
     bool Fail(const std::wstring& why) {
         Say(L"FAILED: " + why);
+        if (cells_ && cells_->Valid()) {
+            ReadRows();
+        }
         if (!rowsSeen_.empty()) {
             Say(L"rows last seen:");
             for (const std::wstring& row : rowsSeen_) {
@@ -230,7 +238,11 @@ class Driver {
         Search page;
         ::EnumChildWindows(main_, &FindUpgradePage, reinterpret_cast<LPARAM>(&page));
         page_ = page.found;
-        if (process_ == nullptr || tabs_ == nullptr || page_ == nullptr) {
+        if (process_ != nullptr) {
+            cells_ = std::make_unique<RemoteBlock>(process_,
+                                                   sizeof(LVITEMW) + kCellChars * sizeof(wchar_t));
+        }
+        if (process_ == nullptr || !cells_->Valid() || tabs_ == nullptr || page_ == nullptr) {
             return Fail(
                 L"the window lacks its tab control or upgrade page, or its process is closed");
         }
@@ -238,61 +250,66 @@ class Driver {
         return true;
     }
 
-    // The rows' texts, one line per row; false when the list does not answer.
-    bool ReadRows(std::vector<std::vector<std::wstring>>& rows) {
-        LRESULT count = 0;
-        if (!Call(list_, LVM_GETITEMCOUNT, 0, 0, &count)) {
+    bool RowCount(int& count) {
+        LRESULT answer = 0;
+        if (!Call(list_, LVM_GETITEMCOUNT, 0, 0, &answer)) {
             return false;
         }
-        constexpr int kChars = 256;
-        RemoteBlock block(process_, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
-        if (!block.Valid()) {
-            return false;
-        }
-        rows.assign(static_cast<std::size_t>(count), {});
-        for (int row = 0; row < count; ++row) {
-            for (int column = 0; column < kColumns; ++column) {
-                LVITEMW item = {};
-                item.iSubItem = column;
-                item.pszText = reinterpret_cast<wchar_t*>(block.At(sizeof(LVITEMW)));
-                item.cchTextMax = kChars;
-                wchar_t text[kChars] = {};
-                LRESULT length = 0;
-                if (!block.Write(0, &item, sizeof(item)) ||
-                    !Call(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                          reinterpret_cast<LPARAM>(block.At(0)), &length) ||
-                    !block.Read(sizeof(LVITEMW), text, sizeof(text))) {
-                    return false;
-                }
-                text[kChars - 1] = L'\0';
-                rows[static_cast<std::size_t>(row)].push_back(text);
-            }
-        }
-        rowsSeen_.clear();
-        for (const auto& row : rows) {
-            std::wstring line;
-            for (const std::wstring& cell : row) {
-                line += (line.empty() ? L"" : L" | ") + cell;
-            }
-            rowsSeen_.push_back(line);
-        }
+        count = static_cast<int>(answer);
         return true;
     }
 
+    // One cell's text through the block in the program's memory: an LVITEMW, then its buffer.
+    bool ReadCell(int row, int column, std::wstring& text) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(cells_->At(sizeof(LVITEMW)));
+        item.cchTextMax = kCellChars;
+        wchar_t buffer[kCellChars] = {};
+        LRESULT length = 0;
+        if (!cells_->Write(0, &item, sizeof(item)) ||
+            !Call(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                  reinterpret_cast<LPARAM>(cells_->At(0)), &length) ||
+            length < 0 || length >= kCellChars ||
+            !cells_->Read(sizeof(LVITEMW), buffer, static_cast<SIZE_T>(length) * sizeof(wchar_t))) {
+            return false;
+        }
+        text.assign(buffer, static_cast<std::size_t>(length));
+        return true;
+    }
+
+    // Every row in full, kept for the report.
+    void ReadRows() {
+        int count = 0;
+        if (!RowCount(count)) {
+            return;
+        }
+        rowsSeen_.clear();
+        for (int row = 0; row < count; ++row) {
+            std::wstring line;
+            for (int column = 0; column < kColumns; ++column) {
+                std::wstring cell;
+                ReadCell(row, column, cell);
+                line += (column == 0 ? L"" : L" | ") + cell;
+            }
+            rowsSeen_.push_back(line);
+        }
+    }
+
     bool WaitForRows() {
-        std::vector<std::vector<std::wstring>> rows;
+        int count = 0;
         for (;;) {
             if (!NoMessageBox()) {
                 return false;
             }
-            if (ReadRows(rows) && static_cast<int>(rows.size()) == options_.rows) {
-                Say(L"the list holds " + std::to_wstring(rows.size()) + L" rows");
+            if (RowCount(count) && count == options_.rows) {
+                Say(L"the list holds " + std::to_wstring(count) + L" rows");
                 return true;
             }
             if (!TimeLeft()) {
                 return Fail(L"the list never held " + std::to_wstring(options_.rows) + L" rows");
             }
-            ::Sleep(kPollMs);
+            ::Sleep(kListPollMs);
         }
     }
 
@@ -345,17 +362,24 @@ class Driver {
         return true;
     }
 
+    // Only the upgrade column while waiting: each read is a round of calls into the program,
+    // which shares Wine's server with the program's own socket work.
     bool WaitForFinished() {
-        std::vector<std::vector<std::wstring>> rows;
         for (;;) {
             if (!NoMessageBox()) {
                 return false;
             }
-            bool done = ReadRows(rows) && static_cast<int>(rows.size()) == options_.rows;
-            for (const auto& row : rows) {
-                done = done && row[kUpgradeColumn] == options_.finished;
+            int count = 0;
+            bool done = RowCount(count) && count == options_.rows;
+            if (count < options_.rows) {
+                return Fail(L"a monitor left the list during the upgrade");
+            }
+            for (int row = 0; done && row < count; ++row) {
+                std::wstring state;
+                done = ReadCell(row, kUpgradeColumn, state) && state == options_.finished;
             }
             if (done) {
+                ReadRows();
                 for (const std::wstring& line : rowsSeen_) {
                     Say(L"row: " + line);
                 }
@@ -364,7 +388,7 @@ class Driver {
             if (!TimeLeft()) {
                 return Fail(L"not every row reached \"" + options_.finished + L"\" in time");
             }
-            ::Sleep(kPollMs);
+            ::Sleep(kListPollMs);
         }
     }
 
@@ -397,6 +421,7 @@ class Driver {
     DWORD pid_ = 0;
     HANDLE process_ = nullptr;
     bool upgradeStarted_ = false;
+    std::unique_ptr<RemoteBlock> cells_;
     std::vector<std::wstring> rowsSeen_;
 };
 
