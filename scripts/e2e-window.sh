@@ -64,13 +64,24 @@ wait_for() {
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
-# A text of the language file the program reads (its folder beside it, language 1 Chinese).
+# The program's language: the user's choice in the profile if there is one, else the choice in
+# the language folder beside it (1 Chinese, else English).
+language_id() {
+  local appdata profile_ini ini id
+  appdata=$("$WINE" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+  profile_ini=$("$WINE" winepath -u "$appdata\\Zr40Tool\\LanguageConfig.ini" 2>/dev/null || true)
+  for ini in "$profile_ini" "$win_build/bin/language/LanguageConfig.ini"; do
+    id=$(sed -n 's/^LanguageID=\([0-9]*\).*/\1/p' "$ini" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return
+    fi
+  done
+}
+language_file=EnglishLanguage.ini
+[ "$(language_id)" = 1 ] && language_file=ChineseLanguage.ini
 language_text() {
-  local folder="$win_build/bin/language" file=EnglishLanguage.ini
-  if grep -qs '^LanguageID=1' "$folder/LanguageConfig.ini"; then
-    file=ChineseLanguage.ini
-  fi
-  sed -n "s/^$1=//p" "$folder/$file" | tr -d '\r' | head -n1
+  sed -n "s/^$1=//p" "$win_build/bin/language/$language_file" | tr -d '\r' | head -n1
 }
 finished=$(language_text 52)
 # Wine has no wireless adapter: the program says so once at start
@@ -116,7 +127,8 @@ echo "e2e-window: program listening on 127.0.0.1:$port; $monitors monitors, $fil
 sim_pid=$!
 
 driver_status=0
-timeout $((limit + 60)) "$WINE" "$driver" --folder "$folder_win" --finished "$finished" \
+# a UTF-8 locale, so that the texts reach the driver's wide arguments intact
+LC_ALL=C.UTF-8 timeout $((limit + 60)) "$WINE" "$driver" --folder "$folder_win" --finished "$finished" \
   --notice "$notice" --rows "$monitors" --timeout "$limit" </dev/null >"$work/driver.out" 2>&1 ||
   driver_status=$?
 cat "$work/driver.out"
