@@ -103,11 +103,15 @@ files=${#sizes[@]}
 folder_win=$("$WINE" winepath -w "$work/firmware" 2>/dev/null | tr -d '\r')
 [ -n "$folder_win" ] || fail "winepath gave no Windows path"
 
-# Twenty free ports in a row for the program's listening slots; the monitors use the last.
+# Twenty free ports in a row for the program's listening slots; the monitors use the last. Below
+# the system's range for ephemeral ports, where no outgoing connection takes one meanwhile.
 in_use() { ss -Htan 2>/dev/null | awk '{print $4}' | sed 's/.*://' | sort -u; }
+read -r ephemeral_low _ </proc/sys/net/ipv4/ip_local_port_range || ephemeral_low=32768
+span=$((ephemeral_low - 10000 - 20))
+[ "$span" -gt 0 ] || fail "no room for 20 ports below the ephemeral range ($ephemeral_low)"
 base=""
 for _ in $(seq 20); do
-  candidate=$((20000 + RANDOM % 40000))
+  candidate=$((10000 + RANDOM % span))
   busy=$(in_use | awk -v lo="$candidate" -v hi=$((candidate + 19)) '$1 >= lo && $1 <= hi' | head -n1)
   if [ -z "$busy" ]; then
     base=$candidate
