@@ -123,7 +123,8 @@ port=$((base + 19))
 
 start=$SECONDS
 # the program's current folder is the work folder: its logs go there
-(cd "$work" && exec "$WINE" "$OLDPWD/$tool" --port-base "$base") </dev/null >"$work/tool.out" 2>&1 &
+tool_path="$(cd "$(dirname "$tool")" && pwd)/$(basename "$tool")"
+(cd "$work" && exec "$WINE" "$tool_path" --port-base "$base") </dev/null >"$work/tool.out" 2>&1 &
 tool_pid=$!
 listening() { ss -Htln "sport = :$port" 2>/dev/null | grep -q .; }
 wait_for 60 listening || fail "the program never listened on 127.0.0.1:$port"
