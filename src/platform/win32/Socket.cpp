@@ -97,23 +97,25 @@ long SocketSendAll(SocketHandle s, const void* data, std::size_t length, int tim
     const SOCKET sock = static_cast<SOCKET>(s);
     // Winsock has no per-call "don't wait" and a shared socket must stay blocking for its
     // reader, so a bounded send waits for room with WSAPoll and carries the time left as the
-    // socket's send time-out, in case the room was smaller than the chunk.
+    // socket's send time-out, in case the room was smaller than the chunk. A socket with room
+    // takes the bytes even when this thread got to run only after the deadline (a busy
+    // machine): only a peer that leaves no room times out.
     bool timeoutSet = false;
     const char* p = static_cast<const char*>(data);
     std::size_t left = length;
     while (left > 0) {
         if (bounded) {
-            const int ms = MillisLeft(deadline);
-            const int ready = ms > 0 ? PollOne(s, POLLWRNORM, ms) : 0;
+            // past the deadline, a look without waiting
+            const int ready = PollOne(s, POLLWRNORM, MillisLeft(deadline));
             if (ready <= 0) {
                 if (ready == 0) {
                     SetSocketErrorFromErrno(ETIMEDOUT);
                 }
                 break;
             }
+            // 0 would mean no time-out at all
             const int remaining = MillisLeft(deadline);
-            if (remaining <= 0 || !SetSendTimeout(s, remaining)) {
-                SetSocketErrorFromErrno(ETIMEDOUT);
+            if (!SetSendTimeout(s, remaining > 0 ? remaining : 1)) {
                 break;
             }
             timeoutSet = true;
