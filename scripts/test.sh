@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test: the suite in the release build,
-# the Windows cross build with its suite under Wine and the end-to-end run of the Windows tool
-# against the Linux simulator, each fuzz target for FUZZ_SECONDS (60 by default) under
+# the Windows cross build with its suite under Wine (the installer's silent install and
+# uninstall among it) and the end-to-end runs of the Windows tool against the Linux simulator
+# (headless, then through its window), each fuzz target for FUZZ_SECONDS (60 by default) under
 # ASan/UBSan, the unit and integration suites in the ThreadSanitizer build, then the suite in
 # the AddressSanitizer + UndefinedBehaviorSanitizer build. Ends with CTest's summary.
 set -euo pipefail
@@ -18,12 +19,13 @@ echo "== release build and tests"
 build release
 ctest --preset release -j "$jobs"
 
-echo "== Windows cross build, its tests under Wine, end to end with the Linux simulator"
+echo "== Windows cross build, its tests and installer under Wine, end to end with the Linux simulator"
 build windows
 # a prepared prefix with its server and services up before CTest starts anything
 bash scripts/wine-env.sh build/windows
 ctest --preset windows -j "$jobs"
 bash scripts/e2e-windows.sh build/windows build/release
+bash scripts/e2e-window.sh build/windows build/release
 
 echo "== fuzz targets, ${FUZZ_SECONDS:-60} s each"
 build fuzz
