@@ -17,8 +17,7 @@ Function Find(HMODULE library, const char* name) {
 }  // namespace
 
 bool HasWirelessAdapter(const std::string& /*root: a Linux test seam*/) {
-    const HMODULE library =
-        ::LoadLibraryExW(L"wlanapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE library = ::LoadLibraryExW(L"wlanapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library == nullptr) {
         return false;
     }
