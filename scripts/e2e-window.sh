@@ -26,13 +26,9 @@ if [ -z "${ZR40_E2E_WINDOW_X:-}" ]; then
   exec xvfb-run -a env ZR40_E2E_WINDOW_X=1 bash "$self" "$win_build" "$linux_build" "$limit"
 fi
 
-# A program of this prefix run without a display (the headless check) leaves Wine's desktop
-# process bound to no screen for a while, and a window opened meanwhile goes nowhere: end the
-# prefix's processes, so that the desktop starts afresh on this display.
-WINEPREFIX="$(cd "$win_build" && pwd)/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-WINEPREFIX="$(cd "$win_build" && pwd)/wineprefix" /usr/lib/wine/wineserver -w 2>/dev/null || true
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh "$win_build"
+zr40_wait_for_stale_desktop
 work=$(mktemp -d "${TMPDIR:-/tmp}/zr40-e2e-window.XXXXXX")
 tool_pid=""
 sim_pid=""

@@ -10,6 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/windows}
 . scripts/wine-env.sh "$build"
+zr40_wait_for_stale_desktop
 
 setup=$(ls "$build"/Zr40Tool-*-setup.exe 2>/dev/null | head -n1)
 [ -n "$setup" ] || { echo "installer: no $build/Zr40Tool-*-setup.exe (build the windows preset)" >&2; exit 1; }

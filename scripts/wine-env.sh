@@ -47,3 +47,21 @@ if [ ! -f "$WINEPREFIX/.zr40-gui" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; the
 fi
 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 unset zr40_wine_build
+
+# Wine's desktop process outlives a program that ran without a display by a second or two (and
+# longer while other programs keep it busy); a window opened meanwhile goes to no screen. Window
+# programs wait for it to end first (at most 10 s).
+zr40_wait_for_stale_desktop() {
+  local pid tries
+  for tries in $(seq 50); do
+    local alive=""
+    for pid in $(pgrep -f 'explorer.exe /desktop' 2>/dev/null); do
+      if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        alive=1
+      fi
+    done
+    [ -n "$alive" ] || return 0
+    sleep 0.2
+  done
+  return 0
+}
