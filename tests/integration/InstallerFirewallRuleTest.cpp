@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -16,42 +15,63 @@ namespace {
 
 const std::string kScripts = std::string(ZR40_SOURCE_DIR) + "/packaging/windows/";
 
-// The script's !define values with ${NAME} references filled in.
+// The script's !define values ("..." or '...') with ${NAME} references filled in.
 std::map<std::string, std::string> Defines(const std::string& text) {
     std::map<std::string, std::string> defines;
-    const std::regex line(R"re(^!define\s+(\w+)\s+(?:"(.*)"|'(.*)')\s*$)re");
     std::istringstream lines(text);
-    for (std::string current; std::getline(lines, current);) {
-        std::smatch match;
-        if (std::regex_match(current, match, line)) {
-            std::string value = match[2].matched ? match[2].str() : match[3].str();
-            for (const auto& [name, known] : defines) {
-                const std::string reference = "${" + name + "}";
-                for (auto at = value.find(reference); at != std::string::npos;
-                     at = value.find(reference)) {
-                    value.replace(at, reference.size(), known);
-                }
-            }
-            defines[match[1].str()] = value;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string keyword;
+        std::string name;
+        if (!(words >> keyword >> name) || keyword != "!define") {
+            continue;
         }
+        std::string rest;
+        std::getline(words >> std::ws, rest);
+        const auto close = rest.empty() ? std::string::npos : rest.rfind(rest.front());
+        if (close == std::string::npos || close == 0 ||
+            (rest.front() != '"' && rest.front() != '\'')) {
+            continue;
+        }
+        std::string value = rest.substr(1, close - 1);
+        for (const auto& [known, replacement] : defines) {
+            const std::string reference = "${" + known + "}";
+            for (auto at = value.find(reference); at != std::string::npos;
+                 at = value.find(reference)) {
+                value.replace(at, reference.size(), replacement);
+            }
+        }
+        defines[name] = value;
     }
     return defines;
 }
 
-// key=value words of a netsh command line, quotes removed; the program and verbs under "".
+// key=value words of a netsh command line, quotes removed; the rest (program and verbs) under "".
 std::map<std::string, std::string> Words(const std::string& command) {
     std::map<std::string, std::string> words;
-    const std::regex word(R"re((\w+)=("[^"]*"|\S+)|("[^"]*"|\S+))re");
-    for (std::sregex_iterator it(command.begin(), command.end(), word), end; it != end; ++it) {
-        if ((*it)[1].matched) {
-            std::string value = (*it)[2].str();
-            if (value.size() >= 2 && value.front() == '"') {
-                value = value.substr(1, value.size() - 2);
-            }
-            words[(*it)[1].str()] = value;
-        } else {
-            words[""] += (words[""].empty() ? "" : " ") + (*it)[3].str();
+    std::size_t at = 0;
+    while (at < command.size()) {
+        if (command[at] == ' ') {
+            ++at;
+            continue;
         }
+        // a word ends at a blank outside quotes
+        std::size_t end = at;
+        for (bool quoted = false; end < command.size() && (quoted || command[end] != ' '); ++end) {
+            quoted = command[end] == '"' ? !quoted : quoted;
+        }
+        const std::string word = command.substr(at, end - at);
+        at = end;
+        const auto equals = word.find('=');
+        if (word.front() == '"' || equals == std::string::npos) {
+            words[""] += (words[""].empty() ? "" : " ") + word;
+            continue;
+        }
+        std::string value = word.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        words[word.substr(0, equals)] = value;
     }
     return words;
 }
