@@ -11,7 +11,7 @@ packages=(
   libsimpleini-dev libicu-dev libssl-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-microhei
-  xvfb xauth
+  xvfb xauth iproute2 procps
   mingw-w64 wine wine64 fonts-wine nsis
 )
 
