@@ -52,16 +52,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.2
-  done
-}
+# shellcheck source=scripts/wait-for.sh
+. scripts/wait-for.sh
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
 

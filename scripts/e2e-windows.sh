@@ -21,16 +21,8 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.2
-  done
-}
+# shellcheck source=scripts/wait-for.sh
+. scripts/wait-for.sh
 
 [ -x "$sim" ] || { echo "e2e: no simulator at $sim (build the release preset first)" >&2; exit 1; }
 if [ -z "${TOOL:-}" ]; then

@@ -22,15 +22,8 @@ fail() {
   echo "installer: FAILED: $*" >&2
   exit 1
 }
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.2
-  done
-}
+# shellcheck source=scripts/wait-for.sh
+. scripts/wait-for.sh
 registered() { "$WINE" reg query "$key" /v DisplayName </dev/null >/dev/null 2>&1; }
 all_gone() { [ ! -e "$installed" ] && [ ! -e "$menu" ] && ! registered; }
 uninstall() {

@@ -125,6 +125,15 @@ const char* HeadlessApp::Usage() {
            "  --port-base N         the 20 listening ports on N..N+19 (0: ephemeral ports)\n";
 }
 
+std::string HeadlessApp::UsageAfter(const std::string& programLines) {
+    std::string headless = Usage();
+    const std::string prefix = "usage: ";
+    if (headless.compare(0, prefix.size(), prefix) == 0) {
+        headless.replace(0, prefix.size(), std::string(prefix.size(), ' '));
+    }
+    return programLines + headless;
+}
+
 bool HeadlessApp::Start() {
     if (running_) {
         return false;

@@ -50,6 +50,9 @@ class HeadlessApp : public IUserMessageSink {
 
     // The command line's usage text.
     static const char* Usage();
+    // A program's usage text: its own lines (starting "usage: "), then the headless ones under
+    // the same "usage:".
+    static std::string UsageAfter(const std::string& programLines);
 
     // Starts everything, runs until the operator's stop signal (Ctrl-C, SIGTERM; on Windows
     // also Ctrl-Break or closing the console) or RequestStop, then stops; 0 on a clean end, 1

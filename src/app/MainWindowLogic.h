@@ -101,3 +101,17 @@ class MainWindowLogic : public IUserMessageSink {
 // `DebugPage` of section `PageSetting` in `path`: default "1", read through a 10-byte buffer,
 // converted by its leading digits (anything else gives 0).
 int ReadDebugPageSwitch(const std::string& path = kSystemSettingFile);
+
+class HostedNetwork;
+class IDialogs;
+
+// What a front end's main window is built with. The window works with the process-wide monitor
+// table, language texts and upgrade manager, as its pages do.
+struct MainWindowOptions {
+    IDialogs* dialogs = nullptr;             // the front end's own dialogs when null
+    HostedNetwork* hostedNetwork = nullptr;  // the process-wide one when null
+    int debugPageSwitch = -1;                // -1: read from SystemSetting.ini
+    int wirelessAdapter = -1;                // -1: look at the system, 0 none, 1 present
+    std::string settingsPath = kSystemSettingFile;
+    int refreshMs = 10;  // 0: no timer (tests drive the refresh)
+};

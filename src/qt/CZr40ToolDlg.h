@@ -26,17 +26,6 @@ class QtPage;
 class QtSystemPage;
 class QtUpdatePage;
 
-// The window works with the process-wide monitor table, language texts and upgrade manager,
-// as its pages do.
-struct MainWindowOptions {
-    IDialogs* dialogs = nullptr;             // Qt dialogs owned by the window when null
-    HostedNetwork* hostedNetwork = nullptr;  // the process-wide one when null
-    int debugPageSwitch = -1;                // -1: read from SystemSetting.ini
-    int wirelessAdapter = -1;                // -1: look at the system, 0 none, 1 present
-    std::string settingsPath = kSystemSettingFile;
-    int refreshMs = 10;  // 0: no timer (tests drive the refresh)
-};
-
 class CZr40ToolDlg : public QDialog, private IMainWindowView {
     Q_OBJECT
   public:

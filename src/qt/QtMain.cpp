@@ -21,16 +21,6 @@ constexpr char kDesktopUsage[] =
     "usage: zr40tool [--port-base N]     the desktop program (without a display: --headless)\n"
     "       zr40tool --screenshots DIR   pictures of every page into DIR\n";
 
-// The desktop lines, then the headless ones under the same "usage:".
-std::string FullUsage() {
-    std::string headless = HeadlessApp::Usage();
-    const std::string prefix = "usage: ";
-    if (headless.compare(0, prefix.size(), prefix) == 0) {
-        headless.replace(0, prefix.size(), std::string(prefix.size(), ' '));
-    }
-    return kDesktopUsage + headless;
-}
-
 bool Set(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
@@ -54,7 +44,7 @@ int RunHeadlessApp(int argc, char** argv) {
     std::string error;
     if (!HeadlessApp::ParseArguments(argc, argv, options, error)) {
         std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
-        std::fprintf(stderr, "%s", FullUsage().c_str());
+        std::fprintf(stderr, "%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 2;
     }
     HeadlessApp app(std::move(options));
@@ -77,7 +67,7 @@ int Headless(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (FindArg(argc, argv, "--help") != 0 || FindArg(argc, argv, "-h") != 0) {
-        std::printf("%s", FullUsage().c_str());
+        std::printf("%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 0;
     }
     if (FindArg(argc, argv, "--version") != 0) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "SimFleet.h"
+#include "app/ConsoleDialogs.h"
 #include "network/NetworkListenManager.h"
 #include "pages/CDebugConfigDlg.h"
 #include "pages/ControlIds.h"
@@ -25,27 +26,6 @@
 #include "upgrade/UpdateConfigManager.h"
 
 namespace {
-
-// what the debug page shows sent in the pictures
-constexpr char kDebugFrame[] = "00 0a 00 12 00 05 00 00 01 02";
-
-// Nobody answers a dialog while pictures are taken: messages go to the console.
-class ConsoleDialogs : public IDialogs {
-  public:
-    void MessageBox(const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string& text) override {
-        std::fprintf(stderr, "question: %s\n", text.c_str());
-        return true;
-    }
-    bool OpenFile(const std::string&, const std::string&, std::string&) override { return false; }
-    bool SaveFile(const std::string&, const std::string&, const std::string&,
-                  std::string&) override {
-        return false;
-    }
-    bool PickFolder(const std::string&, std::string&) override { return false; }
-};
 
 void Pump(int ms) {
     QElapsedTimer clock;
@@ -156,7 +136,7 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
                 }
                 if (tab == kTabDebug) {
                     // a frame typed and sent to the checked monitor, as an engineer would
-                    window.DebugPage()->SetText(DebugPageId::kFrameText, kDebugFrame);
+                    window.DebugPage()->SetText(DebugPageId::kFrameText, kScreenshotDebugFrame);
                     window.DebugPage()->Logic().OnSend();
                 }
                 if (tab == kTabUpgrade) {

@@ -87,7 +87,7 @@ int SelfCheck(const std::string& exeDir) {
     }
     GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
     UntouchedHostedNetwork hostedNetwork;
-    Win32WindowOptions options;
+    MainWindowOptions options;
     options.hostedNetwork = &hostedNetwork;
     options.wirelessAdapter = 1;
     options.refreshMs = 0;

@@ -25,7 +25,7 @@ constexpr UINT kReportAdapter = WM_APP + 0x41;
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(Win32WindowOptions options)
+Win32MainWindow::Win32MainWindow(MainWindowOptions options)
     : table_(GetMonitorTable()),
       dialogs_(options.dialogs != nullptr ? *options.dialogs : ownDialogs_),
       logic_(
@@ -64,7 +64,7 @@ Win32MainWindow::Win32MainWindow(Win32WindowOptions options)
     SetUserMessageSink(&logic_);
     SetDispatchSink(&GetDispatchRouter());
     if (options_.refreshMs > 0) {
-        ::SetTimer(window_, kRefreshTimer, options_.refreshMs, nullptr);
+        ::SetTimer(window_, kRefreshTimer, static_cast<UINT>(options_.refreshMs), nullptr);
     }
     ::PostMessageW(window_, kReportAdapter, 0, 0);
 }

@@ -27,20 +27,9 @@ class CUpdateConfigDlg;
 class HostedNetwork;
 class IDialogs;
 
-// The window works with the process-wide monitor table, language texts and upgrade manager,
-// as its pages do.
-struct Win32WindowOptions {
-    IDialogs* dialogs = nullptr;             // Win32 dialogs owned by the window when null
-    HostedNetwork* hostedNetwork = nullptr;  // the process-wide one when null
-    int debugPageSwitch = -1;                // -1: read from SystemSetting.ini
-    int wirelessAdapter = -1;                // -1: look at the system, 0 none, 1 present
-    std::string settingsPath = kSystemSettingFile;
-    UINT refreshMs = 10;  // 0: no timer (tests drive the refresh)
-};
-
 class Win32MainWindow : private IMainWindowView {
   public:
-    explicit Win32MainWindow(Win32WindowOptions options = {});
+    explicit Win32MainWindow(MainWindowOptions options = {});
     ~Win32MainWindow() override;
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
@@ -102,7 +91,7 @@ class Win32MainWindow : private IMainWindowView {
     MonitorListModel model_;
     MainWindowLogic logic_;
     Win32MonitorList list_;
-    Win32WindowOptions options_;
+    MainWindowOptions options_;
     bool wireless_ = true;
 
     HWND window_ = nullptr;

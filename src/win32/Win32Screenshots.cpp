@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SimFleet.h"
+#include "app/ConsoleDialogs.h"
 #include "network/NetworkListenManager.h"
 #include "pages/CDebugConfigDlg.h"
 #include "pages/ControlIds.h"
@@ -24,27 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// what the debug page shows sent in the pictures
-constexpr wchar_t kDebugFrame[] = L"00 0a 00 12 00 05 00 00 01 02";
-
-// Nobody answers a dialog while pictures are taken: messages go to the console.
-class ConsoleDialogs : public IDialogs {
-  public:
-    void MessageBox(const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string& text) override {
-        std::fprintf(stderr, "question: %s\n", text.c_str());
-        return true;
-    }
-    bool OpenFile(const std::string&, const std::string&, std::string&) override { return false; }
-    bool SaveFile(const std::string&, const std::string&, const std::string&,
-                  std::string&) override {
-        return false;
-    }
-    bool PickFolder(const std::string&, std::string&) override { return false; }
-};
 
 bool PumpUntil(Win32MainWindow& window, const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG start = ::GetTickCount64();
@@ -156,7 +136,7 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
         SimFleet fleet(base, 3, "Zr40-");
         ConsoleDialogs dialogs;
         {
-            Win32WindowOptions options;
+            MainWindowOptions options;
             options.dialogs = &dialogs;
             options.debugPageSwitch = 1;
             options.wirelessAdapter = 1;
@@ -185,7 +165,8 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
                     if (tab == kTabDebug) {
                         // a frame typed and sent to the checked monitor, as an engineer would
                         const HWND page = window.PageOfTab(kTabDebug)->Handle();
-                        ::SetDlgItemTextW(page, DebugPageId::kFrameText, kDebugFrame);
+                        ::SetDlgItemTextW(page, DebugPageId::kFrameText,
+                                          win32ui::Wide(kScreenshotDebugFrame).c_str());
                         ::SendMessageW(
                             page, WM_COMMAND, MAKEWPARAM(DebugPageId::kSend, BN_CLICKED),
                             reinterpret_cast<LPARAM>(::GetDlgItem(page, DebugPageId::kSend)));

@@ -20,17 +20,9 @@ namespace {
 
 constexpr char kDesktopUsage[] =
     "usage: zr40tool [--port-base N]     the desktop program\n"
+    "       zr40tool --screenshots DIR   pictures of every page into DIR\n"
     "       zr40tool --self-check        open the window once with the language files, say\n"
     "                                    whether all is there, and end (0: it is)\n";
-
-std::string FullUsage() {
-    std::string headless = HeadlessApp::Usage();
-    const std::string prefix = "usage: ";
-    if (headless.compare(0, prefix.size(), prefix) == 0) {
-        headless.replace(0, prefix.size(), std::string(prefix.size(), ' '));
-    }
-    return kDesktopUsage + headless;
-}
 
 int Find(const std::vector<std::string>& args, const char* name) {
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -92,7 +84,7 @@ int Headless(std::vector<std::string> args) {
     if (!HeadlessApp::ParseArguments(static_cast<int>(pointers.size()), pointers.data(), options,
                                      error)) {
         std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
-        std::fprintf(stderr, "%s", FullUsage().c_str());
+        std::fprintf(stderr, "%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 2;
     }
     HeadlessApp app(std::move(options));
@@ -105,7 +97,7 @@ int wmain(int, wchar_t**) {
     std::vector<std::string> args = ProgramArguments(0, nullptr);
     if (Find(args, "--help") != 0 || Find(args, "-h") != 0) {
         UseParentConsole();
-        std::printf("%s", FullUsage().c_str());
+        std::printf("%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 0;
     }
     if (Find(args, "--version") != 0) {

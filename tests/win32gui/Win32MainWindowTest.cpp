@@ -66,7 +66,7 @@ struct MainWindow : ::testing::Test {
         GetMonitorTable().SetPage(CMonitorTable::kPageNone);
     }
     void Open(int debugSwitch, int wireless) {
-        Win32WindowOptions options;
+        MainWindowOptions options;
         options.dialogs = &dialogs;
         options.hostedNetwork = &hostedNetwork;
         options.debugPageSwitch = debugSwitch;
