@@ -340,7 +340,7 @@ void HeadlessApp::Report(const std::string& line) {
     options_.status(line);
 }
 
-std::string HeadlessApp::Label(MonitorObject* monitor) const {
+std::string HeadlessApp::Label(MonitorObject* monitor, const GUID& guid) const {
     MonitorAttribute attribute;
     if (MonitorSystemStatus* status = monitor->GetStatus()) {
         status->GetMonitorAttribute(&attribute);
@@ -348,7 +348,7 @@ std::string HeadlessApp::Label(MonitorObject* monitor) const {
     const SocketAddr peer = monitor->GetPeer();
     std::string name = Utf8(WString(FieldText(attribute.deviceName)));
     return (name.empty() ? std::string("?") : name) + " " + DottedAddress(peer.addr) + ":" +
-           std::to_string(HostPort(peer.addr)) + " " + Utf8(GuidToString(monitor->GetGuid()));
+           std::to_string(HostPort(peer.addr)) + " " + Utf8(GuidToString(guid));
 }
 
 void HeadlessApp::OnTick() {
@@ -365,6 +365,7 @@ void HeadlessApp::OnTick() {
     UpdateConfigManager& upgrade = GetUpdateConfigManager();
     const std::vector<MonitorObject*> monitors = table.GetAllMonitors();
     std::map<MonitorObject*, Seen> now;
+    std::vector<std::pair<MonitorObject*, Seen>> arrived;
     for (MonitorObject* m : monitors) {
         MonitorSystemStatus* status = m->GetStatus();
         const std::uint32_t occupancy = m->Occupancy();
@@ -385,9 +386,28 @@ void HeadlessApp::OnTick() {
             seen_.erase(it);
             continue;
         }
-        Seen fresh{guid, occupancy, connectTime, kUpgradeWaiting, Label(m)};
+        Seen fresh{guid, occupancy, connectTime, kUpgradeWaiting, Label(m, guid)};
+        // The monitor may have left since the table was read: its released slot keeps the
+        // name and connect time but not the key. Only a slot still held under the key just
+        // read, by the same occupant, arrives; one that left is gone at this beat.
+        if (GetMonitorObjectMng().FindObj(guid) != m || m->Occupancy() != occupancy) {
+            continue;
+        }
+        arrived.emplace_back(m, std::move(fresh));
+    }
+    std::map<MonitorObject*, Seen> left = std::move(seen_);
+    seen_ = std::move(now);
+    if (upgrading) {
+        TakeEnds(left);
+    }
+    // Leaves before arrivals: a monitor back in another slot at the same beat reads as having
+    // gone and come back, in that order.
+    for (const auto& [m, gone] : left) {
+        Report("Offline: " + gone.label + " (" + std::to_string(monitors.size()) + " online)");
+    }
+    for (auto& [m, fresh] : arrived) {
         Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
-        if (upgrading && finished_.count(GuidKey(guid)) != 0 && FolderUnchanged()) {
+        if (upgrading && finished_.count(GuidKey(fresh.guid)) != 0 && FolderUnchanged()) {
             // It finished this folder earlier in the run and came back with it.
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeFinished});
             fresh.state = kUpgradeFinished;
@@ -397,15 +417,7 @@ void HeadlessApp::OnTick() {
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
             upgrade.SendUpdateReq(m);
         }
-        now.emplace(m, fresh);
-    }
-    std::map<MonitorObject*, Seen> left = std::move(seen_);
-    seen_ = std::move(now);
-    if (upgrading) {
-        TakeEnds(left);
-    }
-    for (const auto& [m, gone] : left) {
-        Report("Offline: " + gone.label + " (" + std::to_string(monitors.size()) + " online)");
+        seen_.insert_or_assign(m, std::move(fresh));
     }
 
     if (!upgrading) {

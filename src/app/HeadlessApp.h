@@ -99,7 +99,7 @@ class HeadlessApp : public IUserMessageSink {
     void OnUpgradeEnd(MonitorObject* monitor, int state);
     void TakeEnds(const std::map<MonitorObject*, Seen>& left);
     void Report(const std::string& line);
-    std::string Label(MonitorObject* monitor) const;
+    std::string Label(MonitorObject* monitor, const GUID& guid) const;
 
     HeadlessOptions options_;
     MonitorListModel model_;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -26,6 +27,8 @@
 #include "TestBytes.h"
 #include "TextAndFolders.h"
 #include "app/HeadlessApp.h"
+#include "foundation/Guid.h"
+#include "foundation/GuidText.h"
 #include "foundation/Log.h"
 #include "network/NetworkListenManager.h"
 #include "pages/NetConfigOrders.h"
@@ -134,7 +137,15 @@ int GlobalOccupied() {
 
 TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     ScopedLogDir logs;
-    HeadlessApp app(AppOptions(""));
+    std::mutex linesMutex;
+    std::vector<std::string> lines;
+    HeadlessOptions options = AppOptions("");
+    options.refreshPeriod = 1ms;  // many beats, each a chance to race a monitor that leaves
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> lock(linesMutex);
+        lines.push_back(line);
+    };
+    HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
 
@@ -242,6 +253,26 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     EXPECT_EQ(GlobalOccupied(), 0);
     EXPECT_TRUE(WaitUntil([&] { return TableRows(app) == 0; }, 20s));
     app.Stop();
+
+    // Each session reported once: per monitor, arrivals and leaves alternate, and a monitor
+    // leaving at a beat is never reported arriving under its released slot's empty key.
+    const WString wideEmptyKey = GuidToString(EmptyGuid());
+    const std::string emptyKey(wideEmptyKey.begin(), wideEmptyKey.end());  // ASCII
+    std::map<std::string, int> present;
+    std::lock_guard<std::mutex> lock(linesMutex);
+    for (const std::string& line : lines) {
+        const bool online = line.rfind("Online: ", 0) == 0;
+        if (!online && line.rfind("Offline: ", 0) != 0) {
+            continue;
+        }
+        EXPECT_EQ(line.find(emptyKey), std::string::npos) << line;
+        const std::size_t end = line.rfind(" (");  // "NAME ADDRESS:PORT KEY (N online)"
+        const std::size_t start = line.rfind(' ', end - 1) + 1;
+        const std::string key = line.substr(start, end - start);
+        EXPECT_EQ(present[key], online ? 0 : 1) << line;
+        present[key] = online ? 1 : 0;
+    }
+    EXPECT_GE(present.size(), 12u + 4u);
 }
 
 TEST(LoadFault, ResetMidFrameOrMidHandshakeReleasesOnlyThatMonitor) {
