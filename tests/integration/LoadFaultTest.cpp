@@ -463,13 +463,20 @@ TEST(LoadFault, HeldIdleConnectionsDoNotStopMonitorsComingOnline) {
     settings.maxIdleConnections = 1500;
     LoopbackServer server(settings);
     std::vector<UniqueSocket> idle;
+    int refused = 0;
     for (int i = 0; i < 2000; ++i) {
         // A burst this size can fill a backlog while the server (slow under Wine) drains it; the
         // connection then waits for the system's second SYN, three seconds on.
         UniqueSocket s = Connect(server.manager->SlotPort(i % kGroupASlotCount), 10000);
-        ASSERT_TRUE(s) << i;
+        if (!s) {
+            // Over the bound the server closes a connection as it accepts it, which under Wine
+            // can reach the client before its connect has completed.
+            ++refused;
+            continue;
+        }
         idle.push_back(std::move(s));
     }
+    EXPECT_LE(refused, 500);
     EXPECT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 1500; }, 20s))
         << server.manager->IdleConnectionCount();
     SimMonitorConfig base;
