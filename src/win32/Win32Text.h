@@ -1,38 +1,21 @@
 #pragma once
-// UTF-8 inside the program, UTF-16 at the Win32 API: the window's conversions. Invalid input is
-// replaced, never a reason to fail.
+// UTF-8 inside the program, UTF-16 at the Win32 API: the window's names for the platform's
+// conversions (invalid input is replaced, never a reason to fail).
 
 #include "win32/Win32Api.h"
+// after Win32Api.h, which decides how windows.h comes in
+#include "platform/win32/WideText.h"
 
 #include <string>
 
 namespace win32ui {
 
 inline std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int size = static_cast<int>(text.size());
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
-    }
-    return wide;
+    return win32text::ToWide(text);
 }
 
 inline std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = static_cast<int>(text.size());
-    const int n =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), n, nullptr, nullptr);
-    }
-    return narrow;
+    return win32text::ToUtf8(text.data(), text.size());
 }
 
 // A window's whole text (an edit field, a label, a button's caption).

@@ -1,6 +1,7 @@
 #pragma once
-// UTF-8 <-> UTF-16 at the Win32 API boundary (private to src/platform/win32). Invalid input is
-// replaced, never a reason to fail: the callers pass paths, command lines and registry texts.
+// UTF-8 <-> UTF-16 at the Win32 API boundary, for the Windows platform code and the window.
+// Invalid input is replaced, never a reason to fail: the callers pass paths, command lines,
+// registry texts and control texts.
 #include <windows.h>
 
 #include <string>
