@@ -10,12 +10,9 @@
 #include <QThread>
 #include <cstdio>
 
-#include "SimFleet.h"
-#include "app/ConsoleDialogs.h"
-#include "network/NetworkListenManager.h"
+#include "app/ScreenshotScene.h"
 #include "pages/CDebugConfigDlg.h"
 #include "pages/ControlIds.h"
-#include "pages/IDialogs.h"
 #include "pages/LanguageTexts.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/QtDebugPage.h"
@@ -23,7 +20,6 @@
 #include "qt/QtUiThread.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
-#include "upgrade/UpdateConfigManager.h"
 
 namespace {
 
@@ -63,9 +59,6 @@ bool CopyLanguageFolder(const QString& from, const QString& to) {
     return true;
 }
 
-const char* const kTabNames[kMainTabCount] = {"accesspoint", "network", "module",
-                                              "upgrade",     "debug",   "system"};
-
 }  // namespace
 
 int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
@@ -93,40 +86,20 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
 
     QtUiThread ui;
     SetUiThread(&ui);
-    NetworkListenSettings settings = NetworkListenSettings::Compact(0);
-    settings.bindAddress = "127.0.0.1";
-    settings.startPauseMs = 0;
-    settings.startReturnPauseMs = 0;
-    settings.bindRetryPauseMs = 50;
-    NetworkListenManager server(settings);
-    server.StartNetworkManager();
     int code = 0;
-    if (!server.WaitListening(5000)) {
-        std::fprintf(stderr, "the listening server did not start\n");
-        code = 1;
-    }
-
-    SimMonitorConfig base;
-    base.softwareVersion = "2.1.7";
-    SimFleet fleet(base, 3, "Zr40-");
-    ConsoleDialogs dialogs;
     {
-        MainWindowOptions options;
-        options.dialogs = &dialogs;
-        options.debugPageSwitch = 1;
-        options.wirelessAdapter = 1;
-        CZr40ToolDlg window(options);
+        ScreenshotScene scene;
+        code = scene.Listen() ? 0 : 1;
+        CZr40ToolDlg window(scene.WindowOptions());
         window.show();
         if (code == 0) {
-            fleet.StartAll("127.0.0.1", server.SessionPort());
+            scene.StartMonitors();
             if (!PumpUntil([&] { return window.Model().RowCount() >= 3; }, 15000)) {
-                std::fprintf(stderr, "the simulated monitors did not all appear\n");
+                ScreenshotScene::ReportMonitorsMissing();
             }
         }
-        const int languages[2] = {kLanguageEnglish, kLanguageChinese};
-        const char* const languageNames[2] = {"en", "zh"};
         for (int l = 0; l < 2 && code == 0; ++l) {
-            texts.SetLanguage(languages[l]);
+            texts.SetLanguage(ScreenshotScene::kLanguages[l]);
             Pump(50);
             for (int tab = 0; tab < kMainTabCount; ++tab) {
                 window.TabBar()->setCurrentIndex(tab);
@@ -140,19 +113,11 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
                     window.DebugPage()->Logic().OnSend();
                 }
                 if (tab == kTabUpgrade) {
-                    // a transfer under way shows as a progress bar in the upgrade column
-                    const auto monitors = GetMonitorTable().GetAllMonitors();
-                    if (!monitors.empty()) {
-                        GetUpdateConfigManager().SetUpgradeStatus(
-                            monitors.front(), UpgradeStatus{42, kUpgradeTransferring});
-                    }
+                    ScreenshotScene::ShowTransferUnderWay();
                 }
                 Pump(120);
-                const QString file =
-                    QDir(outDir).filePath(QStringLiteral("zr40tool_%1_%2_%3.png")
-                                              .arg(QString::fromLatin1(languageNames[l]))
-                                              .arg(tab)
-                                              .arg(QString::fromLatin1(kTabNames[tab])));
+                const QString file = QDir(outDir).filePath(
+                    QString::fromStdString(ScreenshotScene::PictureName(l, tab)));
                 if (!window.grab().save(file, "PNG")) {
                     std::fprintf(stderr, "cannot write %s\n", file.toLocal8Bit().constData());
                     code = 1;
@@ -161,11 +126,7 @@ int RunScreenshots(const std::string& folder, const DesktopPaths& paths) {
                 std::printf("%s\n", file.toLocal8Bit().constData());
             }
         }
-        GetUpdateConfigManager().ClearUpgradeStatus();
     }
-    fleet.StopAll();
-    server.Stop();
-    GetUpdateConfigManager().StopUpgradePolling();
     SetUiThread(nullptr);
     return code;
 }

@@ -8,15 +8,11 @@
 #include <system_error>
 #include <vector>
 
-#include "SimFleet.h"
-#include "app/ConsoleDialogs.h"
-#include "network/NetworkListenManager.h"
+#include "app/ScreenshotScene.h"
 #include "pages/CDebugConfigDlg.h"
 #include "pages/ControlIds.h"
-#include "pages/IDialogs.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
-#include "upgrade/UpdateConfigManager.h"
 #include "win32/PngFile.h"
 #include "win32/Win32MainWindow.h"
 #include "win32/Win32Text.h"
@@ -87,9 +83,6 @@ bool Capture(HWND window, const std::string& path) {
     return WritePng(path, width, height, rgb);
 }
 
-const char* const kTabNames[kMainTabCount] = {"accesspoint", "network", "module",
-                                              "upgrade",     "debug",   "system"};
-
 }  // namespace
 
 int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
@@ -120,40 +113,21 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
     {
         Win32UiThread ui;
         SetUiThread(&ui);
-        NetworkListenSettings settings = NetworkListenSettings::Compact(0);
-        settings.bindAddress = "127.0.0.1";
-        settings.startPauseMs = 0;
-        settings.startReturnPauseMs = 0;
-        settings.bindRetryPauseMs = 50;
-        NetworkListenManager server(settings);
-        server.StartNetworkManager();
-        if (!server.WaitListening(5000)) {
-            std::fprintf(stderr, "the listening server did not start\n");
-            code = 1;
-        }
-        SimMonitorConfig base;
-        base.softwareVersion = "2.1.7";
-        SimFleet fleet(base, 3, "Zr40-");
-        ConsoleDialogs dialogs;
         {
-            MainWindowOptions options;
-            options.dialogs = &dialogs;
-            options.debugPageSwitch = 1;
-            options.wirelessAdapter = 1;
-            Win32MainWindow window(options);
+            ScreenshotScene scene;
+            code = scene.Listen() ? 0 : 1;
+            Win32MainWindow window(scene.WindowOptions());
             ::SetWindowPos(window.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
             ::ShowWindow(window.Handle(), SW_SHOW);
             if (code == 0) {
-                fleet.StartAll("127.0.0.1", server.SessionPort());
+                scene.StartMonitors();
                 if (!PumpUntil(
                         window, [&] { return window.Model().RowCount() >= 3; }, 15000)) {
-                    std::fprintf(stderr, "the simulated monitors did not all appear\n");
+                    ScreenshotScene::ReportMonitorsMissing();
                 }
             }
-            const int languages[2] = {kLanguageEnglish, kLanguageChinese};
-            const char* const languageNames[2] = {"en", "zh"};
             for (int l = 0; l < 2 && code == 0; ++l) {
-                texts.SetLanguage(languages[l]);
+                texts.SetLanguage(ScreenshotScene::kLanguages[l]);
                 Pump(window, 50);
                 for (int tab = 0; tab < kMainTabCount; ++tab) {
                     TabCtrl_SetCurSel(window.Tabs(), tab);
@@ -172,20 +146,13 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
                             reinterpret_cast<LPARAM>(::GetDlgItem(page, DebugPageId::kSend)));
                     }
                     if (tab == kTabUpgrade) {
-                        // a transfer under way shows as a progress bar in the upgrade column
-                        const auto monitors = GetMonitorTable().GetAllMonitors();
-                        if (!monitors.empty()) {
-                            GetUpdateConfigManager().SetUpgradeStatus(
-                                monitors.front(), UpgradeStatus{42, kUpgradeTransferring});
-                        }
+                        ScreenshotScene::ShowTransferUnderWay();
                     }
                     Pump(window, 150);
                     ::RedrawWindow(window.Handle(), nullptr, nullptr,
                                    RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-                    const std::string name = std::string("zr40tool_") + languageNames[l] + "_" +
-                                             std::to_string(tab) + "_" + kTabNames[tab] + ".png";
-                    const std::string file =
-                        win32ui::Utf8((outDir / win32ui::Wide(name)).wstring());
+                    const std::string file = win32ui::Utf8(
+                        (outDir / win32ui::Wide(ScreenshotScene::PictureName(l, tab))).wstring());
                     if (!Capture(window.Handle(), file)) {
                         std::fprintf(stderr, "cannot write %s\n", file.c_str());
                         code = 1;
@@ -194,11 +161,7 @@ int RunWin32Screenshots(const std::string& folder, const std::string& exeDir) {
                     std::printf("%s\n", file.c_str());
                 }
             }
-            GetUpdateConfigManager().ClearUpgradeStatus();
         }
-        fleet.StopAll();
-        server.Stop();
-        GetUpdateConfigManager().StopUpgradePolling();
         SetUiThread(nullptr);
     }
     fs::remove_all(work, ec);
