@@ -52,8 +52,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck source=scripts/wait-for.sh
-. scripts/wait-for.sh
+# shellcheck source=scripts/test-helpers.sh
+. scripts/test-helpers.sh
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
@@ -85,13 +85,8 @@ fi
 
 # Firmware: a small file, one of several pieces and one of many, each with its NAME.md5. Kept
 # small: the long transfers are the headless check's; this one is about the window.
-mkdir -p "$work/firmware"
 sizes=(1000 20000 100001)
-for i in "${!sizes[@]}"; do
-  f="$work/firmware/part$i.bin"
-  head -c "${sizes[$i]}" /dev/urandom >"$f"
-  md5sum "$f" | cut -c1-32 | tr -d '\n' >"$f.md5"
-done
+write_firmware "$work/firmware" "${sizes[@]}"
 files=${#sizes[@]}
 folder_win=$("$WINE" winepath -w "$work/firmware" 2>/dev/null | tr -d '\r')
 [ -n "$folder_win" ] || fail "winepath gave no Windows path"

@@ -21,8 +21,8 @@ fail() {
   exit 1
 }
 
-# shellcheck source=scripts/wait-for.sh
-. scripts/wait-for.sh
+# shellcheck source=scripts/test-helpers.sh
+. scripts/test-helpers.sh
 
 [ -x "$sim" ] || { echo "e2e: no simulator at $sim (build the release preset first)" >&2; exit 1; }
 if [ -z "${TOOL:-}" ]; then
@@ -46,13 +46,9 @@ cleanup() {
 trap cleanup EXIT
 
 # Firmware: a small file, one of several pieces and one of many, each with its NAME.md5.
-mkdir -p "$work/firmware" "$work/logs"
+mkdir -p "$work/logs"
 sizes=(1000 70000 300001)
-for i in "${!sizes[@]}"; do
-  f="$work/firmware/part$i.bin"
-  head -c "${sizes[$i]}" /dev/urandom >"$f"
-  md5sum "$f" | cut -c1-32 | tr -d '\n' >"$f.md5"
-done
+write_firmware "$work/firmware" "${sizes[@]}"
 files=${#sizes[@]}
 # The Windows tool gets the folders as a Windows user writes them (drive and backslashes).
 folder_arg="$work/firmware"

@@ -22,8 +22,8 @@ fail() {
   echo "installer: FAILED: $*" >&2
   exit 1
 }
-# shellcheck source=scripts/wait-for.sh
-. scripts/wait-for.sh
+# shellcheck source=scripts/test-helpers.sh
+. scripts/test-helpers.sh
 registered() { "$WINE" reg query "$key" /v DisplayName </dev/null >/dev/null 2>&1; }
 all_gone() { [ ! -e "$installed" ] && [ ! -e "$menu" ] && ! registered; }
 uninstall() {
