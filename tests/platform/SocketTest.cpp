@@ -12,6 +12,25 @@
 #include "platform/TcpConnect.h"
 #include "platform/TcpListener.h"
 
+namespace {
+
+// Both ends of one loopback connection: far connected, near accepted.
+struct ConnectedPair {
+    TcpListener listener;
+    UniqueSocket far;
+    UniqueSocket near;
+    bool Open() {
+        if (!listener.Open("127.0.0.1", 0)) {
+            return false;
+        }
+        far = ConnectTcp("127.0.0.1", listener.LocalPort(), 2000);
+        near = far ? listener.Accept() : UniqueSocket();
+        return far && near;
+    }
+};
+
+}  // namespace
+
 TEST(SocketTest, LoopbackConnectAcceptAndTransfer) {
     TcpListener listener;
     ASSERT_TRUE(listener.Open("127.0.0.1", 0));
@@ -97,12 +116,9 @@ TEST(SocketTest, SecondListenerOnAHeldPortFails) {
 // A peer that stops reading makes a bounded send fail with ETIMEDOUT near its deadline rather
 // than block; an unbounded send to an open peer still goes through.
 TEST(SocketTest, BoundedSendToAPeerThatStopsReadingTimesOut) {
-    TcpListener listener;
-    ASSERT_TRUE(listener.Open("127.0.0.1", 0));
-    UniqueSocket far = ConnectTcp("127.0.0.1", listener.LocalPort(), 2000);
-    ASSERT_TRUE(far);
-    UniqueSocket near = listener.Accept();
-    ASSERT_TRUE(near);
+    ConnectedPair pair;
+    ASSERT_TRUE(pair.Open());
+    UniqueSocket& near = pair.near;
     const std::vector<char> block(1 << 20, 'x');
     const auto start = std::chrono::steady_clock::now();
     long result = 0;
@@ -117,12 +133,10 @@ TEST(SocketTest, BoundedSendToAPeerThatStopsReadingTimesOut) {
 // A sender may get to run only after its deadline (a busy machine): a socket with room still
 // takes the frame; only a peer that leaves no room makes a bounded send time out.
 TEST(SocketTest, BoundedSendWithRoomGoesThroughWhateverTimeIsLeft) {
-    TcpListener listener;
-    ASSERT_TRUE(listener.Open("127.0.0.1", 0));
-    UniqueSocket far = ConnectTcp("127.0.0.1", listener.LocalPort(), 2000);
-    ASSERT_TRUE(far);
-    UniqueSocket near = listener.Accept();
-    ASSERT_TRUE(near);
+    ConnectedPair pair;
+    ASSERT_TRUE(pair.Open());
+    UniqueSocket& far = pair.far;
+    UniqueSocket& near = pair.near;
     const std::string frame(524, 'f');
     ASSERT_EQ(SocketSendAll(near.get(), frame.data(), frame.size(), 0),
               static_cast<long>(frame.size()));
