@@ -1,5 +1,6 @@
 #include "app/EventLoopUiThread.h"
 
+#include <algorithm>
 #include <future>
 #include <memory>
 #include <utility>
@@ -65,28 +66,33 @@ bool EventLoopUiThread::Flush(std::chrono::milliseconds timeout) {
 void EventLoopUiThread::Loop() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stop_) {
-        // Due timers first, so a steady stream of tasks never starves them; each runs at most
-        // once per period, so tasks are never starved either.
+        // Due timers first, so a steady stream of tasks never starves them; after a tick the
+        // tasks queued meanwhile run before the next one, so a tick slower than its period (a
+        // busy machine) never starves the tasks either.
         const Clock::time_point now = Clock::now();
         Clock::time_point next = Clock::time_point::max();
-        UiTask tick;
+        // The timer due longest ago ticks, so one that is always due cannot starve the others.
+        Timer* due = nullptr;
         for (auto& [id, timer] : timers_) {
-            if (!tick && timer.due <= now) {
-                timer.due += timer.period;
-                if (timer.due <= now) {
-                    timer.due = now + timer.period;  // no catching up on missed ticks
-                }
-                tick = timer.tick;
+            if (timer.due <= now && (due == nullptr || timer.due < due->due)) {
+                due = &timer;
             }
-            if (timer.due < next) {
-                next = timer.due;
+        }
+        UiTask tick;
+        if (due != nullptr) {
+            due->due += due->period;
+            if (due->due <= now) {
+                due->due = now + due->period;  // no catching up on missed ticks
             }
+            tick = due->tick;
+        }
+        for (const auto& [id, timer] : timers_) {
+            next = std::min(next, timer.due);
         }
         if (tick) {
             lock.unlock();
             tick();
             lock.lock();
-            continue;
         }
         if (!tasks_.empty()) {
             // Everything queued so far runs in one go: the posting threads meet the lock once
@@ -102,6 +108,9 @@ void EventLoopUiThread::Loop() {
             running_.clear();
             lock.lock();
             continue;
+        }
+        if (tick) {
+            continue;  // timers may be due again
         }
         if (next == Clock::time_point::max()) {
             wake_.wait(lock);

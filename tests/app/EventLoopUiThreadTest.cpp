@@ -55,6 +55,15 @@ TEST(EventLoopUiThread, TimersTickBetweenTasksAndStopWhenKilled) {
         5s))
         << "the timer did not tick while tasks kept coming";
     ASSERT_TRUE(ui.Flush(5s));
+    // Nor does a tick slower than its period starve the tasks (a busy machine).
+    std::atomic<int> slowTicks{0};
+    ui.SetTimer(3, 1ms, [&] {
+        ++slowTicks;
+        std::this_thread::sleep_for(3ms);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return slowTicks.load() >= 2; }, 5s));
+    EXPECT_TRUE(ui.Flush(2s)) << "a task waited behind a timer that kept being due";
+    ui.KillTimer(3);
     ui.KillTimer(1);
     ASSERT_TRUE(ui.Flush(1s));
     const int after = ticks.load();
