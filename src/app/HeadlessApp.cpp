@@ -340,15 +340,24 @@ void HeadlessApp::Report(const std::string& line) {
     options_.status(line);
 }
 
-std::string HeadlessApp::Label(MonitorObject* monitor, const GUID& guid) const {
+std::string HeadlessApp::Label(MonitorObject* monitor, const GUID& guid, bool& named) const {
     MonitorAttribute attribute;
     if (MonitorSystemStatus* status = monitor->GetStatus()) {
         status->GetMonitorAttribute(&attribute);
     }
     const SocketAddr peer = monitor->GetPeer();
     std::string name = Utf8(WString(FieldText(attribute.deviceName)));
+    named = !name.empty();
     return (name.empty() ? std::string("?") : name) + " " + DottedAddress(peer.addr) + ":" +
            std::to_string(HostPort(peer.addr)) + " " + Utf8(GuidToString(guid));
+}
+
+// The monitor may have left since the table was read: its released slot keeps the name and
+// connect time but not the key. Only a slot still held under the key read, by the same
+// occupant, is that monitor; what was read from a slot that left is not used.
+bool HeadlessApp::StillHeld(MonitorObject* monitor, const GUID& guid,
+                            std::uint32_t occupancy) const {
+    return GetMonitorObjectMng().FindObj(guid) == monitor && monitor->Occupancy() == occupancy;
 }
 
 void HeadlessApp::OnTick() {
@@ -382,16 +391,23 @@ void HeadlessApp::OnTick() {
         // comes back within the same second must still count as arriving.
         if (it != seen_.end() && it->second.occupancy == occupancy && it->second.guid == guid &&
             it->second.connectTime == connectTime) {
-            now.emplace(m, it->second);
+            Seen& kept = now.emplace(m, it->second).first->second;
             seen_.erase(it);
+            if (!kept.named) {
+                // Its name came after its arrival: later lines (finished, offline) carry it.
+                bool named = false;
+                std::string label = Label(m, guid, named);
+                if (named && StillHeld(m, guid, occupancy)) {
+                    kept.label = std::move(label);
+                    kept.named = true;
+                }
+            }
             continue;
         }
-        Seen fresh{guid, occupancy, connectTime, kUpgradeWaiting, Label(m, guid)};
-        // The monitor may have left since the table was read: its released slot keeps the
-        // name and connect time but not the key. Only a slot still held under the key just
-        // read, by the same occupant, arrives; one that left is gone at this beat.
-        if (GetMonitorObjectMng().FindObj(guid) != m || m->Occupancy() != occupancy) {
-            continue;
+        Seen fresh{guid, occupancy, connectTime, kUpgradeWaiting, std::string(), false};
+        fresh.label = Label(m, guid, fresh.named);
+        if (!StillHeld(m, guid, occupancy)) {
+            continue;  // it left at this beat
         }
         arrived.emplace_back(m, std::move(fresh));
     }

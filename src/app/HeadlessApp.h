@@ -80,6 +80,7 @@ class HeadlessApp : public IUserMessageSink {
         std::int64_t connectTime;
         int state;  // last upgrade state reported in a status line
         std::string label;
+        bool named;  // the label has the monitor's name, not "?"
     };
 
     struct Ended {
@@ -99,7 +100,8 @@ class HeadlessApp : public IUserMessageSink {
     void OnUpgradeEnd(MonitorObject* monitor, int state);
     void TakeEnds(const std::map<MonitorObject*, Seen>& left);
     void Report(const std::string& line);
-    std::string Label(MonitorObject* monitor, const GUID& guid) const;
+    std::string Label(MonitorObject* monitor, const GUID& guid, bool& named) const;
+    bool StillHeld(MonitorObject* monitor, const GUID& guid, std::uint32_t occupancy) const;
 
     HeadlessOptions options_;
     MonitorListModel model_;

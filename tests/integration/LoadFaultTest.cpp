@@ -18,6 +18,7 @@
 
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
+#include "MonitorKeyText.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
@@ -373,11 +374,6 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
         std::lock_guard<std::mutex> lock(linesMutex);
         lines.push_back(line);
     };
-    auto reported = [&](const std::string& start) {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        return std::count_if(lines.begin(), lines.end(),
-                             [&](const std::string& line) { return line.rfind(start, 0) == 0; });
-    };
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -419,7 +415,17 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
         EXPECT_TRUE(f.verified);
     }
     EXPECT_EQ(total, bytes.size() + 3);
-    EXPECT_EQ(reported("Online: DROP-"), 2) << "the reconnection was not taken as an arrival";
+    const std::string key = MonitorKeyText(c.guid);
+    {
+        std::lock_guard<std::mutex> lock(linesMutex);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) {
+                                    return line.rfind("Online: ", 0) == 0 &&
+                                           line.find(key) != std::string::npos;
+                                }),
+                  2)
+            << "the reconnection was not taken as an arrival";
+    }
     for (int i = 0; i < others.Size(); ++i) {
         EXPECT_FALSE(others.At(i).Finished()) << i;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LoopbackTestSupport.h"
+#include "MonitorKeyText.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
 #include "SimMonitor.h"
@@ -127,6 +128,9 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         online += line.rfind("Online: ", 0) == 0 ? 1 : 0;
         offline += line.rfind("Offline: ", 0) == 0 ? 1 : 0;
         upgraded += line.rfind("Upgrade finished: ", 0) == 0 ? 1 : 0;
+        // named, even for a monitor that arrived before it told its name
+        EXPECT_EQ(line.rfind("Upgrade finished: UPG-", 0) == 0, line.rfind("Upgrade f", 0) == 0)
+            << line;
     }
     EXPECT_EQ(online, 16);
     EXPECT_EQ(upgraded, 16);
@@ -153,11 +157,11 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
         std::lock_guard<std::mutex> guard(linesLock);
         lines.push_back(line);
     };
-    auto count = [&](const std::string& prefix, const std::string& name) {
+    auto count = [&](const std::string& prefix, const std::string& key) {
         std::lock_guard<std::mutex> guard(linesLock);
         int n = 0;
         for (const std::string& line : lines) {
-            n += line.rfind(prefix, 0) == 0 && line.find(name) != std::string::npos ? 1 : 0;
+            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
         }
         return n;
     };
@@ -183,8 +187,9 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     ASSERT_TRUE(first->WaitClosed(20s));
     ASSERT_TRUE(firstCut->WaitClosed(20s));
     EXPECT_EQ(first->Record().Snapshot().upgradesSucceeded, 1u);
-    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", "CUT-") == 1; }, 5s));
-    EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ", "DONE-") == 1; }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", MonitorKeyText(cut.guid)) == 1; }, 5s));
+    EXPECT_TRUE(
+        WaitUntil([&] { return count("Upgrade finished: ", MonitorKeyText(done.guid)) == 1; }, 5s));
 
     // Both come back: the finished one is up to date and never invited; the cut one is served.
     done.leaveAfterUpgrade = false;
@@ -193,18 +198,19 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     auto againCut = run(cut);
     ASSERT_TRUE(
         WaitUntil([&] { return againCut->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
-    EXPECT_EQ(count("Up to date: ", "DONE-"), 1);
-    EXPECT_EQ(count("Up to date: ", "CUT-"), 0);
+    EXPECT_EQ(count("Up to date: ", MonitorKeyText(done.guid)), 1);
+    EXPECT_EQ(count("Up to date: ", MonitorKeyText(cut.guid)), 0);
     EXPECT_EQ(again->Record().Snapshot().invitations, 0u);
 
     // New firmware in the folder: the next one to come back is served again.
     again->Stop();
-    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", "DONE-") == 2; }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return count("Offline: ", MonitorKeyText(done.guid)) == 2; }, 5s));
     writeFirmware(5000);
     auto third = run(done);
     EXPECT_TRUE(WaitUntil([&] { return third->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
-    EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ", "DONE-") == 2; }, 5s));
-    EXPECT_EQ(count("Up to date: ", "DONE-"), 1);
+    EXPECT_TRUE(
+        WaitUntil([&] { return count("Upgrade finished: ", MonitorKeyText(done.guid)) == 2; }, 5s));
+    EXPECT_EQ(count("Up to date: ", MonitorKeyText(done.guid)), 1);
     third->Stop();
     againCut->Stop();
     app.Stop();
