@@ -83,10 +83,13 @@ int Headless(std::vector<std::string> args) {
     std::string error;
     if (!HeadlessApp::ParseArguments(static_cast<int>(pointers.size()), pointers.data(), options,
                                      error)) {
+        // Nothing runs, so nothing needs stopping: no console of its own, only the answer.
+        UseParentConsole();
         std::fprintf(stderr, "zr40tool: %s\n", error.c_str());
         std::fprintf(stderr, "%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 2;
     }
+    UseConsoleForHeadless();
     HeadlessApp app(std::move(options));
     return app.Run();
 }
@@ -106,7 +109,6 @@ int wmain(int, wchar_t**) {
         return 0;
     }
     if (Find(args, "--headless") != 0) {
-        UseConsoleForHeadless();
         return Headless(std::move(args));
     }
     if (const int at = Find(args, "--screenshots"); at != 0) {
