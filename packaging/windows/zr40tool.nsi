@@ -51,12 +51,13 @@ Section "Zr40Tool"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateDirectory "$SMPROGRAMS\Zr40Tool"
-  CreateShortCut "$SMPROGRAMS\Zr40Tool\Zr40Tool.lnk" "$INSTDIR\zr40tool.exe"
+  ; the program's own icon (its first icon resource) on the shortcut and in Add/Remove Programs
+  CreateShortCut "$SMPROGRAMS\Zr40Tool\Zr40Tool.lnk" "$INSTDIR\zr40tool.exe" "" "$INSTDIR\zr40tool.exe" 0
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Zr40Tool"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Zr40Tool"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\zr40tool.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\zr40tool.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'

@@ -59,7 +59,9 @@ void MainWindowLogic::OnTabChanged() {
 void MainWindowLogic::OnItemChanged(int row) {
     table_.OnItemChanged(row);
     view_.UpdateList();
-    view_.RefreshNetworkPage();
+    if (table_.GetPage() == kTabNetwork) {
+        view_.RefreshNetworkPage();
+    }
 }
 
 void MainWindowLogic::OnTimer() {
@@ -103,8 +105,13 @@ int ReadDebugPageSwitch(const std::string& path) {
 }
 
 bool MainWindowLogic::MayClose() {
-    if (!upgradeRunning_ || !upgradeRunning_()) {
-        return true;
+    if (upgradeRunning_ && upgradeRunning_() &&
+        !view_.AskYesNo(text_ ? text_(kTextCloseDuringUpgrade) : std::string())) {
+        return false;
     }
-    return view_.AskYesNo(text_ ? text_(kTextCloseDuringUpgrade) : std::string());
+    if (table_.HasPendingOrders() &&
+        !view_.AskYesNo(text_ ? text_(kTextCloseWithPendingOrders) : std::string())) {
+        return false;
+    }
+    return true;
 }

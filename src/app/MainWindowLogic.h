@@ -29,6 +29,8 @@ inline constexpr char kLanguageLoadError[] = "Load language file error";
 inline constexpr int kTextNoWirelessAdapter = 76;
 // The question before the window closes while an upgrade runs.
 inline constexpr int kTextCloseDuringUpgrade = 83;
+// The question before the window closes while an order waits for its acknowledgement.
+inline constexpr int kTextCloseWithPendingOrders = 96;
 
 class IMainWindowView {
   public:
@@ -72,15 +74,18 @@ class MainWindowLogic : public IUserMessageSink {
 
     // The tab selection changed (by the user).
     void OnTabChanged();
-    // The user changed the check mark of `row`.
+    // The user changed the check mark of `row`. The network page follows the check marks
+    // only while it is shown: a check made on another page never fills its form.
     void OnItemChanged(int row);
     // The 10 ms refresh tick.
     void OnTimer();
     void OnUserMessage(const UserMessage& message) override;
     // Whether an upgrade runs now (none when not set).
     void SetUpgradeRunning(UpgradeRunning running) { upgradeRunning_ = std::move(running); }
-    // The user asked to close the window (close box, Escape, Alt+F4): true to close. While an
-    // upgrade runs, the user is asked first (text 83). Enter in a field never comes here.
+    // The user asked to close the window (close box, Alt+F4): true to close. While an upgrade
+    // runs (text 83) or an order sent to a monitor waits for its acknowledgement (text 96) the
+    // user is asked first, each question in turn; a No keeps the window. Enter and Escape in a
+    // field never come here.
     bool MayClose();
 
     // The page a tab shows: the debug page only while the switch is non-zero.

@@ -11,6 +11,7 @@
 #include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
+#include "registry/CommandResult.h"
 #include "registry/MonitorObject.h"
 
 namespace {
@@ -55,10 +56,13 @@ CModuleConfigDlg::CModuleConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable
     : form_(form), dialogs_(dialogs), table_(table), text_(std::move(text)) {}
 
 void CModuleConfigDlg::RefreshCaptions() {
-    // The module choice is open only after a filter has been chosen (again).
+    // The module choice and Modify are open only after a filter has been chosen (again); a
+    // choice made before stays behind, so it can never be sent unseen.
     for (int id : kModuleButtons) {
         form_.Enable(id, false);
+        form_.SetCheck(id, false);
     }
+    form_.Enable(kModify, false);
     auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
     form_.SetText(kFilterEcg, text(kTextFilterEcg));
     form_.SetText(kFilterEcgSpo2, text(kTextFilterEcgSpo2));
@@ -127,7 +131,8 @@ bool CModuleConfigDlg::ChosenMask(ModuleMask& mask) const {
     mask = ModuleMask{};
     bool chosen = false;
     for (const ModuleSet& set : kModuleSets) {
-        if (!form_.GetCheck(set.button)) {
+        // a disabled button is no choice the user can see as open
+        if (!form_.GetCheck(set.button) || !form_.IsEnabled(set.button)) {
             continue;
         }
         chosen = true;
@@ -164,6 +169,8 @@ void CModuleConfigDlg::SendModuleSwitchOrder() {
         std::uint8_t frame[kCmpHeadSize + kModuleIndexCount] = {};
         std::memcpy(frame + kCmpHeadSize, mask.module, kModuleIndexCount);
         const auto serial = static_cast<std::uint16_t>(monitor->NextSerialPreIncrement());
+        // waits from before it goes out, so an answer that comes at once is never missed
+        table_.NoteOrderSent(monitor, kResultModuleSet);
         SendCmpControlCommand(frame, kModuleIndexCount, kModuleSwitchCommand, *monitor, serial);
     }
 }

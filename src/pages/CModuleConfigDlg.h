@@ -10,7 +10,8 @@
 //   module radios (one group):   1034 ECG, 1035 SpO2, 1036 ECG+SpO2, 1037 ECG+RESP,
 //                                1038 ECG+SpO2+RESP     click -> OnModuleButton(id)
 //   1001 Modify                                         click -> OnModify()
-// The main window calls RefreshCaptions() after creating the page and after a language change.
+// The main window calls RefreshCaptions() after creating the page and after a language change;
+// until a filter is chosen after it, no module button and no Modify can be pressed.
 // The page keeps each radio group exclusive itself: wire the radios as plain check marks that
 // follow the form's SetCheck.
 #include <functional>

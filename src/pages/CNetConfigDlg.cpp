@@ -14,6 +14,7 @@
 #include "pages/NetworkDefaults.h"
 #include "platform/CodePage.h"
 #include "registry/CMonitorTable.h"
+#include "registry/CommandResult.h"
 #include "registry/MonitorAttribute.h"
 #include "registry/MonitorObject.h"
 
@@ -356,12 +357,18 @@ void CNetConfigDlg::OnModify() {
             std::this_thread::sleep_for(orderPause_);
         }
     };
+    // Each order waits for its command result from the moment before it goes out, so an
+    // answer that comes at once is never missed.
+    table_.NoteOrderSent(monitor, kResultDeviceName);
     SendLabelConfigOrder(monitor, deviceName_);
     pause();
+    table_.NoteOrderSent(monitor, kResultWifi);
     SendWifiConfigOrder(monitor, wifi_);
     pause();
+    table_.NoteOrderSent(monitor, kResultServer);
     SendServerIpConfigOrder(monitor, serverIp_, serverPort_);
     pause();
+    table_.NoteOrderSent(monitor, kResultReconnect);
     SendReconnectConfigOrder(monitor, reconnectIndex_);
 }
 

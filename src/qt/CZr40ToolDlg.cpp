@@ -131,9 +131,11 @@ QtPage* CZr40ToolDlg::PageOfTab(int tab) const {
 }
 
 void CZr40ToolDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter confirms the field it was typed in (the field has seen it already); it never
-    // closes the window or presses a button the user did not aim at.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Enter confirms the field it was typed in and Escape leaves it (the field has seen the
+    // key already): neither closes the window, cuts the monitors off or presses a button the
+    // user did not aim at. Only the close box and Alt+F4 close it (closeEvent, then reject).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->matches(QKeySequence::Cancel)) {
         event->accept();
         return;
     }

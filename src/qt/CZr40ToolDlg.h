@@ -50,8 +50,8 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     // One refresh tick, as the timer runs it.
     void RefreshNow() { logic_.OnTimer(); }
 
-    // Every way of closing (close box, Escape, Alt+F4) comes here; asks first while an
-    // upgrade runs.
+    // Every way of closing (close box, Alt+F4) comes here; asks first while an upgrade runs
+    // or an order waits for its acknowledgement. Escape never comes here.
     void reject() override;
 
   protected:

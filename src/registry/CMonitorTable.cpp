@@ -7,6 +7,7 @@
 #include "foundation/GuidText.h"
 #include "foundation/PublicFunctions.h"
 #include "registry/CMonitorObjectMng.h"
+#include "registry/CommandResult.h"
 #include "registry/IUpgradeStatusSource.h"
 #include "registry/ModuleNameTable.h"
 #include "registry/MonitorListModel.h"
@@ -33,12 +34,6 @@ constexpr int kTextRefusedWifi = 68;
 constexpr int kTextRefusedReconnect = 69;
 constexpr int kTextRefusedServer = 70;
 constexpr int kTextUpgradeWaiting = 71;
-
-// Internal codes of the command results that acknowledge the network orders.
-constexpr int kResultDeviceName = 10;
-constexpr int kResultReconnect = 23;
-constexpr int kResultWifi = 11;
-constexpr int kResultServer = 17;
 
 // The registry form of the GUID (as GuidToString writes it), built straight into narrow text:
 // the refresh needs it for every monitor twice per tick.
@@ -475,13 +470,18 @@ void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
         return;
     }
     const CommandResult last = monitor->GetLastResult();
+    const std::string guidText = GuidText(monitor->GetGuid());
+    {
+        // Answered, whatever the answer: the order no longer waits.
+        std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
+        pendingOrders_.erase({guidText, last.code});
+    }
     const int ack = AckIndexOfResult(last.code);
     if (ack < 0) {
         return;
     }
     // One locked copy, so the row found and its check mark belong together even while the UI
     // thread adds or removes rows.
-    const std::string guidText = GuidText(monitor->GetGuid());
     for (const MonitorListModel::Row& row : list->Rows()) {
         if (row.texts[kColumnGuid] == guidText) {
             if (row.checked) {
@@ -491,6 +491,29 @@ void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
             return;
         }
     }
+}
+
+void CMonitorTable::NoteOrderSent(MonitorObject* monitor, int resultCode) {
+    if (monitor == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
+    pendingOrders_.insert({GuidText(monitor->GetGuid()), resultCode});
+}
+
+bool CMonitorTable::HasPendingOrders() const {
+    std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
+    for (auto it = pendingOrders_.begin(); it != pendingOrders_.end();) {
+        // A monitor that left will never answer; its orders wait no more (a new connection
+        // under the same GUID starts with fresh records).
+        MonitorObject* monitor = pool_.FindObj(GuidOfText(it->first));
+        if (monitor == nullptr || pool_.GetUseCount(monitor) <= 0) {
+            it = pendingOrders_.erase(it);
+        } else {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::uint8_t CMonitorTable::GetConfigAck(int index) const {

@@ -2,7 +2,8 @@
 // Keeps the monitor list in step with the monitor object pool: a row per occupied slot, texts
 // refreshed in place, columns 3 and 4 by page, check marks turned back into monitor objects.
 // Also holds the list-wide state the pages share: the module page's device filter and the
-// network page's four acknowledgement flags.
+// network page's four acknowledgement flags, and the orders pages sent that still wait for
+// their acknowledgement (so closing the tool can ask first).
 //
 // Refresh, RenameColumns, OnItemChanged, UncheckAll, SetModuleFilter and SetPage run on the UI
 // thread; OnCommandResult and IsChecked run on session threads and touch only the (locked) list
@@ -12,8 +13,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <shared_mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "registry/ModuleMask.h"
@@ -92,6 +96,13 @@ class CMonitorTable {
     // Called on the monitor's session thread.
     void OnCommandResult(MonitorObject* monitor);
 
+    // A page sent an order to `monitor` that its command result with internal code
+    // `resultCode` will acknowledge (UI thread). The order waits until that result arrives,
+    // success or failure, or until the monitor leaves the pool.
+    void NoteOrderSent(MonitorObject* monitor, int resultCode);
+    // True while a connected monitor still owes the acknowledgement of an order sent to it.
+    bool HasPendingOrders() const;
+
     std::uint8_t GetConfigAck(int index) const;
     void SetConfigAck(int index, std::uint8_t value);
     void ResetConfigAck();
@@ -118,6 +129,10 @@ class CMonitorTable {
     std::array<std::atomic<std::uint8_t>, 4> configAck_;
     std::atomic<int> pageIndex_{kPageNone};
     std::string pendingText_;  // text 66 of the current refresh (UI thread)
+    // (GUID text of the monitor, awaited result code); written by the UI thread (sent) and the
+    // session threads (answered).
+    mutable std::mutex pendingOrdersMutex_;
+    mutable std::set<std::pair<std::string, int>> pendingOrders_;
 };
 
 // The process-wide table over the process-wide pool, created on first use and never destroyed.

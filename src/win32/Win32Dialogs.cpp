@@ -8,6 +8,14 @@
 using win32ui::Utf8;
 using win32ui::Wide;
 
+namespace {
+
+// The name the settings pages offer in both of their file dialogs (their save dialogs are
+// handed it; the open dialog offers the same file).
+constexpr char kSettingsFileName[] = "SystemSetting";
+
+}  // namespace
+
 std::wstring Win32Dialogs::Caption() const {
     HWND window = owner_ != nullptr ? ::GetAncestor(owner_, GA_ROOT) : nullptr;
     std::wstring caption = window != nullptr ? win32ui::WindowText(window) : std::wstring();
@@ -52,7 +60,6 @@ bool Win32Dialogs::RunFileDialog(bool save, const std::string& filter,
     std::vector<wchar_t> file(32768, L'\0');
     const std::wstring name = Wide(defaultName);
     name.copy(file.data(), std::min(name.size(), file.size() - 1));
-    const std::wstring caption = Caption();
 
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(ofn);
@@ -61,7 +68,8 @@ bool Win32Dialogs::RunFileDialog(bool save, const std::string& filter,
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = caption.c_str();
+    // no title of our own: the dialog says Open or Save As in the system's language
+    ofn.lpstrTitle = nullptr;
     ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     BOOL chosen = FALSE;
@@ -81,7 +89,7 @@ bool Win32Dialogs::RunFileDialog(bool save, const std::string& filter,
 
 bool Win32Dialogs::OpenFile(const std::string& filter, const std::string& defaultExt,
                             std::string& path) {
-    return RunFileDialog(false, filter, defaultExt, {}, path);
+    return RunFileDialog(false, filter, defaultExt, kSettingsFileName, path);
 }
 
 bool Win32Dialogs::SaveFile(const std::string& filter, const std::string& defaultExt,

@@ -1,5 +1,7 @@
 #include "win32/Win32MainWindow.h"
 
+#include <tuple>
+
 #include "app/DispatchRouter.h"
 #include "network/IDispatchSink.h"
 #include "pages/CAPConfigDlg.h"
@@ -41,6 +43,7 @@ Win32MainWindow::Win32MainWindow(MainWindowOptions options)
         return;
     }
     ownDialogs_.SetOwner(window_);
+    SetIcons();
     tabs_ = ::GetDlgItem(window_, IDC_MAIN_TAB);
     list_.Attach(::GetDlgItem(window_, IDC_MONITOR_LIST));
 
@@ -179,6 +182,21 @@ void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
     systemLogic_->FillTexts();
 }
 
+void Win32MainWindow::SetIcons() {
+    // the title bar's small icon and the taskbar's (Alt+Tab) big one, each in its system size
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (const auto& [which, metricX, metricY] : {std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON},
+                                                  std::tuple{ICON_BIG, SM_CXICON, SM_CYICON}}) {
+        const HANDLE icon = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_ZR40TOOL), IMAGE_ICON,
+                                         ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
+                                         LR_DEFAULTCOLOR | LR_SHARED);
+        if (icon != nullptr) {
+            ::SendMessageW(window_, WM_SETICON, static_cast<WPARAM>(which),
+                           reinterpret_cast<LPARAM>(icon));
+        }
+    }
+}
+
 void Win32MainWindow::PlacePages() {
     // the tab's display area, in the window's client coordinates
     RECT area = {};
@@ -251,11 +269,9 @@ INT_PTR Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_COMMAND:
-            // Enter confirms the field it was typed in; it never closes the window or presses
-            // a button the user did not aim at
-            if (LOWORD(wParam) == IDCANCEL) {
-                RequestClose();
-            }
+            // Enter (IDOK) confirms the field it was typed in and Escape (IDCANCEL) leaves it:
+            // neither closes the window, cuts the monitors off or presses a button the user
+            // did not aim at. Only the close box and Alt+F4 close it, through WM_CLOSE.
             return TRUE;
         case WM_CLOSE:
             RequestClose();

@@ -48,7 +48,7 @@ class Win32MainWindow : private IMainWindowView {
     Win32Page* PageOfTab(int tab) const;
     // One refresh tick, as the timer runs it.
     void RefreshNow() { logic_.OnTimer(); }
-    // The user asked to close (close box, Escape, Alt+F4): closes unless refused.
+    // The user asked to close (close box, Alt+F4): closes unless refused.
     void RequestClose();
 
   private:
@@ -57,6 +57,7 @@ class Win32MainWindow : private IMainWindowView {
     LRESULT OnNotify(const NMHDR& header);
     void BuildPages(HostedNetwork* hostedNetwork);
     void PlacePages();
+    void SetIcons();
 
     // IMainWindowView
     void RebuildTabs(const std::array<std::string, kMainTabCount>& captions) override;

@@ -176,6 +176,8 @@ void Win32MonitorList::DrawProgress(NMLVCUSTOMDRAW& draw, int progress) const {
         Wide(shown_[static_cast<std::size_t>(draw.nmcd.dwItemSpec)].texts[kProgressColumn]);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner,
+    // centred in the whole cell: the bar's inner box is lower than the font at 96 DPI and
+    // would cut the digits at the top and bottom
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

@@ -10,7 +10,9 @@
 #include "foundation/IniFile.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
+#include "registry/CommandResult.h"
 #include "registry/MonitorListModel.h"
+#include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
 
 namespace {
@@ -127,6 +129,19 @@ TEST_F(Logic, ItemChangeGoesToTheTableThenTheNetworkPage) {
     EXPECT_TRUE(list.GetCheck(1));
     EXPECT_EQ(table.GetConfigAck(0), CMonitorTable::kAckNone);
     EXPECT_EQ(view.calls, std::vector<std::string>{"netRefresh"});
+    // a check made on another page never reaches the network page's form, and the tab change
+    // leaves nothing checked for it to show
+    for (int tab : {kTabDebug, kTabModule, kTabUpgrade}) {
+        view.tab = tab;
+        logic.OnTabChanged();
+        list.SetCheck(0, true);
+        view.calls.clear();
+        logic.OnItemChanged(0);
+        EXPECT_TRUE(view.calls.empty()) << tab;
+        view.tab = kTabNetwork;
+        logic.OnTabChanged();
+        EXPECT_FALSE(list.GetCheck(0)) << tab;
+    }
 }
 
 TEST_F(Logic, UserMessagesAreRouted) {
@@ -157,19 +172,60 @@ TEST_F(Logic, UserMessagesAreRouted) {
     EXPECT_EQ(view.calls.size(), 3u);
 }
 
-TEST_F(Logic, ClosingAsksFirstOnlyWhileAnUpgradeRuns) {
+TEST_F(Logic, ClosingAsksFirstWhileAnUpgradeRunsOrAnOrderWaits) {
     EXPECT_TRUE(logic.MayClose());  // nothing tells of an upgrade
     bool running = false;
     logic.SetUpgradeRunning([&running] { return running; });
-    const bool cases[][3] = {{false, false, true}, {true, true, true}, {true, false, false}};
-    for (const auto& [run, yes, closes] : cases) {
-        running = run;
-        view.yes = yes;
+    const GUID key{0, 1, 2, {1, 2, 3, 4, 5, 6, 7, 8}};
+    MonitorObject* monitor = pool.GetAvailableObj(key);
+    ASSERT_NE(monitor, nullptr);
+    monitor->SetGuid(key);
+    auto answer = [&](int code) {
+        CommandResult result;
+        result.code = code;
+        result.result = -1;  // a refusal answers the order as well
+        monitor->SetLastResult(result);
+        table.OnCommandResult(monitor);
+    };
+    using Questions = std::vector<std::string>;
+    struct Case {
+        bool upgrade;
+        bool order;
+        bool yes;
+        bool closes;
+        Questions asked;
+    } cases[] = {
+        {false, false, false, true, {}},         {true, false, true, true, {"text83"}},
+        {true, false, false, false, {"text83"}}, {false, true, true, true, {"text96"}},
+        {false, true, false, false, {"text96"}}, {true, true, true, true, {"text83", "text96"}},
+        {true, true, false, false, {"text83"}},  // the first No keeps the window
+    };
+    for (const Case& c : cases) {
+        running = c.upgrade;
+        if (c.order) {
+            table.NoteOrderSent(monitor, kResultWifi);
+        }
+        view.yes = c.yes;
         view.questions.clear();
-        EXPECT_EQ(logic.MayClose(), closes) << run << yes;
-        EXPECT_EQ(view.questions,
-                  run ? std::vector<std::string>{"text83"} : std::vector<std::string>{});
+        EXPECT_EQ(logic.MayClose(), c.closes) << c.upgrade << c.order << c.yes;
+        EXPECT_EQ(view.questions, c.asked) << c.upgrade << c.order << c.yes;
+        answer(kResultWifi);
     }
+    running = false;
+    // an order waits until the result of its own kind comes, whatever page is shown
+    table.NoteOrderSent(monitor, kResultDeviceName);
+    table.NoteOrderSent(monitor, kResultModuleSet);
+    answer(kResultDeviceName);
+    EXPECT_TRUE(table.HasPendingOrders());
+    answer(kResultModuleSet);
+    EXPECT_FALSE(table.HasPendingOrders());
+    // a monitor that left will never answer: its orders wait no more
+    table.NoteOrderSent(monitor, kResultServer);
+    EXPECT_TRUE(table.HasPendingOrders());
+    pool.ReleaseObj(key, monitor);
+    view.questions.clear();
+    EXPECT_TRUE(logic.MayClose());
+    EXPECT_TRUE(view.questions.empty());
 }
 
 TEST(DebugPageSwitch, ReadFromPageSettingWithLeadingDigits) {

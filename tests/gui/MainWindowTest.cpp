@@ -2,6 +2,7 @@
 // switch, the wireless check, Enter, and the start-up's language failure.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "FakeForm.h"
 #include "GuiTestSupport.h"
 #include "LoopbackTestSupport.h"
+#include "MainWindowCases.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "network/NetworkListenManager.h"
@@ -306,21 +308,65 @@ TEST_F(MainWindow, EnterInAFieldKeepsTheWindowOpen) {
     EXPECT_TRUE(dialogs.questions.empty());
 }
 
-TEST_F(MainWindow, ClosingDuringAnUpgradeAsksFirst) {
+TEST_F(MainWindow, EscapeNeverClosesAndClosingDuringAnUpgradeAsksFirst) {
     Open();
     window->Logic().SetUpgradeRunning([] { return true; });
     window->show();
     dialogs.yes = false;
-    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QTest::keyClick(window.get(), Qt::Key_Escape);  // neither closes nor asks
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(dialogs.questions.empty());
     window->close();  // the close box and Alt+F4
     EXPECT_TRUE(window->isVisible());
     const std::string ask =
         "An upgrade is running. Closing the tool ends it for every monitor. Close anyway?";
-    EXPECT_EQ(dialogs.questions, (std::vector<std::string>{ask, ask}));
+    EXPECT_EQ(dialogs.questions, (std::vector<std::string>{ask}));
     dialogs.yes = true;
     window->close();
     EXPECT_TRUE(window->isHidden());
 }
+
+// The Qt window for the shared cases: its widgets worked as a user works them.
+class QtWindowDriver {
+  public:
+    void Open(const MainWindowOptions& options) {
+        window_ = std::make_unique<CZr40ToolDlg>(options);
+        window_->show();
+    }
+    FakeDialogs& Dialogs() { return dialogs_; }
+    bool IsOpen() const { return window_ && window_->isVisible(); }
+    MonitorListModel& Model() { return window_->Model(); }
+    void ChooseTab(int tab) { window_->TabBar()->setCurrentIndex(tab); }
+    IForm& Page(int tab) { return *window_->PageOfTab(tab); }
+    void Click(int tab, int id) {
+        ControlById<QAbstractButton>(window_->PageOfTab(tab), id)->click();
+    }
+    void PressEscape(int tab, int id) {
+        QWidget* field = ControlById<QWidget>(window_->PageOfTab(tab), id);
+        ASSERT_NE(field, nullptr) << id;
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Escape);
+    }
+    void PressCloseBox() { window_->close(); }
+    bool RowChecked(int row) { return window_->List()->item(row, 0)->checkState() == Qt::Checked; }
+    void CheckRow(int row, bool on) {
+        window_->List()->item(row, 0)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+    bool Pump(const std::function<bool()>& done, int timeoutMs) {
+        return PumpUntil(done, timeoutMs);
+    }
+    ~QtWindowDriver() {
+        window_.reset();
+        GetMonitorTable().SetPage(CMonitorTable::kPageNone);
+    }
+
+  private:
+    ScopedLanguage language_{kLanguageEnglish};
+    FakeDialogs dialogs_;
+    std::unique_ptr<CZr40ToolDlg> window_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MainWindowBehaviour, QtWindowDriver);
 
 TEST(DesktopStartup, MissingLanguageFilesEndStartUpWithTheMessage) {
     ScopedLogDir logs;

@@ -8,6 +8,8 @@
 #include "TempDir.h"
 #include "pages/CModuleConfigDlg.h"
 #include "pages/ControlIds.h"
+#include "registry/CommandResult.h"
+#include "registry/MonitorObject.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ class ModulePage : public ::testing::Test {
 
 TEST_F(ModulePage, CaptionsAndStartState) {
     EXPECT_TRUE(Enabled().empty());
-    EXPECT_TRUE(form.IsEnabled(kModify));
+    EXPECT_FALSE(form.IsEnabled(kModify));  // until a filter is chosen
     EXPECT_EQ(form.GetText(kFilterEcg), "T41");
     EXPECT_EQ(form.GetText(kFilterEcgSpo2), "T42");
     EXPECT_EQ(form.GetText(kFilterAll), "T43");
@@ -112,13 +114,22 @@ TEST_F(ModulePage, FiltersEnableClearAndSetTheDeviceFilter) {
 }
 
 TEST_F(ModulePage, LanguageChangeClosesTheModuleChoiceUntilAFilterIsChosenAgain) {
+    MonitorObject* m = fleet.Connect(1);
+    fleet.Check(m);
     page.OnFilterEcgSpo2();
     page.OnModuleButton(kModuleSpo2);
     page.RefreshCaptions();
     EXPECT_TRUE(Enabled().empty());
-    EXPECT_EQ(CheckedModules(), std::vector<int>{kModuleSpo2});  // the choice stays
+    EXPECT_FALSE(form.IsEnabled(kModify));
+    EXPECT_TRUE(CheckedModules().empty());  // no choice the user cannot see stays behind
+    // even a stale check mark left on a disabled button is no choice
+    form.SetCheck(kModuleSpo2, true);
+    page.OnModify();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"T78"});
+    EXPECT_FALSE(fleet.HasData(m));
     page.OnFilterEcgSpo2();
     EXPECT_EQ(Enabled().size(), 5u);
+    EXPECT_TRUE(form.IsEnabled(kModify));
 }
 
 TEST_F(ModulePage, MessagesWithoutMonitorOrModuleSet) {
@@ -189,6 +200,15 @@ TEST_F(ModulePage, EveryCheckedMonitorGetsTheOrderWithItsOwnSerial) {
     EXPECT_FALSE(fleet.HasData(c));
     EXPECT_EQ(c->GetSerial(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());
+    // each order waits for its monitor's module-set result
+    for (MonitorObject* m : {a, b}) {
+        EXPECT_TRUE(fleet.table.HasPendingOrders());
+        CommandResult result;
+        result.code = kResultModuleSet;
+        m->SetLastResult(result);
+        fleet.table.OnCommandResult(m);
+    }
+    EXPECT_FALSE(fleet.table.HasPendingOrders());
 }
 
 }  // namespace

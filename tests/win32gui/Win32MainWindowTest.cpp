@@ -1,21 +1,26 @@
 // The Win32 main window over the real page logic: tabs from the language texts, the start-up
-// checks, Enter and Escape, and the language switch at run time.
+// checks, Enter and Escape, the Tab order, the language switch at run time; and the cases every
+// main window shares, worked through real messages in the window's own loop.
 #include <gtest/gtest.h>
 
 #include "win32/Win32Api.h"
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "FakeForm.h"
 #include "FakeHostedNetwork.h"
 #include "LanguageFolder.h"
+#include "MainWindowCases.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
 #include "win32/Win32MainWindow.h"
+#include "win32/Win32ResourceIds.h"
 #include "win32/Win32Text.h"
 #include "win32/Win32UiThread.h"
 
@@ -125,11 +130,33 @@ TEST_F(MainWindow, SixTabsStartUpChecksAndTheDebugSwitch) {
     EXPECT_EQ(GetMonitorTable().GetPage(), kTabNetwork);
 }
 
-TEST_F(MainWindow, EnterKeepsTheWindowEscapeClosesIt) {
+TEST_F(MainWindow, EnterAndEscapeKeepTheWindowTheCloseBoxClosesIt) {
     Open(1, 1);
     ::SendMessageW(window->Handle(), WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(::IsWindow(window->Handle()));
     ::SendMessageW(window->Handle(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_NE(window->Handle(), nullptr);
+    EXPECT_TRUE(::IsWindow(window->Handle()));
+    EXPECT_TRUE(dialogs.questions.empty());
+    // every Tab stop is a control that can show its focus: visible, enabled, not a label
+    HWND start = ::GetDlgItem(window->Handle(), IDC_MAIN_TAB);
+    HWND stop = start;
+    for (int i = 0; i < 64; ++i) {
+        stop = ::GetNextDlgTabItem(window->Handle(), stop, FALSE);
+        ASSERT_NE(stop, nullptr);
+        if (stop == start) {
+            break;
+        }
+        wchar_t name[32] = {};
+        ::GetClassNameW(stop, name, 32);
+        EXPECT_TRUE(::IsWindowVisible(stop) && ::IsWindowEnabled(stop))
+            << win32ui::Utf8(name) << " " << ::GetDlgCtrlID(stop);
+        EXPECT_NE(::lstrcmpiW(name, L"Static"), 0) << ::GetDlgCtrlID(stop);
+        EXPECT_NE(::lstrcmpiW(name, L"#32770"), 0) << ::GetDlgCtrlID(stop);
+        std::printf("tab stop %d %s\n", ::GetDlgCtrlID(stop), win32ui::Utf8(name).c_str());
+    }
+    EXPECT_EQ(stop, start) << "the Tab order never comes back to the tab row";
+    ::SendMessageW(window->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(window->Handle(), nullptr);
 }
 
@@ -146,4 +173,114 @@ TEST_F(MainWindow, LanguageSwitchRecaptionsAndSelectsTheSystemTab) {
     ASSERT_TRUE(PumpUntil([&] { return TabText(0) == "Access Point"; }));
 }
 
+// The Win32 window for the shared cases, worked through real messages in its own loop.
+class Win32WindowDriver {
+  public:
+    Win32WindowDriver() {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls),
+                                         ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        IniFile::WriteString(folder_.file("LanguageConfig.ini"), "LanguageConfig", "LanguageID",
+                             std::to_string(kLanguageEnglish));
+        GetLanguageTexts().SetFolder(folder_.path());
+        GetLanguageTexts().SetUserConfigPath({});
+        loaded_ = GetLanguageTexts().LoadLanguage();
+        GetMonitorTable().SetTextLookup([](int index) { return LanguageText(index); });
+        SetUiThread(&ui_);
+    }
+    ~Win32WindowDriver() {
+        window_.reset();
+        SetUiThread(nullptr);
+        GetMonitorTable().SetPage(CMonitorTable::kPageNone);
+    }
+    void Open(const MainWindowOptions& options) {
+        ASSERT_TRUE(loaded_);
+        window_ = std::make_unique<Win32MainWindow>(options);
+        ASSERT_NE(window_->Handle(), nullptr);
+        ::ShowWindow(window_->Handle(), SW_SHOW);
+        ::UpdateWindow(window_->Handle());
+    }
+    FakeDialogs& Dialogs() { return dialogs_; }
+    bool IsOpen() const { return window_ && window_->Handle() != nullptr; }
+    MonitorListModel& Model() { return window_->Model(); }
+    // A click in the middle of the tab, as the mouse gives it.
+    void ChooseTab(int tab) {
+        HWND tabs = window_->Tabs();
+        if (TabCtrl_GetCurSel(tabs) == tab) {
+            return;  // a click on the tab shown changes nothing
+        }
+        RECT rect = {};
+        TabCtrl_GetItemRect(tabs, tab, &rect);
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        ::PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+        EXPECT_TRUE(Pump(
+            [&] { return TabCtrl_GetCurSel(tabs) == tab && GetMonitorTable().GetPage() == tab; },
+            5000))
+            << tab;
+    }
+    IForm& Page(int tab) { return window_->PageOfTab(tab)->Form(); }
+    void Click(int tab, int id) {
+        ::SendMessageW(window_->PageOfTab(tab)->Form().Control(id), BM_CLICK, 0, 0);
+    }
+    // The key goes to the focused field through the window's own loop (PreTranslate: the
+    // dialog keyboard), as a key from the keyboard does.
+    void PressEscape(int tab, int id) {
+        HWND field = window_->PageOfTab(tab)->Form().Control(id);
+        ASSERT_NE(field, nullptr) << id;
+        ::SetFocus(field);
+        ASSERT_EQ(::GetFocus(), field) << id;
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
+        ::PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, scan | 1);
+        ::PostMessageW(field, WM_KEYUP, VK_ESCAPE, scan | 1 | (1LL << 30) | (1LL << 31));
+        PumpQueue();
+    }
+    void PressCloseBox() {
+        ::PostMessageW(window_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        PumpQueue();
+    }
+    bool RowChecked(int row) {
+        return ListView_GetCheckState(window_->List().Handle(), static_cast<UINT>(row)) != FALSE;
+    }
+    // LVM_SETITEMSTATE through the control: it tells the window with LVN_ITEMCHANGED.
+    void CheckRow(int row, bool on) {
+        ListView_SetCheckState(window_->List().Handle(), static_cast<UINT>(row), on ? TRUE : FALSE);
+        PumpQueue();
+    }
+    bool Pump(const std::function<bool()>& done, int timeoutMs) {
+        const ULONGLONG start = ::GetTickCount64();
+        for (;;) {
+            PumpQueue();
+            if (done()) {
+                return true;
+            }
+            if (::GetTickCount64() - start > static_cast<ULONGLONG>(timeoutMs)) {
+                return false;
+            }
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+
+  private:
+    // Everything queued so far, through the loop Run() uses.
+    void PumpQueue() {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (window_ && window_->Handle() != nullptr && window_->PreTranslate(message)) {
+                continue;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+
+    LanguageFolder folder_;
+    bool loaded_ = false;
+    Win32UiThread ui_;
+    FakeDialogs dialogs_;
+    std::unique_ptr<Win32MainWindow> window_;
+};
+
 }  // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, MainWindowBehaviour, Win32WindowDriver);

@@ -2,6 +2,10 @@
 // monitor list to fill, opens the upgrade page, starts an upgrade from a folder and watches the
 // rows until each one's upgrade column reads the finished text. Then closes the program.
 //   zr40-window-driver --folder DIR --finished TEXT [--rows N] [--timeout S] [--notice TEXT]
+//                      [--question TEXT]
+// --question: while the upgrade runs, Escape goes to the folder field and then the close box is
+// pressed; the program must stay open and ask this question, which is answered No; the upgrade
+// must then go on to the end.
 // --notice: the one message box the program may show before the upgrade starts (acknowledged,
 // as the notice it is); any other box fails the run. Exit status 0 only when all went well.
 #include <windows.h>
@@ -34,6 +38,7 @@ struct Options {
     std::wstring folder;
     std::wstring finished;
     std::wstring notice;
+    std::wstring question;
     int rows = 3;
     DWORD timeoutMs = 120000;
 };
@@ -57,6 +62,8 @@ bool Parse(int argc, wchar_t** argv, Options& options) {
             options.finished = value;
         } else if (name == L"--notice") {
             options.notice = value;
+        } else if (name == L"--question") {
+            options.question = value;
         } else if (name == L"--rows") {
             options.rows = static_cast<int>(std::wcstol(value, nullptr, 10));
         } else if (name == L"--timeout") {
@@ -200,6 +207,12 @@ class Driver {
         if (!options_.notice.empty() && text == options_.notice && !upgradeStarted_) {
             Say(L"acknowledged the notice \"" + text + L"\"");
             ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+            return true;
+        }
+        if (closeAsked_ && !questionAnswered_ && text == options_.question) {
+            Say(L"the program asks \"" + text + L"\": answered No");
+            questionAnswered_ = true;
+            ::PostMessageW(search.found, WM_COMMAND, IDNO, 0);
             return true;
         }
         return Fail(L"the program shows a message box: \"" + text + L"\"");
@@ -374,10 +387,18 @@ class Driver {
             if (count < options_.rows) {
                 return Fail(L"a monitor left the list during the upgrade");
             }
+            if (!options_.question.empty() && !closeAsked_ && !AskToCloseWhileRunning()) {
+                return false;
+            }
+            if (closeAsked_ && !::IsWindow(main_)) {
+                return Fail(L"the window closed during the upgrade");
+            }
             for (int row = 0; done && row < count; ++row) {
                 std::wstring state;
                 done = ReadCell(row, kUpgradeColumn, state) && state == options_.finished;
             }
+            // the question must have been asked and answered before the end counts
+            done = done && (options_.question.empty() || questionAnswered_);
             if (done) {
                 ReadRows();
                 for (const std::wstring& line : rowsSeen_) {
@@ -390,6 +411,31 @@ class Driver {
             }
             ::Sleep(kListPollMs);
         }
+    }
+
+    // Once a row shows its progress: Escape in the folder field, then the close box. Both are
+    // posted to the program's queue in this order, so the question can only come once the
+    // Escape has been handled, and the window must still be there for it.
+    bool AskToCloseWhileRunning() {
+        bool running = false;
+        int count = 0;
+        for (int row = 0; !running && RowCount(count) && row < count; ++row) {
+            std::wstring state;
+            running =
+                ReadCell(row, kUpgradeColumn, state) && !state.empty() && state.back() == L'%';
+        }
+        if (!running) {
+            return true;
+        }
+        const HWND folder = ::GetDlgItem(page_, kFolderEditId);
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
+        ::PostMessageW(folder, WM_KEYDOWN, VK_ESCAPE, scan | 1);
+        ::PostMessageW(folder, WM_KEYUP, VK_ESCAPE,
+                       scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
+        ::PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        closeAsked_ = true;
+        Say(L"Escape in the folder field, then the close box, during the upgrade");
+        return true;
     }
 
     bool Close() {
@@ -421,6 +467,8 @@ class Driver {
     DWORD pid_ = 0;
     HANDLE process_ = nullptr;
     bool upgradeStarted_ = false;
+    bool closeAsked_ = false;
+    bool questionAnswered_ = false;
     std::unique_ptr<RemoteBlock> cells_;
     std::vector<std::wstring> rowsSeen_;
 };
@@ -432,7 +480,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: zr40-window-driver --folder DIR --finished TEXT [--rows N] "
-                     "[--timeout S] [--notice TEXT]\n");
+                     "[--timeout S] [--notice TEXT] [--question TEXT]\n");
         return 2;
     }
     Driver driver(std::move(options));
