@@ -259,8 +259,12 @@ void HeadlessApp::OnUserMessage(const UserMessage& message) {
 }
 
 bool HeadlessApp::LoadFolder(UpgradeFileSet& files) {
+    files.LoadFolder(options_.upgradeFolder);
+    return ReportFolder(files);
+}
+
+bool HeadlessApp::ReportFolder(const UpgradeFileSet& files) {
     const std::string& folder = options_.upgradeFolder;
-    files.LoadFolder(folder);
     if (!files.FolderReadable()) {
         Report("Cannot read the upgrade folder " + folder + ": it does not exist or is no folder");
         return false;
@@ -305,13 +309,23 @@ void HeadlessApp::StopServing(const UpgradeFileSet& files) {
 bool HeadlessApp::FolderUnchanged() {
     // Taken before the load, as at the start: a change during the load shows next time.
     std::string stamp = FolderStamp(options_.upgradeFolder);
-    if (stamp == folderStamp_) {
-        return true;
+    UpgradeFileSet files;
+    const bool changed = stamp != folderStamp_;
+    if (!changed) {
+        if (serving_) {
+            return true;
+        }
+        // While nothing is served the folder is read again even when its stamp looks the same:
+        // a file rewritten with its size within the stamp's time resolution (a whole second on
+        // some file systems) must not keep the station idle for good. Only a set that became
+        // whole is worth a word.
+        if (!files.LoadFolder(options_.upgradeFolder)) {
+            return true;
+        }
     }
     Report("Folder changed: " + options_.upgradeFolder);
     folderStamp_ = std::move(stamp);
-    UpgradeFileSet files;
-    if (LoadFolder(files)) {
+    if (changed ? LoadFolder(files) : ReportFolder(files)) {
         ServeFolder(std::move(files));
     } else {
         StopServing(files);

@@ -97,12 +97,15 @@ class HeadlessApp : public IUserMessageSink {
     // Loads and checks the folder and reports what is refused and what is ignored; false when
     // it cannot be read or its set cannot be served as a whole.
     bool LoadFolder(UpgradeFileSet& files);
+    // The status lines for a loaded folder; true when its set can be served.
+    bool ReportFolder(const UpgradeFileSet& files);
     // Serves the loaded files and puts every listed monitor into the waiting state (UI loop).
     void ServeFolder(UpgradeFileSet files);
     // Serves nothing, after a load that found no whole set, and says so (UI loop).
     void StopServing(const UpgradeFileSet& files);
     // True when the folder on disk still holds what was loaded; else loads it again and serves
-    // it, or stops serving when it holds no whole set.
+    // it, or stops serving when it holds no whole set. While nothing is served it is loaded
+    // again each time, and served as soon as its set is whole.
     bool FolderUnchanged();
     void OnUpgradeEnd(MonitorObject* monitor, int state);
     void TakeEnds(const std::map<MonitorObject*, Seen>& left);

@@ -287,7 +287,15 @@ TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet
 
     // Whole again: everyone is served the new set.
     writeFirmware(5000, true);
-    EXPECT_TRUE(WaitUntil([&] { return second->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
+    EXPECT_TRUE(WaitUntil([&] { return second->Record().Snapshot().upgradesSucceeded == 1; }, 20s))
+        << [&] {
+               std::lock_guard<std::mutex> guard(linesLock);
+               std::string all;
+               for (const std::string& line : lines) {
+                   all += line + "\n";
+               }
+               return all;
+           }();
     EXPECT_TRUE(WaitUntil([&] { return first->Record().Snapshot().upgradesSucceeded == 2; }, 20s));
     EXPECT_EQ(second->Record().Snapshot().files.at(0).size, 5000u);
     first->Stop();
