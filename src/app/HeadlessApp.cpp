@@ -294,8 +294,8 @@ void HeadlessApp::ServeFolder(UpgradeFileSet files) {
 }
 
 void HeadlessApp::StopServing(const UpgradeFileSet& files) {
-    // Monitors cut off in the middle of a pull keep their old firmware; they are served again,
-    // from the first file, once the folder holds a whole set.
+    // Pulls under way go unanswered from here on; once the folder holds a whole set, every
+    // listed monitor is invited again and starts over from the file count.
     GetUpdateConfigManager().StopUpgrade();
     finished_.clear();
     const std::string why = files.Refusals().empty()
