@@ -50,6 +50,9 @@ mkdir -p "$work/logs"
 sizes=(1000 70000 300001)
 write_firmware "$work/firmware" "${sizes[@]}"
 files=${#sizes[@]}
+# Beside it, what a folder copied from a PC brings along: no part of the set.
+printf 'how to flash\r\n' >"$work/firmware/readme.txt"
+printf 'thumbnails' >"$work/firmware/Thumbs.db"
 # The Windows tool gets the folders as a Windows user writes them (drive and backslashes).
 folder_arg="$work/firmware"
 logs_arg="$work/logs"
@@ -71,6 +74,9 @@ listening() { grep -q '^Listening: monitor ports' "$work/tool.out"; }
 wait_for 60 listening || fail "the tool never said it was listening"
 port=$(sed -n 's/^Listening: monitor ports [0-9]* and \([0-9]*\).*/\1/p' "$work/tool.out" | head -n1)
 [ -n "$port" ] || fail "no port in the tool's Listening line"
+grep -q "^Serving $files file(s) from " "$work/tool.out" || fail "the tool does not serve $files files"
+grep -q '^Ignored: readme.txt' "$work/tool.out" || fail "the tool did not name readme.txt as ignored"
+! grep -q 'Thumbs.db' "$work/tool.out" || fail "the tool named Thumbs.db"
 echo "e2e: tool listening on 127.0.0.1:$port; $monitors monitors pull $files files each"
 
 sim_status=0

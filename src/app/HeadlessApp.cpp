@@ -149,6 +149,11 @@ bool HeadlessApp::Start() {
         // Taken before the load: a change during the load shows at the next check.
         folderStamp_ = FolderStamp(options_.upgradeFolder);
         if (!LoadFolder(files)) {
+            if (!files.Refusals().empty()) {
+                Report(
+                    "The upgrade is not started: every file of the firmware set must pass "
+                    "its check");
+            }
             return false;
         }
     }
@@ -205,6 +210,7 @@ void HeadlessApp::Stop() {
         ends_.clear();
     }
     finished_.clear();
+    serving_ = false;
     announcedListening_ = false;
 }
 
@@ -253,41 +259,77 @@ void HeadlessApp::OnUserMessage(const UserMessage& message) {
 }
 
 bool HeadlessApp::LoadFolder(UpgradeFileSet& files) {
+    files.LoadFolder(options_.upgradeFolder);
+    return ReportFolder(files);
+}
+
+bool HeadlessApp::ReportFolder(const UpgradeFileSet& files) {
     const std::string& folder = options_.upgradeFolder;
-    files.LoadFolder(folder);
     if (!files.FolderReadable()) {
         Report("Cannot read the upgrade folder " + folder + ": it does not exist or is no folder");
         return false;
     }
-    for (const UpgradeFileRefusal& refused : files.Refusals()) {
+    auto shown = [&](const std::string& path) {
         std::string name =
-            Utf8FromPath(PathFromUtf8(refused.path).lexically_relative(PathFromUtf8(folder)));
-        Report("Refused: " + (name.empty() ? refused.path : name) + ": " +
-               UpgradeFileProblemText(refused.problem));
+            Utf8FromPath(PathFromUtf8(path).lexically_relative(PathFromUtf8(folder)));
+        return name.empty() ? path : name;
+    };
+    for (const UpgradeFileRefusal& refused : files.Refusals()) {
+        Report("Refused: " + shown(refused.path) + ": " + UpgradeFileProblemText(refused.problem));
     }
-    if (files.GetServedFileCount() == 0) {
-        Report("Nothing to serve from " + folder + ": no upgrade file passed its check");
-        return false;
+    for (const std::string& path : files.Ignored()) {
+        Report("Ignored: " + shown(path));
     }
-    return true;
+    if (files.Refusals().empty() && !files.CanServe()) {
+        Report("Nothing to serve from " + folder + ": no firmware file with its .md5 companion");
+    }
+    return files.CanServe();
 }
 
 void HeadlessApp::ServeFolder(UpgradeFileSet files) {
-    const int served = files.GetServedFileCount();
-    GetUpdateConfigManager().StartUpgrade(0, std::move(files));
+    const int served = files.GetFileCount();
+    serving_ = GetUpdateConfigManager().StartUpgrade(0, std::move(files));
     finished_.clear();
     Report("Serving " + std::to_string(served) + " file(s) from " + options_.upgradeFolder);
 }
 
+void HeadlessApp::StopServing(const UpgradeFileSet& files) {
+    // Pulls under way go unanswered from here on; once the folder holds a whole set, every
+    // listed monitor is invited again and starts over from the file count.
+    GetUpdateConfigManager().StopUpgrade();
+    finished_.clear();
+    const std::string why = files.Refusals().empty()
+                                ? "no firmware set"
+                                : "every file of the firmware set must pass its check";
+    Report(std::string(serving_ ? "Serving stopped: " : "Still serving nothing: ") + why +
+           "; nothing is served until " + options_.upgradeFolder + " holds a whole set");
+    serving_ = false;
+}
+
 bool HeadlessApp::FolderUnchanged() {
-    if (FolderStamp(options_.upgradeFolder) == folderStamp_) {
-        return true;
+    // Taken before the load, as at the start: a change during the load shows next time.
+    std::string stamp = FolderStamp(options_.upgradeFolder);
+    UpgradeFileSet files;
+    const bool changed = stamp != folderStamp_;
+    if (!changed) {
+        if (serving_) {
+            return true;
+        }
+        // While nothing is served the folder is read again even when its stamp looks the same:
+        // a file rewritten with its size within the stamp's time resolution (a whole second on
+        // some file systems) must not keep the station idle for good. Only a set that became
+        // whole is worth a word.
+        if (!files.LoadFolder(options_.upgradeFolder)) {
+            return true;
+        }
     }
     Report("Folder changed: " + options_.upgradeFolder);
-    folderStamp_ = FolderStamp(options_.upgradeFolder);
-    UpgradeFileSet files;
-    LoadFolder(files);  // what it refuses is listed; the rest is served
-    ServeFolder(std::move(files));
+    folderStamp_ = std::move(stamp);
+    if (changed ? LoadFolder(files) : ReportFolder(files)) {
+        ServeFolder(std::move(files));
+    } else {
+        StopServing(files);
+    }
     return false;
 }
 
@@ -416,6 +458,16 @@ void HeadlessApp::OnTick() {
     if (upgrading) {
         TakeEnds(left);
     }
+    const auto clock = std::chrono::steady_clock::now();
+    const bool inviteNow = clock - lastInvitation_ >= options_.invitationPeriod;
+    if (inviteNow) {
+        lastInvitation_ = clock;
+        if (upgrading) {
+            // Once a period: a set changed on disk is served (or, damaged, stopped) before
+            // anyone is invited to the old one.
+            FolderUnchanged();
+        }
+    }
     // Leaves before arrivals: a monitor back in another slot at the same beat reads as having
     // gone and come back, in that order.
     for (const auto& [m, gone] : left) {
@@ -428,7 +480,7 @@ void HeadlessApp::OnTick() {
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeFinished});
             fresh.state = kUpgradeFinished;
             Report("Up to date: " + fresh.label);
-        } else if (upgrading) {
+        } else if (upgrading && serving_) {
             // A monitor that comes online waits for the upgrade and is invited right away.
             upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
             upgrade.SendUpdateReq(m);
@@ -438,11 +490,6 @@ void HeadlessApp::OnTick() {
 
     if (!upgrading) {
         return;
-    }
-    const auto clock = std::chrono::steady_clock::now();
-    const bool inviteNow = clock - lastInvitation_ >= options_.invitationPeriod;
-    if (inviteNow) {
-        lastInvitation_ = clock;
     }
     for (auto& [m, seen] : seen_) {
         const int state = upgrade.GetUpgradeStatus(m).state;

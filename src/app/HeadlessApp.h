@@ -4,7 +4,10 @@
 // there. With an upgrade folder, every monitor that comes online is put into the waiting state
 // and invited until it asks, then served as the upgrade manager answers requests. A monitor
 // that finished the folder's content in this run is not invited again when it comes back (it
-// rebooted into its new firmware); a change of the folder's files serves everyone again.
+// rebooted into its new firmware). The folder is looked at again every invitation period: a
+// change of its files serves everyone again, and a change that leaves it without a whole set
+// (a damaged firmware file, as while new firmware is still being copied in, or no firmware at
+// all) stops serving altogether, until the folder holds a whole set again.
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -59,8 +62,9 @@ class HeadlessApp : public IUserMessageSink {
     // when it could not start.
     int Run();
     // The same without waiting, for callers that drive the app themselves. False, with nothing
-    // started, when the upgrade folder cannot be read or none of its files can be served (the
-    // status lines say why and list each refused file).
+    // started, when the upgrade folder cannot be read, holds no firmware file, or any of its
+    // firmware files fails its check (the status lines say why, listing each refused file and
+    // each file ignored for want of a companion).
     bool Start();
     void Stop();
     // Ends Run from any thread (async-signal-safe).
@@ -90,12 +94,18 @@ class HeadlessApp : public IUserMessageSink {
     };
 
     void OnTick();
-    // Loads and checks the folder and reports what is refused; false when it cannot be read or
-    // nothing in it can be served.
+    // Loads and checks the folder and reports what is refused and what is ignored; false when
+    // it cannot be read or its set cannot be served as a whole.
     bool LoadFolder(UpgradeFileSet& files);
+    // The status lines for a loaded folder; true when its set can be served.
+    bool ReportFolder(const UpgradeFileSet& files);
     // Serves the loaded files and puts every listed monitor into the waiting state (UI loop).
     void ServeFolder(UpgradeFileSet files);
-    // True when the folder on disk still holds what was loaded; else loads it again.
+    // Serves nothing, after a load that found no whole set, and says so (UI loop).
+    void StopServing(const UpgradeFileSet& files);
+    // True when the folder on disk still holds what was loaded; else loads it again and serves
+    // it, or stops serving when it holds no whole set. While nothing is served it is loaded
+    // again each time, and served as soon as its set is whole.
     bool FolderUnchanged();
     void OnUpgradeEnd(MonitorObject* monitor, int state);
     void TakeEnds(const std::map<MonitorObject*, Seen>& left);
@@ -114,6 +124,7 @@ class HeadlessApp : public IUserMessageSink {
     std::vector<Ended> ends_;
     std::set<std::string> finished_;  // GUID texts that finished the folder as loaded; UI loop
     std::string folderStamp_;         // the folder's files when loaded; UI loop
+    bool serving_ = false;            // a whole set is being served; UI loop
     std::chrono::steady_clock::time_point lastInvitation_{};
     bool announcedListening_ = false;
     bool running_ = false;

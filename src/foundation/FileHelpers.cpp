@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/HiddenEntry.h"
 #include "platform/Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -19,9 +20,20 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-}  // namespace
+bool LowerAsciiEquals(const std::string& name, const char* lower) {
+    std::size_t i = 0;
+    for (; i < name.size() && lower[i] != '\0'; ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        const char folded = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : name[i];
+        if (folded != lower[i]) {
+            return false;
+        }
+    }
+    return i == name.size() && lower[i] == '\0';
+}
 
-void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files) {
+void Walk(bool recursive, bool visibleOnly, const std::string& folder,
+          std::vector<std::string>& files) {
     files.clear();
     std::deque<fs::path> work{PathFromUtf8(folder)};
     while (!work.empty()) {
@@ -33,6 +45,10 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
         std::error_code ec;
         fs::directory_iterator it(dir, ec);
         for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            if (visibleOnly && (IsHiddenOrSystemEntry(it->path()) ||
+                                IsShellFileName(Utf8FromPath(it->path().filename())))) {
+                continue;
+            }
             std::error_code statEc;
             // A link to a folder counts as neither: following it could loop for ever.
             if (it->is_symlink(statEc)) {
@@ -58,6 +74,20 @@ void ListFiles(bool recursive, const std::string& folder, std::vector<std::strin
     }
 }
 
+}  // namespace
+
+void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files) {
+    Walk(recursive, false, folder, files);
+}
+
+void ListVisibleFiles(const std::string& folder, std::vector<std::string>& files) {
+    Walk(true, true, folder, files);
+}
+
+bool IsShellFileName(const std::string& name) {
+    return LowerAsciiEquals(name, "desktop.ini") || LowerAsciiEquals(name, "thumbs.db");
+}
+
 bool CanListFolder(const std::string& folder) {
     std::error_code ec;
     const fs::path dir = PathFromUtf8(folder);
@@ -70,7 +100,7 @@ bool CanListFolder(const std::string& folder) {
 
 std::string FolderStamp(const std::string& folder) {
     std::vector<std::string> files;
-    ListFiles(true, folder, files);
+    ListVisibleFiles(folder, files);
     std::string stamp;
     for (const std::string& file : files) {
         std::error_code ec;

@@ -14,6 +14,17 @@
 // folders are not followed, so a link loop cannot trap the walk. `files` is emptied first.
 void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files);
 
+// What ListFiles(true, ...) lists, without the entries nobody put there to be served: hidden and
+// system entries (IsHiddenOrSystemEntry; a hidden folder with everything under it) and the
+// Windows shell's "desktop.ini" and "Thumbs.db" (any letter case, on every platform: a folder
+// copied from a Windows PC brings them along). The chosen folder itself is listed even when it
+// is hidden.
+void ListVisibleFiles(const std::string& folder, std::vector<std::string>& files);
+
+// True for the names the Windows shell writes into folders on its own ("desktop.ini",
+// "Thumbs.db"), in any letter case.
+bool IsShellFileName(const std::string& name);
+
 // The whole contents of a regular file followed by one zero byte (so the vector holds size + 1
 // bytes), with `size` set to the file's length; nothing when the file cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t& size);
@@ -25,8 +36,8 @@ bool ReadFileInto(const std::string& path, std::uint8_t* out, std::size_t capaci
                   std::size_t& size,
                   const std::function<void(const std::uint8_t*, std::size_t)>& chunk);
 
-// The names, sizes and modification times of the files under `folder` (recursive, as
-// ListFiles walks it), as one text: two calls give the same text unless a file was added,
+// The names, sizes and modification times of the files under `folder` (as ListVisibleFiles
+// lists them), as one text: two calls give the same text unless a file was added,
 // removed or rewritten in between. Reads no file contents.
 std::string FolderStamp(const std::string& folder);
 

@@ -32,6 +32,11 @@ std::size_t NameFieldLength(const std::string& name) {
     return n;
 }
 
+std::string TooLargeDetail(std::uintmax_t size) {
+    return "too large for an upgrade (" + std::to_string(size) + " bytes, at most " +
+           std::to_string(kMaxFileSize) + ")";
+}
+
 }  // namespace
 
 const char* UpgradeFileProblemText(UpgradeFileProblem problem) {
@@ -60,10 +65,11 @@ void UpgradeFile::Clear() {
     loaded_ = false;
 }
 
-bool UpgradeFile::Refuse(UpgradeFileProblem problem) {
+bool UpgradeFile::Refuse(UpgradeFileProblem problem, const std::string& detail) {
     Clear();
     problem_ = problem;
-    TraceLog("Md5 File Error");
+    // One line per refused file, naming it: the entry that follows starts a line of its own.
+    TraceLog("Md5 File Error: %s: %s\n", path_.c_str(), detail.c_str());
     return false;
 }
 
@@ -77,8 +83,10 @@ bool UpgradeFile::LoadFile(const std::string& path) {
     const std::string companionPath = path + ".md5";
     std::error_code ec;
     if (!std::filesystem::exists(PathFromUtf8(companionPath), ec)) {
-        TraceLog("%s: no .md5 companion\n", path.c_str());
-        return Refuse(UpgradeFileProblem::kNoCompanion);
+        // Not a firmware file at all (a readme, an archive): nothing wrong with the set.
+        TraceLog("%s: no .md5 companion, not part of the firmware set\n", path.c_str());
+        problem_ = UpgradeFileProblem::kNoCompanion;
+        return false;
     }
     const std::uintmax_t companionSize =
         std::filesystem::file_size(PathFromUtf8(companionPath), ec);
@@ -92,17 +100,14 @@ bool UpgradeFile::LoadFile(const std::string& path) {
                    std::string_view(reinterpret_cast<const char*>(text->data()), textSize))
              : std::nullopt;
     if (!digest) {
-        TraceLog("%s: its .md5 companion holds no MD5 digest\n", path.c_str());
-        return Refuse(UpgradeFileProblem::kBadCompanion);
+        return Refuse(UpgradeFileProblem::kBadCompanion,
+                      "its .md5 companion cannot be read or holds no MD5 digest");
     }
 
     // Refuse a file whose piece count would not fit its field before reading it into memory.
     std::uintmax_t onDisk = std::filesystem::file_size(PathFromUtf8(path), ec);
     if (!ec && onDisk > kMaxFileSize) {
-        TraceLog("%s: too large for an upgrade (%llu bytes, at most %llu)\n", path.c_str(),
-                 static_cast<unsigned long long>(onDisk),
-                 static_cast<unsigned long long>(kMaxFileSize));
-        return Refuse(UpgradeFileProblem::kTooLarge);
+        return Refuse(UpgradeFileProblem::kTooLarge, TooLargeDetail(onDisk));
     }
 
     // Read straight into the pieces (one piece of room beyond the size seen, so a file that
@@ -117,28 +122,22 @@ bool UpgradeFile::LoadFile(const std::string& path) {
         path, pieces.data() + kPieceSize, pieces.size() - kPieceSize, size,
         [&md5](const std::uint8_t* data, std::size_t length) { md5.Update(data, length); });
     if (!read && size >= pieces.size() - kPieceSize) {
-        TraceLog("%s: too large for an upgrade (it grew while it was read)\n", path.c_str());
-        return Refuse(UpgradeFileProblem::kTooLarge);
+        return Refuse(UpgradeFileProblem::kTooLarge,
+                      "too large for an upgrade (it grew while it was read)");
     }
     if (!read) {
-        TraceLog("%s: cannot be read for an upgrade\n", path.c_str());
-        return Refuse(UpgradeFileProblem::kUnreadable);
+        return Refuse(UpgradeFileProblem::kUnreadable, "cannot be read for an upgrade");
     }
     if (size == 0) {
-        TraceLog("%s: empty, not served for an upgrade\n", path.c_str());
-        return Refuse(UpgradeFileProblem::kUnreadable);
+        return Refuse(UpgradeFileProblem::kUnreadable, "empty, not served for an upgrade");
     }
     if (size > kMaxFileSize) {  // it grew after the size check
-        TraceLog("%s: too large for an upgrade (%llu bytes, at most %llu)\n", path.c_str(),
-                 static_cast<unsigned long long>(size),
-                 static_cast<unsigned long long>(kMaxFileSize));
-        return Refuse(UpgradeFileProblem::kTooLarge);
+        return Refuse(UpgradeFileProblem::kTooLarge, TooLargeDetail(size));
     }
     const std::string actual = md5.FinishHex();
     if (!SameMd5Digest(actual, *digest)) {
-        TraceLog("%s: MD5 %s does not match its companion's %s\n", path.c_str(), actual.c_str(),
-                 digest->c_str());
-        return Refuse(UpgradeFileProblem::kDigestMismatch);
+        return Refuse(UpgradeFileProblem::kDigestMismatch,
+                      "MD5 " + actual + " does not match its companion's " + *digest);
     }
 
     const int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);

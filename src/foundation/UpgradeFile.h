@@ -8,10 +8,11 @@
 #include <vector>
 
 // Why a file of the folder serves nothing. Checked in this order; a file without a usable
-// companion is not read at all.
+// companion is not read at all. Every problem but kNoCompanion is a damaged file of the firmware
+// set (its "Md5 File Error" line in Trace.log); a file with no companion is no firmware file.
 enum class UpgradeFileProblem {
     kNone,
-    kNoCompanion,     // no ".md5" beside it
+    kNoCompanion,     // no ".md5" beside it: not part of the firmware set
     kBadCompanion,    // the companion cannot be read or holds no MD5 digest
     kTooLarge,        // more pieces than the 16-bit count field can carry
     kUnreadable,      // the file cannot be read, or is empty
@@ -47,7 +48,7 @@ class UpgradeFile {
 
   private:
     void Clear();
-    bool Refuse(UpgradeFileProblem problem);
+    bool Refuse(UpgradeFileProblem problem, const std::string& detail);
 
     std::string path_;
     int lastPieceLength_ = 0;

@@ -2,18 +2,24 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "foundation/FileHelpers.h"
 
 namespace {
 
-// The digest companions, and anything else whose name mentions md5 in any letter case, are not
-// upgrade files.
-bool IsDigestName(const std::string& path) {
+std::string LowerName(const std::string& path) {
     std::string name = FileNameOf(path);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return name.find("md5") != std::string::npos;
+    return name;
+}
+
+// The digest companions themselves (and a stray one whose file is gone).
+bool IsCompanionName(const std::string& lowerName) {
+    constexpr std::string_view kSuffix = ".md5";
+    return lowerName.size() >= kSuffix.size() &&
+           lowerName.compare(lowerName.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0;
 }
 
 }  // namespace
@@ -21,38 +27,41 @@ bool IsDigestName(const std::string& path) {
 bool UpgradeFileSet::LoadFolder(const std::string& folder) {
     files_.clear();
     map_.clear();
+    refused_.clear();
+    ignored_.clear();
     folderReadable_ = CanListFolder(folder);
     std::vector<std::string> listed;
-    ListFiles(true, folder, listed);
+    ListVisibleFiles(folder, listed);
     for (const std::string& path : listed) {
-        if (IsDigestName(path)) {
+        const std::string name = LowerName(path);
+        if (IsCompanionName(name)) {
             continue;
         }
-        // A file that fails to load keeps its place, so the serials of the others stay as the
-        // folder lists them; it serves no pieces.
-        files_.push_back(path);
-        map_[path].LoadFile(path);
+        UpgradeFile file;
+        if (name.find("md5") != std::string::npos) {
+            // Any other name mentioning md5 is no firmware file either (release notes about
+            // the digests), whatever lies beside it.
+            ignored_.push_back(path);
+        } else if (file.LoadFile(path)) {
+            files_.push_back(path);
+            map_.insert_or_assign(path, std::move(file));
+        } else if (file.Problem() == UpgradeFileProblem::kNoCompanion) {
+            ignored_.push_back(path);
+        } else {
+            // Every file is still checked, so each damaged one can be named.
+            refused_.push_back(UpgradeFileRefusal{path, file.Problem()});
+        }
     }
-    return !files_.empty() && !map_.empty();
+    if (!refused_.empty()) {
+        // Nothing of a damaged set is served, not even its good files.
+        files_.clear();
+        map_.clear();
+    }
+    return folderReadable_ && !files_.empty();
 }
 
 int UpgradeFileSet::GetFileCount() const {
     return static_cast<int>(files_.size());
-}
-
-std::vector<UpgradeFileRefusal> UpgradeFileSet::Refusals() const {
-    std::vector<UpgradeFileRefusal> refused;
-    for (int serial = 1; serial <= GetFileCount(); ++serial) {
-        const UpgradeFile* file = FileAt(serial);
-        if (file != nullptr && !file->IsLoaded()) {
-            refused.push_back(UpgradeFileRefusal{serial, file->GetPath(), file->Problem()});
-        }
-    }
-    return refused;
-}
-
-int UpgradeFileSet::GetServedFileCount() const {
-    return GetFileCount() - static_cast<int>(Refusals().size());
 }
 
 const UpgradeFile* UpgradeFileSet::FileAt(int fileSerial) const {
@@ -75,8 +84,6 @@ bool UpgradeFileSet::GetPiece(int fileSerial, int piece, int& length,
 }
 
 bool UpgradeFileSet::IsLastPiece(int fileSerial, int piece) const {
-    // A file that serves nothing has no last piece: finishing on it would report success for
-    // firmware that was never sent.
     const UpgradeFile* file = FileAt(fileSerial);
     return file != nullptr && fileSerial == GetFileCount() && file->GetPieceCount() > 0 &&
            piece == file->GetPieceCount();

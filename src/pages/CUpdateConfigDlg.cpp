@@ -33,9 +33,11 @@ constexpr int kTextRefusedHeading = 85;
 constexpr int kTextNothingServed = 91;
 constexpr int kTextBadFolder = 92;
 constexpr int kTextChecking = 93;
-// One message never grows past this many lines of refused files (a wrongly chosen folder may
-// hold thousands); the rest is counted.
-constexpr std::size_t kMaxListedRefusals = 20;
+constexpr int kTextIgnoredHeading = 94;
+constexpr int kTextSetNotWhole = 95;
+// One list never grows past this many lines (a wrongly chosen folder may hold thousands of
+// files); the rest is counted.
+constexpr std::size_t kMaxListedFiles = 20;
 
 int ProblemText(UpgradeFileProblem problem) {
     switch (problem) {
@@ -55,24 +57,32 @@ int ProblemText(UpgradeFileProblem problem) {
     return -1;
 }
 
-// Text 85, then one line per refused file: its path inside the folder and why.
-std::string RefusalList(const UpgradeFileSet& files, const std::string& folder,
-                        const std::function<std::string(int)>& text) {
-    const std::vector<UpgradeFileRefusal> refused = files.Refusals();
-    if (refused.empty()) {
+// A file's path inside the folder, as the user chose it.
+std::string ShownName(const std::string& path, const std::string& folder) {
+    const std::string name = std::filesystem::path(path).lexically_relative(folder).string();
+    return name.empty() ? path : name;
+}
+
+// The heading, then one line per entry, cut at kMaxListedFiles; nothing without entries.
+template <typename Entry, typename Line>
+std::string FileList(const std::vector<Entry>& entries, const std::string& heading, Line line) {
+    if (entries.empty()) {
         return std::string();
     }
-    std::string message = text(kTextRefusedHeading);
-    for (std::size_t i = 0; i < refused.size() && i < kMaxListedRefusals; ++i) {
-        const std::string name =
-            std::filesystem::path(refused[i].path).lexically_relative(folder).string();
-        message += "\n" + (name.empty() ? refused[i].path : name) + ": " +
-                   text(ProblemText(refused[i].problem));
+    std::string message = heading;
+    for (std::size_t i = 0; i < entries.size() && i < kMaxListedFiles; ++i) {
+        message += "\n" + line(entries[i]);
     }
-    if (refused.size() > kMaxListedRefusals) {
-        message += "\n... (+" + std::to_string(refused.size() - kMaxListedRefusals) + ")";
+    if (entries.size() > kMaxListedFiles) {
+        message += "\n... (+" + std::to_string(entries.size() - kMaxListedFiles) + ")";
     }
     return message;
+}
+
+void AppendParagraph(std::string& message, const std::string& paragraph) {
+    if (!paragraph.empty()) {
+        message += (message.empty() ? "" : "\n\n") + paragraph;
+    }
 }
 
 }  // namespace
@@ -180,15 +190,25 @@ void CUpdateConfigDlg::OnChecked(const std::string& folder, int startMode,
         dialogs_.MessageBox(Text(kTextBadFolder));
         return;
     }
-    std::string message = RefusalList(*files, folder, [this](int index) { return Text(index); });
-    const bool nothing = files->GetServedFileCount() == 0;
-    if (startMode >= 0 && nothing) {
-        message += (message.empty() ? "" : "\n\n") + Text(kTextNothingServed);
+    // Each damaged firmware file and why (texts 85..90), then the files that are no firmware
+    // at all (text 94), in one message.
+    std::string message = FileList(
+        files->Refusals(), Text(kTextRefusedHeading), [&](const UpgradeFileRefusal& refused) {
+            return ShownName(refused.path, folder) + ": " + Text(ProblemText(refused.problem));
+        });
+    AppendParagraph(message,
+                    FileList(files->Ignored(), Text(kTextIgnoredHeading),
+                             [&](const std::string& path) { return ShownName(path, folder); }));
+    const bool serve = files->CanServe();
+    if (startMode >= 0 && !serve) {
+        // A damaged file stops the whole set; else there was nothing to serve.
+        AppendParagraph(message,
+                        Text(files->Refusals().empty() ? kTextNothingServed : kTextSetNotWhole));
     }
     if (!message.empty()) {
         dialogs_.MessageBox(message);
     }
-    if (startMode >= 0 && !nothing && start_) {
+    if (startMode >= 0 && serve && start_) {
         start_(startMode, folder, files);
     }
 }

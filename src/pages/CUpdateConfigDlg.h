@@ -10,8 +10,11 @@
 //   1049 status line: text 93 while the folder is being checked, else empty
 // The main window calls FillTexts() at start and after every language change.
 // A chosen folder is loaded and checked off the UI thread (Start disabled meanwhile); then one
-// message lists each refused file and why (texts 85 to 90). On Start, an unreadable folder
-// (text 92) or a folder with nothing to serve (text 91) does not start the upgrade.
+// message lists each damaged firmware file and why (texts 85 to 90) and the files without a
+// ".md5" companion, which are no part of the set (text 94). On Start, an unreadable folder
+// (text 92), a damaged file (text 95: the set is one unit, none of it is served) or a folder
+// with no firmware file (text 91) does not start the upgrade; an upgrade already running goes
+// on with the set it was started with.
 #include <functional>
 #include <memory>
 #include <string>

@@ -65,10 +65,15 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     UpgradeFileSet& Files() { return m_files; }
 
     // Mode 0: loads the folder, puts every listed monitor into the waiting state and invites
-    // them; a poll thread that still runs is reused. Any other mode does nothing.
-    void StartUpgrade(int mode, const std::string& folder);
+    // them; a poll thread that still runs is reused. Any other mode does nothing. A folder whose
+    // set cannot be served as a whole (a damaged firmware file, or none at all) starts nothing
+    // and leaves what was served before as it was; false then.
+    bool StartUpgrade(int mode, const std::string& folder);
     // The same with a folder already loaded and checked (UpgradeFolderLoader).
-    void StartUpgrade(int mode, UpgradeFileSet files);
+    bool StartUpgrade(int mode, UpgradeFileSet files);
+    // Serves nothing from now on: the poll thread ends, the files are dropped and the status
+    // table is cleared; requests that still come are not answered.
+    void StopUpgrade();
     // Clears the status table and puts every listed monitor into the waiting state.
     void ResetUpgradeStates();
     // The poll thread: invites the waiting monitors, one pass per period, until a pass finds
@@ -84,7 +89,8 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     // The invitation (command 0x0113, body 1) with the monitor's serial, then serial + 1.
     void SendUpdateReq(MonitorObject* monitor);
     // Answers the monitor's latest stored upgrade request with one command 0x0114 frame; a
-    // request already answered is not answered again. Runs on the UI thread, like
+    // request already answered is not answered again, and none is answered while no set is
+    // served. Runs on the UI thread, like
     // StartUpgrade, so the file set is never reloaded under it.
     void UpdateUpgradeReq(MonitorObject* monitor);
 

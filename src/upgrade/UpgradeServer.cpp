@@ -30,23 +30,35 @@ UpdateConfigManager::UpdateConfigManager(MonitorList monitors,
                                          std::chrono::milliseconds invitationPeriod)
     : m_monitors(std::move(monitors)), m_poller(invitationPeriod) {}
 
-void UpdateConfigManager::StartUpgrade(int mode, const std::string& folder) {
+bool UpdateConfigManager::StartUpgrade(int mode, const std::string& folder) {
     if (mode != 0) {
-        return;
+        return false;
     }
     UpgradeFileSet files;
     files.LoadFolder(folder);
-    StartUpgrade(mode, std::move(files));
+    return StartUpgrade(mode, std::move(files));
 }
 
-void UpdateConfigManager::StartUpgrade(int mode, UpgradeFileSet files) {
+bool UpdateConfigManager::StartUpgrade(int mode, UpgradeFileSet files) {
     if (mode != 0) {
-        return;
+        return false;
     }
-    // A folder without usable files still starts here: the front ends decide whether to start.
+    if (!files.CanServe()) {
+        // Inviting monitors to a set that serves nothing could only make them fail.
+        TraceLog("StartUpgrade: the firmware set cannot be served (%d refused)\n",
+                 static_cast<int>(files.Refusals().size()));
+        return false;
+    }
     m_files = std::move(files);
     ResetUpgradeStates();
     m_poller.Start([this] { UpgradePollThreadProc(); });
+    return true;
+}
+
+void UpdateConfigManager::StopUpgrade() {
+    m_poller.Halt();
+    m_files = UpgradeFileSet();
+    ClearUpgradeStatus();
 }
 
 void UpdateConfigManager::ResetUpgradeStates() {
@@ -98,6 +110,9 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     if (!monitor->TakeUpgradeRequest(request)) {
         return;
     }
+    if (!m_files.CanServe()) {
+        return;  // nothing is served: a count of 0 would read as an upgrade with no files
+    }
     ApplyRequest(monitor, request);
     if (!HasUpgradeStatus(monitor)) {
         return;
@@ -112,11 +127,6 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
         TraceLog("UpdateUpgradeReq unknown request: file %d piece %d\n", fileSerial,
                  static_cast<int>(serialNum));
         return;
-    }
-    if (serialNum >= 0 && fileSerial >= 1 && fileSerial <= m_files.GetFileCount() &&
-        m_files.GetPieceCount(fileSerial) == 0) {
-        // The file is listed but failed to load: its count and data go out as zero.
-        TraceLog("UpdateUpgradeReq refused: file %d was not loaded\n", fileSerial);
     }
 
     std::uint8_t* const body = frame.data() + kCmpHeadSize;

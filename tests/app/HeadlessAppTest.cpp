@@ -136,11 +136,15 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
     ScopedLogDir logs;
     TempDir good;
     WriteFirmware(good.file("fw.bin"), "firmware");
-    WriteFileBytes(good.file("lone.bin"), "no companion");
+    WriteFileBytes(good.file("readme.txt"), "how to flash");
+    WriteFileBytes(good.file("Thumbs.db"), "thumbnails");
     TempDir bad;
     WriteFirmware(bad.file("bad.bin"), "original");
     WriteFileBytes(bad.file("bad.bin"), "0riginal");
+    WriteFirmware(bad.file("fw.bin"), "firmware");
     WriteFileBytes(bad.file("lone.bin"), "no companion");
+    TempDir none;
+    WriteFileBytes(none.file("lone.bin"), "no companion");
     const std::string missing = good.file("none");
     struct Case {
         std::string folder;
@@ -153,12 +157,13 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
          {"Cannot read the upgrade folder " + missing + ": it does not exist or is no folder"}},
         {bad.path(),
          false,
-         {"Refused: bad.bin: its MD5 does not match the .md5 companion",
-          "Refused: lone.bin: no .md5 companion file",
-          "Nothing to serve from " + bad.path() + ": no upgrade file passed its check"}},
-        {good.path(),
-         true,
-         {"Refused: lone.bin: no .md5 companion file", "Serving 1 file(s) from " + good.path()}},
+         {"Refused: bad.bin: its MD5 does not match the .md5 companion", "Ignored: lone.bin",
+          "The upgrade is not started: every file of the firmware set must pass its check"}},
+        {none.path(),
+         false,
+         {"Ignored: lone.bin",
+          "Nothing to serve from " + none.path() + ": no firmware file with its .md5 companion"}},
+        {good.path(), true, {"Ignored: readme.txt", "Serving 1 file(s) from " + good.path()}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines;
@@ -174,12 +179,13 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
         }
     }
 
-    // The program itself: usage on --help, 1 when nothing can be served (2 is a bad command
-    // line), each run bounded.
+    // The program itself: usage on --help, 1 when nothing can be served or the set is damaged
+    // (2 is a bad command line), each run bounded.
     const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
     const std::vector<std::pair<std::vector<std::string>, int>> runs = {
         {{"--help"}, 0},
         {{"--headless", "--upgrade-folder", missing, "--log-dir", logs.file("")}, 1},
+        {{"--headless", "--upgrade-folder", bad.path(), "--log-dir", logs.file("")}, 1},
         {{"--headless", "--log-dir", logs.file(""), "--bogus"}, 2},
     };
     for (const auto& [args, status] : runs) {

@@ -29,7 +29,7 @@ TEST(BadInputTest, SaveIntoReadOnlyFolderKeepsTheOriginal) {
 }
 
 // An unreadable upgrade file keeps its place in the list but serves nothing; its neighbour loads.
-TEST(BadInputTest, UnreadableUpgradeFileServesNothing) {
+TEST(BadInputTest, UnreadableUpgradeFileStopsTheWholeSet) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads files whatever their mode";
     }
@@ -42,12 +42,14 @@ TEST(BadInputTest, UnreadableUpgradeFileServesNothing) {
     UpgradeFileSet set;
     const bool loaded = set.LoadFolder(dir.path());
     ::chmod(dir.file("a.bin").c_str(), 0600);
-    ASSERT_TRUE(loaded);
-    ASSERT_EQ(set.GetFileCount(), 2);
-    EXPECT_EQ(set.GetPieceCount(1) + set.GetPieceCount(2), 2);  // only the readable one: 2 pieces
+    EXPECT_FALSE(loaded);
+    // Not even the readable one is offered: the set is one unit.
+    EXPECT_EQ(set.GetFileCount(), 0);
+    ASSERT_EQ(set.Refusals().size(), 1u);
+    EXPECT_EQ(set.Refusals()[0].problem, UpgradeFileProblem::kUnreadable);
     int length = 0;
     const std::uint8_t* data = nullptr;
-    EXPECT_FALSE(set.GetPiece(set.GetPieceCount(1) == 0 ? 1 : 2, 1, length, data));
+    EXPECT_FALSE(set.GetPiece(1, 1, length, data));
 }
 
 }  // namespace

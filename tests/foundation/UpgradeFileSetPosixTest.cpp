@@ -1,4 +1,5 @@
-// The upgrade file set and what only POSIX systems have: links to folders and file modes.
+// The upgrade file set and what only POSIX systems have: links to folders, file modes and
+// hidden names.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,9 +35,28 @@ TEST(UpgradeFileSetTest, UnreadableFolderEntriesAndLinkLoops) {
     fs::permissions(dir.file("locked.bin"), fs::perms::none);
     std::size_t size = 0;
     bool readable = ReadWholeFile(dir.file("locked.bin"), size).has_value();
-    ASSERT_TRUE(set.LoadFolder(dir.path()));
-    EXPECT_EQ(set.GetPieceCount(1), readable ? 1 : 0);
+    EXPECT_EQ(set.LoadFolder(dir.path()), readable);
+    EXPECT_EQ(set.GetFileCount(), readable ? 2 : 0);
+    EXPECT_EQ(set.Refusals().size(), readable ? 0u : 1u);
     fs::permissions(dir.file("locked.bin"), fs::perms::owner_all);
+}
+
+TEST(UpgradeFileSetTest, HiddenEntriesArePassedOverSilently) {
+    ScopedLogDir logs;
+    // The chosen folder itself may be hidden; what is hidden inside it is no firmware.
+    TempDir dir(".zr40hidden-");
+    WriteFirmware(dir.file("fw.bin"), "firmware");
+    WriteFirmware(dir.file(".fw.bin.swp"), "an editor's copy");
+    WriteFileBytes(dir.file(".DS_Store"), "finder");
+    fs::create_directories(dir.file(".Trash-1000/files"));
+    WriteFirmware(dir.file(".Trash-1000/files/old.bin"), "deleted firmware");
+    WriteFileBytes(dir.file(".Trash-1000/files/damaged.bin"), "x");
+    WriteFileBytes(dir.file(".Trash-1000/files/damaged.bin.md5"), std::string(32, '0'));
+    UpgradeFileSet set;
+    ASSERT_TRUE(set.LoadFolder(dir.path()));
+    EXPECT_EQ(set.GetFileCount(), 1);
+    EXPECT_TRUE(set.Ignored().empty());
+    EXPECT_TRUE(set.Refusals().empty());
 }
 
 }  // namespace

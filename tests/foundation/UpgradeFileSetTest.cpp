@@ -176,7 +176,24 @@ TEST(UpgradeFileSetTest, ProgressAndLastPiece) {
     }
 }
 
-TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
+// Every Trace.log entry on a line of its own: a time stamp and a tab at the start of each line,
+// and "Md5 File Error" only ever right after them.
+void ExpectOneEntryPerLine(const std::string& trace, const char* what) {
+    std::size_t start = 0;
+    while (start < trace.size()) {
+        std::size_t end = trace.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << what << ": unterminated entry";
+        const std::string line = trace.substr(start, end - start);
+        EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[19] == '\t') << what << ": " << line;
+        const std::size_t error = line.find("Md5 File Error");
+        EXPECT_TRUE(error == std::string::npos ||
+                    (error == 20 && line.find("Md5 File Error", 21) == std::string::npos))
+            << what << ": " << line;
+        start = end + 1;
+    }
+}
+
+TEST(UpgradeFileSetTest, OneDamagedFileStopsTheWholeSetAFileWithoutCompanionIsNoPartOfIt) {
     const std::string bytes = Pattern(700);
     std::string changed = bytes;
     changed[350] = static_cast<char>(changed[350] ^ 1);
@@ -185,7 +202,7 @@ TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
         const char* what;
         std::string bytes;
         std::optional<std::string> companion;  // none: no companion file
-        P problem;
+        P problem;                             // kNoCompanion: ignored, the rest served
     };
     const std::vector<Case> cases = {
         {"md5sum layout", bytes, "@  b.bin\n", P::kNone},
@@ -201,7 +218,9 @@ TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
     for (const Case& c : cases) {
         ScopedLogDir logs;
         TempDir dir;
+        // b.bin sits between two good files, so neither its place nor the last one is special.
         WriteUpgradeFile(dir.file("a.bin"), Pattern(100));
+        WriteUpgradeFile(dir.file("c.bin"), Pattern(1000));
         // "@" stands for the digest of the original bytes.
         const std::string digest = WriteFirmware(dir.file("b.bin"), bytes);
         WriteFileBytes(dir.file("b.bin"), c.bytes);
@@ -214,51 +233,113 @@ TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
             WriteFileBytes(dir.file("b.bin.md5"), text);
         }
         UpgradeFileSet set;
-        ASSERT_TRUE(set.LoadFolder(dir.path())) << c.what;
-        ASSERT_EQ(set.GetFileCount(), 2) << c.what;
-        EXPECT_EQ(set.GetPieceCount(1), 1) << c.what;
-        const std::vector<UpgradeFileRefusal> refused = set.Refusals();
+        const bool served = set.LoadFolder(dir.path());
+        const std::string trace = ReadFileText(logs.file("Trace.log"));
+        ExpectOneEntryPerLine(trace, c.what);
         int length = 0;
-        if (c.problem == P::kNone) {
-            EXPECT_TRUE(refused.empty()) << c.what;
-            EXPECT_EQ(PieceText(set, 2, 0, length).substr(128, 32), digest) << c.what;
+        if (c.problem == P::kNone || c.problem == P::kNoCompanion) {
+            const bool ignored = c.problem == P::kNoCompanion;
+            ASSERT_TRUE(served) << c.what;
+            EXPECT_TRUE(set.Refusals().empty()) << c.what;
+            EXPECT_EQ(set.Ignored(), ignored ? std::vector<std::string>{dir.file("b.bin")}
+                                             : std::vector<std::string>{})
+                << c.what;
+            // Numbered 1..M without gaps; the last file still finishes the pull.
+            const std::vector<std::string> names =
+                ignored ? std::vector<std::string>{"a.bin", "c.bin"}
+                        : std::vector<std::string>{"a.bin", "b.bin", "c.bin"};
+            ASSERT_EQ(set.GetFileCount(), static_cast<int>(names.size())) << c.what;
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                EXPECT_EQ(PieceText(set, static_cast<int>(i + 1), 0, length).substr(0, 6),
+                          names[i] + '\0')
+                    << c.what;
+            }
+            EXPECT_TRUE(set.IsLastPiece(set.GetFileCount(), 2)) << c.what;
+            EXPECT_EQ(set.GetProgress(set.GetFileCount(), 2), 100) << c.what;
+            EXPECT_EQ(trace.find("Md5 File Error"), std::string::npos) << c.what << ": " << trace;
             continue;
         }
-        ASSERT_EQ(refused.size(), 1u) << c.what;
-        EXPECT_EQ(refused[0].fileSerial, 2) << c.what;
-        EXPECT_EQ(refused[0].path, dir.file("b.bin")) << c.what;
-        EXPECT_EQ(refused[0].problem, c.problem) << c.what;
-        EXPECT_EQ(set.GetServedFileCount(), 1) << c.what;
-        EXPECT_EQ(set.GetPieceCount(2), 0) << c.what;
-        EXPECT_EQ(PieceText(set, 2, 0, length), "<none>") << c.what;
-        EXPECT_EQ(PieceText(set, 2, 1, length), "<none>") << c.what;
-        // The failed last file can never report the upgrade finished.
-        EXPECT_FALSE(set.IsLastPiece(2, 0)) << c.what;
-        EXPECT_FALSE(set.IsLastPiece(1, 1)) << c.what;
-        EXPECT_EQ(set.GetProgress(1, 1), 100) << c.what;
-        std::string trace = ReadFileText(logs.file("Trace.log"));
-        EXPECT_NE(trace.find("Md5 File Error"), std::string::npos) << c.what << ": " << trace;
+        EXPECT_FALSE(served) << c.what;
+        EXPECT_TRUE(set.FolderReadable()) << c.what;
+        ASSERT_EQ(set.Refusals().size(), 1u) << c.what;
+        EXPECT_EQ(set.Refusals()[0].path, dir.file("b.bin")) << c.what;
+        EXPECT_EQ(set.Refusals()[0].problem, c.problem) << c.what;
+        EXPECT_TRUE(set.Ignored().empty()) << c.what;
+        // Not even the good files are offered.
+        EXPECT_EQ(set.GetFileCount(), 0) << c.what;
+        EXPECT_FALSE(set.CanServe()) << c.what;
+        for (int serial : {1, 2, 3}) {
+            EXPECT_EQ(set.GetPieceCount(serial), 0) << c.what;
+            EXPECT_EQ(PieceText(set, serial, 0, length), "<none>") << c.what;
+            EXPECT_FALSE(set.IsLastPiece(serial, 1)) << c.what;
+        }
+        EXPECT_NE(trace.find("\tMd5 File Error: " + dir.file("b.bin") + ": "), std::string::npos)
+            << c.what << ": " << trace;
     }
+}
+
+TEST(UpgradeFileSetTest, FilesThatAreNoFirmwareAreNeitherCountedNorOffered) {
+    ScopedLogDir logs;
+    TempDir dir;
+    fs::create_directories(dir.file("sub"));
+    WriteUpgradeFile(dir.file("a.bin"), Pattern(100));
+    WriteUpgradeFile(dir.file("sub/b.bin"), Pattern(600));
+    // Named as ignored: no companion, or a name about digests.
+    WriteFileBytes(dir.file("readme.txt"), "how to flash");
+    WriteFileBytes(dir.file("sub/fw.zip"), "PK");
+    WriteUpgradeFile(dir.file("Release_MD5_notes.txt"), "notes");
+    // Passed over without a word: the shell's own files in any letter case (even with a
+    // companion), and a stray companion.
+    WriteFileBytes(dir.file("Thumbs.db"), "shell");
+    WriteFileBytes(dir.file("Desktop.INI"), "shell");
+    WriteUpgradeFile(dir.file("sub/THUMBS.DB"), "shell");
+    WriteFileBytes(dir.file("sub/desktop.ini"), "shell");
+    WriteFileBytes(dir.file("gone.bin.md5"), kDigest);
+
+    UpgradeFileSet set;
+    ASSERT_TRUE(set.LoadFolder(dir.path()));
+    EXPECT_TRUE(set.Refusals().empty());
+    EXPECT_EQ(set.Ignored(),
+              (std::vector<std::string>{dir.file("Release_MD5_notes.txt"), dir.file("readme.txt"),
+                                        dir.file("sub/fw.zip")}));
+    ASSERT_EQ(set.GetFileCount(), 2);
+    int length = 0;
+    EXPECT_EQ(PieceText(set, 1, 0, length).substr(0, 6), std::string("a.bin\0", 6));
+    EXPECT_EQ(PieceText(set, 2, 0, length).substr(0, 6), std::string("b.bin\0", 6));
+    EXPECT_EQ(PieceText(set, 3, 0, length), "<none>");
+    EXPECT_TRUE(set.IsLastPiece(2, 2));
+    EXPECT_EQ(set.GetProgress(2, 2), 100);
+    // The folder's stamp leaves the shell's files out too, so Explorer rewriting its thumbnails
+    // is no change of the folder.
+    const std::string stamp = FolderStamp(dir.path());
+    WriteFileBytes(dir.file("Thumbs.db"), "new thumbnails");
+    EXPECT_EQ(FolderStamp(dir.path()), stamp);
+    WriteFileBytes(dir.file("readme.txt"), "how to flash, again");
+    EXPECT_NE(FolderStamp(dir.path()), stamp);
 }
 
 TEST(UpgradeFileSetTest, RefusesFilesTooLargeForTheCountField) {
     ScopedLogDir logs;
     TempDir dir;
     const std::uintmax_t limit = 65535ull * 512;
-    // Sparse files: the size counts, not what is on disk.
     WriteFirmware(dir.file("fits.bin"), "x" + std::string(limit - 1, '\0'));
-    WriteFileBytes(dir.file("huge.bin.md5"), kDigest);
-    WriteFileBytes(dir.file("huge.bin"), "x");
-    fs::resize_file(dir.file("huge.bin"), limit + 1);
     UpgradeFileSet set;
     ASSERT_TRUE(set.LoadFolder(dir.path()));
-    ASSERT_EQ(set.GetFileCount(), 2);
+    ASSERT_EQ(set.GetFileCount(), 1);
     EXPECT_EQ(set.GetPieceCount(1), 65535);
     int length = 0;
     const std::uint8_t* data = nullptr;
     ASSERT_TRUE(set.GetPiece(1, 65535, length, data));
     EXPECT_EQ(length, 512);
-    EXPECT_EQ(set.GetPieceCount(2), 0);
+
+    // Sparse: the size counts, not what is on disk.
+    WriteFileBytes(dir.file("huge.bin.md5"), kDigest);
+    WriteFileBytes(dir.file("huge.bin"), "x");
+    fs::resize_file(dir.file("huge.bin"), limit + 1);
+    EXPECT_FALSE(set.LoadFolder(dir.path()));
+    EXPECT_EQ(set.GetFileCount(), 0);
+    ASSERT_EQ(set.Refusals().size(), 1u);
+    EXPECT_EQ(set.Refusals()[0].problem, UpgradeFileProblem::kTooLarge);
     std::string trace = ReadFileText(logs.file("Trace.log"));
     EXPECT_NE(trace.find("huge.bin: too large for an upgrade (33553921 bytes"), std::string::npos)
         << trace;

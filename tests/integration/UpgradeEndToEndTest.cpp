@@ -215,3 +215,90 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     againCut->Stop();
     app.Stop();
 }
+
+TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet) {
+    ScopedLogDir logs;
+    TempDir folder;
+    auto writeFirmware = [&](std::size_t size, bool withDigest) {
+        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
+        WriteFileBytes(folder.file("fw.bin"), bytes);
+        if (withDigest) {
+            WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+        }
+    };
+    writeFirmware(3000, true);
+    // No firmware: neither counted nor offered.
+    WriteFileBytes(folder.file("readme.txt"), "how to flash");
+    WriteFileBytes(folder.file("Thumbs.db"), "thumbnails");
+
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = LoopbackTestSettings();
+    options.invitationPeriod = 100ms;
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        lines.push_back(line);
+    };
+    auto count = [&](const std::string& prefix, const std::string& key) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        int n = 0;
+        for (const std::string& line : lines) {
+            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
+        }
+        return n;
+    };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+    EXPECT_EQ(count("Ignored: readme.txt", ""), 1);
+
+    SimMonitorConfig base;
+    base.keepAliveMs = 200;
+    const SimMonitorConfig one = SimMonitorConfig::ForIndex(base, 0, "ONE-");
+    const SimMonitorConfig two = SimMonitorConfig::ForIndex(base, 1, "TWO-");
+    auto run = [&](const SimMonitorConfig& config) {
+        auto monitor = std::make_unique<SimMonitor>(config);
+        monitor->Start("127.0.0.1", app.Network().SessionPort());
+        return monitor;
+    };
+    auto first = run(one);
+    ASSERT_TRUE(WaitUntil([&] { return first->Record().Snapshot().upgradesSucceeded == 1; }, 20s));
+    EXPECT_EQ(first->Record().Snapshot().files.size(), 1u);  // the file count is 1
+
+    // The firmware is replaced, its digest not yet: the station stops serving.
+    writeFirmware(5000, false);
+    ASSERT_TRUE(WaitUntil([&] { return count("Serving stopped: ", "") == 1; }, 10s));
+    EXPECT_EQ(count("Refused: fw.bin: its MD5 does not match the .md5 companion", ""), 1);
+    auto second = run(two);
+    ASSERT_TRUE(WaitUntil([&] { return count("Online: ", MonitorKeyText(two.guid)) == 1; }, 10s));
+    int waiting = -1;
+    ASSERT_TRUE(app.RunOnUi(
+        [&] {
+            waiting = 0;
+            for (MonitorObject* m : GetMonitorTable().GetAllMonitors()) {
+                waiting += GetUpdateConfigManager().GetUpgradeStatus(m).state == kUpgradeWaiting;
+            }
+        },
+        2s));
+    EXPECT_EQ(waiting, 0);
+    EXPECT_EQ(second->Record().Snapshot().upgradesSucceeded, 0u);
+
+    // Whole again: everyone is served the new set.
+    writeFirmware(5000, true);
+    EXPECT_TRUE(WaitUntil([&] { return second->Record().Snapshot().upgradesSucceeded == 1; }, 20s))
+        << [&] {
+               std::lock_guard<std::mutex> guard(linesLock);
+               std::string all;
+               for (const std::string& line : lines) {
+                   all += line + "\n";
+               }
+               return all;
+           }();
+    EXPECT_TRUE(WaitUntil([&] { return first->Record().Snapshot().upgradesSucceeded == 2; }, 20s));
+    EXPECT_EQ(second->Record().Snapshot().files.at(0).size, 5000u);
+    first->Stop();
+    second->Stop();
+    app.Stop();
+}

@@ -119,7 +119,7 @@ TEST_F(UpdatePage, StartShowsTheFirstRowsServerAndStartsTheUpgrade) {
     EXPECT_EQ(starts, (std::vector<std::pair<int, std::string>>{{0, folder.path()}}));
 }
 
-TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndRefusedFilesAreListed) {
+TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndADamagedSetIsNotStarted) {
     fleet.Connect(1);
     TempDir folder;
     WriteFirmware(folder.file("good.bin"), "good");
@@ -128,11 +128,15 @@ TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndRefusedFilesAreListed) {
     WriteFirmware(folder.file("sub/bad.bin"), "original");
     WriteFileBytes(folder.file("sub/bad.bin"), "0riginal");
     // the folder's own separator, as Windows users read paths with backslashes
-    const std::string refused =
-        "T85\nlone.bin: T86\n" + (std::filesystem::path("sub") / "bad.bin").string() + ": T88";
+    const std::string listed =
+        "T85\n" + (std::filesystem::path("sub") / "bad.bin").string() + ": T88\n\nT94\nlone.bin";
+    TempDir withReadme;
+    WriteFirmware(withReadme.file("fw.bin"), "firmware");
+    WriteFileBytes(withReadme.file("readme.txt"), "how to flash");
+    WriteFileBytes(withReadme.file("Thumbs.db"), "thumbnails");
     TempDir empty;
-    TempDir onlyBad;
-    WriteFileBytes(onlyBad.file("lone.bin"), "no companion");
+    TempDir onlyLone;
+    WriteFileBytes(onlyLone.file("lone.bin"), "no companion");
     struct Case {
         const char* what;
         std::string folder;
@@ -141,9 +145,10 @@ TEST_F(UpdatePage, FolderIsCheckedOffTheUiThreadAndRefusedFilesAreListed) {
         bool started;
     };
     const std::vector<Case> cases = {
-        {"browse", folder.path(), false, refused, false},
-        {"start", folder.path(), true, refused, true},
-        {"start, nothing served", onlyBad.path(), true, "T85\nlone.bin: T86\n\nT91", false},
+        {"browse", folder.path(), false, listed, false},
+        {"start, one file damaged", folder.path(), true, listed + "\n\nT95", false},
+        {"start, a readme beside", withReadme.path(), true, "T94\nreadme.txt", true},
+        {"start, no firmware", onlyLone.path(), true, "T94\nlone.bin\n\nT91", false},
         {"start, empty folder", empty.path(), true, "T91", false},
         {"start, no such folder", folder.file("none"), true, "T92", false},
     };

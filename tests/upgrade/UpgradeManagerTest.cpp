@@ -161,26 +161,45 @@ TEST_F(UpgradeManagerTest, NoAnswerWithoutRecordOrForAnUnknownRequest) {
     EXPECT_EQ(m.object.GetSerial(), 1u);
 }
 
-TEST_F(UpgradeManagerTest, FileThatFailedToLoadIsNotServed) {
-    // The last file has no digest companion.
-    WriteFileBytes(folder.file("c.bin"), Pattern(100, 3));
+TEST_F(UpgradeManagerTest, ServesOnlyAWholeSetAndNeverAFileWithoutCompanion) {
     FakeMonitor m;
     listed.Set({&m.object});
     UpdateConfigManager manager(listed.Source(), 10s);
-    manager.Files().LoadFolder(folder.path());
-    manager.ResetUpgradeStates();
-    for (int piece : {0, 1}) {
-        m.Request(3, piece);
+    // c.bin has no companion: no part of the set, so the monitor is told of two files.
+    WriteFileBytes(folder.file("c.bin"), Pattern(100, 3));
+    ASSERT_TRUE(manager.StartUpgrade(0, folder.path()));
+    ASSERT_EQ(m.ReadFrame().size(), 9u);  // the invitation
+    auto countAnswer = [&] {
+        m.Request(0, -1);
         manager.UpdateUpgradeReq(&m.object);
-        Bytes frame = m.ReadFrame();
-        ASSERT_EQ(frame.size(), 524u);
-        EXPECT_EQ(ReadLe16(&frame[10]), 0);
-        EXPECT_EQ(std::string(frame.begin() + 12, frame.end()), std::string(512, '\0'));
+        const Bytes frame = m.ReadFrame();
+        return frame.size() == 524u ? ReadLe16(&frame[10]) : -1;
+    };
+    EXPECT_EQ(countAnswer(), 2);
+
+    // b.bin no longer matches its digest: a new start is refused and the upgrade under way
+    // keeps the set it was started with.
+    WriteFileBytes(folder.file("b.bin"), Pattern(512, 9));
+    EXPECT_FALSE(manager.StartUpgrade(0, folder.path()));
+    EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeCountAsked);
+    EXPECT_EQ(countAnswer(), 2);
+
+    // Stopped: no invitation, no answer, even to a monitor that still has a record.
+    manager.StopUpgrade();
+    EXPECT_FALSE(manager.IsUpgradePolling());
+    manager.SetUpgradeStatus(&m.object, UpgradeStatus{0, kUpgradeHeaderAsked});
+    for (int piece : {-1, 0, 1}) {
+        m.Request(1, piece);
+        manager.UpdateUpgradeReq(&m.object);
     }
-    // Never reported as finished.
-    EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeTransferring);
-    EXPECT_NE(ReadFileText(logs.file("Trace.log")).find("refused: file 3 was not loaded"),
-              std::string::npos);
+    EXPECT_TRUE(m.Quiet(50));
+
+    // A manager that never had a whole set invites no one.
+    UpdateConfigManager fresh(listed.Source(), 10s);
+    EXPECT_FALSE(fresh.StartUpgrade(0, folder.path()));
+    EXPECT_FALSE(fresh.IsUpgradePolling());
+    EXPECT_FALSE(fresh.HasUpgradeStatus(&m.object));
+    EXPECT_TRUE(m.Quiet(50));
 }
 
 TEST_F(UpgradeManagerTest, InvitesWaitingMonitorsUntilNoneIsLeft) {
