@@ -11,10 +11,10 @@
 
 QtDebugPage::QtDebugPage(IDialogs& dialogs, QWidget* parent)
     : QtPage(dialogs, parent), display_(*this, DebugPageId::kDisplay) {
-    AddLabel(0, QStringLiteral("调试命令："), 5, 6, 48, 10);
+    AddLabel(1077, QStringLiteral("调试命令："), 5, 6, 48, 10);
     AddEdit(1039, 55, 4, 196, 12);
     AddButton(1002, QStringLiteral("发送"), 257, 3, 54, 14);
-    AddLabel(0, QStringLiteral("筛选命令字："), 5, 22, 48, 10);
+    AddLabel(1078, QStringLiteral("筛选命令字："), 5, 22, 48, 10);
     AddEdit(1044, 55, 20, 196, 12);
     AddButton(1045, QStringLiteral("确认"), 257, 19, 54, 14);
     AddDisplay(1024, 5, 37, 306, 100);
@@ -37,6 +37,14 @@ QtDebugPage::QtDebugPage(IDialogs& dialogs, QWidget* parent)
 }
 
 QtDebugPage::~QtDebugPage() = default;
+
+void QtDebugPage::InitForm() {
+    logic_->FillTexts();
+}
+
+void QtDebugPage::RefreshCaptions() {
+    logic_->RefreshCaptions();
+}
 
 void QtDebugPage::OnReceivedFrame(MonitorObject* monitor, const std::vector<std::uint8_t>& frame) {
     logic_->OnReceivedFrame(monitor, frame);

@@ -176,6 +176,7 @@ void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
     updateLogic_->FillTexts();
     netLogic_->InitForm();
     moduleLogic_->RefreshCaptions();
+    debugLogic_->FillTexts();
     systemLogic_->FillTexts();
 }
 
@@ -323,6 +324,7 @@ void Win32MainWindow::RefreshPageCaptions() {
     netLogic_->RefreshCaptions();
     moduleLogic_->RefreshCaptions();
     updateLogic_->RefreshCaptions();
+    debugLogic_->RefreshCaptions();
     systemLogic_->RefreshCaptions();
 }
 
