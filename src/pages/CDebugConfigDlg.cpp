@@ -1,6 +1,7 @@
 #include "pages/CDebugConfigDlg.h"
 
 #include <ctime>
+#include <utility>
 
 #include "foundation/Log.h"
 #include "network/CmpChecksum.h"
@@ -9,6 +10,7 @@
 #include "pages/ControlIds.h"
 #include "pages/DebugFrameText.h"
 #include "pages/DebugKeys.h"
+#include "pages/LanguageTexts.h"
 #include "platform/CodePage.h"
 #include "platform/Socket.h"
 #include "registry/CMonitorTable.h"
@@ -18,6 +20,26 @@ namespace {
 
 using namespace DebugPageId;
 namespace dft = DebugFrameText;
+
+constexpr int kTextFrameLabel = 99;
+constexpr int kTextFilterLabel = 100;
+constexpr int kTextSend = 101;
+constexpr int kTextConfirm = 102;
+constexpr int kTextClear = 103;
+constexpr int kTextPause = 104;
+constexpr int kTextResume = 105;
+constexpr int kTextSaveFile = 106;
+constexpr int kTextStopSaving = 107;
+constexpr int kTextHeadBedNo = 110;
+constexpr int kTextHeadName = 111;
+constexpr int kTextHeadVersion = 112;
+constexpr int kTextHeadTime = 113;
+constexpr int kTextHeadDirection = 114;
+constexpr int kTextHeadLength = 115;
+constexpr int kTextHeadCommand = 116;
+constexpr int kTextHeadSerial = 117;
+constexpr int kTextHeadChecksum = 118;
+constexpr int kTextHeadBody = 119;
 
 std::string NowText() {
     char buffer[32] = {};
@@ -31,11 +53,39 @@ std::string NowText() {
 }  // namespace
 
 CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display)
-    : CDebugConfigDlg(form, dialogs, display, GetMonitorTable()) {}
+    : CDebugConfigDlg(form, dialogs, display, GetMonitorTable(),
+                      [](int index) { return LanguageText(index); }) {}
 
 CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display,
-                                 CMonitorTable& table)
-    : form_(form), dialogs_(dialogs), display_(display), table_(table), device_(EmptyGuid()) {}
+                                 CMonitorTable& table, TextLookup text)
+    : form_(form),
+      dialogs_(dialogs),
+      display_(display),
+      table_(table),
+      text_(std::move(text)),
+      device_(EmptyGuid()) {}
+
+std::string CDebugConfigDlg::Text(int index) const {
+    return text_ ? text_(index) : std::string();
+}
+
+void CDebugConfigDlg::FillTexts() {
+    form_.SetText(kFrameLabel, Text(kTextFrameLabel));
+    form_.SetText(kFilterLabel, Text(kTextFilterLabel));
+    form_.SetText(kSend, Text(kTextSend));
+    form_.SetText(kConfirmFilter, Text(kTextConfirm));
+    form_.SetText(kClear, Text(kTextClear));
+    SetPauseCaption();
+    SetSaveCaption();
+}
+
+void CDebugConfigDlg::SetPauseCaption() {
+    form_.SetText(kPause, Text(paused_ ? kTextResume : kTextPause));
+}
+
+void CDebugConfigDlg::SetSaveCaption() {
+    form_.SetText(kSaveFile, Text(saving_ ? kTextStopSaving : kTextSaveFile));
+}
 
 void CDebugConfigDlg::AppendDisplay(const std::string& text) {
     if (text.empty()) {
@@ -79,13 +129,25 @@ void CDebugConfigDlg::EmitDeviceHeader(MonitorObject& monitor, const std::string
         status->GetMonitorAttribute(&attribute);
         status->GetMonitorPatientInfo(&patient);
     }
-    const std::string columns = dft::HeaderColumnsText();
+    // In the language shown when the frame goes out.
+    dft::ColumnHeads heads;
+    heads.bedNo = Text(kTextHeadBedNo);
+    heads.name = Text(kTextHeadName);
+    heads.version = Text(kTextHeadVersion);
+    heads.time = Text(kTextHeadTime);
+    heads.direction = Text(kTextHeadDirection);
+    heads.length = Text(kTextHeadLength);
+    heads.command = Text(kTextHeadCommand);
+    heads.serial = Text(kTextHeadSerial);
+    heads.checksum = Text(kTextHeadChecksum);
+    heads.body = Text(kTextHeadBody);
+    const std::string columns = dft::HeaderColumnsText(heads);
     Emit(columns, columns);
     const std::string device =
         dft::DeviceHeaderText(patient.bedNo, ip, Utf16ToAnsi(FieldText(attribute.deviceName)),
                               Utf16ToAnsi(FieldText(attribute.softwareVersion)));
     Emit(device, device);
-    const std::string traffic = dft::TrafficColumnsText();
+    const std::string traffic = dft::TrafficColumnsText(heads);
     Emit(traffic, traffic);
 }
 
@@ -142,12 +204,12 @@ void CDebugConfigDlg::OnClear() {
 
 void CDebugConfigDlg::OnPause() {
     paused_ = !paused_;
-    form_.SetText(kPause, paused_ ? kDebugContinueCaption : kDebugPauseCaption);
+    SetPauseCaption();
 }
 
 void CDebugConfigDlg::OnSaveFile() {
     saving_ = !saving_;
-    form_.SetText(kSaveFile, saving_ ? kDebugStopSavingCaption : kDebugSaveCaption);
+    SetSaveCaption();
 }
 
 bool CDebugConfigDlg::OnKeyDown(int virtualKey) {

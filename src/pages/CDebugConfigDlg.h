@@ -2,24 +2,30 @@
 // The debug console page (tab 4): sends hand-typed CMP frames to the device being debugged,
 // shows typed, sent and received frames as traffic lines, filters received frames by command
 // word, pauses and clears the display, and copies every line to DebugInfo.log while saving.
-// Its captions are fixed (no language texts) and it has no initialisation step.
+// Its captions and the column heads written before each sent frame are language texts; its
+// message boxes keep their fixed English wording.
 // The device being debugged is the monitor whose row is checked in the monitor list (one at a
 // time on this page): Send goes to it alone, and only its frames are shown.
 //
 // Controls (DebugPageId):
+//   1077 frame label (text 99)
 //   1039 frame text (edit)            key-down -> OnKeyDown(virtualKey); swallow when false
+//   1002 Send (text 101)              click -> OnSend()
+//   1078 filter label (text 100)
 //   1044 filter text (edit)           key-down -> OnKeyDown(virtualKey); swallow when false
-//   1002 Send "发送"                  click -> OnSend()
-//   1045 Confirm "确认"               click -> OnConfirmFilter()
+//   1045 Confirm (text 102)           click -> OnConfirmFilter()
 //   1024 traffic display              the IDebugDisplay passed to the constructor
-//   1003 Clear "清空信息"             click -> OnClear()
-//   1042 Pause "暂停更新"             click -> OnPause()      (caption set by the page)
-//   1050 Save file "保存文件"         click -> OnSaveFile()   (caption set by the page)
+//   1003 Clear (text 103)             click -> OnClear()
+//   1042 Pause (104) / Resume (105)   click -> OnPause()
+//   1050 Save file (106) / Stop saving (107)   click -> OnSaveFile()
+// Column heads: texts 110 to 112 above the device line, 113 to 119 above the traffic lines.
+// The main window calls FillTexts() at start and after every language change.
 // Keys in other controls are not filtered. The Qt side turns a key event into a virtual-key
 // code with VirtualKeyFromQtKey (pages/DebugKeys.h).
 // The main window calls OnReceivedFrame() for each WM_DEBUG_PACKET while tab 4 is current; the
 // dispatch posts them only for the checked monitor.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,20 +42,22 @@ inline constexpr char kDebugBadPackage[] = "The input package is error";
 inline constexpr char kDebugNoPackage[] = "Please Input the debug package";
 inline constexpr char kDebugBadKey[] = "The Input char error!";
 
-inline constexpr char kDebugPauseCaption[] = "暂停更新";
-inline constexpr char kDebugContinueCaption[] = "继续更新";
-inline constexpr char kDebugSaveCaption[] = "保存文件";
-inline constexpr char kDebugStopSavingCaption[] = "取消保存";
-
 class CDebugConfigDlg {
   public:
     // The display holds at most this many lines; reaching it drops the older half.
     static constexpr int kDisplayLineLimit = 200;
     static constexpr int kDisplayLinesDropped = 100;
 
-    // The process-wide monitor table.
+    using TextLookup = std::function<std::string(int)>;
+
+    // The process-wide monitor table and language texts.
     CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display);
-    CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display, CMonitorTable& table);
+    CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& display, CMonitorTable& table,
+                    TextLookup text);
+
+    // Sets the labels and button captions (Pause and Save file as their state stands).
+    void FillTexts();
+    void RefreshCaptions() { FillTexts(); }
 
     // Parses field 1039, fixes the checksum and sends the frame to the checked monitor; with
     // none checked, or the checked one gone, shows "Please select the device to debug".
@@ -71,6 +79,9 @@ class CDebugConfigDlg {
     bool IsSaving() const { return saving_; }
 
   private:
+    std::string Text(int index) const;
+    void SetPauseCaption();
+    void SetSaveCaption();
     // Adds text to the display (unless paused) and keeps it within the line limit.
     void AppendDisplay(const std::string& text);
     // To the display, and to DebugInfo.log while saving.
@@ -82,6 +93,7 @@ class CDebugConfigDlg {
     IDialogs& dialogs_;
     IDebugDisplay& display_;
     CMonitorTable& table_;
+    TextLookup text_;
 
     GUID device_;
     std::vector<std::string> filter_{"*"};

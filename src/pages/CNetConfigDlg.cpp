@@ -203,7 +203,7 @@ void CNetConfigDlg::InitForm() {
     form_.SetCurSel(kIpAccess, 0);
 
     form_.ResetContent(kChannel);
-    form_.AddString(kChannel, "Auto");
+    form_.AddString(kChannel, Text(109));  // "Auto"
     for (int channel = 1; channel <= 13; ++channel) {
         form_.AddString(kChannel, std::to_string(channel));
     }

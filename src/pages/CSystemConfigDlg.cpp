@@ -10,6 +10,13 @@ constexpr int kTextVersion = 12;
 constexpr int kTextChinese = 63;
 constexpr int kTextEnglish = 64;
 constexpr int kTextLanguageButton = 65;
+constexpr int kIndexChinese = 0;
+constexpr int kIndexEnglish = 1;
+
+// Ids 0 and 2 both show the English texts.
+int SelectorIndex(int languageId) {
+    return languageId == kLanguageChinese ? kIndexChinese : kIndexEnglish;
+}
 
 }  // namespace
 
@@ -18,16 +25,22 @@ CSystemConfigDlg::CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts
 
 void CSystemConfigDlg::FillTexts() {
     using namespace SystemPageId;
-    // The user's choice survives the rebuild, so the selector still shows it after a change.
-    const int chosen = form_.GetCurSel(kLanguageSelector);
     form_.ResetContent(kLanguageSelector);
-    form_.InsertString(kLanguageSelector, 0, texts_.LanguageText(kTextChinese));
-    form_.InsertString(kLanguageSelector, 1, texts_.LanguageText(kTextEnglish));
-    form_.SetCurSel(kLanguageSelector, chosen);
+    form_.InsertString(kLanguageSelector, kIndexChinese, texts_.LanguageText(kTextChinese));
+    form_.InsertString(kLanguageSelector, kIndexEnglish, texts_.LanguageText(kTextEnglish));
+    form_.SetCurSel(kLanguageSelector, SelectorIndex(texts_.GetLanguage()));
     form_.SetText(kLanguageButton, texts_.LanguageText(kTextLanguageButton));
     form_.SetText(kVersionLine, texts_.LanguageText(kTextVersion) + ": " + kToolVersion);
 }
 
 void CSystemConfigDlg::OnLanguageButton() {
-    texts_.SetLanguage(form_.GetCurSel(SystemPageId::kLanguageSelector) + 1);
+    const int chosen = form_.GetCurSel(SystemPageId::kLanguageSelector);
+    // An empty choice names no language: storing id 0 for it would only hide the user's own.
+    if (chosen != kIndexChinese && chosen != kIndexEnglish) {
+        return;
+    }
+    if (chosen == SelectorIndex(texts_.GetLanguage())) {
+        return;
+    }
+    texts_.SetLanguage(chosen + 1);
 }

@@ -2,7 +2,7 @@
 // The system page (tab 5): the display language and the tool's version.
 //
 // Controls (SystemPageId):
-//   1038 language selector (drop-down list)  items text 63, text 64
+//   1038 language selector (drop-down list)  items text 63, text 64; shows the language in use
 //   1007 language button                     click -> OnLanguageButton()
 //   1076 version line                        "text 12: 1.0.0.R132"
 // The main window calls FillTexts() at start and after every language change.
@@ -17,10 +17,11 @@ class CSystemConfigDlg {
     // `texts` answers the captions and takes the language choice.
     CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts& texts = GetLanguageTexts());
 
-    // Rebuilds the selector (keeping the chosen index), the button caption and the version line.
+    // Rebuilds the selector on the language in use, the button caption and the version line.
     void FillTexts();
     void RefreshCaptions() { FillTexts(); }
-    // Chooses language id index + 1 (nothing chosen: id 0, the English texts).
+    // Chooses language id index + 1 (0 Chinese, 1 English). With nothing chosen, or the language
+    // in use chosen again, nothing is stored and nothing is posted.
     void OnLanguageButton();
 
   private:

@@ -132,7 +132,7 @@ void CUpdateConfigDlg::FillTexts() {
 
 void CUpdateConfigDlg::OnBrowse() {
     std::string folder;
-    if (dialogs_.PickFolder(kUpgradeFolderTitle, folder) && !folder.empty()) {
+    if (dialogs_.PickFolder(Text(kUpgradeFolderTitle), folder) && !folder.empty()) {
         form_.SetText(kFolderPath, folder);
         CheckFolder(folder, -1);
     }

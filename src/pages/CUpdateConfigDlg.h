@@ -26,7 +26,7 @@ class CMonitorTable;
 class UpgradeFileSet;
 class UpgradeFolderLoader;
 
-inline constexpr char kUpgradeFolderTitle[] = "选择升级文件";
+inline constexpr int kUpgradeFolderTitle = 108;  // text: the folder picker's title
 
 class CUpdateConfigDlg {
   public:

@@ -73,14 +73,16 @@ inline constexpr int kStatusLine = 1049;     // static, stays empty
 }  // namespace UpdatePageId
 
 namespace DebugPageId {
+inline constexpr int kFrameLabel = 1077;     // static, text 99
 inline constexpr int kFrameText = 1039;      // edit: the frame to send, as hexadecimal text
-inline constexpr int kSend = 1002;           // button "发送"
+inline constexpr int kSend = 1002;           // button, text 101
+inline constexpr int kFilterLabel = 1078;    // static, text 100
 inline constexpr int kFilterText = 1044;     // edit: command words to show, space separated
-inline constexpr int kConfirmFilter = 1045;  // button "确认"
+inline constexpr int kConfirmFilter = 1045;  // button, text 102
 inline constexpr int kDisplay = 1024;        // multi-line edit, vertical scroll bar
-inline constexpr int kClear = 1003;          // button "清空信息"
-inline constexpr int kPause = 1042;          // button "暂停更新" / "继续更新"
-inline constexpr int kSaveFile = 1050;       // button "保存文件" / "取消保存"
+inline constexpr int kClear = 1003;          // button, text 103
+inline constexpr int kPause = 1042;          // button, text 104 / 105 while paused
+inline constexpr int kSaveFile = 1050;       // button, text 106 / 107 while saving
 }  // namespace DebugPageId
 
 namespace APPageId {

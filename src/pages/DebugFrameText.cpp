@@ -99,8 +99,8 @@ std::string TrafficLine(const std::string& timeText, const std::string& ip, Dire
     return line + "\r\n";
 }
 
-std::string HeaderColumnsText() {
-    return "床号 \t IP \t 名称 \t 软件版本 \n";
+std::string HeaderColumnsText(const ColumnHeads& heads) {
+    return heads.bedNo + " \t IP \t " + heads.name + " \t " + heads.version + " \n";
 }
 
 std::string DeviceHeaderText(unsigned bedNo, const std::string& ip, const std::string& name,
@@ -109,8 +109,11 @@ std::string DeviceHeaderText(unsigned bedNo, const std::string& ip, const std::s
            "\n";
 }
 
-std::string TrafficColumnsText() {
-    return "时间 \t      IP \t     状态 \t 包长度 \t 命令字 \t 系列号 \t 校验和 \t 帧体\n";
+std::string TrafficColumnsText(const ColumnHeads& heads) {
+    // The blanks around IP and the direction keep the heads roughly above their columns.
+    return heads.time + " \t      IP \t     " + heads.direction + " \t " + heads.length + " \t " +
+           heads.command + " \t " + heads.serial + " \t " + heads.checksum + " \t " + heads.body +
+           "\n";
 }
 
 std::vector<std::string> SplitText(const std::string& text, char sep) {

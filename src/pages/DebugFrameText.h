@@ -39,11 +39,17 @@ unsigned long HexValue(const std::string& text);
 std::string TrafficLine(const std::string& timeText, const std::string& ip, Direction direction,
                         const std::uint8_t* frame, std::size_t frameSize, std::size_t maxBody);
 
+// The words of the column heads, in the language shown.
+struct ColumnHeads {
+    std::string bedNo, name, version;
+    std::string time, direction, length, command, serial, checksum, body;
+};
+
 // The three pieces written before every sent frame.
-std::string HeaderColumnsText();
+std::string HeaderColumnsText(const ColumnHeads& heads);
 std::string DeviceHeaderText(unsigned bedNo, const std::string& ip, const std::string& name,
                              const std::string& version);
-std::string TrafficColumnsText();
+std::string TrafficColumnsText(const ColumnHeads& heads);
 
 // Entries of text split at sep; an empty text gives none, a trailing empty entry is dropped.
 std::vector<std::string> SplitText(const std::string& text, char sep);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -17,6 +18,55 @@ namespace {
 constexpr char kConfigSection[] = "LanguageConfig";
 constexpr char kConfigKey[] = "LanguageID";
 constexpr char kTextSection[] = "LanguageStr";
+
+// The shipped English wording of the texts a language file may lack (translations made before
+// these texts existed), from kLanguageRequiredTextCount on. Keep it as EnglishLanguage.ini has
+// it.
+constexpr const char* kFallbackTexts[] = {
+    /* 83 */ "An upgrade is running. Closing the tool ends it for every monitor. Close anyway?",
+    /* 84 */ "Starting...",
+    /* 85 */ "These upgrade files are refused and will not be served:",
+    /* 86 */ "no .md5 companion file",
+    /* 87 */ "the .md5 companion cannot be read or holds no MD5 digest",
+    /* 88 */ "its MD5 does not match the .md5 companion",
+    /* 89 */ "the file cannot be read or is empty",
+    /* 90 */ "too large (at most 65535 pieces of 512 bytes)",
+    /* 91 */ "No upgrade file can be served. The upgrade is not started.",
+    /* 92 */ "The upgrade folder does not exist or cannot be read.",
+    /* 93 */ "Checking the upgrade files...",
+    /* 94 */
+    "These files have no .md5 companion and are not part of the firmware set; they are ignored:",
+    /* 95 */ "The upgrade is not started: every file of the firmware set must pass its check.",
+    /* 96 */
+    "An order sent to a monitor still waits for its acknowledgement. Closing the tool now may "
+    "leave the monitor half configured. Close anyway?",
+    /* 97 */
+    "Starting the access point needs administrator rights. Restart Zr40Tool as administrator?",
+    /* 98 */ "The access point was not started. This step failed:",
+    /* 99 */ "Debug command:",
+    /* 100 */ "Command filter:",
+    /* 101 */ "Send",
+    /* 102 */ "Confirm",
+    /* 103 */ "Clear",
+    /* 104 */ "Pause",
+    /* 105 */ "Resume",
+    /* 106 */ "Save file",
+    /* 107 */ "Stop saving",
+    /* 108 */ "Select the upgrade folder",
+    /* 109 */ "Auto",
+    /* 110 */ "Bed No.",
+    /* 111 */ "Name",
+    /* 112 */ "Software Version",
+    /* 113 */ "Time",
+    /* 114 */ "Direction",
+    /* 115 */ "Length",
+    /* 116 */ "Command",
+    /* 117 */ "Serial",
+    /* 118 */ "Checksum",
+    /* 119 */ "Body",
+};
+static_assert(std::size(kFallbackTexts) == kLanguageTextCount - kLanguageRequiredTextCount,
+              "every optional text needs its fallback");
 
 // Leading decimal integer as the C library reads it: blanks, sign, digits; 0 when there are
 // none. Out-of-range values saturate instead of overflowing.
@@ -84,7 +134,10 @@ bool LanguageTexts::LoadLanguageFile(const std::string& fileName, Table& table) 
         std::string value = IniFile::ReadString(path, kTextSection, std::to_string(index), "",
                                                 kLanguageTextBufferSize);
         if (value.empty()) {
-            return false;
+            if (index < kLanguageRequiredTextCount) {
+                return false;
+            }
+            value = FallbackLanguageText(index);
         }
         table[static_cast<std::size_t>(index)] = std::move(value);
     }
@@ -130,6 +183,13 @@ void LanguageTexts::SetLanguage(int id) {
     message.id = WM_LANGUAGE_CHANGED;
     message.value = id;
     PostUserMessage(std::move(message));
+}
+
+const char* FallbackLanguageText(int index) {
+    if (index < kLanguageRequiredTextCount || index >= kLanguageTextCount) {
+        return "";
+    }
+    return kFallbackTexts[index - kLanguageRequiredTextCount];
 }
 
 LanguageTexts& GetLanguageTexts() {

@@ -1,14 +1,18 @@
 #pragma once
-// The 94 numbered texts that tabs, list headings, pages and message boxes show. A Chinese and
-// an English table are loaded once at start from the language folder; the current language id
-// decides which one answers. Texts are UTF-8, at most 255 bytes each.
+// The 120 numbered texts that tabs, list headings, pages, message boxes and the debug console
+// show. A Chinese and an English table are loaded once at start from the language folder; the
+// current language id decides which one answers. Texts are UTF-8, at most 255 bytes each.
+// Every language file must hold texts 0 to 82, as the translations in the field do; a later
+// text that a file lacks, or leaves empty, reads as its shipped English wording.
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <string>
 #include <utility>
 
-inline constexpr int kLanguageTextCount = 94;
+inline constexpr int kLanguageTextCount = 120;
+// Texts 0 to kLanguageRequiredTextCount - 1 must be in every language file.
+inline constexpr int kLanguageRequiredTextCount = 83;
 // Each text is read through a buffer of this size, so it keeps at most 255 bytes.
 inline constexpr std::size_t kLanguageTextBufferSize = 256;
 inline constexpr int kLanguageChinese = 1;
@@ -32,10 +36,11 @@ class LanguageTexts {
     void SetUserConfigPath(std::string path) { userConfigPath_ = std::move(path); }
 
     // Reads the chosen language and fills both tables. False when either language file is
-    // missing or lacks a non-empty value for any of its keys.
+    // missing or lacks a non-empty value for any of its required keys.
     bool LoadLanguage();
     // Fills `table` from section LanguageStr of the file in the language folder; stops at the
-    // first missing or empty key (entries read so far stay).
+    // first missing or empty required key (entries read so far stay). Later keys that are
+    // missing or empty take FallbackLanguageText.
     bool LoadLanguageFile(const std::string& fileName, Table& table) const;
 
     // The text of the current language for 0..kLanguageTextCount - 1; "" for any other index.
@@ -56,6 +61,10 @@ class LanguageTexts {
     Table english_;
     std::atomic<int> language_{0};
 };
+
+// The shipped English wording of text `index` for the optional texts (from
+// kLanguageRequiredTextCount on); "" for a required text or any other index.
+const char* FallbackLanguageText(int index);
 
 // The process-wide language texts (folder "language" in the current directory until set).
 LanguageTexts& GetLanguageTexts();

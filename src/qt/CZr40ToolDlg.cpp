@@ -122,6 +122,7 @@ void CZr40ToolDlg::BuildPages(HostedNetwork* hostedNetwork) {
     updatePage_->InitForm();
     netPage_->InitForm();
     modulePage_->InitForm();
+    debugPage_->InitForm();
     systemPage_->InitForm();
 }
 
@@ -178,6 +179,7 @@ void CZr40ToolDlg::RefreshPageCaptions() {
     netPage_->RefreshCaptions();
     modulePage_->RefreshCaptions();
     updatePage_->RefreshCaptions();
+    debugPage_->RefreshCaptions();
     systemPage_->RefreshCaptions();
 }
 

@@ -11,11 +11,11 @@
 
 QtDebugPage::QtDebugPage(IDialogs& dialogs, QWidget* parent)
     : QtPage(dialogs, parent), display_(*this, DebugPageId::kDisplay) {
-    AddLabel(0, QStringLiteral("调试命令："), 5, 6, 48, 10);
-    AddEdit(1039, 55, 4, 196, 12);
+    AddLabel(1077, QStringLiteral("调试命令："), 5, 6, 64, 10);
+    AddEdit(1039, 71, 4, 180, 12);
     AddButton(1002, QStringLiteral("发送"), 257, 3, 54, 14);
-    AddLabel(0, QStringLiteral("筛选命令字："), 5, 22, 48, 10);
-    AddEdit(1044, 55, 20, 196, 12);
+    AddLabel(1078, QStringLiteral("筛选命令字："), 5, 22, 64, 10);
+    AddEdit(1044, 71, 20, 180, 12);
     AddButton(1045, QStringLiteral("确认"), 257, 19, 54, 14);
     AddDisplay(1024, 5, 37, 306, 100);
     AddButton(1003, QStringLiteral("清空信息"), 5, 141, 60, 14);
@@ -37,6 +37,14 @@ QtDebugPage::QtDebugPage(IDialogs& dialogs, QWidget* parent)
 }
 
 QtDebugPage::~QtDebugPage() = default;
+
+void QtDebugPage::InitForm() {
+    logic_->FillTexts();
+}
+
+void QtDebugPage::RefreshCaptions() {
+    logic_->RefreshCaptions();
+}
 
 void QtDebugPage::OnReceivedFrame(MonitorObject* monitor, const std::vector<std::uint8_t>& frame) {
     logic_->OnReceivedFrame(monitor, frame);

@@ -16,6 +16,8 @@ class QtDebugPage : public QtPage {
   public:
     QtDebugPage(IDialogs& dialogs, QWidget* parent);
     ~QtDebugPage() override;
+    void InitForm() override;
+    void RefreshCaptions() override;
     // A frame the device sent, while the debug tab is current.
     void OnReceivedFrame(MonitorObject* monitor, const std::vector<std::uint8_t>& frame);
     CDebugConfigDlg& Logic() { return *logic_; }

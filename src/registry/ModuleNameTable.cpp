@@ -4,7 +4,7 @@
 
 namespace {
 const char* const kModuleNames[kModuleIndexCount] = {
-    "",        "ECG",    "RESP",    "NIBP",    "SPO2",    "TEMP",    "QUICK_TEMP",
+    "",        "ECG",    "RESP",    "NIBP",    "SpO2",    "TEMP",    "QUICK_TEMP",
     "IBP_ART", "IBP_PA", "IBP_CVP", "IBP_RAP", "IBP_LAP", "IBP_ICP", "IBP_P1",
     "IBP_P2",  "CO",     "CO2",     "RM",      "BIS",     "RM_CO2",  "ICG",
     "PR",      "AG_AA",  "AG_CO2",  "AG_N2O",  "AG_O2"};

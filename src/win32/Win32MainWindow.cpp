@@ -179,6 +179,7 @@ void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
     updateLogic_->FillTexts();
     netLogic_->InitForm();
     moduleLogic_->RefreshCaptions();
+    debugLogic_->FillTexts();
     systemLogic_->FillTexts();
 }
 
@@ -339,6 +340,7 @@ void Win32MainWindow::RefreshPageCaptions() {
     netLogic_->RefreshCaptions();
     moduleLogic_->RefreshCaptions();
     updateLogic_->RefreshCaptions();
+    debugLogic_->RefreshCaptions();
     systemLogic_->RefreshCaptions();
 }
 

@@ -183,6 +183,8 @@ TEST_F(MainWindow, LanguageChangeRecaptionsAndSelectsTheSystemTab) {
     EXPECT_EQ(window->UpdatePage()->GetText(1003), "启动升级服务器");
     EXPECT_EQ(window->APPage()->GetText(1008), "启动接入点");
     EXPECT_EQ(window->SystemPage()->GetText(1007), "语言设置");
+    EXPECT_EQ(window->DebugPage()->GetText(1077), "调试命令：");
+    EXPECT_EQ(window->DebugPage()->GetText(1042), "暂停更新");
     EXPECT_EQ(window->SystemPage()->GetText(1076).rfind("版本: ", 0), 0u);
     EXPECT_EQ(window->TabBar()->currentIndex(), 5);
     EXPECT_EQ(VisiblePage(), 5);
@@ -277,7 +279,7 @@ TEST_F(MainWindow, UserActionsReachThePages) {
     QTest::keyClicks(frame, "0a 1");
     EXPECT_EQ(frame->text().toStdString(), "0a 1");
     window->DebugPage()->As<QPushButton>(1042)->click();
-    EXPECT_EQ(window->DebugPage()->GetText(1042), "继续更新");
+    EXPECT_EQ(window->DebugPage()->GetText(1042), "Resume");
     // the system page's button switches the language
     window->TabBar()->setCurrentIndex(kTabSystem);
     window->SystemPage()->SetCurSel(1038, 0);

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "FakeForm.h"
+#include "LanguageFolder.h"
 #include "MonitorLink.h"
 #include "PageTestFleet.h"
+#include "QueuedUiThread.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "network/CmpChecksum.h"
@@ -14,6 +16,7 @@
 #include "pages/ControlIds.h"
 #include "pages/DebugFrameText.h"
 #include "pages/DebugKeys.h"
+#include "pages/LanguageTexts.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
@@ -29,10 +32,10 @@ GUID Key() {
     return g;
 }
 
-// The page's column heads, as the tool has always written them.
-const std::string kHeaderColumns = "床号 \t IP \t 名称 \t 软件版本 \n";
+// The page's column heads: texts 110 to 112, then 113 to 119.
+const std::string kHeaderColumns = "T110 \t IP \t T111 \t T112 \n";
 const std::string kTrafficColumns =
-    "时间 \t      IP \t     状态 \t 包长度 \t 命令字 \t 系列号 \t 校验和 \t 帧体\n";
+    "T113 \t      IP \t     T114 \t T115 \t T116 \t T117 \t T118 \t T119\n";
 
 // Typed text of a frame, header fields high byte first.
 std::string Typed(const Bytes& f) {
@@ -101,7 +104,7 @@ class DebugPageTest : public ::testing::Test {
     FakeForm form;
     FakeDialogs dialogs;
     FakeDebugDisplay display;
-    CDebugConfigDlg page{form, dialogs, display, table};
+    CDebugConfigDlg page{form, dialogs, display, table, pagetest::FakeText};
 };
 
 TEST_F(DebugPageTest, SendsTypedFrameWithComputedChecksum) {
@@ -126,6 +129,71 @@ TEST_F(DebugPageTest, SendsTypedFrameWithComputedChecksum) {
     EXPECT_EQ(FromIp(lines[3]), "192.168.137.7\tInput\ta\t12\t5\t0\t 1 2");
     EXPECT_EQ(FromIp(lines[4]), "192.168.137.7\tSend\ta\t12\t5\tfddd\t 1 2");
     EXPECT_NE(display.text.find(" 1 2\r\n"), std::string::npos);
+}
+
+// Captions and column heads in the chosen language, through the shipped texts: in English not
+// one byte of Chinese; in Chinese the heads as the console has always written them.
+TEST_F(DebugPageTest, CaptionsAndColumnHeadsFollowTheLanguage) {
+    using namespace DebugPageId;
+    struct Case {
+        int language;
+        std::vector<std::string> captions;  // labels, Send, Confirm, Clear, Pause, Save file
+        std::string resume, stopSaving;
+        std::string headerColumns, trafficColumns;
+    };
+    const Case cases[] = {
+        {kLanguageEnglish,
+         {"Debug command:", "Command filter:", "Send", "Confirm", "Clear", "Pause", "Save file"},
+         "Resume",
+         "Stop saving",
+         "Bed No. \t IP \t Name \t Software Version \n",
+         "Time \t      IP \t     Direction \t Length \t Command \t Serial \t Checksum \t Body\n"},
+        {kLanguageChinese,
+         {"调试命令：", "筛选命令字：", "发送", "确认", "清空信息", "暂停更新", "保存文件"},
+         "继续更新",
+         "取消保存",
+         "床号 \t IP \t 名称 \t 软件版本 \n",
+         "时间 \t      IP \t     状态 \t 包长度 \t 命令字 \t 系列号 \t 校验和 \t 帧体\n"},
+    };
+    QueuedUiThread ui(QueuedUiThread::Scope::ProcessWide);  // takes the language-change posts
+    LanguageFolder folder;
+    LanguageTexts texts(folder.path());
+    ASSERT_TRUE(texts.LoadLanguage());
+    CDebugConfigDlg shown{form, dialogs, display, table,
+                          [&texts](int index) { return texts.LanguageText(index); }};
+    const int ids[] = {kFrameLabel, kFilterLabel, kSend, kConfirmFilter, kClear, kPause, kSaveFile};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        texts.SetLanguage(c.language);
+        shown.FillTexts();
+        for (std::size_t i = 0; i < c.captions.size(); ++i) {
+            EXPECT_EQ(form.GetText(ids[i]), c.captions[i]) << ids[i];
+        }
+        // A refresh while paused and saving keeps the captions that say so.
+        shown.OnPause();
+        shown.OnSaveFile();
+        shown.FillTexts();
+        EXPECT_EQ(form.GetText(kPause), c.resume);
+        EXPECT_EQ(form.GetText(kSaveFile), c.stopSaving);
+        shown.OnPause();
+        shown.OnSaveFile();
+        EXPECT_EQ(form.GetText(kPause), c.captions[5]);
+        EXPECT_EQ(form.GetText(kSaveFile), c.captions[6]);
+
+        display.Clear();
+        form.SetText(kFrameText, "00 0a 00 12 00 05 00 00 01 02");
+        shown.OnSend();
+        ASSERT_EQ(ReadSent(10).size(), 10u);
+        const std::vector<std::string> lines = display.Lines();
+        ASSERT_EQ(lines.size(), 5u);
+        EXPECT_EQ(lines[0] + "\n", c.headerColumns);
+        EXPECT_EQ(lines[2] + "\n", c.trafficColumns);
+        if (c.language == kLanguageEnglish) {
+            for (char ch : display.text) {
+                ASSERT_LT(static_cast<unsigned char>(ch), 0x80u) << display.text;
+            }
+        }
+    }
 }
 
 TEST_F(DebugPageTest, RefusedTextsSendNothing) {
@@ -188,7 +256,7 @@ TEST(DebugPageTwoMonitorsTest, OnlyTheCheckedMonitorIsShownAndSentTo) {
     FakeForm form;
     FakeDialogs dialogs;
     FakeDebugDisplay display;
-    CDebugConfigDlg page{form, dialogs, display, fleet.table};
+    CDebugConfigDlg page{form, dialogs, display, fleet.table, pagetest::FakeText};
     form.SetText(DebugPageId::kFrameText, "00 0a 00 12 00 05 00 00 01 02");
 
     struct Step {
@@ -228,7 +296,7 @@ TEST(DebugPageTwoMonitorsTest, OnlyTheCheckedMonitorIsShownAndSentTo) {
 
 TEST_F(DebugPageTest, DisplayShowsTenBodyBytesFileShowsAllUpToWorkArea) {
     page.OnSaveFile();
-    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), kDebugStopSavingCaption);
+    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), "T107");
     Bytes body(40);
     for (std::size_t i = 0; i < body.size(); ++i) {
         body[i] = static_cast<std::uint8_t>(0x10 + i);
@@ -364,17 +432,17 @@ TEST(DebugKeysTest, QtKeysMapToVirtualKeys) {
 
 TEST_F(DebugPageTest, PausedLinesReachOnlyTheFile) {
     page.OnPause();
-    EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugContinueCaption);
+    EXPECT_EQ(form.GetText(DebugPageId::kPause), "T105");
     page.OnSaveFile();
     page.OnReceivedFrame(monitor, MakeFrame(0x44, {0x55}, 1));
     EXPECT_TRUE(display.text.empty());
     EXPECT_NE(ReadFileText(logs.file("DebugInfo.log")).find("\tRecv\t9\t44\t1\tff5c\t55\r\n"),
               std::string::npos);
     page.OnPause();
-    EXPECT_EQ(form.GetText(DebugPageId::kPause), kDebugPauseCaption);
+    EXPECT_EQ(form.GetText(DebugPageId::kPause), "T104");
     EXPECT_TRUE(display.text.empty());
     page.OnSaveFile();
-    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), kDebugSaveCaption);
+    EXPECT_EQ(form.GetText(DebugPageId::kSaveFile), "T106");
     page.OnReceivedFrame(monitor, MakeFrame(0x45, {0x55}));
     EXPECT_EQ(display.Lines().size(), 1u);
     EXPECT_EQ(ReadFileText(logs.file("DebugInfo.log")).find("\t45\t"), std::string::npos);

@@ -33,23 +33,66 @@ TEST(LanguageTextsTest, ShippedFilesHoldAllTextsInBothLanguages) {
     LanguageFolder folder;
     LanguageTexts texts(folder.path());
     ASSERT_TRUE(texts.LoadLanguage());
+    // Each file itself, not through the fallback: a missing Chinese text would read English.
+    for (const char* file : {kChineseLanguageFile, kEnglishLanguageFile}) {
+        for (int i = 0; i < kLanguageTextCount; ++i) {
+            const std::string value =
+                IniFile::ReadString(folder.file(file), "LanguageStr", std::to_string(i), "", 256);
+            EXPECT_FALSE(value.empty()) << file << " text " << i;
+            EXPECT_LE(value.size(), 255u) << file << " text " << i;
+        }
+        EXPECT_EQ(IniFile::ReadString(folder.file(file), "LanguageStr",
+                                      std::to_string(kLanguageTextCount), "", 256),
+                  "")
+            << file << " holds a text the program does not know";
+    }
     for (int id : {kLanguageChinese, kLanguageEnglish}) {
         folder.SetId(std::to_string(id));
         LanguageTexts loaded(folder.path());
         ASSERT_TRUE(loaded.LoadLanguage()) << id;
         ASSERT_EQ(loaded.GetLanguage(), id);
-        for (int i = 0; i < kLanguageTextCount; ++i) {
-            EXPECT_FALSE(loaded.LanguageText(i).empty()) << id << " text " << i;
-            EXPECT_LE(loaded.LanguageText(i).size(), 255u) << id << " text " << i;
-        }
         EXPECT_EQ(loaded.LanguageText(kLanguageTextCount), "");
         EXPECT_EQ(loaded.LanguageText(-1), "");
+    }
+    // The fallback is the shipped English wording, word for word.
+    folder.SetId("2");
+    LanguageTexts english(folder.path());
+    ASSERT_TRUE(english.LoadLanguage());
+    for (int i = kLanguageRequiredTextCount; i < kLanguageTextCount; ++i) {
+        EXPECT_EQ(english.LanguageText(i), FallbackLanguageText(i)) << "text " << i;
+    }
+    for (int i : {-1, 0, kLanguageRequiredTextCount - 1, kLanguageTextCount}) {
+        EXPECT_STREQ(FallbackLanguageText(i), "") << i;
     }
     LanguageTexts chinese(folder.path());
     folder.SetId("1");
     ASSERT_TRUE(chinese.LoadLanguage());
     EXPECT_EQ(chinese.LanguageText(51), "启动升级服务器");
     EXPECT_EQ(chinese.LanguageText(65), "语言设置");
+    EXPECT_EQ(chinese.LanguageText(108), "选择升级文件");
+}
+
+// The texts of a translation made when the files held texts 0 to 82 only.
+std::string FieldTranslation(const std::string& shipped) {
+    return shipped.substr(0, shipped.find("\n83=") + 1);
+}
+
+TEST(LanguageTextsTest, FilesWithTheRequiredTextsOnlyLoadWithTheEnglishFallback) {
+    LanguageFolder folder;
+    for (const char* file : {kChineseLanguageFile, kEnglishLanguageFile}) {
+        folder.Write(file, FieldTranslation(folder.Text(file)));
+    }
+    folder.SetId("1");
+    LanguageTexts texts(folder.path());
+    ASSERT_TRUE(texts.LoadLanguage());
+    EXPECT_EQ(texts.LanguageText(3), "升级");
+    EXPECT_EQ(texts.LanguageText(82).rfind("设置参数无效", 0), 0u);
+    EXPECT_EQ(texts.LanguageText(101), "Send");
+    EXPECT_EQ(texts.LanguageText(83), FallbackLanguageText(83));
+    EXPECT_EQ(texts.LanguageText(kLanguageTextCount - 1), "Body");
+    texts.SetLanguage(kLanguageEnglish);
+    EXPECT_EQ(texts.LanguageText(3), "Upgrade");
+    EXPECT_EQ(texts.LanguageText(109), "Auto");
 }
 
 TEST(LanguageTextsTest, LanguageIdChoosesTheTable) {
@@ -100,6 +143,28 @@ TEST(LanguageTextsTest, EveryKeyMustBePresentAndNonEmptyInBothFiles) {
     }
     LanguageTexts missingFolder("/nonexistent/zr40/language");
     EXPECT_FALSE(missingFolder.LoadLanguage());
+
+    // From text 83 on a missing or empty key reads as the English wording; a text the file
+    // does hold wins, in either language.
+    struct Optional {
+        int key;
+        std::string line;
+        std::string chinese;  // what the Chinese table answers
+    };
+    for (const Optional& c : std::vector<Optional>{{83, "83=", FallbackLanguageText(83)},
+                                                   {101, "; 101 removed", "Send"},
+                                                   {119, "119=", "Body"},
+                                                   {104, "104=暂停", "暂停"}}) {
+        LanguageFolder folder;
+        folder.SetId("1");
+        const std::string text = folder.Text(kChineseLanguageFile);
+        const std::string changed = ReplaceKeyLine(text, c.key, c.line);
+        ASSERT_NE(changed, text) << c.line;
+        folder.Write(kChineseLanguageFile, changed);
+        LanguageTexts texts(folder.path());
+        ASSERT_TRUE(texts.LoadLanguage()) << c.line;
+        EXPECT_EQ(texts.LanguageText(c.key), c.chinese) << c.line;
+    }
 }
 
 TEST(LanguageTextsTest, TruncatedOrBinaryFilesFailCleanly) {

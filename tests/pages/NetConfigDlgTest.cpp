@@ -82,7 +82,7 @@ TEST_F(NetPage, InitialContentsAndCaptions) {
     EXPECT_EQ(form.GetCurSel(kIpAccess), 0);
     const std::vector<std::string>& channels = form.At(kChannel).items;
     ASSERT_EQ(channels.size(), 14u);
-    EXPECT_EQ(channels.front(), "Auto");
+    EXPECT_EQ(channels.front(), "T109");
     EXPECT_EQ(channels[1], "1");
     EXPECT_EQ(channels[13], "13");
     EXPECT_EQ(form.GetCurSel(kChannel), 0);

@@ -58,10 +58,23 @@ TEST_F(SystemPage, FillTextsBuildsSelectorButtonAndVersionLine) {
     Start("2");
     const FakeForm::Control& selector = form.At(kLanguageSelector);
     EXPECT_EQ(selector.items, (std::vector<std::string>{"中文 (Chinese)", "English"}));
-    EXPECT_EQ(selector.curSel, -1);  // the current language is not pre-selected
     EXPECT_EQ(form.GetText(kLanguageButton), "Set Language");
     EXPECT_EQ(form.GetText(kVersionLine), "Version: 1.0.0.R132");
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SystemPage, SelectorShowsTheLanguageInUseFromTheStart) {
+    struct Case {
+        const char* startId;
+        int index;
+    };
+    for (Case c : {Case{"1", 0}, Case{"2", 1}, Case{"0", 1}, Case{"7", 1}, Case{"", 1}}) {
+        page.reset();
+        texts.reset();
+        form = FakeForm{};
+        Start(c.startId);
+        EXPECT_EQ(form.GetCurSel(kLanguageSelector), c.index) << "start " << c.startId;
+    }
 }
 
 TEST_F(SystemPage, LanguageButtonChoosesIndexPlusOne) {
@@ -71,18 +84,23 @@ TEST_F(SystemPage, LanguageButtonChoosesIndexPlusOne) {
         const char* storedId;
         std::size_t posted;
     };
-    for (Case c : {Case{"2", 0, "1", 1}, Case{"1", 1, "2", 1}, Case{"1", -1, "0", 1},
-                   Case{"0", -1, "0", 0}, Case{"1", 0, "1", 0}, Case{"2", 1, "2", 0}}) {
+    for (Case c : {Case{"2", 0, "1", 1}, Case{"1", 1, "2", 1}, Case{"0", 0, "1", 1},
+                   Case{"1", -1, "1", 0}, Case{"0", -1, "0", 0}, Case{"1", 0, "1", 0},
+                   Case{"2", 1, "2", 0}, Case{"0", 1, "0", 0}, Case{"2", 2, "2", 0}}) {
         SCOPED_TRACE(std::string("start ") + c.startId + " index " + std::to_string(c.index));
         page.reset();
         texts.reset();
         form = FakeForm{};
         sink.messages.clear();
         Start(c.startId);
-        form.SetCurSel(kLanguageSelector, c.index);
+        const std::string before = language->Text(kLanguageConfigFile);
+        form.At(kLanguageSelector).curSel = c.index;
         page->OnLanguageButton();
         EXPECT_EQ(StoredId(), c.storedId);
         EXPECT_EQ(Posted(), std::vector<unsigned>(c.posted, WM_LANGUAGE_CHANGED));
+        if (c.posted == 0) {
+            EXPECT_EQ(language->Text(kLanguageConfigFile), before);  // not a byte written
+        }
     }
 }
 
@@ -97,6 +115,10 @@ TEST_F(SystemPage, RefreshAfterChangeKeepsTheChosenIndexAndSwitchesTexts) {
               (std::vector<std::string>{"中文", "English (英文)"}));
     EXPECT_EQ(form.GetText(kLanguageButton), "语言设置");
     EXPECT_EQ(form.GetText(kVersionLine), "版本: 1.0.0.R132");
+    // A change made elsewhere shows on the next refresh, whatever was chosen before.
+    texts->SetLanguage(kLanguageEnglish);
+    page->FillTexts();
+    EXPECT_EQ(form.GetCurSel(kLanguageSelector), 1);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST_F(UpdatePage, BrowseTakesAPickedFolderOnly) {
     dialogs.answers = {"", "/fw/zr40"};
     page.OnBrowse();  // cancelled
     EXPECT_EQ(form.GetText(kFolderPath), "/old");
-    EXPECT_EQ(dialogs.lastTitle, "选择升级文件");
+    EXPECT_EQ(dialogs.lastTitle, "T108");
     page.OnBrowse();
     EXPECT_EQ(form.GetText(kFolderPath), "/fw/zr40");
 }

@@ -369,7 +369,7 @@ TEST(MonitorRecordsTest, ModuleNamesByIndex) {
         int index;
         const char* name;
     };
-    for (Case c : {Case{-1, ""}, Case{0, ""}, Case{1, "ECG"}, Case{2, "RESP"}, Case{4, "SPO2"},
+    for (Case c : {Case{-1, ""}, Case{0, ""}, Case{1, "ECG"}, Case{2, "RESP"}, Case{4, "SpO2"},
                    Case{6, "QUICK_TEMP"}, Case{13, "IBP_P1"}, Case{19, "RM_CO2"}, Case{25, "AG_O2"},
                    Case{26, ""}}) {
         EXPECT_STREQ(ModuleNameTable::Name(c.index), c.name) << c.index;

@@ -176,7 +176,7 @@ TEST_F(MonitorTableTest, ModuleColumnJoinsLoadedModuleNames) {
     table.SetPage(CMonitorTable::kPageModule);
     EXPECT_EQ(list.GetHeader(4), "T13");
     for (const Case& c :
-         {Case{{4, 1}, "ECG + SPO2"}, Case{{}, ""}, Case{{25}, "AG_O2"}, Case{{0, 2}, "RESP"}}) {
+         {Case{{4, 1}, "ECG + SpO2"}, Case{{}, ""}, Case{{25}, "AG_O2"}, Case{{0, 2}, "RESP"}}) {
         Edit(m, [&](MonitorAttribute& a) {
             a.loadedModules.Fill(0xFF);  // the state of a fresh store: nothing loaded
             for (int i : c.loaded) {

@@ -167,6 +167,8 @@ TEST_F(MainWindow, LanguageSwitchRecaptionsAndSelectsTheSystemTab) {
     ASSERT_TRUE(PumpUntil([&] { return TabText(0) == "接入点"; }));
     EXPECT_EQ(TabText(5), "系统");
     EXPECT_EQ(window->PageOfTab(kTabNetwork)->Form().GetText(NetPageId::kModify), "修改");
+    EXPECT_EQ(window->PageOfTab(kTabDebug)->Form().GetText(DebugPageId::kFilterLabel),
+              "筛选命令字：");
     EXPECT_EQ(TabCtrl_GetCurSel(window->Tabs()), kTabSystem);
     EXPECT_EQ(VisiblePage(), kTabSystem);
     GetLanguageTexts().SetLanguage(kLanguageEnglish);
