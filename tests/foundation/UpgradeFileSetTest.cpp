@@ -236,7 +236,7 @@ TEST(UpgradeFileSetTest, RefusedFilesKeepTheirPlaceServeNothingAndSayWhy) {
         EXPECT_FALSE(set.IsLastPiece(2, 0)) << c.what;
         EXPECT_FALSE(set.IsLastPiece(1, 1)) << c.what;
         EXPECT_EQ(set.GetProgress(1, 1), 100) << c.what;
-        std::string trace = ReadFileText(logs.file("Trace.log"));
+        std::string trace = ReadLogText(logs.file("Trace.log"));
         EXPECT_NE(trace.find("Md5 File Error"), std::string::npos) << c.what << ": " << trace;
     }
 }
@@ -259,7 +259,7 @@ TEST(UpgradeFileSetTest, RefusesFilesTooLargeForTheCountField) {
     ASSERT_TRUE(set.GetPiece(1, 65535, length, data));
     EXPECT_EQ(length, 512);
     EXPECT_EQ(set.GetPieceCount(2), 0);
-    std::string trace = ReadFileText(logs.file("Trace.log"));
+    std::string trace = ReadLogText(logs.file("Trace.log"));
     EXPECT_NE(trace.find("huge.bin: too large for an upgrade (33553921 bytes"), std::string::npos)
         << trace;
 }

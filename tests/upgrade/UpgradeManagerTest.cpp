@@ -179,7 +179,7 @@ TEST_F(UpgradeManagerTest, FileThatFailedToLoadIsNotServed) {
     }
     // Never reported as finished.
     EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeTransferring);
-    EXPECT_NE(ReadFileText(logs.file("Trace.log")).find("refused: file 3 was not loaded"),
+    EXPECT_NE(ReadLogText(logs.file("Trace.log")).find("refused: file 3 was not loaded"),
               std::string::npos);
 }
 
