@@ -63,10 +63,7 @@ int RunWindow(const Win32DesktopPaths& paths) {
 // The access-point page stops the hosted network when it opens; a check must change nothing.
 class UntouchedHostedNetwork : public HostedNetwork {
   public:
-    void Stop() override {}
-    void Configure(const std::string&, const std::string&) override {}
-    void Start() override {}
-    VirtualAdapterLookup FindVirtualAdapterName() override { return {}; }
+    HostedNetworkResult Stop() override { return {}; }
     void ConfigureIp(const std::string&, const Ipv4Octets&) override {}
 };
 
