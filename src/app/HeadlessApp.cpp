@@ -15,6 +15,7 @@
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
 #include "foundation/UiThread.h"
+#include "platform/SingleInstance.h"
 #include "platform/Socket.h"
 #include "platform/Utf8Path.h"
 #include "registry/CMonitorObjectMng.h"
@@ -48,6 +49,15 @@ std::string GuidKey(const GUID& guid) {
 }
 
 }  // namespace
+
+int InstancePort(const NetworkListenSettings& settings) {
+    for (int port : {settings.portA, settings.portB, settings.portC, settings.portD}) {
+        if (port > 0) {
+            return port;
+        }
+    }
+    return 0;
+}
 
 HeadlessApp::HeadlessApp(HeadlessOptions options) : options_(std::move(options)) {
     if (!options_.status) {
@@ -215,6 +225,13 @@ void HeadlessApp::Stop() {
 }
 
 int HeadlessApp::Run() {
+    // Before anything else: a second copy on the same ports must not touch the first one's.
+    const int port = InstancePort(options_.network);
+    const SingleInstance instance(InstanceKeyForPort(port));
+    if (instance.HeldByAnother()) {
+        std::fprintf(stderr, "%s\n", AlreadyRunningMessage(port).c_str());
+        return 1;
+    }
     if (!stop_.Valid()) {
         std::fprintf(stderr, "cannot create the stop signal\n");
         return 1;

@@ -28,6 +28,10 @@
 class EventLoopUiThread;
 class MonitorObject;
 
+// The port that names a copy's instance lock: the first listening port that is not ephemeral
+// (0 when all are, and then no lock is needed).
+int InstancePort(const NetworkListenSettings& settings);
+
 struct HeadlessOptions {
     std::string upgradeFolder;  // empty: no upgrade is served
     std::string logDir;         // empty: the current directory
@@ -59,7 +63,8 @@ class HeadlessApp : public IUserMessageSink {
 
     // Starts everything, runs until the operator's stop signal (Ctrl-C, SIGTERM; on Windows
     // also Ctrl-Break or closing the console) or RequestStop, then stops; 0 on a clean end, 1
-    // when it could not start.
+    // when it could not start, or at once when another copy runs on the same ports ("Zr40Tool
+    // is already running" on stderr).
     int Run();
     // The same without waiting, for callers that drive the app themselves. False, with nothing
     // started, when the upgrade folder cannot be read, holds no firmware file, or any of its

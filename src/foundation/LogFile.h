@@ -7,6 +7,9 @@
 // looks whether its name still leads to the open file, and if not opens a fresh one under that
 // name. A line that cannot be written (folder missing, disk full or failing) is dropped and
 // counted; nothing waits or fails for it.
+//
+// Lines end as the platform's text files do: with CR LF a lone LF becomes CR LF, and one that
+// already follows a CR (also the last byte of the line before) is left as it is.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -23,7 +26,8 @@ class LogFile {
     // sizeLimit: a file holding more bytes than this is deleted before the next line is
     // appended (0: no limit).
     LogFile(std::string path, std::int64_t sizeLimit,
-            std::chrono::milliseconds recheckPeriod = kDefaultRecheckPeriod);
+            std::chrono::milliseconds recheckPeriod = kDefaultRecheckPeriod,
+            LineEnd lineEnd = NativeLineEnd());
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
@@ -31,6 +35,9 @@ class LogFile {
     void Retarget(std::string path);
     // Appends one formatted line as it stands.
     void Append(const char* text, std::size_t size);
+    // The text with each LF not preceded by a CR made CR LF; afterCr: the byte before the text
+    // was a CR.
+    static std::string WithCrLf(const char* text, std::size_t size, bool afterCr);
     // Lines dropped because they could not be written.
     std::uint64_t Dropped() const { return dropped_.load(std::memory_order_relaxed); }
 
@@ -43,12 +50,14 @@ class LogFile {
 
     const std::int64_t sizeLimit_;
     const Clock::duration recheckPeriod_;
+    const LineEnd lineEnd_;
     std::mutex mutex_;
     std::string path_;
     AppendFile file_;
     FileIdentity identity_;
     std::int64_t size_ = 0;
     bool openAtNextLine_ = true;
+    bool endsWithCr_ = false;  // the last byte written was a CR
     Clock::time_point nextCheck_{};
     std::atomic<std::uint64_t> dropped_{0};
 };

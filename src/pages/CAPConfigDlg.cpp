@@ -11,6 +11,7 @@
 #include "pages/LanguageTexts.h"
 #include "pages/NetworkDefaults.h"
 #include "platform/HostedNetwork.h"
+#include "platform/ProcessElevation.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ constexpr int kTextShowPassword = 20;
 constexpr int kTextNoAdapter = 75;
 constexpr int kTextInvalid = 82;
 constexpr int kTextStarting = 84;
+constexpr int kTextRestartElevated = 97;
+constexpr int kTextStepFailed = 98;
 
 constexpr char kDefaultSsid[] = "ZOLT_LINK";
 constexpr char kDefaultKey[] = "QPLMRTXW";
@@ -113,23 +116,33 @@ CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs)
     : CAPConfigDlg(form, dialogs, GetHostedNetwork(), [](int i) { return LanguageText(i); }) {}
 
 CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs, HostedNetwork& network, TextLookup text,
-                           IUiThread* uiThread)
+                           IUiThread* uiThread, IProcessElevation* elevation)
     : form_(form),
       dialogs_(dialogs),
       network_(network),
       text_(std::move(text)),
-      uiThread_(uiThread) {}
+      uiThread_(uiThread),
+      elevation_(elevation != nullptr ? *elevation : GetProcessElevation()) {}
 
 CAPConfigDlg::~CAPConfigDlg() {
     alive_.reset();
     if (worker_.joinable()) {
-        // A Start still running is given up: closing must not wait for its commands.
-        network_.CancelCommands();
+        // A Start still running is given up: closing must not wait for its commands. One whose
+        // outcome was shown has ended already.
+        const bool running = starting_;
+        if (running) {
+            network_.CancelCommands();
+        }
         worker_.join();
-        network_.ResumeCommands();
+        if (running) {
+            network_.ResumeCommands();
+        }
     }
-    // The hosted network ends with the program.
-    network_.Stop();
+    // The hosted network this copy started ends with it; one that another copy (or the system)
+    // runs is left alone.
+    if (startedHere_) {
+        network_.Stop();
+    }
 }
 
 void CAPConfigDlg::InitForm() {
@@ -189,6 +202,9 @@ void CAPConfigDlg::OnStart() {
         dialogs_.MessageBox(Text(kTextInvalid));
         return;
     }
+    if (!MayRunCommands()) {
+        return;
+    }
     if (worker_.joinable()) {
         worker_.join();  // the last Start's worker, already done
     }
@@ -207,31 +223,60 @@ void CAPConfigDlg::Post(std::function<void()> task) {
     }
 }
 
+bool CAPConfigDlg::MayRunCommands() {
+    if (elevation_.MayStartAccessPoint()) {
+        return true;
+    }
+    // Without the rights every step would fail; a copy with them can do the work.
+    if (dialogs_.AskYesNo(Text(kTextRestartElevated)) && !elevation_.RestartElevated()) {
+        TraceLog("The restart with administrator rights did not start\n");
+    }
+    return false;
+}
+
 void CAPConfigDlg::RunStart(const std::string& ssid, const std::string& key,
                             const Ipv4Octets& address) {
+    StartOutcome outcome;
+    // Fails when none was running: that is no reason to stop here.
     network_.Stop();
-    network_.Configure(ssid, key);
-    network_.Start();
-    const VirtualAdapterLookup adapter = network_.FindVirtualAdapterName();
-    if (adapter.name != kNoVirtualAdapter) {
-        network_.ConfigureIp(adapter.name, address);
+    HostedNetworkResult step = network_.Configure(ssid, key);
+    if (step.ok) {
+        // From here on the network may run because of this copy.
+        startedHere_ = true;
+        step = network_.Start();
     }
-    Post([this, alive = std::weak_ptr<bool>(alive_), adapter, ssid, address] {
+    if (step.ok) {
+        outcome.adapter = network_.FindVirtualAdapterName();
+        if (outcome.adapter.name != kNoVirtualAdapter) {
+            step = network_.ConfigureIp(outcome.adapter.name, address);
+        }
+    }
+    if (!step.ok) {
+        outcome.failedCommand = step.failedCommand.empty() ? "?" : step.failedCommand;
+    }
+    Post([this, alive = std::weak_ptr<bool>(alive_), outcome, ssid, address] {
         if (!alive.expired()) {
-            FinishStart(adapter, ssid, address);
+            FinishStart(outcome, ssid, address);
         }
     });
 }
 
-void CAPConfigDlg::FinishStart(const VirtualAdapterLookup& adapter, const std::string& ssid,
+void CAPConfigDlg::FinishStart(const StartOutcome& outcome, const std::string& ssid,
                                const Ipv4Octets& address) {
     starting_ = false;
     form_.SetText(kStart, Text(kTextStart));
     form_.Enable(kStart, true);
-    for (int i = 0; i < adapter.unopened; ++i) {
+    // Whatever an earlier Start showed is no longer what runs.
+    form_.Show(kStartedIp, false);
+    form_.Show(kStartedSsid, false);
+    for (int i = 0; i < outcome.adapter.unopened; ++i) {
         dialogs_.MessageBox(Text(kTextNoAdapter));
     }
-    if (adapter.name == kNoVirtualAdapter) {
+    if (!outcome.failedCommand.empty()) {
+        dialogs_.MessageBox(Text(kTextStepFailed) + "\n" + outcome.failedCommand);
+        return;
+    }
+    if (outcome.adapter.name == kNoVirtualAdapter) {
         dialogs_.MessageBox(Text(kTextNoAdapter));
         TraceLog("Can not find the virtual adapter name!\n");
         return;

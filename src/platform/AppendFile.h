@@ -21,6 +21,11 @@ bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t&
 // Deletes the file a path names, also while it is open for appending. False when it could not.
 bool RemoveFile(const std::string& path);
 
+// How this platform's text files end a line: CR LF on Windows (what its editors and tools
+// expect), LF alone elsewhere.
+enum class LineEnd { Lf, CrLf };
+LineEnd NativeLineEnd();
+
 class AppendFile {
   public:
     AppendFile() = default;

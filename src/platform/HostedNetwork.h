@@ -1,13 +1,15 @@
 #pragma once
 // The PC's hosted Wi-Fi network for the monitors: stop it, configure SSID and key, start it,
 // find the connection name of the adapter it runs on, and give that adapter a fixed address.
-// Results of the commands are not reported: the operating system's tools report nothing useful
-// to the page, which goes on as if each step succeeded. The steps block their caller (at most
-// for their time limits), so the page runs them off the user-interface thread.
+// Each step says whether its command did its work (by exit status and, where the tool reports
+// in words, by what it printed), and names the command that did not, so the page shows the
+// access point as started only when every step succeeded. The steps block their caller (at
+// most for their time limits), so the page runs them off the user-interface thread.
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // What FindVirtualAdapterName answers when there is not exactly one candidate.
 inline constexpr char kNoVirtualAdapter[] = "NONE";
@@ -19,6 +21,18 @@ struct VirtualAdapterLookup {
 };
 
 using Ipv4Octets = std::array<std::uint8_t, 4>;
+
+// What one step did.
+struct HostedNetworkResult {
+    bool ok = true;
+    // The command that failed, as the user may see it: the key is replaced by asterisks.
+    std::string failedCommand;
+
+    static HostedNetworkResult Failed(std::string command) { return {false, std::move(command)}; }
+};
+
+// Stands for the key in a command shown to the user or written to a log.
+inline constexpr char kHiddenKey[] = "********";
 
 // Pauses after each step: the commands run as separate processes and these are their only
 // ordering. Tests pass zeros.
@@ -62,13 +76,15 @@ class HostedNetwork {
     virtual void CancelCommands() {}
     virtual void ResumeCommands() {}
 
-    virtual void Stop() = 0;
-    // Both texts must pass IsSafeText; an implementation runs nothing otherwise.
-    virtual void Configure(const std::string& ssid, const std::string& key) = 0;
-    virtual void Start() = 0;
+    // Fails also when no hosted network was running.
+    virtual HostedNetworkResult Stop() = 0;
+    // Both texts must pass IsSafeText; an implementation runs nothing otherwise (and fails).
+    virtual HostedNetworkResult Configure(const std::string& ssid, const std::string& key) = 0;
+    virtual HostedNetworkResult Start() = 0;
     virtual VirtualAdapterLookup FindVirtualAdapterName() = 0;
     // Static a.b.c.d/24 with gateway a.b.c.1 on the named connection.
-    virtual void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) = 0;
+    virtual HostedNetworkResult ConfigureIp(const std::string& connectionName,
+                                            const Ipv4Octets& address) = 0;
 };
 
 // The process-wide implementation: netsh on Windows, NetworkManager on Linux.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "foundation/Log.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -49,6 +50,43 @@ bool ReadStringValue(IRegistryKey& key, const char* valueName, char* buffer, std
     return false;
 }
 
+// Words netsh uses when a step did not work, in its English and Chinese texts.
+constexpr const char* kFailureWords[] = {
+    "couldn't",
+    "could not",
+    "cannot",
+    "failed",
+    "requires elevation",
+    "administrator",
+    "\xE6\x97\xA0\xE6\xB3\x95",              // 无法
+    "\xE5\xA4\xB1\xE8\xB4\xA5",              // 失败
+    "\xE7\xAE\xA1\xE7\x90\x86\xE5\x91\x98",  // 管理员
+};
+
+std::string Lowered(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+bool TellsOfFailure(const std::string& output) {
+    // netsh writes in the console's code page, which need not be UTF-8.
+    std::string text = output;
+    if (!IsValidUtf8(text) && !LegacyCodePageToUtf8(output, text)) {
+        text = DropInvalidUtf8(output);
+    }
+    text = Lowered(text);
+    for (const char* word : kFailureWords) {
+        if (text.find(word) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 namespace NetshCommand {
@@ -77,7 +115,7 @@ std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& addres
 }  // namespace NetshCommand
 
 bool NetshStepSucceeded(const CommandResult& result, bool reportsInOutput) {
-    if (result.status != 0) {
+    if (result.status != 0 || TellsOfFailure(result.output)) {
         return false;
     }
     return !reportsInOutput || result.output.find_first_not_of(" \t\r\n") != std::string::npos;
@@ -96,45 +134,54 @@ void NetshHostedNetwork::ResumeCommands() {
     runner_.Resume();
 }
 
-void NetshHostedNetwork::Run(const char* step, const std::string& line, bool reportsInOutput,
-                             std::chrono::milliseconds limit, std::chrono::milliseconds pause) {
+HostedNetworkResult NetshHostedNetwork::Run(const char* step, const std::string& line,
+                                            const std::string& shown, bool reportsInOutput,
+                                            std::chrono::milliseconds limit,
+                                            std::chrono::milliseconds pause) {
     const CommandResult result = runner_.RunLine(line, limit);
-    if (!NetshStepSucceeded(result, reportsInOutput)) {
+    const bool ok = NetshStepSucceeded(result, reportsInOutput);
+    if (!ok) {
         // The line itself may carry the key: only the step is named.
         TraceLog("%s failed: exit %d, %d bytes of output\n", step, result.status,
                  static_cast<int>(result.output.size()));
     }
     HostedNetworkPause(pause);
+    return ok ? HostedNetworkResult{} : HostedNetworkResult::Failed(shown);
 }
 
-void NetshHostedNetwork::Stop() {
-    Run("stopAP", NetshCommand::StopAP(), true, limits_.stop, pauses_.stop);
+HostedNetworkResult NetshHostedNetwork::Stop() {
+    const std::string line = NetshCommand::StopAP();
+    return Run("stopAP", line, line, true, limits_.stop, pauses_.stop);
 }
 
 bool NetshHostedNetwork::IsSafeText(const std::string& text) const {
     return IsSafeHostedNetworkText(text) && text.find('"') == std::string::npos;
 }
 
-void NetshHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
+HostedNetworkResult NetshHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
+    const std::string shown = NetshCommand::ConfigAP(ssid, kHiddenKey);
     if (!IsSafeText(ssid) || !IsSafeText(key)) {
-        return;
+        return HostedNetworkResult::Failed(shown);
     }
-    Run("configAP", NetshCommand::ConfigAP(ssid, key), true, limits_.command, pauses_.configure);
+    return Run("configAP", NetshCommand::ConfigAP(ssid, key), shown, true, limits_.command,
+               pauses_.configure);
 }
 
-void NetshHostedNetwork::Start() {
-    Run("startAP", NetshCommand::StartAP(), true, limits_.command, pauses_.start);
+HostedNetworkResult NetshHostedNetwork::Start() {
+    const std::string line = NetshCommand::StartAP();
+    return Run("startAP", line, line, true, limits_.command, pauses_.start);
 }
 
-void NetshHostedNetwork::ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
+HostedNetworkResult NetshHostedNetwork::ConfigureIp(const std::string& connectionName,
+                                                    const Ipv4Octets& address) {
+    const std::string line = NetshCommand::ConfigIP(connectionName, address);
     // The name sits between quotes; a quote or control character in it would break the line.
     for (unsigned char c : connectionName) {
         if (c < 0x20 || c == '"' || c == 0x7F) {
-            return;
+            return HostedNetworkResult::Failed(line);
         }
     }
-    Run("configIP", NetshCommand::ConfigIP(connectionName, address), false, limits_.command,
-        pauses_.configureIp);
+    return Run("configIP", line, line, false, limits_.command, pauses_.configureIp);
 }
 
 bool NetshHostedNetwork::LookUpConnection(const std::string& adapterName, std::string& name,

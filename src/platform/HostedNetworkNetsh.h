@@ -33,7 +33,8 @@ class ICommandLineRunner {
 
 // Whether a netsh step did its work. netsh reports each wlan step in a sentence, so a step that
 // exits 0 without printing one did nothing (the stub some systems ship); setting an address
-// prints nothing when it succeeds, so there the exit status alone tells.
+// prints nothing when it succeeds. Whatever the exit status, output that tells of a failure
+// (could not, failed, needs elevation or administrator rights; in English or Chinese) fails it.
 bool NetshStepSucceeded(const CommandResult& result, bool reportsInOutput);
 
 inline constexpr unsigned kAdapterTypeIeee80211 = 71;
@@ -86,21 +87,24 @@ class NetshHostedNetwork : public HostedNetwork {
     void ResumeCommands() override;
     // netsh cannot take a double quote inside a quoted value.
     bool IsSafeText(const std::string& text) const override;
-    void Stop() override;
-    void Configure(const std::string& ssid, const std::string& key) override;
-    void Start() override;
+    HostedNetworkResult Stop() override;
+    HostedNetworkResult Configure(const std::string& ssid, const std::string& key) override;
+    HostedNetworkResult Start() override;
     // The one wireless adapter whose connection is not a PCI card; "NONE" for none or several.
     VirtualAdapterLookup FindVirtualAdapterName() override;
-    void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) override;
+    HostedNetworkResult ConfigureIp(const std::string& connectionName,
+                                    const Ipv4Octets& address) override;
 
     // One adapter's connection name from its registry key. `unopened` is set when the key
     // could not be opened.
     bool LookUpConnection(const std::string& adapterName, std::string& name, bool& unopened);
 
   private:
-    // Runs one step and pauses after it; a step that failed leaves a line in Trace.log.
-    void Run(const char* step, const std::string& line, bool reportsInOutput,
-             std::chrono::milliseconds limit, std::chrono::milliseconds pause);
+    // Runs one step and pauses after it; a step that failed leaves a line in Trace.log and is
+    // named by `shown` (the line with the key hidden).
+    HostedNetworkResult Run(const char* step, const std::string& line, const std::string& shown,
+                            bool reportsInOutput, std::chrono::milliseconds limit,
+                            std::chrono::milliseconds pause);
 
     ICommandLineRunner& runner_;
     INetworkAdapterList& adapters_;

@@ -9,6 +9,14 @@ std::string Dotted(const Ipv4Octets& a) {
            std::to_string(a[3]);
 }
 
+std::string Joined(const NmcliCommand::Argv& argv) {
+    std::string line;
+    for (const std::string& a : argv) {
+        line += (line.empty() ? "" : " ") + a;
+    }
+    return line;
+}
+
 }  // namespace
 
 namespace NmcliCommand {
@@ -45,8 +53,13 @@ NmcliHostedNetwork::NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPaus
                                        HostedNetworkLimits limits)
     : runner_(runner), pauses_(pauses), limits_(limits) {}
 
-int NmcliHostedNetwork::Run(const NmcliCommand::Argv& argv) {
-    return runner_.Run(argv, limits_.command);
+HostedNetworkResult NmcliHostedNetwork::Run(const NmcliCommand::Argv& argv,
+                                            const NmcliCommand::Argv& shown,
+                                            std::chrono::milliseconds limit) {
+    if (runner_.Run(argv, limit) == 0) {
+        return {};
+    }
+    return HostedNetworkResult::Failed(Joined(shown));
 }
 
 void NmcliHostedNetwork::CancelCommands() {
@@ -57,37 +70,48 @@ void NmcliHostedNetwork::ResumeCommands() {
     runner_.Resume();
 }
 
-void NmcliHostedNetwork::Stop() {
-    runner_.Run(NmcliCommand::Stop(), limits_.stop);
+HostedNetworkResult NmcliHostedNetwork::Stop() {
+    const NmcliCommand::Argv argv = NmcliCommand::Stop();
+    const HostedNetworkResult result = Run(argv, argv, limits_.stop);
     HostedNetworkPause(pauses_.stop);
+    return result;
 }
 
-void NmcliHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
+HostedNetworkResult NmcliHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
+    const NmcliCommand::Argv shown = NmcliCommand::Configure(ssid, kHiddenKey);
     if (!IsSafeText(ssid) || !IsSafeText(key)) {
-        return;
+        return HostedNetworkResult::Failed(Joined(shown));
     }
-    Run(NmcliCommand::Configure(ssid, key));
+    const HostedNetworkResult result =
+        Run(NmcliCommand::Configure(ssid, key), shown, limits_.command);
     HostedNetworkPause(pauses_.configure);
+    return result;
 }
 
-void NmcliHostedNetwork::Start() {
-    Run(NmcliCommand::Start());
+HostedNetworkResult NmcliHostedNetwork::Start() {
+    const HostedNetworkResult result = Run(NmcliCommand::Start());
     HostedNetworkPause(pauses_.start);
+    return result;
 }
 
 VirtualAdapterLookup NmcliHostedNetwork::FindVirtualAdapterName() {
     VirtualAdapterLookup result;
-    if (Run(NmcliCommand::Show()) == 0) {
+    if (Run(NmcliCommand::Show()).ok) {
         result.name = kHotspotConnection;
     }
     return result;
 }
 
-void NmcliHostedNetwork::ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
+HostedNetworkResult NmcliHostedNetwork::ConfigureIp(const std::string& connectionName,
+                                                    const Ipv4Octets& address) {
+    const NmcliCommand::Argv modify = NmcliCommand::ConfigureIp(connectionName, address);
     if (!IsSafeHostedNetworkText(connectionName)) {
-        return;
+        return HostedNetworkResult::Failed(Joined(modify));
     }
-    Run(NmcliCommand::ConfigureIp(connectionName, address));
-    Run(NmcliCommand::Reactivate(connectionName));
+    HostedNetworkResult result = Run(modify);
+    if (result.ok) {
+        result = Run(NmcliCommand::Reactivate(connectionName));
+    }
     HostedNetworkPause(pauses_.configureIp);
+    return result;
 }

@@ -34,15 +34,21 @@ class NmcliHostedNetwork : public HostedNetwork {
 
     void CancelCommands() override;
     void ResumeCommands() override;
-    void Stop() override;
-    void Configure(const std::string& ssid, const std::string& key) override;
-    void Start() override;
+    HostedNetworkResult Stop() override;
+    HostedNetworkResult Configure(const std::string& ssid, const std::string& key) override;
+    HostedNetworkResult Start() override;
     // Our hotspot connection when NetworkManager knows it, else "NONE".
     VirtualAdapterLookup FindVirtualAdapterName() override;
-    void ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) override;
+    HostedNetworkResult ConfigureIp(const std::string& connectionName,
+                                    const Ipv4Octets& address) override;
 
   private:
-    int Run(const NmcliCommand::Argv& argv);
+    // nmcli's exit status tells (0: done). `shown` names the command when it failed.
+    HostedNetworkResult Run(const NmcliCommand::Argv& argv, const NmcliCommand::Argv& shown,
+                            std::chrono::milliseconds limit);
+    HostedNetworkResult Run(const NmcliCommand::Argv& argv) {
+        return Run(argv, argv, limits_.command);
+    }
 
     ICommandRunner& runner_;
     HostedNetworkPauses pauses_;

@@ -7,9 +7,11 @@
 #include <memory>
 #include <system_error>
 
+#include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
+#include "platform/SingleInstance.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/QtUiThread.h"
 #include "registry/CMonitorTable.h"
@@ -50,6 +52,17 @@ DesktopPaths DefaultDesktopPaths() {
 }
 
 int RunDesktop(const DesktopPaths& paths) {
+    // One copy per set of ports. The first copy's window is not raised from here: the second
+    // says why it ends and leaves the first untouched.
+    const NetworkListenSettings settings = paths.portBase >= 0
+                                               ? NetworkListenSettings::Compact(paths.portBase)
+                                               : NetworkListenSettings{};
+    const int port = InstancePort(settings);
+    const SingleInstance instance(InstanceKeyForPort(port));
+    if (instance.HeldByAnother()) {
+        std::fprintf(stderr, "%s\n", AlreadyRunningMessage(port).c_str());
+        return 0;
+    }
     if (const std::string logs = UseDefaultLogFolder(); !logs.empty()) {
         std::fprintf(stderr, "%s\n", logs.c_str());
     }
@@ -57,8 +70,7 @@ int RunDesktop(const DesktopPaths& paths) {
     SetUiThread(&ui);
     std::unique_ptr<NetworkListenManager> ownServer;
     if (paths.portBase >= 0) {
-        ownServer =
-            std::make_unique<NetworkListenManager>(NetworkListenSettings::Compact(paths.portBase));
+        ownServer = std::make_unique<NetworkListenManager>(settings);
     }
     NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
     const std::string error = PrepareDesktop(server, GetLanguageTexts(), paths);

@@ -2,15 +2,19 @@
 
 #include "win32/Win32Api.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
+#include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "platform/HostedNetwork.h"
+#include "platform/ProcessElevation.h"
+#include "platform/SingleInstance.h"
 #include "platform/Utf8Path.h"
 #include "registry/CMonitorTable.h"
 #include "upgrade/UpdateConfigManager.h"
@@ -28,12 +32,19 @@ std::string ProgramFolder() {
 
 namespace {
 
-int RunWindow(const Win32DesktopPaths& paths) {
+// How long a second copy looks for the first one's window: it may still be starting.
+constexpr std::chrono::milliseconds kFirstWindowWait{3000};
+
+NetworkListenSettings ListenSettings(const Win32DesktopPaths& paths) {
+    return paths.portBase >= 0 ? NetworkListenSettings::Compact(paths.portBase)
+                               : NetworkListenSettings{};
+}
+
+int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
     int code = 0;
     std::unique_ptr<NetworkListenManager> ownServer;
     if (paths.portBase >= 0) {
-        ownServer =
-            std::make_unique<NetworkListenManager>(NetworkListenSettings::Compact(paths.portBase));
+        ownServer = std::make_unique<NetworkListenManager>(ListenSettings(paths));
     }
     NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
     server.StartNetworkManager();
@@ -52,7 +63,20 @@ int RunWindow(const Win32DesktopPaths& paths) {
             std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
             code = 1;
         }
+        MarkInstanceWindow(window.Handle(), instance.Key());
+        // An elevated copy started from the access-point page takes this one's place: it needs
+        // the lock, and this window closes once it started (after the click that asked for it).
+        const HWND handle = window.Handle();
+        SetElevatedRestartHooks({[&instance] { instance.Release(); },
+                                 [&instance, handle](bool started) {
+                                     if (started) {
+                                         ::PostMessageW(handle, WM_CLOSE, 0, 0);
+                                     } else {
+                                         instance.Acquire();
+                                     }
+                                 }});
         window.Run();
+        SetElevatedRestartHooks({});
     }
     // the sessions are the threads that post to the UI thread: end them before it goes
     server.Stop();
@@ -63,11 +87,11 @@ int RunWindow(const Win32DesktopPaths& paths) {
 // The access-point page stops the hosted network when it opens; a check must change nothing.
 class UntouchedHostedNetwork : public HostedNetwork {
   public:
-    void Stop() override {}
-    void Configure(const std::string&, const std::string&) override {}
-    void Start() override {}
+    HostedNetworkResult Stop() override { return {}; }
+    HostedNetworkResult Configure(const std::string&, const std::string&) override { return {}; }
+    HostedNetworkResult Start() override { return {}; }
     VirtualAdapterLookup FindVirtualAdapterName() override { return {}; }
-    void ConfigureIp(const std::string&, const Ipv4Octets&) override {}
+    HostedNetworkResult ConfigureIp(const std::string&, const Ipv4Octets&) override { return {}; }
 };
 
 // Answers without asking anything of the user or the system (no message box, no listening, no
@@ -113,6 +137,18 @@ int SelfCheck(const std::string& exeDir) {
 }  // namespace
 
 int RunWin32Desktop(const Win32DesktopPaths& paths) {
+    // One copy per set of ports; the self-check touches no port and takes no lock.
+    std::unique_ptr<SingleInstance> instance;
+    if (!paths.selfCheck) {
+        const int port = InstancePort(ListenSettings(paths));
+        instance = std::make_unique<SingleInstance>(InstanceKeyForPort(port));
+        if (instance->HeldByAnother()) {
+            if (!RaiseInstanceWindow(instance->Key(), kFirstWindowWait)) {
+                std::fprintf(stderr, "%s\n", AlreadyRunningMessage(port).c_str());
+            }
+            return 0;
+        }
+    }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                            ICC_INTERNET_CLASSES |
                                                            ICC_STANDARD_CLASSES};
@@ -132,7 +168,7 @@ int RunWin32Desktop(const Win32DesktopPaths& paths) {
             code = SelfCheck(paths.exeDir);
             std::fflush(stdout);
         } else {
-            code = RunWindow(paths);
+            code = RunWindow(paths, *instance);
         }
         SetUiThread(nullptr);
     }

@@ -9,12 +9,15 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "LoopbackTestSupport.h"
+#include "ScopedEnvVar.h"
 #include "TempDir.h"
 #include "platform/CommandRunner.h"
+#include "platform/SingleInstance.h"
 
 using namespace std::chrono_literals;
 
@@ -193,4 +196,49 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
         argv.insert(argv.end(), args.begin(), args.end());
         EXPECT_EQ(runner->Run(argv, 20s), status) << args.back();
     }
+}
+
+namespace {
+
+// A port base of this test's own, so parallel runs of the suite never share a lock.
+int OwnPortBase() {
+    return 30000 + static_cast<int>(std::random_device{}() % 20000);
+}
+
+}  // namespace
+
+// A second copy on the same ports ends at once with its message and leaves the first copy (here
+// the test, holding the lock) untouched; copies on ephemeral ports take no lock at all.
+TEST(HeadlessApp, SecondCopyOnTheSamePortsEndsAtOnce) {
+    TempDir runtime;
+    const ScopedEnvVar lockFolder("XDG_RUNTIME_DIR", runtime.path());
+    ScopedLogDir logs;
+    const int base = OwnPortBase();
+    const SingleInstance first(InstanceKeyForPort(base));
+    ASSERT_EQ(first.GetState(), SingleInstance::State::Held);
+
+    HeadlessOptions options = QuietLoopback();
+    options.network = NetworkListenSettings::Compact(base);
+    HeadlessApp second(options);
+    testing::internal::CaptureStderr();
+    auto result = std::async(std::launch::async, [&] { return second.Run(); });
+    const bool endedAtOnce = result.wait_for(10s) == std::future_status::ready;
+    if (!endedAtOnce) {
+        second.RequestStop();  // it ran as if alone: end it, then fail
+    }
+    EXPECT_TRUE(endedAtOnce);
+    EXPECT_EQ(result.get(), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("Zr40Tool is already running\n", 0), 0u) << said;
+    EXPECT_NE(said.find(std::to_string(base)), std::string::npos) << said;
+
+    // The program itself; without the check it would listen until the bound ends it.
+    const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
+    EXPECT_EQ(runner->Run({ZR40_TOOL_PATH, "--headless", "--port-base", std::to_string(base),
+                           "--log-dir", logs.file("")},
+                          60s),
+              1);
+    EXPECT_EQ(first.GetState(), SingleInstance::State::Held);
+    EXPECT_EQ(InstancePort(LoopbackTestSettings()), 0);
+    EXPECT_EQ(InstancePort(NetworkListenSettings{}), 5510);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "LogFileSessionCheck.h"
 #include "LoopbackTestSupport.h"
 #include "TempDir.h"
+#include "foundation/Log.h"
 
 using namespace std::chrono_literals;
 
@@ -37,12 +39,12 @@ TEST(LogFileTest, MovedOrDeletedFileIsCreatedAfreshAndTheOldOneGetsNoMoreLines) 
                 return !ReadFileText(path).empty();
             },
             5s));
-        const std::string oldText = ReadFileText(moved);
+        const std::string oldText = ReadLogText(moved);
         file.Append("last\n", 5);
-        const std::string text = ReadFileText(path);
+        const std::string text = ReadLogText(path);
         EXPECT_EQ(text.rfind("after ", 0), 0u) << text;
         EXPECT_EQ(text.substr(text.size() - 5), "last\n");
-        EXPECT_EQ(ReadFileText(moved), oldText);  // nothing more went into the moved file
+        EXPECT_EQ(ReadLogText(moved), oldText);  // nothing more went into the moved file
         if (rename) {
             EXPECT_EQ(oldText.rfind("before\n", 0), 0u);
         }
@@ -69,7 +71,7 @@ TEST(LogFileTest, FileOverItsLimitIsDeletedWhileOpenAndStartsAfresh) {
     const std::string folder = dir.file("\xe6\x97\xa5\xe5\xbf\x97");
     std::filesystem::create_directory(Utf8Path(folder));
     const std::string path = folder + "/Trace.log";
-    LogFile file(path, 10, 5ms);
+    LogFile file(path, 10, 5ms, LineEnd::Lf);  // the byte counts below are those of LF lines
     struct Step {
         const char* line;
         const char* fileAfter;
@@ -84,6 +86,75 @@ TEST(LogFileTest, FileOverItsLimitIsDeletedWhileOpenAndStartsAfresh) {
         EXPECT_EQ(ReadUtf8Named(path), s.fileAfter) << s.line;
     }
     EXPECT_EQ(file.Dropped(), 0u);
+}
+
+// Windows logs end their lines with CR LF: a lone LF gets its CR, one that has it (also as the
+// last byte of the line before) is never doubled, and the size limit counts the bytes written.
+TEST(LogFileTest, CrLfLinesNeverDoubleACr) {
+    TempDir dir;
+    const std::string path = dir.file("Trace.log");
+    LogFile file(path, 0, 5ms, LineEnd::CrLf);
+    struct Step {
+        const char* line;
+        const char* written;
+    } const steps[] = {
+        {"a\n", "a\r\n"},
+        {"b\r\n", "b\r\n"},
+        {"c", "c"},
+        {"\n", "\r\n"},
+        {"d\r", "d\r"},
+        {"\n", "\n"},
+        {"e\n\nf\r\n\n", "e\r\n\r\nf\r\n\r\n"},
+        {"\r\r\n", "\r\r\n"},
+        {"", ""},
+    };
+    std::string expected;
+    for (const Step& s : steps) {
+        file.Append(s.line, std::char_traits<char>::length(s.line));
+        expected += s.written;
+        EXPECT_EQ(ReadFileText(path), expected) << s.line;
+    }
+    EXPECT_EQ(LogFile::WithCrLf("\n", 1, true), "\n");
+    EXPECT_EQ(LogFile::WithCrLf("x\ny", 3, false), "x\r\ny");
+
+    // Over the limit counts the CRs too: 4 + 4 bytes exceed 7, so the file starts afresh.
+    const std::string capped = dir.file("Net.log");
+    LogFile limited(capped, 7, 5ms, LineEnd::CrLf);
+    for (const char* line : {"ab\n", "cd\n", "ef\n"}) {
+        limited.Append(line, 3);
+    }
+    EXPECT_EQ(ReadFileText(capped), "ef\r\n");
+}
+
+// The four logs through their writers, as this platform writes them: one line per entry, each
+// ending CR LF on Windows and LF elsewhere.
+TEST(LogFileTest, LogLinesEndAsThePlatformsTextFiles) {
+    const std::string end = NativeLineEnd() == LineEnd::CrLf ? "\r\n" : "\n";
+    ScopedLogDir logs;
+    TraceLog("first %d\n", 1);
+    TraceLog("second\n");
+    NetLog("Online:ThreadId == %d,ip=%s,port=%d\n", 7, "127.0.0.1", 5595);
+    DebugInfoLog("frame\nnext\n");
+    AssertLog(0, "p != NULL", "file", "function", 3);
+    struct Case {
+        const char* name;
+        std::size_t lines;
+    } const cases[] = {{"Trace.log", 2}, {"Net.log", 1}, {"DebugInfo.log", 2}, {"Assert.log", 2}};
+    for (const Case& c : cases) {
+        const std::string text = ReadFileText(logs.file(c.name));
+        std::size_t ends = 0;
+        for (std::size_t at = text.find(end); at != std::string::npos;
+             at = text.find(end, at + 1)) {
+            ++ends;
+        }
+        EXPECT_EQ(ends, c.lines) << c.name;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), c.lines)
+            << c.name;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')),
+                  end.size() == 2 ? c.lines : 0u)
+            << c.name;
+        EXPECT_EQ(text.substr(text.size() - end.size()), end) << c.name;
+    }
 }
 
 TEST(LogFileTest, UnwritableLogFolderNeverStopsASession) {

@@ -23,7 +23,7 @@ TEST(LogTest, SizeCapKeepsExactlyFourMiBAndReplacesOneByteMore) {
         ScopedLogDir logs;
         WriteFileBytes(logs.file("Trace.log"), std::string(static_cast<std::size_t>(c.size), 'x'));
         TraceLog("next %d\n", 1);
-        std::string text = ReadFileText(logs.file("Trace.log"));
+        std::string text = ReadLogText(logs.file("Trace.log"));
         if (c.kept) {
             EXPECT_EQ(text.size(), static_cast<std::size_t>(c.size) + 19 + 1 + 7) << c.size;
         } else {
@@ -37,7 +37,7 @@ TEST(LogTest, TraceLineHasTimeStampTabAndMessageWithoutAddedBreak) {
     ScopedLogDir logs;
     TraceLog("Md5 File Error");
     TraceLog("second %s\n", "entry");
-    std::string text = ReadFileText(logs.file("Trace.log"));
+    std::string text = ReadLogText(logs.file("Trace.log"));
     std::vector<std::string> lines = SplitLines(text);
     ASSERT_EQ(lines.size(), 1u);  // the message without "\n" leaves the next entry on its line
     EXPECT_EQ(lines[0].substr(19, 15), "\tMd5 File Error");
@@ -50,7 +50,7 @@ TEST(LogTest, AssertRecordSpansTwoLines) {
     ScopedLogDir logs;
     AssertLog(0, "src != NULL", "LogicalLayer/PublicFunctions", "CPublicFunctions::Utf8ToUnicode",
               174);
-    std::vector<std::string> lines = SplitLines(ReadFileText(logs.file("Assert.log")));
+    std::vector<std::string> lines = SplitLines(ReadLogText(logs.file("Assert.log")));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("src != NULL,", 0), 0u);
     EXPECT_EQ(lines[0].size(), std::string("src != NULL,").size() + 24);
@@ -61,9 +61,9 @@ TEST(LogTest, AssertMacroRecordsOnlyFailedConditions) {
     ScopedLogDir logs;
     int value = 3;
     ASSERT_LOG(value == 3);
-    EXPECT_EQ(ReadFileText(logs.file("Assert.log")), "");
+    EXPECT_EQ(ReadLogText(logs.file("Assert.log")), "");
     ASSERT_LOG_AT(value == 4, "SendCmpControlCommand", 39);
-    std::vector<std::string> lines = SplitLines(ReadFileText(logs.file("Assert.log")));
+    std::vector<std::string> lines = SplitLines(ReadLogText(logs.file("Assert.log")));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("value == 4,", 0), 0u);
     EXPECT_NE(lines[1].find(",SendCmpControlCommand,39"), std::string::npos);
@@ -87,7 +87,7 @@ TEST(LogTest, ConcurrentWritersLeaveWholeLinesAcrossRollOver) {
     for (auto& th : threads) {
         th.join();
     }
-    const std::string text = ReadFileText(logs.file("Net.log"));
+    const std::string text = ReadLogText(logs.file("Net.log"));
     EXPECT_LE(text.size(), static_cast<std::size_t>(kLogFileSizeLimit) + 200);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.back(), '\n');
@@ -118,11 +118,11 @@ TEST(LogTest, LongMessageIsCutAndPercentTextIsWrittenAsItStands) {
     ScopedLogDir logs;
     std::string huge(kLogFormatBufferSize * 2, 'a');
     DebugInfoLog("%s", huge.c_str());
-    EXPECT_EQ(ReadFileText(logs.file("DebugInfo.log")).size(), kLogFormatBufferSize - 1);
+    EXPECT_EQ(ReadLogText(logs.file("DebugInfo.log")).size(), kLogFormatBufferSize - 1);
 
     ScopedLogDir logs2;
     DebugInfoLog("%s", "100% %s %n %x");
-    EXPECT_EQ(ReadFileText(logs2.file("DebugInfo.log")), "100% %s %n %x");
+    EXPECT_EQ(ReadLogText(logs2.file("DebugInfo.log")), "100% %s %n %x");
 }
 
 TEST(LogTest, FormatLocalTimeNeedsThirtyTwoBytes) {

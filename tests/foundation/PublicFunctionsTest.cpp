@@ -16,7 +16,7 @@ struct AssertRecord {
 };
 
 std::vector<AssertRecord> AssertRecords(const ScopedLogDir& logs) {
-    std::string text = ReadFileText(logs.file("Assert.log"));
+    std::string text = ReadLogText(logs.file("Assert.log"));
     std::vector<AssertRecord> records;
     std::size_t pos = 0;
     while (pos < text.size()) {

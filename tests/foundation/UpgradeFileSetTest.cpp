@@ -234,7 +234,7 @@ TEST(UpgradeFileSetTest, OneDamagedFileStopsTheWholeSetAFileWithoutCompanionIsNo
         }
         UpgradeFileSet set;
         const bool served = set.LoadFolder(dir.path());
-        const std::string trace = ReadFileText(logs.file("Trace.log"));
+        const std::string trace = ReadLogText(logs.file("Trace.log"));
         ExpectOneEntryPerLine(trace, c.what);
         int length = 0;
         if (c.problem == P::kNone || c.problem == P::kNoCompanion) {
@@ -340,7 +340,7 @@ TEST(UpgradeFileSetTest, RefusesFilesTooLargeForTheCountField) {
     EXPECT_EQ(set.GetFileCount(), 0);
     ASSERT_EQ(set.Refusals().size(), 1u);
     EXPECT_EQ(set.Refusals()[0].problem, UpgradeFileProblem::kTooLarge);
-    std::string trace = ReadFileText(logs.file("Trace.log"));
+    std::string trace = ReadLogText(logs.file("Trace.log"));
     EXPECT_NE(trace.find("huge.bin: too large for an upgrade (33553921 bytes"), std::string::npos)
         << trace;
 }

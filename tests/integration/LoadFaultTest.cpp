@@ -237,7 +237,7 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     std::multiset<int> steadyPorts;
     EXPECT_TRUE(WaitUntil(
         [&] {
-            steadyPorts = OpenPorts(ReadFileText(logs.file("Net.log")));
+            steadyPorts = OpenPorts(ReadLogText(logs.file("Net.log")));
             return steadyPorts.size() == 12;
         },
         20s))
@@ -245,11 +245,11 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     for (int port : steadyPorts) {
         EXPECT_GT(port, 0);
     }
-    EXPECT_GE(CountOccurrences(ReadFileText(logs.file("Net.log")), "\tOnline:"), 12 + 4);
+    EXPECT_GE(CountOccurrences(ReadLogText(logs.file("Net.log")), "\tOnline:"), 12 + 4);
 
     steady.StopAll();
     EXPECT_TRUE(
-        WaitUntil([&] { return OpenPorts(ReadFileText(logs.file("Net.log"))).empty(); }, 20s));
+        WaitUntil([&] { return OpenPorts(ReadLogText(logs.file("Net.log"))).empty(); }, 20s));
     EXPECT_TRUE(WaitUntil([] { return GetMonitorObjectMng().SnapshotIndex().empty(); }, 20s));
     EXPECT_EQ(GlobalOccupied(), 0);
     EXPECT_TRUE(WaitUntil([&] { return TableRows(app) == 0; }, 20s));
@@ -319,7 +319,7 @@ TEST(LoadFault, ResetMidFrameOrMidHandshakeReleasesOnlyThatMonitor) {
     for (int i = 0; i < others.Size(); ++i) {
         EXPECT_FALSE(others.At(i).Finished()) << i;
     }
-    EXPECT_EQ(CountOccurrences(ReadFileText(logs.file("Net.log")), "\tOffline:"), 1);
+    EXPECT_EQ(CountOccurrences(ReadLogText(logs.file("Net.log")), "\tOffline:"), 1);
 }
 
 // A monitor that drops and is back before the station's next beat, in the same slot and
@@ -592,7 +592,7 @@ TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
     ASSERT_TRUE(flooder.Start("127.0.0.1", app.Network().SessionPort()));
     // The steady monitor stays online, so an Offline line is the flooder's.
     const bool offline = WaitUntil(
-        [&] { return ReadFileText(logs.file("Net.log")).find("Offline:") != std::string::npos; },
+        [&] { return ReadLogText(logs.file("Net.log")).find("Offline:") != std::string::npos; },
         10s);
     const auto floodTime = Clock::now() - floodStart;
     ASSERT_TRUE(offline);

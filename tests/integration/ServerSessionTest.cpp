@@ -114,7 +114,7 @@ class RawClient {
 };
 
 std::string LogText(const ScopedLogDir& logs, const char* name) {
-    return ReadFileText(logs.file(name));
+    return ReadLogText(logs.file(name));
 }
 
 bool LogContains(const ScopedLogDir& logs, const char* name, const std::string& text,

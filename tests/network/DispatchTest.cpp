@@ -88,8 +88,8 @@ class DispatchTest : public ::testing::Test {
         a.bedNo = bed;
         monitor->GetStatus()->SetMonitorAttribute(&a);
     }
-    std::string Trace() const { return ReadFileText(logs.file("Trace.log")); }
-    std::string Asserts() const { return ReadFileText(logs.file("Assert.log")); }
+    std::string Trace() const { return ReadLogText(logs.file("Trace.log")); }
+    std::string Asserts() const { return ReadLogText(logs.file("Assert.log")); }
 
     ScopedLogDir logs;
     CMonitorObjectMng pool;

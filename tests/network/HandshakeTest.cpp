@@ -324,7 +324,7 @@ TEST(HandshakeTest, ReceiveFailures) {
         EXPECT_TRUE(hs.Process(&peer.info));  // silent peer: the time-out fails the handshake
         EXPECT_LE(std::time(nullptr) - start, 3);
         EXPECT_EQ(hs.KeyGuid, EmptyGuid());
-        const std::string trace = ReadFileText(logs.file("Trace.log"));
+        const std::string trace = ReadLogText(logs.file("Trace.log"));
         const std::string timedOut =
             "\tLogSocketError:CmpHandShakeProcess::Process 649: error(-1," +
             std::to_string(RecvTimeoutError()) + ") \n";
@@ -337,7 +337,7 @@ TEST(HandshakeTest, ReceiveFailures) {
         peer.Script({}, true);  // hangs up once the greeting is read
         CmpHandShakeProcess hs(kShortTimeoutMs);
         EXPECT_TRUE(hs.Process(&peer.info));  // orderly close
-        EXPECT_NE(ReadFileText(logs.file("Trace.log"))
+        EXPECT_NE(ReadLogText(logs.file("Trace.log"))
                       .find("LogSocketError:CmpHandShakeProcess::Process 649: error(0,"),
                   std::string::npos);
     }
@@ -369,7 +369,7 @@ TEST(HandshakeTest, ParseHandShakeDataBoundsAndLogs) {
     count = static_cast<int>(frames.size());
     EXPECT_EQ(hs.ParseHandShakeData(frames.data(), count), 0);
     EXPECT_EQ(count, static_cast<int>(frames.size()));
-    const std::string trace = ReadFileText(logs.file("Trace.log"));
+    const std::string trace = ReadLogText(logs.file("Trace.log"));
     EXPECT_NE(trace.find("NET_PROTOCOL_VERSION \n"), std::string::npos);
     EXPECT_NE(trace.find("NET_NET_CONNECT_TYPE \n"), std::string::npos);
     EXPECT_NE(trace.find("NET_PATIENT_GUID \n"), std::string::npos);

@@ -37,7 +37,7 @@ TEST(SendCmpDataTest, WorkedExampleOnTheWire) {
     Bytes got;
     ASSERT_TRUE(link.ReadExactly(9, got));
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(ReadFileText(logs.file("Assert.log")), "");
+    EXPECT_EQ(ReadLogText(logs.file("Assert.log")), "");
 }
 
 TEST(SendCmpDataTest, BodyLengthLimits) {
@@ -63,7 +63,7 @@ TEST(SendCmpDataTest, BodyLengthLimits) {
         EXPECT_EQ(head.cmd, 0x0200);
         EXPECT_EQ(head.serial, 0xBEEF);
         EXPECT_EQ(CmpChecksum(got.data(), static_cast<std::int32_t>(got.size())), 0);
-        const std::string log = ReadFileText(logs.file("Assert.log"));
+        const std::string log = ReadLogText(logs.file("Assert.log"));
         EXPECT_EQ(CountOccurrences(log, "SendCmpControlCommand"), c.records) << c.body << log;
         if (c.records == 1) {
             EXPECT_EQ(log.rfind("(len > 0) && (len < 1448),", 0), 0u) << log;
@@ -82,7 +82,7 @@ TEST(SendCmpDataTest, MissingBufferSendsNothing) {
     monitor.SetPeer(SocketAddr{s, {}, 0});
     EXPECT_EQ(SendCmpControlCommand(nullptr, 1, 275, monitor, 1), -1);
     EXPECT_FALSE(link.HasData(0));  // nothing went out
-    const std::string log = ReadFileText(logs.file("Assert.log"));
+    const std::string log = ReadLogText(logs.file("Assert.log"));
     EXPECT_EQ(CountOccurrences(log, "pHead != NULL,"), 2) << log;
     EXPECT_EQ(CountOccurrences(log, ",SendCmpControlCommand,38\n"), 2) << log;
     EXPECT_EQ(CountOccurrences(log, "len < 1448"), 0) << log;

@@ -15,6 +15,7 @@
 #include "pages/CAPConfigDlg.h"
 #include "pages/ControlIds.h"
 #include "pages/NetworkDefaults.h"
+#include "platform/ProcessElevation.h"
 
 namespace {
 
@@ -25,6 +26,18 @@ using namespace std::chrono_literals;
 std::string FakeText(int index) {
     return "T" + std::to_string(index);
 }
+
+class FakeElevation : public IProcessElevation {
+  public:
+    bool MayStartAccessPoint() override { return may; }
+    bool RestartElevated() override {
+        ++restarts;
+        return restartStarts;
+    }
+    bool may = true;
+    bool restartStarts = true;
+    int restarts = 0;
+};
 
 class APPageTest : public ::testing::Test {
   protected:
@@ -43,8 +56,9 @@ class APPageTest : public ::testing::Test {
     FakeDialogs dialogs;
     FakeHostedNetwork network;
     QueuedUiThread ui;
+    FakeElevation elevation;
     std::unique_ptr<CAPConfigDlg> page =
-        std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui);
+        std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui, &elevation);
 };
 
 TEST_F(APPageTest, InitialContents) {
@@ -133,7 +147,7 @@ TEST_F(APPageTest, NoVirtualAdapterShows75AndSetsNoAddress) {
     EXPECT_EQ(network.Steps(), (Calls{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
     EXPECT_FALSE(form.At(kStartedIp).visible);
     EXPECT_NE(
-        ReadFileText(logs.file("Trace.log")).find("\tCan not find the virtual adapter name!\n"),
+        ReadLogText(logs.file("Trace.log")).find("\tCan not find the virtual adapter name!\n"),
         std::string::npos);
 }
 
@@ -250,9 +264,100 @@ TEST_F(APPageTest, ClosingDuringAHangingStartCancelsItThenStops) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(APPageTest, DestroyingThePageStopsTheHostedNetwork) {
+// Only the copy that started the hosted network stops it when it closes: a second copy must not
+// cut off the monitors on the first one's access point.
+TEST_F(APPageTest, ClosingStopsTheHostedNetworkOnlyWhenThisPageStartedIt) {
+    page.reset();
+    EXPECT_TRUE(network.Steps().empty());
+
+    network.failing = {"configure"};  // no rights: nothing was started
+    page = std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui, &elevation);
+    page->InitForm();
+    StartAndWait(*page);
+    EXPECT_FALSE(page->StartedHostedNetwork());
+    network.ClearSteps();
+    page.reset();
+    EXPECT_TRUE(network.Steps().empty());
+
+    network.failing = {"ip"};  // started, though not all is done: still this copy's network
+    page = std::make_unique<CAPConfigDlg>(form, dialogs, network, FakeText, &ui, &elevation);
+    page->InitForm();
+    StartAndWait(*page);
+    EXPECT_TRUE(page->StartedHostedNetwork());
+    network.ClearSteps();
     page.reset();
     EXPECT_EQ(network.Steps(), (Calls{"stop"}));
+}
+
+// "Started" (SSID and address) is shown only when every step did its work; otherwise text 98
+// and the command that failed, the later steps not run, and an earlier success no longer shown.
+TEST_F(APPageTest, StartedIsShownOnlyWhenEveryStepSucceeded) {
+    const Calls all = {"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find",
+                       "ip Wi-Fi 2 192.168.137.100"};
+    struct Case {
+        std::string failing;
+        std::size_t stepsRun;
+        std::string message;  // "" when started
+    } const cases[] = {
+        {"", 5, ""},
+        {"stop", 5, ""},  // nothing was running: not a failure of this Start
+        {"configure", 2, "T98\nconfigure command"},
+        {"start", 3, "T98\nstart command"},
+        {"ip", 5, "T98\nip command"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        // Each case after a successful Start, whose labels are then on show.
+        network.failing.clear();
+        StartAndWait(*page);
+        ASSERT_TRUE(form.At(kStartedSsid).visible);
+        network.ClearSteps();
+        dialogs.messages.clear();
+        network.failing = {c.failing};
+        StartAndWait(*page);
+        EXPECT_EQ(network.Steps(), Calls(all.begin(), all.begin() + c.stepsRun));
+        if (c.message.empty()) {
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            EXPECT_EQ(dialogs.messages, (std::vector<std::string>{c.message}));
+        }
+        EXPECT_EQ(form.At(kStartedSsid).visible, c.message.empty());
+        EXPECT_EQ(form.At(kStartedIp).visible, c.message.empty());
+        EXPECT_TRUE(form.IsEnabled(kStart));
+    }
+}
+
+// Without the rights the commands need, Start runs nothing: it asks (text 97) whether to restart
+// the tool with them, and only a Yes restarts it.
+TEST_F(APPageTest, WithoutRightsStartAsksToRestartAndRunsNothing) {
+    elevation.may = false;
+    struct Case {
+        bool yes;
+        bool restartStarts;
+        int restarts;
+    } const cases[] = {{false, true, 0}, {true, true, 1}, {true, false, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.yes) + std::to_string(c.restartStarts));
+        dialogs.yes = c.yes;
+        dialogs.questions.clear();
+        elevation.restarts = 0;
+        elevation.restartStarts = c.restartStarts;
+        page->OnStart();
+        EXPECT_FALSE(page->IsStarting());
+        EXPECT_EQ(dialogs.questions, (std::vector<std::string>{"T97"}));
+        EXPECT_EQ(elevation.restarts, c.restarts);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_TRUE(network.Steps().empty());
+        EXPECT_FALSE(form.At(kStartedSsid).visible);
+        EXPECT_TRUE(form.IsEnabled(kStart));
+    }
+    EXPECT_EQ(ui.RunPending(), 0);
+    // An invalid form is refused first: no question about rights for it.
+    dialogs.questions.clear();
+    form.SetText(kSsid, "");
+    page->OnStart();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"T82"}));
+    EXPECT_TRUE(dialogs.questions.empty());
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ class RecordingLines : public ICommandLineRunner {
 
 class NetshTest : public ::testing::Test {
   protected:
-    std::string Trace() { return ReadFileText(logs.file("Trace.log")); }
+    std::string Trace() { return ReadLogText(logs.file("Trace.log")); }
 
     ScopedLogDir logs;
     RecordingLines runner;
@@ -178,16 +178,32 @@ TEST_F(NetshTest, ExitZeroWithoutItsReportIsAFailedStep) {
         {{-1, ""}, true, false},  // not started, over its limit, or cancelled
         {{0, ""}, false, true},   // setting an address says nothing when it works
         {{1, ""}, false, false},
+        // exit 0, but the words tell of a failure
+        {{0, "The hosted network couldn't be started.\r\n"}, true, false},
+        {{0, "The requested operation requires elevation (Run as administrator).\r\n"},
+         false,
+         false},
+        {{0,
+          "\xE6\x97\xA0\xE6\xB3\x95\xE5\x90\xAF\xE5\x8A\xA8\xE6\x89\x98\xE7\xAE\xA1\xE7"
+          "\xBD\x91\xE7\xBB\x9C\xE3\x80\x82\r\n"},
+         true,
+         false},  // 无法启动承载网络。
+        {{0, "The hosted network mode has been set to allow.\r\n"}, true, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NetshStepSucceeded(c.result, c.reportsInOutput), c.succeeded)
             << c.result.status << " [" << c.result.output << "]";
     }
+    // Each step names the command that failed, with the key hidden.
     runner.result = {0, ""};
-    network.Configure("ZOLT_LINK", "QPLMRTXW");
-    network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100});
+    EXPECT_EQ(network.Configure("ZOLT_LINK", "QPLMRTXW").failedCommand,
+              "netsh wlan set hostednetwork mode=allow ssid=ZOLT_LINK key=********");
+    EXPECT_TRUE(network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100}).ok);
     runner.result = {-1, ""};
-    network.Start();
+    const HostedNetworkResult start = network.Start();
+    EXPECT_FALSE(start.ok);
+    EXPECT_EQ(start.failedCommand, "netsh wlan start hostednetwork");
+    EXPECT_FALSE(network.Configure("ZOLT_LINK", "QPLM\nRTXW").ok);  // refused: nothing ran
     EXPECT_NE(Trace().find("\tconfigAP failed: exit 0, 0 bytes of output\n"), std::string::npos);
     EXPECT_EQ(Trace().find("configIP"), std::string::npos);
     EXPECT_NE(Trace().find("\tstartAP failed: exit -1, 0 bytes of output\n"), std::string::npos);
@@ -303,6 +319,14 @@ TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
 
     runner.status = 10;  // nmcli: no such connection
     EXPECT_EQ(network.FindVirtualAdapterName().name, "NONE");
+    // A failing step names its command, the key hidden; a failed address change is not applied.
+    runner.runs.clear();
+    EXPECT_EQ(network.Configure("ZOLT_LINK", "QPLMRTXW").failedCommand,
+              "nmcli device wifi hotspot con-name Zr40Hotspot ssid ZOLT_LINK password ********");
+    EXPECT_FALSE(network.ConfigureIp("Zr40Hotspot", {192, 168, 137, 100}).ok);
+    EXPECT_EQ(runner.runs.size(), 2u);
+    runner.status = 0;
+    EXPECT_TRUE(network.Start().ok);
 }
 
 }  // namespace

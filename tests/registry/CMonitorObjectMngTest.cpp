@@ -34,7 +34,7 @@ std::string Hex(const void* p) {
 // The messages of Trace.log, each without its time stamp and tab, with its line break.
 std::vector<std::string> TraceMessages(const ScopedLogDir& logs) {
     std::vector<std::string> out;
-    for (const std::string& line : SplitLines(ReadFileText(logs.file("Trace.log")))) {
+    for (const std::string& line : SplitLines(ReadLogText(logs.file("Trace.log")))) {
         out.push_back((line.size() >= 20 ? line.substr(20) : line) + "\n");
     }
     return out;

@@ -156,7 +156,7 @@ TEST(MonitorRecordsTest, NullRecordPointersAreRecordedAndCopyNothing) {
     status.GetMonitorPatientInfo(nullptr);
     status.SetMonitorAttribute(nullptr);
     status.SetMonitorPatientInfo(nullptr);
-    std::string text = ReadFileText(logs.file("Assert.log"));
+    std::string text = ReadLogText(logs.file("Assert.log"));
     struct Case {
         const char* function;
         int line;

@@ -1,10 +1,12 @@
 #pragma once
 // A hosted network that runs no command and records the steps asked of it (from any thread).
 // While held, Configure hangs like a command that never ends, until released or cancelled; a
-// cancelled Start finds no adapter.
+// cancelled Start finds no adapter. A step named in `failing` ("stop", "configure", "start",
+// "ip") fails, naming the command "<step> command".
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,21 +46,29 @@ class FakeHostedNetwork : public HostedNetwork {
         Record("resume");
         cancelled = false;
     }
-    void Stop() override { Record("stop"); }
-    void Configure(const std::string& ssid, const std::string& key) override {
+    HostedNetworkResult Stop() override {
+        Record("stop");
+        return Outcome("stop");
+    }
+    HostedNetworkResult Configure(const std::string& ssid, const std::string& key) override {
         Record("configure " + ssid + " " + key);
         if (hold) {
             gate.acquire();
         }
+        return Outcome("configure");
     }
-    void Start() override { Record("start"); }
+    HostedNetworkResult Start() override {
+        Record("start");
+        return Outcome("start");
+    }
     VirtualAdapterLookup FindVirtualAdapterName() override {
         Record("find");
         return cancelled ? VirtualAdapterLookup{} : lookup;
     }
-    void ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
+    HostedNetworkResult ConfigureIp(const std::string& name, const Ipv4Octets& a) override {
         Record("ip " + name + " " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." +
                std::to_string(a[2]) + "." + std::to_string(a[3]));
+        return Outcome("ip");
     }
 
     // The steps so far, in order.
@@ -74,9 +84,16 @@ class FakeHostedNetwork : public HostedNetwork {
     OneShotGate gate;
     std::atomic<bool> hold{false};
     std::atomic<bool> cancelled{false};
-    VirtualAdapterLookup lookup;  // what Find answers; no adapter unless a test sets one
+    VirtualAdapterLookup lookup;    // what Find answers; no adapter unless a test sets one
+    std::set<std::string> failing;  // set before the steps run
 
   private:
+    HostedNetworkResult Outcome(const std::string& step) const {
+        if (failing.count(step) != 0) {
+            return HostedNetworkResult::Failed(step + " command");
+        }
+        return {};
+    }
     void Record(const std::string& step) {
         std::lock_guard<std::mutex> lock(mutex_);
         steps_.push_back(step);

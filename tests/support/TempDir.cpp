@@ -56,6 +56,18 @@ std::string ReadFileText(const std::string& path) {
     return out.str();
 }
 
+std::string ReadLogText(const std::string& path) {
+    const std::string text = ReadFileText(path);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -33,6 +33,9 @@ class ScopedLogDir {
 
 // Whole contents of a file ("" when it cannot be read).
 std::string ReadFileText(const std::string& path);
+// A log file's contents with each CR LF (how Windows logs end their lines) read as LF, so one
+// expectation serves both platforms; a stray or doubled CR still shows.
+std::string ReadLogText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Writes a firmware file and its ".md5" companion holding the 32 characters of the file's MD5
 // (upper case when asked); returns them.

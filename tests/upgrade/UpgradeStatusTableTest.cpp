@@ -167,7 +167,7 @@ TEST(UpgradeStatusTableTest, RequestFrameIsStoredAndLoggedButShortFrameIgnored) 
     EXPECT_EQ(manager.GetUpgradeStatus(&monitor), (UpgradeStatus{0, kUpgradeWaiting}));
     const std::string first = "HandleCmpUpgradeReq file Serial: -128 serial num: 16909060\n";
     const std::string second = "HandleCmpUpgradeReq file Serial: 2 serial num: -1\n";
-    std::string text = ReadFileText(logs.file("Trace.log"));
+    std::string text = ReadLogText(logs.file("Trace.log"));
     ASSERT_EQ(text.size(), 20 + first.size() + 20 + second.size());  // time stamp and tab each
     EXPECT_EQ(text.substr(20, first.size()), first);
     EXPECT_EQ(text.substr(20 + first.size() + 20), second);

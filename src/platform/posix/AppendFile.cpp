@@ -26,6 +26,10 @@ bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t&
     return true;
 }
 
+LineEnd NativeLineEnd() {
+    return LineEnd::Lf;
+}
+
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }

@@ -43,6 +43,10 @@ bool IdentifyPath(const std::string& path, FileIdentity& identity, std::int64_t&
     return file && Describe(file.Get(), identity, size);
 }
 
+LineEnd NativeLineEnd() {
+    return LineEnd::CrLf;
+}
+
 bool RemoveFile(const std::string& path) {
     return ::DeleteFileW(win32text::ToWide(path).c_str()) != 0;
 }
