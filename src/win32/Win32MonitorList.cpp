@@ -98,6 +98,16 @@ void Win32MonitorList::Mirror() {
         }
         shown_[r].checked = rows[r].checked;
     }
+    // Tab must never land where no focus can be seen: an empty list is no stop, and a list
+    // with rows has a focused row for the focus rectangle (Space then toggles its check mark).
+    const LONG_PTR style = ::GetWindowLongPtrW(list_, GWL_STYLE);
+    const LONG_PTR wanted = rows.empty() ? (style & ~LONG_PTR{WS_TABSTOP}) : (style | WS_TABSTOP);
+    if (wanted != style) {
+        ::SetWindowLongPtrW(list_, GWL_STYLE, wanted);
+    }
+    if (!rows.empty() && ListView_GetNextItem(list_, -1, LVNI_FOCUSED) < 0) {
+        ListView_SetItemState(list_, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
     const bool visible = model_.IsVisible();
     if ((::IsWindowVisible(list_) != FALSE) != visible) {
         ::ShowWindow(list_, visible ? SW_SHOWNA : SW_HIDE);

@@ -436,8 +436,9 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
     const std::string db = SimMd5Hex(b.data(), b.size());
     using Order = std::vector<std::pair<int, int>>;
     const Order kAll = {{0, -1}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}};
-    // A file whose digest does not match is refused by the tool and served as empty: the
-    // monitor gets its header with no pieces and fails that file alone.
+    // A file whose digest does not match stops the whole set: the tool does not start serving,
+    // so no monitor ever pulls part of it (the monitor's own digest check of a damaged file is
+    // the puller's test).
     const struct {
         const char* what;
         std::string digestA;
@@ -475,6 +476,13 @@ TEST_F(SimMonitorTest, PullsATwoFileUpgradeInOrderAndChecksDigests) {
         TempDir folder;
         WriteUpgradeFile(folder, "a_firmware.bin", a, k.digestA);
         WriteUpgradeFile(folder, "b_boot.bin", b, k.digestB);
+        if (k.status == 0) {
+            HeadlessOptions options;
+            options.upgradeFolder = folder.path();
+            options.network = LoopbackTestSettings(6000);
+            EXPECT_FALSE(HeadlessApp(options).Start());
+            continue;
+        }
         const auto tool = StartTool(folder.path());
         ASSERT_TRUE(tool);
         SimMonitor m(FastConfig());
