@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -293,9 +294,11 @@ TEST(UpgradeFileSetTest, FilesThatAreNoFirmwareAreNeitherCountedNorOffered) {
     UpgradeFileSet set;
     ASSERT_TRUE(set.LoadFolder(dir.path()));
     EXPECT_TRUE(set.Refusals().empty());
-    EXPECT_EQ(set.Ignored(),
-              (std::vector<std::string>{dir.file("Release_MD5_notes.txt"), dir.file("readme.txt"),
-                                        dir.file("sub/fw.zip")}));
+    // In the folder's order, which puts capitals first on Linux only.
+    std::vector<std::string> ignored = set.Ignored();
+    std::sort(ignored.begin(), ignored.begin() + 2);
+    EXPECT_EQ(ignored, (std::vector<std::string>{dir.file("Release_MD5_notes.txt"),
+                                                 dir.file("readme.txt"), dir.file("sub/fw.zip")}));
     ASSERT_EQ(set.GetFileCount(), 2);
     int length = 0;
     EXPECT_EQ(PieceText(set, 1, 0, length).substr(0, 6), std::string("a.bin\0", 6));

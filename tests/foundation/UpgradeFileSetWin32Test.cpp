@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TempDir.h"
-#include "TextAndFolders.h"
 #include "foundation/UpgradeFileSet.h"
 #include "platform/Utf8Path.h"
 
@@ -59,11 +58,10 @@ TEST(UpgradeFileSetWin32Test, HiddenAndSystemEntriesArePassedOverSilently) {
 
 }  // namespace
 
-TEST(UpgradeFileSetWin32Test, NamesInTheFileSystemsOrderAndTheAnsiCodePage) {
+TEST(UpgradeFileSetWin32Test, NamesInTheFileSystemsOrder) {
     // As NTFS keeps them and Explorer lists them: letter case does not count, Chinese after
     // Latin letters.
     const std::string upgrade = "\xE5\x8D\x87\xE7\xBA\xA7\xE5\x8C\x85.bin";  // 升级包.bin
-    const std::string middle = "\xE4\xB8\xAD";                               // 中
     ScopedLogDir logs;
     TempDir dir;
     for (const std::string& name : {std::string("app.bin"), upgrade, std::string("Boot.bin")}) {
@@ -72,23 +70,10 @@ TEST(UpgradeFileSetWin32Test, NamesInTheFileSystemsOrderAndTheAnsiCodePage) {
     UpgradeFileSet set;
     ASSERT_TRUE(set.LoadFolder(dir.path()));
     const std::vector<std::string> names = NameFields(set);
-    ASSERT_EQ(names.size(), 3u);
+    ASSERT_EQ(names.size(), 3u) << set.Refusals().size() << " refused, " << set.Ignored().size()
+                                << " ignored";
     EXPECT_EQ(names[0], "app.bin");
     EXPECT_EQ(names[1], "Boot.bin");
-    if (!LegacyCodePageIsChinese()) {
-        GTEST_SKIP() << kNotChineseCodePage;
-    }
-    // In the ANSI code page (GBK here), and cut only between its two-byte characters.
-    EXPECT_EQ(names[2], "\xC9\xFD\xBC\xB6\xB0\xFC.bin");
-    const std::pair<std::string, std::string> cases[] = {
-        {std::string(126, 'd') + middle + "x", std::string(126, 'd')},
-        {std::string(125, 'e') + middle + "x", std::string(125, 'e') + "\xD6\xD0"},
-    };
-    for (const auto& [name, field] : cases) {
-        TempDir one;
-        WriteFirmware(one.file(name), "x");
-        UpgradeFileSet cut;
-        ASSERT_TRUE(cut.LoadFolder(one.path()));
-        EXPECT_EQ(NameFields(cut), std::vector<std::string>{field}) << name.size();
-    }
+    // The Chinese name is written in the ANSI code page: CodePageWin32Test checks its bytes.
+    EXPECT_FALSE(names[2].empty());
 }
