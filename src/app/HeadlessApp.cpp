@@ -219,7 +219,6 @@ void HeadlessApp::Stop() {
         std::lock_guard<std::mutex> guard(endsMutex_);
         ends_.clear();
     }
-    finished_.clear();
     serving_ = false;
     announcedListening_ = false;
 }
@@ -305,21 +304,24 @@ bool HeadlessApp::ReportFolder(const UpgradeFileSet& files) {
 
 void HeadlessApp::ServeFolder(UpgradeFileSet files) {
     const int served = files.GetFileCount();
+    // Pulls under way finish on the set they started with; everyone else waits for this one,
+    // including the monitors that finished the previous one.
     serving_ = GetUpdateConfigManager().StartUpgrade(0, std::move(files));
-    finished_.clear();
     Report("Serving " + std::to_string(served) + " file(s) from " + options_.upgradeFolder);
 }
 
 void HeadlessApp::StopServing(const UpgradeFileSet& files) {
-    // Pulls under way go unanswered from here on; once the folder holds a whole set, every
-    // listed monitor is invited again and starts over from the file count.
+    // Pulls under way finish on the set they started with, which is still whole in memory;
+    // nobody is invited to the damaged one. Once the folder holds a whole set again, every
+    // listed monitor not in the middle of a pull is invited to it.
     GetUpdateConfigManager().StopUpgrade();
-    finished_.clear();
     const std::string why = files.Refusals().empty()
                                 ? "no firmware set"
                                 : "every file of the firmware set must pass its check";
     Report(std::string(serving_ ? "Serving stopped: " : "Still serving nothing: ") + why +
-           "; nothing is served until " + options_.upgradeFolder + " holds a whole set");
+           "; pulls under way finish on the set they started with, and nothing new is served "
+           "until " +
+           options_.upgradeFolder + " holds a whole set");
     serving_ = false;
 }
 
@@ -365,13 +367,7 @@ void HeadlessApp::TakeEnds(const std::map<MonitorObject*, Seen>& left) {
     // In order, so a failure reported after the last piece wins; one line per monitor.
     std::map<std::string, Ended> last;
     for (const Ended& end : ends) {
-        const std::string key = GuidKey(end.guid);
-        if (end.state == kUpgradeFinished) {
-            finished_.insert(key);
-        } else {
-            finished_.erase(key);
-        }
-        last.insert_or_assign(key, end);
+        last.insert_or_assign(GuidKey(end.guid), end);
     }
     for (const auto& [key, end] : last) {
         std::string label = key;
@@ -492,17 +488,25 @@ void HeadlessApp::OnTick() {
     }
     for (auto& [m, fresh] : arrived) {
         Report("Online: " + fresh.label + " (" + std::to_string(monitors.size()) + " online)");
-        if (upgrading && finished_.count(GuidKey(fresh.guid)) != 0 && FolderUnchanged()) {
-            // It finished this folder earlier in the run and came back with it.
-            upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeFinished});
-            fresh.state = kUpgradeFinished;
-            Report("Up to date: " + fresh.label);
-        } else if (upgrading && serving_) {
-            // A monitor that comes online waits for the upgrade and is invited right away.
-            upgrade.SetUpgradeStatus(m, UpgradeStatus{0, kUpgradeWaiting});
-            upgrade.SendUpdateReq(m);
-        }
         seen_.insert_or_assign(m, std::move(fresh));
+    }
+    if (upgrading && !arrived.empty() && !inviteNow) {
+        // A monitor that arrives is served what the folder holds now, not a set it replaced.
+        FolderUnchanged();
+    }
+    if (upgrading) {
+        // The upgrade manager takes in every monitor that came into the list, as in the
+        // windows: invited at once, or up to date when it finished this set earlier in the run.
+        for (const UpdateConfigManager::Admission& admitted : upgrade.AdmitArrivals()) {
+            auto it = seen_.find(admitted.monitor);
+            if (it == seen_.end()) {
+                continue;  // not registered yet at this beat's read of the table
+            }
+            it->second.state = admitted.state;
+            if (admitted.state == kUpgradeFinished) {
+                Report("Up to date: " + it->second.label);
+            }
+        }
     }
 
     if (!upgrading) {

@@ -1,20 +1,21 @@
 #pragma once
 // The tool without a window: the listening server, the sessions, the pool, the monitor table
 // over an in-memory list refreshed every 10 ms on a UI loop, and the upgrade requests answered
-// there. With an upgrade folder, every monitor that comes online is put into the waiting state
-// and invited until it asks, then served as the upgrade manager answers requests. A monitor
-// that finished the folder's content in this run is not invited again when it comes back (it
-// rebooted into its new firmware). The folder is looked at again every invitation period: a
-// change of its files serves everyone again, and a change that leaves it without a whole set
-// (a damaged firmware file, as while new firmware is still being copied in, or no firmware at
-// all) stops serving altogether, until the folder holds a whole set again.
+// there. With an upgrade folder, every monitor that comes online (first visit or back after a
+// drop) is put into the waiting state and invited until it asks, then served as the upgrade
+// manager answers requests. A monitor that finished the folder's content in this run is not
+// invited again when it comes back (it rebooted into its new firmware). The folder is looked at
+// again every invitation period and whenever a monitor arrives: a change of its files serves
+// everyone the new set, except that a pull under way finishes on the set it started with; a
+// change that leaves it without a whole set (a damaged firmware file, as while new firmware is
+// still being copied in, or no firmware at all) invites nobody more and starts no new pull, while
+// the pulls under way finish on their own set, until the folder holds a whole set again.
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -127,9 +128,8 @@ class HeadlessApp : public IUserMessageSink {
     // after its last piece still gets its line.
     std::mutex endsMutex_;
     std::vector<Ended> ends_;
-    std::set<std::string> finished_;  // GUID texts that finished the folder as loaded; UI loop
-    std::string folderStamp_;         // the folder's files when loaded; UI loop
-    bool serving_ = false;            // a whole set is being served; UI loop
+    std::string folderStamp_;  // the folder's files when loaded; UI loop
+    bool serving_ = false;     // a whole set is being served; UI loop
     std::chrono::steady_clock::time_point lastInvitation_{};
     bool announcedListening_ = false;
     bool running_ = false;

@@ -7,13 +7,17 @@
 
 #include "foundation/IniFile.h"
 #include "registry/CMonitorTable.h"
+#include "upgrade/UpdateConfigManager.h"
 
 MainWindowLogic::MainWindowLogic(IMainWindowView& view, CMonitorTable& table, TextLookup text,
                                  UpgradeRequestHandler upgradeRequest)
     : view_(view),
       table_(table),
       text_(std::move(text)),
-      upgradeRequest_(std::move(upgradeRequest)) {}
+      upgradeRequest_(std::move(upgradeRequest)),
+      // In both windows, as in the headless station, a monitor that comes back during an
+      // upgrade is invited again instead of showing a blank upgrade column.
+      listRefreshed_([] { GetUpdateConfigManager().AdmitArrivals(); }) {}
 
 void MainWindowLogic::BuildTabs() {
     std::array<std::string, kMainTabCount> captions;
@@ -66,6 +70,9 @@ void MainWindowLogic::OnItemChanged(int row) {
 
 void MainWindowLogic::OnTimer() {
     table_.Refresh();
+    if (listRefreshed_) {
+        listRefreshed_();
+    }
     view_.UpdateList();
 }
 

@@ -62,6 +62,7 @@ class MainWindowLogic : public IUserMessageSink {
     using TextLookup = std::function<std::string(int)>;
     using UpgradeRequestHandler = std::function<void(MonitorObject*)>;
     using UpgradeRunning = std::function<bool()>;
+    using ListRefreshed = std::function<void()>;
 
     MainWindowLogic(IMainWindowView& view, CMonitorTable& table, TextLookup text,
                     UpgradeRequestHandler upgradeRequest);
@@ -77,11 +78,15 @@ class MainWindowLogic : public IUserMessageSink {
     // The user changed the check mark of `row`. The network page follows the check marks
     // only while it is shown: a check made on another page never fills its form.
     void OnItemChanged(int row);
-    // The 10 ms refresh tick.
+    // The 10 ms refresh tick: the table follows the pool, then the monitors that came into the
+    // list are taken into a running upgrade (ListRefreshed), then the list is redrawn.
     void OnTimer();
     void OnUserMessage(const UserMessage& message) override;
     // Whether an upgrade runs now (none when not set).
     void SetUpgradeRunning(UpgradeRunning running) { upgradeRunning_ = std::move(running); }
+    // What follows each refresh of the table; by default the process-wide upgrade manager
+    // takes in the monitors that arrived (UpdateConfigManager::AdmitArrivals).
+    void SetListRefreshed(ListRefreshed refreshed) { listRefreshed_ = std::move(refreshed); }
     // The user asked to close the window (close box, Alt+F4): true to close. While an upgrade
     // runs (text 83) or an order sent to a monitor waits for its acknowledgement (text 96) the
     // user is asked first, each question in turn; a No keeps the window. Enter and Escape in a
@@ -100,6 +105,7 @@ class MainWindowLogic : public IUserMessageSink {
     TextLookup text_;
     UpgradeRequestHandler upgradeRequest_;
     UpgradeRunning upgradeRunning_;
+    ListRefreshed listRefreshed_;
     int debugPageSwitch_ = 0;
 };
 

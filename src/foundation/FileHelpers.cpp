@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/FileNameOrder.h"
 #include "platform/HiddenEntry.h"
 #include "platform/Utf8Path.h"
 
@@ -63,8 +64,9 @@ void Walk(bool recursive, bool visibleOnly, const std::string& folder,
                 foundFiles.push_back(it->path());
             }
         }
-        std::sort(foundFiles.begin(), foundFiles.end());
-        std::sort(foundDirs.begin(), foundDirs.end());
+        // As the file system orders the folder, not as the entries happened to come.
+        std::sort(foundFiles.begin(), foundFiles.end(), FileNameLess);
+        std::sort(foundDirs.begin(), foundDirs.end(), FileNameLess);
         for (const fs::path& file : foundFiles) {
             files.push_back(Utf8FromPath(file));
         }

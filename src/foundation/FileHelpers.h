@@ -10,8 +10,10 @@
 
 // Lists the regular files under `folder` breadth-first: the folder's own files first, then those
 // of its subfolders level by level (subfolders only when `recursive`). Entries of one folder come
-// in byte order of their names, so the order is the same on every run. Symbolic links to
-// folders are not followed, so a link loop cannot trap the walk. `files` is emptied first.
+// in the order the file system keeps their names (FileNameLess: case-insensitive on Windows,
+// byte order elsewhere), so the order is the same on every run and as the engineer sees it.
+// Symbolic links to folders are not followed, so a link loop cannot trap the walk. `files` is
+// emptied first.
 void ListFiles(bool recursive, const std::string& folder, std::vector<std::string>& files);
 
 // What ListFiles(true, ...) lists, without the entries nobody put there to be served: hidden and

@@ -9,6 +9,7 @@
 #include "foundation/FileHelpers.h"
 #include "foundation/Log.h"
 #include "foundation/Md5Companion.h"
+#include "platform/CodePage.h"
 #include "platform/Md5Digest.h"
 #include "platform/Utf8Path.h"
 
@@ -19,18 +20,6 @@ constexpr std::uintmax_t kMaxCompanionSize = 4096;
 
 constexpr std::size_t kMaxFileSize =
     static_cast<std::size_t>(UpgradeFile::kMaxPieceCount) * UpgradeFile::kPieceSize;
-
-// How many bytes of `name` fit before the digest field: at most 127, so a zero byte still ends
-// the name, and never in the middle of a UTF-8 character.
-std::size_t NameFieldLength(const std::string& name) {
-    std::size_t n = std::min<std::size_t>(name.size(), UpgradeFile::kNameFieldSize - 1);
-    if (n < name.size()) {
-        while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) {
-            --n;
-        }
-    }
-    return n;
-}
 
 std::string TooLargeDetail(std::uintmax_t size) {
     return "too large for an upgrade (" + std::to_string(size) + " bytes, at most " +
@@ -143,8 +132,16 @@ bool UpgradeFile::LoadFile(const std::string& path) {
     const int count = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
     pieces.resize(static_cast<std::size_t>(count + 1) * kPieceSize);
     pieces_ = std::move(pieces);
-    std::string name = FileNameOf(path);
-    std::memcpy(pieces_.data(), name.data(), NameFieldLength(name));
+    // In the code page monitors set up with the Windows tool read (UTF-8 off Windows), at most
+    // 127 bytes so a zero byte still ends it, never cut inside a character.
+    std::string name;
+    if (!Utf8ToAnsiCodePage(FileNameOf(path), kNameFieldSize - 1, name)) {
+        TraceLog(
+            "%s: its name has characters this PC's code page cannot write; they go out as "
+            "'?'\n",
+            path.c_str());
+    }
+    std::memcpy(pieces_.data(), name.data(), name.size());
     std::memcpy(pieces_.data() + kDigestOffset, digest->data(), kDigestSize);
 
     pieceCount_ = count;

@@ -11,12 +11,21 @@ UpdateConfigManager::UpdateConfigManager() = default;
 
 UpdateConfigManager::~UpdateConfigManager() = default;
 
+namespace {
+
+bool InPull(int state) {
+    return state == kUpgradeCountAsked || state == kUpgradeHeaderAsked ||
+           state == kUpgradeTransferring;
+}
+
+}  // namespace
+
 UpgradeStatus UpdateConfigManager::GetUpgradeStatus(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return UpgradeStatus{};
     }
     std::lock_guard<std::mutex> guard(m_hMutex);
-    return m_statusTable.try_emplace(monitor).first->second;
+    return m_statusTable.try_emplace(monitor).first->second.status;
 }
 
 void UpdateConfigManager::SetUpgradeStatus(MonitorObject* monitor, const UpgradeStatus& status) {
@@ -24,12 +33,21 @@ void UpdateConfigManager::SetUpgradeStatus(MonitorObject* monitor, const Upgrade
         return;
     }
     std::lock_guard<std::mutex> guard(m_hMutex);
-    m_statusTable[monitor] = status;
+    Record& record = m_statusTable[monitor];
+    record.status = status;
+    if (!InPull(status.state)) {
+        record.pull.reset();
+    }
 }
 
 bool UpdateConfigManager::HasUpgradeStatus(MonitorObject* monitor) const {
     std::lock_guard<std::mutex> guard(m_hMutex);
     return m_statusTable.find(monitor) != m_statusTable.end();
+}
+
+bool UpdateConfigManager::IsServing() const {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    return m_served->CanServe();
 }
 
 bool UpdateConfigManager::IsUpgradeRunning() const {
@@ -40,14 +58,8 @@ bool UpdateConfigManager::IsUpgradeRunning() const {
         if (it == m_statusTable.end()) {
             continue;
         }
-        switch (it->second.state) {
-            case kUpgradeCountAsked:
-            case kUpgradeTransferring:
-            case kUpgradeHeaderAsked:
-            case kUpgradeWaiting:
-                return true;
-            default:
-                break;
+        if (InPull(it->second.status.state) || it->second.status.state == kUpgradeWaiting) {
+            return true;
         }
     }
     return false;
@@ -56,6 +68,16 @@ bool UpdateConfigManager::IsUpgradeRunning() const {
 void UpdateConfigManager::ClearUpgradeStatus() {
     std::lock_guard<std::mutex> guard(m_hMutex);
     m_statusTable.clear();
+}
+
+void UpdateConfigManager::KeepOnlyPulls() {
+    for (auto it = m_statusTable.begin(); it != m_statusTable.end();) {
+        if (InPull(it->second.status.state) && it->second.pull) {
+            ++it;
+        } else {
+            it = m_statusTable.erase(it);
+        }
+    }
 }
 
 void UpdateConfigManager::ForgetMonitor(MonitorObject* monitor) {
@@ -79,18 +101,41 @@ void UpdateConfigManager::NotifyUpgradeEnd(MonitorObject* monitor, int state) {
     }
 }
 
+UpdateConfigManager::SharedFiles UpdateConfigManager::FilesForRequest(MonitorObject* monitor,
+                                                                      std::int32_t serialNum,
+                                                                      bool bind) {
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    auto found = m_statusTable.find(monitor);
+    if (found == m_statusTable.end()) {
+        return nullptr;
+    }
+    Record& record = found->second;
+    SharedFiles served = m_served->CanServe() ? SharedFiles(m_served) : nullptr;
+    // Asking for the file count starts the pull over, on the set served now (none while
+    // nothing is served: that pull is not answered).
+    SharedFiles files = serialNum == -1 || !record.pull ? served : record.pull;
+    if (bind && serialNum >= -1) {
+        record.pull = files;
+    }
+    return files;
+}
+
 void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
-    ApplyRequest(monitor, monitor->GetUpgradeRequest());
+    const UpgradeRequest request = monitor->GetUpgradeRequest();
+    static const UpgradeFileSet kNoFiles;
+    const SharedFiles files = FilesForRequest(monitor, request.serialNum, false);
+    ApplyRequest(monitor, request, files ? *files : kNoFiles);
 }
 
-void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request) {
+void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request,
+                                       const UpgradeFileSet& files) {
     // Everything outside the table is read before the table's lock is taken.
     const int fileSerial = request.fileSerial;
     const int serialNum = request.serialNum;
-    const int progress = serialNum > 0 ? m_files.GetProgress(fileSerial, serialNum) : 0;
+    const int progress = serialNum > 0 ? files.GetProgress(fileSerial, serialNum) : 0;
     bool countAsked = false;
     {
         std::lock_guard<std::mutex> guard(m_hMutex);
@@ -98,17 +143,18 @@ void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequ
         if (record == m_statusTable.end()) {
             return;
         }
-        if (record->second.state == kUpgradeFailed && serialNum != -1) {
+        UpgradeStatus& status = record->second.status;
+        if (status.state == kUpgradeFailed && serialNum != -1) {
             return;  // still the upgrade that failed
         }
         if (serialNum == -1) {
-            record->second.state = kUpgradeCountAsked;
+            status.state = kUpgradeCountAsked;
             countAsked = true;
         } else if (serialNum == 0) {
-            record->second.state = kUpgradeHeaderAsked;
+            status.state = kUpgradeHeaderAsked;
         } else if (serialNum > 0) {
-            record->second.state = kUpgradeTransferring;
-            record->second.progress = progress;
+            status.state = kUpgradeTransferring;
+            status.progress = progress;
         }
     }
     if (countAsked) {
@@ -116,11 +162,22 @@ void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequ
     }
 }
 
+void UpdateConfigManager::EndPull(Record& record, int state, const GUID& guid) {
+    record.status.state = state;
+    if (state == kUpgradeFinished && record.pull && record.pull == m_served) {
+        m_upToDate.insert(guid);
+    } else if (state == kUpgradeFailed) {
+        m_upToDate.erase(guid);
+    }
+    record.pull.reset();
+}
+
 void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
     if (monitor == nullptr) {
         return;
     }
     const CommandResult last = monitor->GetLastResult();
+    const GUID guid = monitor->GetGuid();
     int ended = -1;
     {
         std::lock_guard<std::mutex> guard(m_hMutex);
@@ -128,21 +185,21 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
         if (found == m_statusTable.end()) {
             return;  // not being upgraded
         }
-        UpgradeStatus& record = found->second;
-        if (record.state == kUpgradeWaiting) {
+        Record& record = found->second;
+        if (record.status.state == kUpgradeWaiting) {
             return;  // a result about the invitation changes nothing
         }
         if (last.code != kUpgradeAckCode) {
             return;
         }
-        const int before = record.state;
+        const int before = record.status.state;
         if (last.result == -1) {
-            record.state = kUpgradeFailed;
-        } else if (last.result == 0 && record.state != kUpgradeFailed) {
-            record.state = kUpgradeFinished;
+            EndPull(record, kUpgradeFailed, guid);
+        } else if (last.result == 0 && record.status.state != kUpgradeFailed) {
+            EndPull(record, kUpgradeFinished, guid);
         }
-        if (record.state != before) {
-            ended = record.state;
+        if (record.status.state != before) {
+            ended = record.status.state;
         }
     }
     if (ended != -1) {
@@ -150,14 +207,14 @@ void UpdateConfigManager::OnUpgradeAck(MonitorObject* monitor) {
     }
 }
 
-bool UpdateConfigManager::MarkFinished(MonitorObject* monitor) {
+bool UpdateConfigManager::MarkFinished(MonitorObject* monitor, const GUID& guid) {
     std::lock_guard<std::mutex> guard(m_hMutex);
     auto record = m_statusTable.find(monitor);
-    if (record == m_statusTable.end() || record->second.state == kUpgradeFailed ||
-        record->second.state == kUpgradeFinished) {
+    if (record == m_statusTable.end() || record->second.status.state == kUpgradeFailed ||
+        record->second.status.state == kUpgradeFinished) {
         return false;
     }
-    record->second.state = kUpgradeFinished;
+    EndPull(record->second, kUpgradeFinished, guid);
     return true;
 }
 

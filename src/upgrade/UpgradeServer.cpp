@@ -2,6 +2,7 @@
 // monitors' piece requests.
 #include <array>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "foundation/Log.h"
@@ -9,6 +10,7 @@
 #include "network/SendCmpData.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
+#include "registry/MonitorSystemStatus.h"
 #include "upgrade/UpdateConfigManager.h"
 
 namespace {
@@ -49,7 +51,12 @@ bool UpdateConfigManager::StartUpgrade(int mode, UpgradeFileSet files) {
                  static_cast<int>(files.Refusals().size()));
         return false;
     }
-    m_files = std::move(files);
+    auto served = std::make_shared<UpgradeFileSet>(std::move(files));
+    {
+        std::lock_guard<std::mutex> guard(m_hMutex);
+        m_served = std::move(served);
+        m_upToDate.clear();  // nobody has finished this set yet
+    }
     ResetUpgradeStates();
     m_poller.Start([this] { UpgradePollThreadProc(); });
     return true;
@@ -57,18 +64,71 @@ bool UpdateConfigManager::StartUpgrade(int mode, UpgradeFileSet files) {
 
 void UpdateConfigManager::StopUpgrade() {
     m_poller.Halt();
-    m_files = UpgradeFileSet();
-    ClearUpgradeStatus();
+    std::shared_ptr<UpgradeFileSet> dropped;
+    {
+        std::lock_guard<std::mutex> guard(m_hMutex);
+        dropped = std::exchange(m_served, std::make_shared<UpgradeFileSet>());
+        m_upToDate.clear();
+        KeepOnlyPulls();
+    }
+    // The set itself goes when the last pull on it ends, outside the lock.
 }
 
 void UpdateConfigManager::ResetUpgradeStates() {
-    ClearUpgradeStatus();
+    const std::vector<MonitorObject*> listed =
+        m_monitors ? m_monitors() : std::vector<MonitorObject*>();
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    // A monitor in the middle of a pull finishes on the set it started with; restarting it
+    // would only throw its progress away.
+    KeepOnlyPulls();
+    for (MonitorObject* monitor : listed) {
+        if (monitor != nullptr) {
+            m_statusTable.try_emplace(monitor, Record{UpgradeStatus{0, kUpgradeWaiting}, nullptr});
+        }
+    }
+}
+
+std::vector<UpdateConfigManager::Admission> UpdateConfigManager::AdmitArrivals() {
+    std::vector<Admission> admitted;
     if (!m_monitors) {
-        return;
+        return admitted;
     }
+    struct Candidate {
+        MonitorObject* monitor;
+        GUID guid;
+    };
+    std::vector<Candidate> candidates;
     for (MonitorObject* monitor : m_monitors()) {
-        SetUpgradeStatus(monitor, UpgradeStatus{0, kUpgradeWaiting});
+        // The monitor's own records are read before the table's lock is taken.
+        const MonitorSystemStatus* status = monitor != nullptr ? monitor->GetStatus() : nullptr;
+        if (status != nullptr && status->GetConnectTime() != 0) {
+            candidates.push_back(Candidate{monitor, monitor->GetGuid()});
+        }
     }
+    bool invite = false;
+    {
+        std::lock_guard<std::mutex> guard(m_hMutex);
+        if (!m_served->CanServe()) {
+            return admitted;
+        }
+        for (const Candidate& c : candidates) {
+            Record& record = m_statusTable.try_emplace(c.monitor).first->second;
+            if (record.status.state != kUpgradeNoRecord) {
+                continue;
+            }
+            const bool upToDate = m_upToDate.count(c.guid) != 0;
+            record.status =
+                upToDate ? UpgradeStatus{100, kUpgradeFinished} : UpgradeStatus{0, kUpgradeWaiting};
+            record.pull.reset();
+            admitted.push_back(Admission{c.monitor, record.status.state});
+            invite = invite || !upToDate;
+        }
+    }
+    if (invite) {
+        // A pass now, on the running thread or a new one: the newcomer need not wait a period.
+        m_poller.Start([this] { UpgradePollThreadProc(); });
+    }
+    return admitted;
 }
 
 void UpdateConfigManager::UpgradePollThreadProc() {
@@ -110,16 +170,6 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     if (!monitor->TakeUpgradeRequest(request)) {
         return;
     }
-    if (!m_files.CanServe()) {
-        return;  // nothing is served: a count of 0 would read as an upgrade with no files
-    }
-    ApplyRequest(monitor, request);
-    if (!HasUpgradeStatus(monitor)) {
-        return;
-    }
-    // Only the head and body go out, so only they are cleared (not the whole buffer).
-    std::array<std::uint8_t, kAnswerBufferSize> frame;
-    std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);
     const int fileSerial = request.fileSerial;
     const std::int32_t serialNum = request.serialNum;
     if (serialNum < -1) {
@@ -128,17 +178,27 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
                  static_cast<int>(serialNum));
         return;
     }
+    // The set of this monitor's pull; none for a monitor without a record, or for a pull that
+    // would start while nothing is served (a count of 0 would read as an upgrade with no files).
+    const SharedFiles files = FilesForRequest(monitor, serialNum, true);
+    if (!files) {
+        return;
+    }
+    ApplyRequest(monitor, request, *files);
+    // Only the head and body go out, so only they are cleared (not the whole buffer).
+    std::array<std::uint8_t, kAnswerBufferSize> frame;
+    std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);
 
     std::uint8_t* const body = frame.data() + kCmpHeadSize;
     std::int16_t piece = 0;
     std::uint16_t count = 0;
     if (serialNum == -1) {
         piece = -1;
-        count = static_cast<std::uint16_t>(m_files.GetFileCount());
+        count = static_cast<std::uint16_t>(files->GetFileCount());
     } else {
         int length = 0;
         const std::uint8_t* data = nullptr;
-        const bool found = m_files.GetPiece(fileSerial, serialNum, length, data);
+        const bool found = files->GetPiece(fileSerial, serialNum, length, data);
         if (!found || data == nullptr || length < 0) {
             length = 0;
         }
@@ -150,7 +210,7 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
         }
         if (serialNum == 0) {
             piece = 0;
-            count = static_cast<std::uint16_t>(m_files.GetPieceCount(fileSerial));
+            count = static_cast<std::uint16_t>(files->GetPieceCount(fileSerial));
         } else {
             piece = static_cast<std::int16_t>(serialNum & 0xFFFF);
             count = static_cast<std::uint16_t>(length);
@@ -163,9 +223,9 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     SendCmpControlCommand(frame.data(), kAnswerBodyLength, kCmdUpgradeData, *monitor,
                           static_cast<std::uint16_t>(serial));
 
-    if (m_files.IsLastPiece(fileSerial, serialNum)) {
+    if (files->IsLastPiece(fileSerial, serialNum)) {
         // A failure the monitor reported while this answer went out stays.
-        if (MarkFinished(monitor)) {
+        if (MarkFinished(monitor, monitor->GetGuid())) {
             NotifyUpgradeEnd(monitor, kUpgradeFinished);
         }
     }

@@ -2,6 +2,8 @@
 // hidden names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +15,20 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// Bytes 0..127 of each file's piece 0 up to the first zero, in serial order.
+std::vector<std::string> NameFields(const UpgradeFileSet& set) {
+    std::vector<std::string> names;
+    for (int serial = 1; serial <= set.GetFileCount(); ++serial) {
+        int length = 0;
+        const std::uint8_t* data = nullptr;
+        if (set.GetPiece(serial, 0, length, data)) {
+            const char* text = reinterpret_cast<const char*>(data);
+            names.emplace_back(text, std::find(text, text + 128, '\0'));
+        }
+    }
+    return names;
+}
 
 TEST(UpgradeFileSetTest, UnreadableFolderEntriesAndLinkLoops) {
     ScopedLogDir logs;
@@ -60,3 +76,35 @@ TEST(UpgradeFileSetTest, HiddenEntriesArePassedOverSilently) {
 }
 
 }  // namespace
+
+TEST(UpgradeFileSetTest, Utf8NamesInByteOrderAndCutBetweenCharacters) {
+    // The byte order of the names: capitals before small letters, Chinese after both.
+    const std::string upgrade = "\xE5\x8D\x87\xE7\xBA\xA7\xE5\x8C\x85.bin";  // 升级包.bin
+    {
+        ScopedLogDir logs;
+        TempDir dir;
+        for (const std::string& name : {std::string("app.bin"), upgrade, std::string("Boot.bin")}) {
+            WriteFirmware(dir.file(name), name);
+        }
+        UpgradeFileSet set;
+        ASSERT_TRUE(set.LoadFolder(dir.path()));
+        EXPECT_EQ(NameFields(set), (std::vector<std::string>{"Boot.bin", "app.bin", upgrade}));
+    }
+    // 2-byte and 3-byte UTF-8 characters placed so that byte 127 falls inside a character.
+    const std::string twoByte = "\xC3\xA9";        // é
+    const std::string threeByte = "\xE5\x8D\x87";  // 升
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(126, 'd') + twoByte + "x", std::string(126, 'd')},
+        {std::string(125, 'e') + twoByte + "x", std::string(125, 'e') + twoByte},
+        {std::string(125, 'f') + threeByte, std::string(125, 'f')},
+        {std::string(124, 'g') + threeByte + "x", std::string(124, 'g') + threeByte},
+    };
+    for (const auto& [name, field] : cases) {
+        ScopedLogDir logs;
+        TempDir dir;
+        WriteFirmware(dir.file(name), "x");
+        UpgradeFileSet set;
+        ASSERT_TRUE(set.LoadFolder(dir.path()));
+        EXPECT_EQ(NameFields(set), std::vector<std::string>{field}) << name.size();
+    }
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -11,6 +13,20 @@
 #include "platform/Utf8Path.h"
 
 namespace {
+
+// Bytes 0..127 of each file's piece 0 up to the first zero, in serial order.
+std::vector<std::string> NameFields(const UpgradeFileSet& set) {
+    std::vector<std::string> names;
+    for (int serial = 1; serial <= set.GetFileCount(); ++serial) {
+        int length = 0;
+        const std::uint8_t* data = nullptr;
+        if (set.GetPiece(serial, 0, length, data)) {
+            const char* text = reinterpret_cast<const char*>(data);
+            names.emplace_back(text, std::find(text, text + 128, '\0'));
+        }
+    }
+    return names;
+}
 
 // False when the file system does not keep the attributes (then there is nothing to test).
 bool Mark(const std::string& path, DWORD attributes) {
@@ -41,3 +57,23 @@ TEST(UpgradeFileSetWin32Test, HiddenAndSystemEntriesArePassedOverSilently) {
 }
 
 }  // namespace
+
+TEST(UpgradeFileSetWin32Test, NamesInTheFileSystemsOrder) {
+    // As NTFS keeps them and Explorer lists them: letter case does not count, Chinese after
+    // Latin letters.
+    const std::string upgrade = "\xE5\x8D\x87\xE7\xBA\xA7\xE5\x8C\x85.bin";  // 升级包.bin
+    ScopedLogDir logs;
+    TempDir dir;
+    for (const std::string& name : {std::string("app.bin"), upgrade, std::string("Boot.bin")}) {
+        WriteFirmware(dir.file(name), name);
+    }
+    UpgradeFileSet set;
+    ASSERT_TRUE(set.LoadFolder(dir.path()));
+    const std::vector<std::string> names = NameFields(set);
+    ASSERT_EQ(names.size(), 3u) << set.Refusals().size() << " refused, " << set.Ignored().size()
+                                << " ignored";
+    EXPECT_EQ(names[0], "app.bin");
+    EXPECT_EQ(names[1], "Boot.bin");
+    // The Chinese name is written in the ANSI code page: CodePageWin32Test checks its bytes.
+    EXPECT_FALSE(names[2].empty());
+}

@@ -302,3 +302,81 @@ TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet
     second->Stop();
     app.Stop();
 }
+
+TEST(UpgradeEndToEnd, HeadlessStationLetsEveryPullFinishOnTheSetItStartedWith) {
+    ScopedLogDir logs;
+    TempDir folder;
+    auto writeFirmware = [&](std::size_t size, bool withDigest) {
+        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
+        WriteFileBytes(folder.file("fw.bin"), bytes);
+        if (withDigest) {
+            WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+        }
+    };
+    writeFirmware(20000, true);
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = LoopbackTestSettings();
+    options.invitationPeriod = 100ms;
+    options.status = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        lines.push_back(line);
+    };
+    auto count = [&](const std::string& prefix) {
+        std::lock_guard<std::mutex> guard(linesLock);
+        int n = 0;
+        for (const std::string& line : lines) {
+            n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return n;
+    };
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+    SimMonitorConfig slow;
+    slow.keepAliveMs = 200;
+    slow.pieceWriteMs = 20;  // 40 pieces take most of a second
+    auto run = [&](const SimMonitorConfig& base, int index) {
+        auto monitor = std::make_unique<SimMonitor>(SimMonitorConfig::ForIndex(base, index, "P-"));
+        monitor->Start("127.0.0.1", app.Network().SessionPort());
+        return monitor;
+    };
+    auto pulledSome = [](const SimMonitor& m) {
+        return WaitUntil([&] { return m.Record().Snapshot().piecesPulled >= 3; }, 20s);
+    };
+    auto upgraded = [](const SimMonitor& m) {
+        return WaitUntil([&] { return !m.Record().Snapshot().upgrading; }, 30s) &&
+               m.Record().Snapshot().upgradesSucceeded == 1 &&
+               m.Record().Snapshot().filesVerified == 1;
+    };
+
+    // New firmware arrives while a monitor pulls the old: it finishes the old set whole, and the
+    // next monitor to arrive is served the new one.
+    auto old = run(slow, 0);
+    ASSERT_TRUE(pulledSome(*old));
+    writeFirmware(30000, true);
+    ASSERT_TRUE(WaitUntil([&] { return count("Folder changed: ") == 1; }, 10s));
+    EXPECT_EQ(old->Record().Snapshot().upgradesSucceeded, 0u) << "the pull ended too soon";
+    auto next = run(slow, 1);
+    ASSERT_TRUE(upgraded(*old)) << old->Record().Snapshot().lastError;
+    EXPECT_EQ(old->Record().Snapshot().files.at(0).size, 20000u);
+    ASSERT_TRUE(pulledSome(*next));
+
+    // The folder goes bad while that one pulls: nobody new is invited, and the pull under way
+    // finishes on its own set.
+    writeFirmware(40000, false);
+    ASSERT_TRUE(WaitUntil([&] { return count("Serving stopped: ") == 1; }, 10s));
+    EXPECT_EQ(next->Record().Snapshot().upgradesSucceeded, 0u) << "the pull ended too soon";
+    ASSERT_TRUE(upgraded(*next)) << next->Record().Snapshot().lastError;
+    EXPECT_EQ(next->Record().Snapshot().files.at(0).size, 30000u);
+    auto late = run(slow, 2);
+    ASSERT_TRUE(late->WaitOnline(10s));
+    EXPECT_TRUE(WaitUntil([&] { return count("Online: ") == 3; }, 5s));
+    EXPECT_EQ(late->Record().Snapshot().invitations, 0u);
+    late->Stop();
+    next->Stop();
+    old->Stop();
+    app.Stop();
+}

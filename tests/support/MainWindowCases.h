@@ -31,6 +31,7 @@
 #include "LoopbackTestSupport.h"
 #include "SimFleet.h"
 #include "SimMd5.h"
+#include "SimMonitor.h"
 #include "TempDir.h"
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
@@ -41,6 +42,9 @@
 #include "upgrade/UpdateConfigManager.h"
 
 namespace mainwindowcases {
+
+// The upgrade column's "finished" text.
+inline constexpr int kTextUpgradeFinished = 52;
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -73,7 +77,8 @@ class MainWindowBehaviour : public ::testing::Test {
     void TearDown() override {
         fleet_.StopAll();
         server_.Stop();
-        GetUpdateConfigManager().StopUpgradePolling();
+        // The process-wide manager outlives the window: the next case starts with nothing served.
+        GetUpdateConfigManager().StopUpgrade();
     }
 
     std::string NameOf(int i) { return fleet_.At(i).InitialConfig().deviceName; }
@@ -182,5 +187,51 @@ TYPED_TEST_P(MainWindowBehaviour, MonitorsChecksEscapeAndTheCloseBoxThroughTheRe
     EXPECT_EQ(dialogs.questions.size(), 1u);
 }
 
+TYPED_TEST_P(MainWindowBehaviour, AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes) {
+    auto& d = this->driver_;
+    // A third monitor of the same kind drops its connection after a few pieces.
+    SimMonitorConfig config =
+        SimMonitorConfig::ForIndex(mainwindowcases::SlowPuller(), this->kMonitors, "W-", 0x3F3F);
+    config.dropAfterPieces = 5;
+    auto dropping = std::make_unique<SimMonitor>(config);
+    ASSERT_TRUE(dropping->Start("127.0.0.1", this->server_.SessionPort()));
+    auto row = [&] { return d.Model().FindRow(CMonitorTable::kColumnName, config.deviceName); };
+    ASSERT_TRUE(d.Pump([&] { return this->AllListed() && row() >= 0; }, this->kWaitMs));
+
+    TempDir folder;
+    this->WriteFirmware(folder);
+    d.ChooseTab(kTabUpgrade);
+    d.Page(kTabUpgrade).SetText(UpdatePageId::kFolderPath, folder.path());
+    d.Click(kTabUpgrade, UpdatePageId::kStart);
+    ASSERT_TRUE(d.Pump([&] { return dropping->Finished(); }, this->kWaitMs));
+    ASSERT_TRUE(dropping->Record().Snapshot().dropped);
+
+    // Back under the same GUID while the others still pull: invited again, it pulls the whole
+    // set and its row says finished.
+    config.dropAfterPieces = -1;
+    SimMonitor back(config);
+    ASSERT_TRUE(back.Start("127.0.0.1", this->server_.SessionPort()));
+    ASSERT_TRUE(d.Pump([&] { return back.Record().Snapshot().upgradesSucceeded == 1; }, 60000))
+        << back.Record().Snapshot().lastError;
+    EXPECT_EQ(back.Record().Snapshot().filesVerified, 1u);
+    EXPECT_TRUE(d.Pump(
+        [&] {
+            return row() >= 0 && d.Model().GetText(row(), CMonitorTable::kColumnState) ==
+                                     LanguageText(mainwindowcases::kTextUpgradeFinished);
+        },
+        5000));
+    auto othersFinished = [&] {
+        for (int i = 0; i < this->fleet_.Size(); ++i) {
+            if (this->fleet_.At(i).Record().Snapshot().upgradesSucceeded < 1) {
+                return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(d.Pump(othersFinished, 60000));
+    back.Stop();
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MainWindowBehaviour,
-                            MonitorsChecksEscapeAndTheCloseBoxThroughTheRealWindow);
+                            MonitorsChecksEscapeAndTheCloseBoxThroughTheRealWindow,
+                            AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes);

@@ -184,10 +184,13 @@ TEST_F(UpgradeManagerTest, ServesOnlyAWholeSetAndNeverAFileWithoutCompanion) {
     EXPECT_EQ(manager.GetUpgradeStatus(&m.object).state, kUpgradeCountAsked);
     EXPECT_EQ(countAnswer(), 2);
 
-    // Stopped: no invitation, no answer, even to a monitor that still has a record.
+    // Stopped: no invitation, and no new pull; the pull under way still gets its header, but
+    // once it starts over nothing more is answered.
     manager.StopUpgrade();
     EXPECT_FALSE(manager.IsUpgradePolling());
-    manager.SetUpgradeStatus(&m.object, UpgradeStatus{0, kUpgradeHeaderAsked});
+    m.Request(1, 0);
+    manager.UpdateUpgradeReq(&m.object);
+    EXPECT_EQ(m.ReadFrame().size(), 524u);
     for (int piece : {-1, 0, 1}) {
         m.Request(1, piece);
         manager.UpdateUpgradeReq(&m.object);
@@ -289,8 +292,9 @@ TEST_F(UpgradeManagerTest, SecondStartReusesTheRunningThread) {
     ASSERT_EQ(m.ReadFrame().size(), 9u);
     EXPECT_EQ(CountFolderEntries("/proc/self/task"), before + 1);
 
-    // The restart puts the monitor back to waiting and the sleeping thread invites it at once.
-    manager.SetUpgradeStatus(&m.object, UpgradeStatus{50, kUpgradeTransferring});
+    // The restart puts the finished monitor back to waiting and the sleeping thread invites it
+    // at once.
+    manager.SetUpgradeStatus(&m.object, UpgradeStatus{100, kUpgradeFinished});
     manager.StartUpgrade(0, folder.path());
     EXPECT_EQ(manager.GetUpgradeStatus(&m.object), (UpgradeStatus{0, kUpgradeWaiting}));
     Bytes again = m.ReadFrame();
@@ -342,6 +346,104 @@ TEST_F(UpgradeManagerTest, DestroyingTheManagerEndsItsThreadPromptly) {
     const auto start = std::chrono::steady_clock::now();
     manager.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // not the 60 s period
+}
+
+// The count or length and the first 12 data bytes of the answer to a request ("" without
+// one); invitations that went out meanwhile are passed over.
+std::string Answer(FakeMonitor& m, UpdateConfigManager& manager, int fileSerial, int piece) {
+    m.Request(static_cast<std::int8_t>(fileSerial), piece);
+    manager.UpdateUpgradeReq(&m.object);
+    Bytes frame = m.ReadFrame(200);
+    while (frame.size() == 9u) {
+        frame = m.ReadFrame(200);
+    }
+    if (frame.size() != 524u) {
+        return std::string();
+    }
+    return std::to_string(ReadLe16(&frame[10])) + ":" +
+           std::string(frame.begin() + 12, frame.begin() + 24);
+}
+
+void Registered(FakeMonitor& m, std::uint32_t data1) {
+    m.object.SetGuid(GUID{data1, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}});
+    m.object.GetStatus()->SetConnectTime(1);
+}
+
+TEST_F(UpgradeManagerTest, PullsFinishOnTheirOwnSetAndArrivalsAreTakenIn) {
+    TempDir newer;
+    const std::string c = Pattern(700, 5);
+    WriteFirmware(newer.file("c.bin"), c);
+    FakeMonitor pulling;
+    FakeMonitor waiting;
+    FakeMonitor newcomer;
+    Registered(pulling, 1);
+    Registered(waiting, 2);
+    listed.Set({&pulling.object, &waiting.object});
+    UpdateConfigManager manager(listed.Source(), 10s);
+
+    // Nothing is served yet: nobody is taken in.
+    EXPECT_TRUE(manager.AdmitArrivals().empty());
+    ASSERT_TRUE(manager.StartUpgrade(0, folder.path()));
+    ASSERT_EQ(pulling.ReadFrame().size(), 9u);
+    ASSERT_EQ(waiting.ReadFrame().size(), 9u);
+    EXPECT_EQ(Answer(pulling, manager, 0, -1).substr(0, 2), "2:");
+    EXPECT_EQ(Answer(pulling, manager, 1, 1), "512:" + a.substr(0, 12));
+
+    // Start again with another set: the pull under way goes on with the first set, the monitor
+    // that had not started pulls the new one.
+    ASSERT_TRUE(manager.StartUpgrade(0, newer.path()));
+    EXPECT_EQ(manager.GetUpgradeStatus(&pulling.object).state, kUpgradeTransferring);
+    EXPECT_EQ(manager.GetUpgradeStatus(&waiting.object).state, kUpgradeWaiting);
+    EXPECT_EQ(Answer(waiting, manager, 0, -1).substr(0, 2), "1:");
+    EXPECT_EQ(Answer(waiting, manager, 1, 1), "512:" + c.substr(0, 12));
+    EXPECT_EQ(Answer(pulling, manager, 1, 2), "488:" + a.substr(512, 12));
+
+    // A damaged folder stops serving: the pulls under way still finish, each on its own set;
+    // nobody is taken in and no new pull starts.
+    manager.StopUpgrade();
+    listed.Set({&pulling.object, &waiting.object, &newcomer.object});
+    Registered(newcomer, 3);
+    EXPECT_TRUE(manager.AdmitArrivals().empty());
+    EXPECT_EQ(Answer(pulling, manager, 2, 1), "512:" + b.substr(0, 12));
+    EXPECT_EQ(manager.GetUpgradeStatus(&pulling.object), (UpgradeStatus{100, kUpgradeFinished}));
+    EXPECT_EQ(Answer(waiting, manager, 1, 2), "188:" + c.substr(512, 12));
+    EXPECT_EQ(manager.GetUpgradeStatus(&waiting.object).state, kUpgradeFinished);
+    EXPECT_EQ(Answer(pulling, manager, 0, -1), "");
+
+    // Served again: everyone not pulling waits for it, and an arrival is taken in; one that
+    // finished this set and comes back (in another slot, under its GUID) is up to date.
+    ASSERT_TRUE(manager.StartUpgrade(0, newer.path()));
+    for (FakeMonitor* m : {&pulling, &waiting}) {
+        ASSERT_EQ(m->ReadFrame().size(), 9u);
+    }
+    const std::vector<UpdateConfigManager::Admission> first = manager.AdmitArrivals();
+    ASSERT_EQ(first.size(), 0u);  // the restart already put the newcomer into the waiting state
+    EXPECT_EQ(manager.GetUpgradeStatus(&newcomer.object).state, kUpgradeWaiting);
+    ASSERT_EQ(newcomer.ReadFrame().size(), 9u);
+    EXPECT_EQ(Answer(newcomer, manager, 0, -1).substr(0, 2), "1:");
+    EXPECT_EQ(Answer(newcomer, manager, 1, 1), "512:" + c.substr(0, 12));
+    EXPECT_EQ(Answer(newcomer, manager, 1, 2), "188:" + c.substr(512, 12));
+    EXPECT_EQ(manager.GetUpgradeStatus(&newcomer.object).state, kUpgradeFinished);
+
+    FakeMonitor back;     // the newcomer, rebooted into its new firmware
+    FakeMonitor dropped;  // the one that was waiting, back after a drop
+    Registered(back, 3);
+    dropped.object.SetGuid(GUID{2, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}});  // still registering
+    manager.ForgetMonitor(&newcomer.object);
+    manager.ForgetMonitor(&waiting.object);
+    listed.Set({&pulling.object, &back.object, &dropped.object});
+    manager.GetUpgradeStatus(&dropped.object);  // the list's look-up leaves {0, 6}
+    const std::vector<UpdateConfigManager::Admission> later = manager.AdmitArrivals();
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_EQ(later[0].monitor, &back.object);
+    EXPECT_EQ(later[0].state, kUpgradeFinished);
+    EXPECT_TRUE(back.Quiet(50));
+    dropped.object.GetStatus()->SetConnectTime(1);
+    const std::vector<UpdateConfigManager::Admission> rejoined = manager.AdmitArrivals();
+    ASSERT_EQ(rejoined.size(), 1u);
+    EXPECT_EQ(rejoined[0].state, kUpgradeWaiting);
+    ASSERT_EQ(dropped.ReadFrame().size(), 9u);  // invited at once, not a period later
+    EXPECT_TRUE(manager.AdmitArrivals().empty());
 }
 
 TEST_F(UpgradeManagerTest, AnUpgradeRunsWhileAListedMonitorIsInvitedOrPulling) {

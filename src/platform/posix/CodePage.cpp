@@ -31,6 +31,18 @@ int LegacyCodePageNumber() {
     return 54936;  // GB18030
 }
 
+bool Utf8ToAnsiCodePage(const std::string& utf8, std::size_t maxBytes, std::string& out) {
+    std::size_t n = utf8.size() < maxBytes ? utf8.size() : maxBytes;
+    if (n < utf8.size()) {
+        // Back to the start of the character the cut falls in.
+        while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) {
+            --n;
+        }
+    }
+    out.assign(utf8, 0, n);
+    return true;
+}
+
 bool LegacyCodePageToUtf8(const std::string& in, std::string& out) {
     out.clear();
     IconvHandle cd("UTF-8", "GB18030");
