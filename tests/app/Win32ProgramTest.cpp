@@ -65,12 +65,14 @@ TEST(Win32Program, AnswersAtOnceWithoutOpeningTheWindow) {
         {{"--headless", "--port-base"}, 2},
     };
     TempDir dir;
+    int run = 0;
     for (const auto& [args, status] : runs) {
         std::vector<std::string> argv = {ZR40_TOOL_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
+        // a file of its own for each run: Wine's desktop process may still hold the last one
+        const std::string out = dir.file("answer" + std::to_string(run++) + ".out");
         // a bound against a hang only: Wine starts a program slowly on a loaded machine
-        EXPECT_EQ(RunToFile(argv, dir.file("answer.out"), 60000), status)
-            << (args.empty() ? "(none)" : args[0]);
+        EXPECT_EQ(RunToFile(argv, out, 60000), status) << (args.empty() ? "(none)" : args[0]);
     }
 }
 
