@@ -71,7 +71,8 @@ MonitorClaim CMonitorObjectMng::ClaimObj(const GUID& key, std::int64_t silenceBo
             }
         }
         if (freeSlot < 0) {
-            claim.outcome = MonitorClaim::Outcome::PoolFull;
+            claim.outcome = held != index_.end() ? MonitorClaim::Outcome::HeldAlive
+                                                 : MonitorClaim::Outcome::PoolFull;
             return claim;
         }
         if (held != index_.end()) {
