@@ -292,6 +292,63 @@ TEST(ServerSession, HalfOpenConnectionGivesWayToTheMonitorsNewOne) {
     }
 }
 
+// The old connection wakes up and sends just as the monitor's new one arrives: whichever way the
+// race goes (replaced, or still alive and the newcomer refused), one session stays listed,
+// every end has its Offline line, and the listed records hold nothing the old one sent.
+TEST(ServerSession, OldConnectionSendingWhileReplacedLeavesOneCleanSession) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ScopedLogDir logs;
+        NetworkListenSettings settings = LoopbackTestSettings(5000);
+        settings.sessionSilenceBoundMs = 50;
+        LoopbackServer server(settings);
+        const GUID guid = TestGuid(20);
+        RawClient old;
+        ASSERT_TRUE(old.ConnectAndGreet(server.Port()));
+        ASSERT_TRUE(old.Send(HandshakeBytes(guid)));
+        MonitorObject* obj = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (obj = server.Find(KeyOf(guid))) != nullptr; }, 3000ms));
+        ASSERT_TRUE(WaitUntil([&] { return obj->SilentForMs() > 50 + 10 * round; }, 3000ms));
+
+        RawClient fresh;
+        ASSERT_TRUE(fresh.ConnectAndGreet(server.Port()));
+        std::thread chatter([&] {
+            const SimBytes report = SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("OLD"));
+            for (int i = 0; i < 200 && old.Send(report); ++i) {
+            }
+        });
+        ASSERT_TRUE(fresh.Send(HandshakeBytes(guid)));
+        chatter.join();
+        // One of the two connections ends: the old one replaced, or the newcomer refused.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const std::vector<std::string> net = NetMessages(logs);
+                return CountOf(net, "Offline:") + CountOf(net, "Refused:") > 0;
+            },
+            1500ms));
+        const bool replaced = CountOf(NetMessages(logs), "Offline:") > 0;
+        if (replaced) {
+            // The newcomer is listed once the old session has let go.
+            ASSERT_TRUE(
+                WaitUntil([&] { return CountOf(NetMessages(logs), "Online:") == 2; }, 1000ms));
+        }
+        MonitorObject* listed = server.Find(KeyOf(guid));
+        ASSERT_NE(listed, nullptr);
+        EXPECT_EQ(server.Online(), 1u);
+        const std::vector<std::string> net = NetMessages(logs);
+        EXPECT_EQ(CountOf(net, "Online:") - CountOf(net, "Offline:"), 1);
+        EXPECT_EQ(CountOf(net, "Offline:") + CountOf(net, "Refused:"), 1)
+            << LogText(logs, "Net.log");
+        if (replaced) {
+            EXPECT_EQ(HostPort(listed->GetPeer().addr), fresh.LocalPort());
+            MonitorAttribute attribute;
+            listed->GetStatus()->GetMonitorAttribute(&attribute);
+            EXPECT_NE(FieldText(attribute.deviceName), u"OLD");
+            EXPECT_TRUE(old.ClosedByServer(1000));
+        }
+    }
+}
+
 TEST(ServerSession, RejectedHandshakesRegisterNothing) {
     struct Case {
         const char* name;
