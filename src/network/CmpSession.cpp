@@ -1,6 +1,8 @@
 #include "network/CmpSession.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -146,9 +148,10 @@ MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pP
             case MonitorClaim::Outcome::HeldSilent: {
                 const SocketAddr old = claim.obj->GetPeer();
                 TraceLog(
-                    "Replace:ThreadId == %d,pMonitorObj == 0x%lx,silent=%lldms,ip=%s,port=%d,old "
+                    "Replace:ThreadId == %d,pMonitorObj == 0x%lx,silent=%dms,ip=%s,port=%d,old "
                     "ip=%s,port=%d\n",
-                    CurrentThreadId(), AddressOf(claim.obj), static_cast<long long>(claim.silentMs),
+                    CurrentThreadId(), AddressOf(claim.obj),
+                    static_cast<int>(std::min<std::int64_t>(claim.silentMs, INT32_MAX)),
                     DottedAddress(pParam->peer.addr).c_str(), HostPort(pParam->peer.addr),
                     DottedAddress(old.addr).c_str(), HostPort(old.addr));
                 EndSilentConnection(*claim.obj, claim.occupancy);
