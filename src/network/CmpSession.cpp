@@ -1,6 +1,8 @@
 #include "network/CmpSession.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -54,6 +56,8 @@ CmpSession::CmpSession(const CmpSessionOptions& options)
     : pool_(options.pool != nullptr ? *options.pool : GetMonitorObjectMng()),
       recvTimeoutMs_(options.recvTimeoutMs),
       sendTimeoutMs_(options.sendTimeoutMs),
+      silenceBoundMs_(options.silenceBoundMs),
+      replaceWaitMs_(options.replaceWaitMs),
       control_(options.control) {}
 
 void CmpSession::CloseSocket(SocketHandle& sock) {
@@ -117,10 +121,59 @@ int CmpSession::Run(std::unique_ptr<ConnectionInfo> record) {
     return 0;
 }
 
+void CmpSession::LogRefusal(const ConnectionInfo& record, const char* reason) {
+    NetLog("Refused:ThreadId == %d,ip=%s,port=%d,reason=%s\n", CurrentThreadId(),
+           DottedAddress(record.peer.addr).c_str(), HostPort(record.peer.addr), reason);
+}
+
+void CmpSession::EndSilentConnection(MonitorObject& holder, std::uint32_t occupancy) {
+    // Under the send lock no sender is inside a send to the old socket, and the old session
+    // cannot close it: the descriptor shut down here is still the old connection's.
+    std::lock_guard<std::mutex> sending(holder.SendLock());
+    ShutdownSocket(holder.TakePeerSocket(occupancy));
+}
+
 MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pParam) {
-    MonitorObject* obj = pool_.GetAvailableObj(keyGuid);
-    if (obj == nullptr || pParam == nullptr) {
-        return obj;
+    if (pParam == nullptr) {
+        return pool_.GetAvailableObj(keyGuid);
+    }
+    MonitorObject* obj = nullptr;
+    // A second claim follows only a released silent holder; one more refuses.
+    for (int attempt = 0; attempt < 2 && obj == nullptr; ++attempt) {
+        const MonitorClaim claim = pool_.ClaimObj(keyGuid, attempt == 0 ? silenceBoundMs_ : -1);
+        switch (claim.outcome) {
+            case MonitorClaim::Outcome::Taken:
+                obj = claim.obj;
+                break;
+            case MonitorClaim::Outcome::HeldSilent: {
+                const SocketAddr old = claim.obj->GetPeer();
+                TraceLog(
+                    "Replace:ThreadId == %d,pMonitorObj == 0x%lx,silent=%dms,ip=%s,port=%d,old "
+                    "ip=%s,port=%d\n",
+                    CurrentThreadId(), AddressOf(claim.obj),
+                    static_cast<int>(std::min<std::int64_t>(claim.silentMs, INT32_MAX)),
+                    DottedAddress(pParam->peer.addr).c_str(), HostPort(pParam->peer.addr),
+                    DottedAddress(old.addr).c_str(), HostPort(old.addr));
+                EndSilentConnection(*claim.obj, claim.occupancy);
+                if (!pool_.WaitReleased(claim, replaceWaitMs_)) {
+                    LogRefusal(*pParam, "the silent connection of the same monitor did not end");
+                    return nullptr;
+                }
+                break;
+            }
+            case MonitorClaim::Outcome::HeldAlive:
+                LogRefusal(*pParam, "the same monitor is already online");
+                return nullptr;
+            case MonitorClaim::Outcome::BeingReplaced:
+                LogRefusal(*pParam, "another connection of the same monitor is taking its place");
+                return nullptr;
+            case MonitorClaim::Outcome::PoolFull:
+                LogRefusal(*pParam, "all monitor slots are in use");
+                return nullptr;
+        }
+    }
+    if (obj == nullptr) {
+        return nullptr;
     }
     obj->SetPeer(pParam->peer);
     obj->SetListener(pParam->listener);
@@ -213,7 +266,12 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
             got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
         }
         if (received && got > 0 && obj->ConnectionLost()) {
-            got = 0;  // a send to it failed: the monitor counts as gone, whatever it still sends
+            // A send to it failed, or a newer connection of the monitor took its place: the
+            // connection counts as gone, whatever it still sends.
+            got = 0;
+        }
+        if (received && got > 0) {
+            obj->NoteReceived();
         }
         if (received && got <= 0) {
             const int err = LastSocketError();
@@ -244,6 +302,9 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
                 window, count, obj, static_cast<std::int32_t>(timestamp & 0xFFFFFFFF),
                 static_cast<std::int32_t>(timestamp >> 32), packetInfo);
             if (result == -2) {
+                // The monitor said it has finished: an end like any other, in the record too.
+                NetLog("Offline:ThreadId == %d,ip=%s,port=%d\n", CurrentThreadId(), ip.c_str(),
+                       port);
                 return 0;
             }
             if (result == -1) {

@@ -12,6 +12,12 @@ class CMonitorObjectMng;
 class SessionControl;
 
 inline constexpr int kSessionRecvTimeoutMs = 6000;
+// Two keep-alive periods: a monitor that reconnects while its old session has heard nothing for
+// longer has left that connection half-open (rebooted, roamed, lost Wi-Fi), and the new
+// connection takes its place.
+inline constexpr int kSessionSilenceBoundMs = 2000;
+// How long a reconnecting monitor waits for its silent old session to give its slot back.
+inline constexpr int kSessionReplaceWaitMs = 1000;
 inline constexpr std::size_t kNetBufferSize = 32768;
 inline constexpr std::size_t kNetRecvAreaOffset = 16384;
 
@@ -19,7 +25,9 @@ struct CmpSessionOptions {
     CMonitorObjectMng* pool = nullptr;  // nullptr: the process-wide pool
     int recvTimeoutMs = kSessionRecvTimeoutMs;
     int sendTimeoutMs = kMonitorSendTimeoutMs;  // bound on each frame sent to the monitor
-    std::shared_ptr<SessionControl> control;    // optional; lets the owner wake the session
+    int silenceBoundMs = kSessionSilenceBoundMs;
+    int replaceWaitMs = kSessionReplaceWaitMs;
+    std::shared_ptr<SessionControl> control;  // optional; lets the owner wake the session
 };
 
 // The session thread's procedure. Always returns 0.
@@ -53,9 +61,15 @@ class CmpSession {
 
   private:
     void CloseSocket(SocketHandle& sock);
+    // Ends the connection of a silent holder of this monitor's key, so that its session's
+    // receive returns and it goes offline and releases its slot.
+    static void EndSilentConnection(MonitorObject& holder, std::uint32_t occupancy);
+    static void LogRefusal(const ConnectionInfo& record, const char* reason);
 
     CMonitorObjectMng& pool_;
     int recvTimeoutMs_;
     int sendTimeoutMs_;
+    int silenceBoundMs_;
+    int replaceWaitMs_;
     std::shared_ptr<SessionControl> control_;
 };

@@ -261,6 +261,7 @@ int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
         options.pool = &pool_;
         options.recvTimeoutMs = settings_.sessionRecvTimeoutMs;
         options.sendTimeoutMs = settings_.sessionSendTimeoutMs;
+        options.silenceBoundMs = settings_.sessionSilenceBoundMs;
         options.control = control;
         SmallStackThread thread;
         const bool started = thread.Start(

@@ -38,6 +38,9 @@ struct NetworkListenSettings {
     int backlog = 5;
     int sessionRecvTimeoutMs = 6000;
     int sessionSendTimeoutMs = 500;  // a monitor whose frame takes longer counts as gone
+    // A monitor that reconnects while its old session has heard nothing for longer takes the
+    // old one's place.
+    int sessionSilenceBoundMs = 2000;
     std::size_t sessionStackBytes = SmallStackThread::kDefaultStackBytes;
     std::size_t maxIdleConnections = 1024;
 

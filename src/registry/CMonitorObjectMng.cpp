@@ -1,5 +1,6 @@
 #include "registry/CMonitorObjectMng.h"
 
+#include <chrono>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -31,11 +32,37 @@ void LogKey(const char* prefix, const GUID& key) {
 CMonitorObjectMng::CMonitorObjectMng() = default;
 
 MonitorObject* CMonitorObjectMng::GetAvailableObj(const GUID& key) {
-    MonitorObject* taken = nullptr;
+    const MonitorClaim claim = ClaimObj(key, -1);
+    return claim.outcome == MonitorClaim::Outcome::Taken ? claim.obj : nullptr;
+}
+
+MonitorClaim CMonitorObjectMng::ClaimObj(const GUID& key, std::int64_t silenceBoundMs) {
+    MonitorClaim claim;
     {
         std::lock_guard<std::mutex> guard(lock_);
         auto held = index_.find(key);
         LogKey("GetAvailableObjguid", key);
+        if (held != index_.end() && silenceBoundMs >= 0) {
+            const int holderSlot = SlotIndexOf(held->second);
+            if (holderSlot >= 0 && slots_[holderSlot].useCount == 1) {
+                PoolSlot& holder = slots_[holderSlot];
+                if (holder.replacing) {
+                    claim.outcome = MonitorClaim::Outcome::BeingReplaced;
+                    return claim;
+                }
+                // Checked before a free slot is looked for: the monitor that reconnects may be
+                // one of sixteen, and its own silent slot is the one it needs.
+                const std::int64_t silent = holder.object.SilentForMs();
+                if (silent > silenceBoundMs) {
+                    holder.replacing = true;
+                    claim.outcome = MonitorClaim::Outcome::HeldSilent;
+                    claim.obj = &holder.object;
+                    claim.occupancy = holder.object.Occupancy();
+                    claim.silentMs = silent;
+                    return claim;
+                }
+            }
+        }
         int freeSlot = -1;
         for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
             if (slots_[i].useCount == 0) {
@@ -44,18 +71,22 @@ MonitorObject* CMonitorObjectMng::GetAvailableObj(const GUID& key) {
             }
         }
         if (freeSlot < 0) {
-            return nullptr;
+            claim.outcome = held != index_.end() ? MonitorClaim::Outcome::HeldAlive
+                                                 : MonitorClaim::Outcome::PoolFull;
+            return claim;
         }
         if (held != index_.end()) {
             int holderSlot = SlotIndexOf(held->second);
             TraceLog("GetAvailableObj newerror:ThreadId == %d ,pMonitorObj == 0x%lx, count:%d\n",
                      CurrentThreadId(), Addr(nullptr),
                      holderSlot >= 0 ? slots_[holderSlot].useCount : 0);
-            return nullptr;
+            claim.outcome = MonitorClaim::Outcome::HeldAlive;
+            return claim;
         }
         PoolSlot& slot = slots_[freeSlot];
         index_.emplace(key, &slot.object);
         slot.useCount = 1;
+        slot.replacing = false;
         // Fresh records before anyone can find the slot under its new key, so no reader ever
         // sees the previous occupant's name, modules or patient under it.
         slot.object.ResetRecords();
@@ -65,10 +96,27 @@ MonitorObject* CMonitorObjectMng::GetAvailableObj(const GUID& key) {
         if (IsInvalidKey(key)) {
             TraceLog("%s(%d) Get Invalid GUID!\n", "CMonitorObjectMng::GetAvailableObj", 81);
         }
-        taken = &slot.object;
+        claim.outcome = MonitorClaim::Outcome::Taken;
+        claim.obj = &slot.object;
     }
-    CallHook(taken);
-    return taken;
+    CallHook(claim.obj);
+    return claim;
+}
+
+bool CMonitorObjectMng::WaitReleased(const MonitorClaim& claim, int timeoutMs) {
+    const int i = SlotIndexOf(claim.obj);
+    if (claim.outcome != MonitorClaim::Outcome::HeldSilent || i < 0) {
+        return false;
+    }
+    std::unique_lock<std::mutex> guard(lock_);
+    PoolSlot& slot = slots_[i];
+    // The occupancy changes only when the slot is taken again, which needs it released first.
+    auto gone = [&] { return slot.useCount == 0 || slot.object.Occupancy() != claim.occupancy; };
+    if (released_.wait_for(guard, std::chrono::milliseconds(timeoutMs), gone)) {
+        return true;
+    }
+    slot.replacing = false;
+    return false;
 }
 
 void CMonitorObjectMng::ReleaseObj(const GUID& key, MonitorObject* obj) {
@@ -86,6 +134,7 @@ void CMonitorObjectMng::ReleaseObj(const GUID& key, MonitorObject* obj) {
                      CurrentThreadId(), Addr(obj), Addr(held->second));
             if (held->second == obj) {
                 PoolSlot& slot = slots_[SlotIndexOf(obj)];
+                slot.replacing = false;
                 if (slot.useCount == 1) {
                     slot.useCount = 0;
                     slot.object.Reset();
@@ -120,11 +169,13 @@ void CMonitorObjectMng::ReleaseObj(const GUID& key, MonitorObject* obj) {
                 if (!heldByOtherKey) {
                     freed = slot.useCount != 0;
                     slot.useCount = 0;
+                    slot.replacing = false;
                     slot.object.Reset();
                 }
             }
         }
     }
+    released_.notify_all();
     if (freed) {
         CallHook(obj);
     }

@@ -3,6 +3,8 @@
 // key GUID to the slot that serves it. Acquisition, release and the count query leave lines
 // in Trace.log naming the calling thread.
 #include <array>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -14,6 +16,22 @@ inline constexpr int MAX_MONITOR_COUNT = 16;
 
 using MonitorIndex = std::map<GUID, MonitorObject*, GuidLess>;
 
+// What a monitor that completed its handshake may do with the pool.
+struct MonitorClaim {
+    enum class Outcome {
+        Taken,          // obj is the caller's slot
+        PoolFull,       // every slot is occupied
+        HeldAlive,      // the key's slot is held by a session that still hears its monitor
+        BeingReplaced,  // another connection of the same key is already taking its place
+        HeldSilent,     // obj holds the key but has been silent too long: the caller ends its
+                        // connection, waits for the release (WaitReleased) and claims again
+    };
+    Outcome outcome = Outcome::PoolFull;
+    MonitorObject* obj = nullptr;
+    std::uint32_t occupancy = 0;  // HeldSilent: the holder's occupant that is meant
+    std::int64_t silentMs = 0;    // HeldSilent: how long it has been silent
+};
+
 class CMonitorObjectMng {
   public:
     CMonitorObjectMng();
@@ -23,6 +41,14 @@ class CMonitorObjectMng {
     // The lowest free slot, now owned by the caller under `key`, with fresh records; null when
     // the pool is full or the key already holds a slot.
     MonitorObject* GetAvailableObj(const GUID& key);
+    // The same, except that a slot held by the key whose connection has received nothing for
+    // more than silenceBoundMs (no bound when negative) is answered as HeldSilent, once: later
+    // claims of the key answer BeingReplaced until that occupant has released the slot.
+    MonitorClaim ClaimObj(const GUID& key, std::int64_t silenceBoundMs);
+    // Waits until the holder of a HeldSilent answer has given its slot back; false when it
+    // still holds it after timeoutMs, and then its replacement is called off (the next claim
+    // may try again).
+    bool WaitReleased(const MonitorClaim& claim, int timeoutMs);
     // Gives the slot back. When the index does not hold exactly this slot for the key, the slot
     // is freed by address, unless another key holds it.
     void ReleaseObj(const GUID& key, MonitorObject* obj);
@@ -51,6 +77,8 @@ class CMonitorObjectMng {
         int useCount = 0;
         // Never set by this system: a returning monitor is always refused until released.
         std::uint8_t reusable = 0;
+        // A newer connection of the same key is ending this occupant's connection.
+        bool replacing = false;
     };
 
     int SlotIndexOf(const MonitorObject* obj) const;  // no lock needed: the slots never move
@@ -60,6 +88,7 @@ class CMonitorObjectMng {
     MonitorIndex index_;
     std::function<void(MonitorObject*)> hook_;
     mutable std::mutex lock_;
+    std::condition_variable released_;  // a slot was given back
 };
 
 // The process-wide pool, created on first use and never destroyed.

@@ -1,9 +1,20 @@
 #include "registry/MonitorObject.h"
 
+#include <chrono>
 #include <cstddef>
 #include <new>
 
 #include "foundation/Log.h"
+
+namespace {
+
+std::int64_t SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 MonitorObject::MonitorObject() : guid(EmptyGuid()) {
     m_pStatus.reset(new (std::nothrow) MonitorSystemStatus(lock));
@@ -30,7 +41,16 @@ void MonitorObject::ResetRecords() {
     lastResult = CommandResult{};
     upgradeRequest = UpgradeRequest{};
     upgradeRequestWaiting = false;
+    lastReceiveMs_.store(SteadyNowMs(), std::memory_order_relaxed);
     occupancy_.fetch_add(1, std::memory_order_release);
+}
+
+void MonitorObject::NoteReceived() {
+    lastReceiveMs_.store(SteadyNowMs(), std::memory_order_relaxed);
+}
+
+std::int64_t MonitorObject::SilentForMs() const {
+    return SteadyNowMs() - lastReceiveMs_.load(std::memory_order_relaxed);
 }
 
 SocketAddr MonitorObject::GetPeer() const {
@@ -52,6 +72,19 @@ void MonitorObject::MarkConnectionLost() {
 bool MonitorObject::ConnectionLost() const {
     std::lock_guard<std::mutex> guard(lock);
     return connectionLost;
+}
+
+SocketHandle MonitorObject::TakePeerSocket(std::uint32_t occupancy) {
+    std::lock_guard<std::mutex> guard(lock);
+    // The occupancy changes under this lock too: a slot handed to the next monitor in between
+    // keeps its new socket.
+    if (occupancy_.load(std::memory_order_relaxed) != occupancy || peer.sock == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    const SocketHandle taken = peer.sock;
+    peer.sock = kInvalidSocket;
+    connectionLost = true;
+    return taken;
 }
 
 int MonitorObject::GetSendTimeoutMs() const {

@@ -36,6 +36,12 @@ class MonitorObject {
     // records. Tells a reconnection apart from the same session even within one second.
     std::uint32_t Occupancy() const { return occupancy_.load(std::memory_order_acquire); }
 
+    // When the connection last delivered bytes (the session's receives; a new occupant counts
+    // as just heard). A monitor that reconnects while its old connection has been silent longer
+    // than the keep-alive allows takes the old one's place.
+    void NoteReceived();
+    std::int64_t SilentForMs() const;
+
     // The status store; null only if it could not be created.
     MonitorSystemStatus* GetStatus() const { return m_pStatus.get(); }
     CMonitor* GetMonitor() const { return monitor.get(); }
@@ -46,6 +52,11 @@ class MonitorObject {
     // Set when a send to the connection failed: the session ends it at its next receive.
     void MarkConnectionLost();
     bool ConnectionLost() const;
+    // Takes the socket away from occupant `occupancy` of this slot and marks its connection
+    // lost, so no sender reaches it again; kInvalidSocket when that occupant has gone or holds
+    // no socket any more. Call with SendLock() held: the session closes its socket only under
+    // that lock, so the descriptor returned stays this connection's while the lock is held.
+    SocketHandle TakePeerSocket(std::uint32_t occupancy);
     SocketAddr GetListener() const;
     void SetListener(const SocketAddr& addr);
 
@@ -105,6 +116,7 @@ class MonitorObject {
     bool upgradeRequestWaiting = false;  // stored and not yet taken
     std::atomic<std::uint32_t> occupancy_{0};
     std::atomic<int> queuedUpgradeMessages{0};
+    std::atomic<std::int64_t> lastReceiveMs_{0};  // steady clock
     std::uint32_t serial = 1;
     int sendTimeoutMs = kMonitorSendTimeoutMs;
     bool connectionLost = false;

@@ -18,7 +18,9 @@
 #include "SimMonitor.h"
 #include "TempDir.h"
 #include "TestBytes.h"
+#include "TextAndFolders.h"
 #include "foundation/WideText.h"
+#include "network/CmpProtocol.h"
 #include "network/NetworkListenManager.h"
 #include "platform/Socket.h"
 #include "platform/TcpConnect.h"
@@ -126,6 +128,29 @@ std::string PeerSuffix(int port) {
     return ",ip=127.0.0.1,port=" + std::to_string(port) + "\n";
 }
 
+// The messages of Net.log, each without its time stamp and tab.
+std::vector<std::string> NetMessages(const ScopedLogDir& logs) {
+    std::vector<std::string> out;
+    for (const std::string& line : SplitLines(LogText(logs, "Net.log"))) {
+        const auto tab = line.find('\t');
+        out.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+    }
+    return out;
+}
+
+int CountOf(const std::vector<std::string>& lines, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& line : lines) {
+        n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    }
+    return n;
+}
+
+std::string PortOf(const std::string& line) {
+    const auto at = line.rfind(",port=");
+    return at == std::string::npos ? std::string() : line.substr(at + 6);
+}
+
 }  // namespace
 
 TEST(ServerSession, SixteenMonitorsOnlineAndTheSeventeenthRefused) {
@@ -160,6 +185,12 @@ TEST(ServerSession, DuplicateKeyRefusedUntilTheFirstLeaves) {
     ASSERT_TRUE(second.WaitClosed(3000ms));
     EXPECT_TRUE(second.Record().Snapshot().peerClosed);
     EXPECT_EQ(server.Online(), 1u);
+    ASSERT_TRUE(LogContains(logs, "Net.log", ",reason=the same monitor is already online\n"));
+    const std::vector<std::string> net = NetMessages(logs);
+    EXPECT_EQ(CountOf(net, "Refused:ThreadId == "), 1);
+    EXPECT_EQ(CountOf(net, "Online:"), 1);
+    EXPECT_EQ(net.back().rfind("Refused:ThreadId == ", 0), 0u) << net.back();
+    EXPECT_NE(net.back().find(",ip=127.0.0.1,port="), std::string::npos);
 
     first.reset();
     ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(config.guid)) == nullptr; }, 3000ms));
@@ -168,29 +199,154 @@ TEST(ServerSession, DuplicateKeyRefusedUntilTheFirstLeaves) {
     EXPECT_TRUE(WaitUntil([&] { return server.Find(KeyOf(config.guid)) != nullptr; }, 3000ms));
 }
 
+// However the session ends (the monitor closes, or it says it has finished), Net.log gets one
+// Offline line with the peer's address.
 TEST(ServerSession, OnlineAndOfflineLinesCarryThePeerAddress) {
-    ScopedLogDir logs;
-    LoopbackServer server;
-    RawClient client;
-    ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
-    ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
-    const std::string suffix = PeerSuffix(client.LocalPort());
-    ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(TestGuid(1))) != nullptr; }, 3000ms));
-    ASSERT_TRUE(LogContains(logs, "Net.log", suffix));
-    const std::string net = LogText(logs, "Net.log");
-    EXPECT_NE(net.find("\tOnline:ThreadId == "), std::string::npos);
-    EXPECT_EQ(net.find("Offline:"), std::string::npos);
-    const std::string trace = LogText(logs, "Trace.log");
-    EXPECT_NE(trace.find(",pMonitorObj == 0x"), std::string::npos);
+    for (const bool endOfData : {false, true}) {
+        SCOPED_TRACE(endOfData ? "end of data" : "monitor closes");
+        ScopedLogDir logs;
+        LoopbackServer server;
+        RawClient client;
+        ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
+        ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
+        const std::string suffix = PeerSuffix(client.LocalPort());
+        ASSERT_TRUE(WaitUntil([&] { return server.Find(KeyOf(TestGuid(1))) != nullptr; }, 3000ms));
+        ASSERT_TRUE(LogContains(logs, "Net.log", suffix));
+        const std::string net = LogText(logs, "Net.log");
+        EXPECT_NE(net.find("\tOnline:ThreadId == "), std::string::npos);
+        EXPECT_EQ(net.find("Offline:"), std::string::npos);
+        const std::string trace = LogText(logs, "Trace.log");
+        EXPECT_NE(trace.find(",pMonitorObj == 0x"), std::string::npos);
 
-    client.Close();
-    ASSERT_TRUE(LogContains(logs, "Net.log", "Offline:"));
-    const std::string after = LogText(logs, "Net.log");
-    const auto offline = after.find("Offline:ThreadId == ");
-    ASSERT_NE(offline, std::string::npos);
-    EXPECT_NE(after.find(suffix, offline), std::string::npos);
-    EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 2000ms));
-    EXPECT_TRUE(LogContains(logs, "Trace.log", "LogSocketError:ThreadId == "));
+        if (endOfData) {
+            // The dispatch ends the session on the block after the one that carried the end.
+            ASSERT_TRUE(client.Send(SimBuildFrame(CMP_CMD_DATA_END, 10, SimBytes{0})));
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    client.Send(SimBuildFrame(SimCmd::kPacketAck, 11, SimBytes{0}));
+                    return LogText(logs, "Net.log").find("Offline:") != std::string::npos;
+                },
+                2000ms));
+            EXPECT_TRUE(client.ClosedByServer(2000));
+        } else {
+            client.Close();
+        }
+        ASSERT_TRUE(LogContains(logs, "Net.log", "Offline:"));
+        EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 2000ms));
+        EXPECT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 0; }, 2000ms));
+        const std::string after = LogText(logs, "Net.log");
+        const auto offline = after.find("Offline:ThreadId == ");
+        ASSERT_NE(offline, std::string::npos);
+        EXPECT_NE(after.find(suffix, offline), std::string::npos);
+        EXPECT_EQ(CountOf(NetMessages(logs), "Offline:"), 1);
+        if (!endOfData) {
+            EXPECT_TRUE(LogContains(logs, "Trace.log", "LogSocketError:ThreadId == "));
+        }
+    }
+}
+
+// A monitor that rebooted or lost Wi-Fi leaves its old connection half-open and comes back with
+// the same GUID: once the old session has been silent past the bound, the new connection is
+// online within a second and the tool closes the old one, also when the pool is full.
+TEST(ServerSession, HalfOpenConnectionGivesWayToTheMonitorsNewOne) {
+    for (const int others : {0, MAX_MONITOR_COUNT - 1}) {
+        SCOPED_TRACE(std::to_string(others) + " other monitors");
+        ScopedLogDir logs;
+        NetworkListenSettings settings = LoopbackTestSettings(5000);  // far beyond the test
+        settings.sessionSilenceBoundMs = 300;
+        LoopbackServer server(settings);
+        SimMonitorConfig base;
+        base.keepAliveMs = 100;
+        SimFleet fleet(base, others, "OTHER-", 31);
+        fleet.StartAll("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return server.Online() == std::size_t(others); }, 5000ms));
+
+        SimMonitorConfig config = base;
+        config.guid = TestGuid(9);
+        config.reconnectHalfOpen = true;
+        config.halfOpenSilenceMs = 600;
+        SimMonitor monitor(config);
+        const auto start = Clock::now();
+        ASSERT_TRUE(monitor.Start("127.0.0.1", server.Port()));
+        ASSERT_TRUE(monitor.Record().WaitFor(
+            [](const SimSnapshot& s) { return s.halfOpenReconnects == 1; }, 5000ms));
+        EXPECT_TRUE(
+            WaitUntil([&] { return CountOf(NetMessages(logs), "Online:") == others + 2; }, 1000ms));
+        EXPECT_TRUE(monitor.Record().WaitFor([](const SimSnapshot& s) { return s.halfOpenClosed; },
+                                             1000ms));
+        EXPECT_LT(Clock::now() - start, 4000ms);  // not the receive time-out
+        EXPECT_EQ(server.Online(), std::size_t(others + 1));
+        EXPECT_EQ(monitor.Record().Snapshot().phase, SimPhase::Online);
+
+        // After the others' Online lines: Online on the old port, Offline on the old port,
+        // Online on the new one; no refusal.
+        const std::vector<std::string> net = NetMessages(logs);
+        ASSERT_EQ(net.size(), std::size_t(others + 3)) << LogText(logs, "Net.log");
+        const std::vector<std::string> mine(net.end() - 3, net.end());
+        EXPECT_EQ(mine[0].rfind("Online:", 0), 0u);
+        EXPECT_EQ(mine[1].rfind("Offline:", 0), 0u);
+        EXPECT_EQ(mine[2].rfind("Online:", 0), 0u);
+        EXPECT_EQ(PortOf(mine[0]), PortOf(mine[1]));
+        EXPECT_NE(PortOf(mine[0]), PortOf(mine[2]));
+        EXPECT_TRUE(LogContains(logs, "Trace.log", "Replace:ThreadId == "));
+    }
+}
+
+// The old connection wakes up and sends just as the monitor's new one arrives: whichever way the
+// race goes (replaced, or still alive and the newcomer refused), one session stays listed,
+// every end has its Offline line, and the listed records hold nothing the old one sent.
+TEST(ServerSession, OldConnectionSendingWhileReplacedLeavesOneCleanSession) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ScopedLogDir logs;
+        NetworkListenSettings settings = LoopbackTestSettings(5000);
+        settings.sessionSilenceBoundMs = 50;
+        LoopbackServer server(settings);
+        const GUID guid = TestGuid(20);
+        RawClient old;
+        ASSERT_TRUE(old.ConnectAndGreet(server.Port()));
+        ASSERT_TRUE(old.Send(HandshakeBytes(guid)));
+        MonitorObject* obj = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (obj = server.Find(KeyOf(guid))) != nullptr; }, 3000ms));
+        ASSERT_TRUE(WaitUntil([&] { return obj->SilentForMs() > 50 + 10 * round; }, 3000ms));
+
+        RawClient fresh;
+        ASSERT_TRUE(fresh.ConnectAndGreet(server.Port()));
+        std::thread chatter([&] {
+            const SimBytes report = SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("OLD"));
+            for (int i = 0; i < 200 && old.Send(report); ++i) {
+            }
+        });
+        ASSERT_TRUE(fresh.Send(HandshakeBytes(guid)));
+        chatter.join();
+        // One of the two connections ends: the old one replaced, or the newcomer refused.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const std::vector<std::string> net = NetMessages(logs);
+                return CountOf(net, "Offline:") + CountOf(net, "Refused:") > 0;
+            },
+            1500ms));
+        const bool replaced = CountOf(NetMessages(logs), "Offline:") > 0;
+        if (replaced) {
+            // The newcomer is listed once the old session has let go.
+            ASSERT_TRUE(
+                WaitUntil([&] { return CountOf(NetMessages(logs), "Online:") == 2; }, 1000ms));
+        }
+        MonitorObject* listed = server.Find(KeyOf(guid));
+        ASSERT_NE(listed, nullptr);
+        EXPECT_EQ(server.Online(), 1u);
+        const std::vector<std::string> net = NetMessages(logs);
+        EXPECT_EQ(CountOf(net, "Online:") - CountOf(net, "Offline:"), 1);
+        EXPECT_EQ(CountOf(net, "Offline:") + CountOf(net, "Refused:"), 1)
+            << LogText(logs, "Net.log");
+        if (replaced) {
+            EXPECT_EQ(HostPort(listed->GetPeer().addr), fresh.LocalPort());
+            MonitorAttribute attribute;
+            listed->GetStatus()->GetMonitorAttribute(&attribute);
+            EXPECT_NE(FieldText(attribute.deviceName), u"OLD");
+            EXPECT_TRUE(old.ClosedByServer(1000));
+        }
+    }
 }
 
 TEST(ServerSession, RejectedHandshakesRegisterNothing) {

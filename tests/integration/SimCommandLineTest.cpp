@@ -19,6 +19,7 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
                           "--keepalive-ms",
                           "250",
                           "--refuse-orders",
+                          "--reconnect-half-open",
                           "--drop-after-pieces",
                           "7",
                           "--garbage",
@@ -37,6 +38,7 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
     EXPECT_DOUBLE_EQ(cl.durationSeconds, 2.5);
     EXPECT_EQ(cl.monitor.keepAliveMs, 250);
     EXPECT_TRUE(cl.monitor.refuseOrders);
+    EXPECT_TRUE(cl.monitor.reconnectHalfOpen);
     EXPECT_EQ(cl.monitor.dropAfterPieces, 7);
     EXPECT_TRUE(cl.monitor.garbage && cl.monitor.byteByByte && cl.monitor.silent);
     EXPECT_TRUE(cl.monitor.floodRequests);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
@@ -310,3 +311,73 @@ TEST(CMonitorObjectMngTest, SixteenThreadsAcquiringAndReleasingKeepThePoolConsis
 }
 
 }  // namespace
+
+// A reconnecting monitor whose old slot has gone silent: the claim names the holder once (other
+// claims of the key at the same moment are told a replacement is under way, a live holder still
+// refuses, also in a full pool), the slot is handed over only after its release, and the socket
+// can be taken only from the occupant the claim meant.
+TEST(CMonitorObjectMngTest, SilentHolderIsNamedOnceAndHandedOverOnlyAfterItsRelease) {
+    using Outcome = MonitorClaim::Outcome;
+    ScopedLogDir logs;
+    CMonitorObjectMng pool;
+    for (int i = 0; i < MAX_MONITOR_COUNT; ++i) {
+        ASSERT_NE(pool.GetAvailableObj(Key(static_cast<std::uint8_t>(i))), nullptr);
+    }
+    MonitorObject* holder = pool.FindObj(Key(3));
+    EXPECT_EQ(pool.ClaimObj(Key(3), 60000).outcome, Outcome::HeldAlive);
+    EXPECT_EQ(pool.ClaimObj(Key(99), 0).outcome, Outcome::PoolFull);
+    while (holder->SilentForMs() <= 0) {
+        std::this_thread::yield();  // a condition: the clock has moved on since it was heard
+    }
+
+    // Eight claims at once: exactly one is told to end the holder.
+    std::atomic<int> silent{0};
+    std::atomic<int> beingReplaced{0};
+    MonitorClaim first;
+    std::mutex firstLock;
+    std::vector<std::thread> claimers;
+    for (int t = 0; t < 8; ++t) {
+        claimers.emplace_back([&] {
+            const MonitorClaim c = pool.ClaimObj(Key(3), 0);
+            if (c.outcome == Outcome::HeldSilent) {
+                ++silent;
+                std::lock_guard<std::mutex> guard(firstLock);
+                first = c;
+            } else if (c.outcome == Outcome::BeingReplaced) {
+                ++beingReplaced;
+            }
+        });
+    }
+    for (auto& t : claimers) {
+        t.join();
+    }
+    ASSERT_EQ(silent.load(), 1);
+    EXPECT_EQ(beingReplaced.load(), 7);
+    EXPECT_EQ(first.obj, holder);
+    EXPECT_EQ(first.occupancy, holder->Occupancy());
+
+    // A holder that does not let go: the replacement is called off and may be tried again.
+    EXPECT_FALSE(pool.WaitReleased(first, 10));
+    const MonitorClaim again = pool.ClaimObj(Key(3), 0);
+    ASSERT_EQ(again.outcome, Outcome::HeldSilent);
+
+    // Only the meant occupant's socket can be taken, and only once.
+    SocketAddr peer;
+    peer.sock = static_cast<SocketHandle>(77);
+    holder->SetPeer(peer);
+    EXPECT_EQ(holder->TakePeerSocket(again.occupancy + 1), kInvalidSocket);
+    EXPECT_FALSE(holder->ConnectionLost());
+    EXPECT_EQ(holder->TakePeerSocket(again.occupancy), static_cast<SocketHandle>(77));
+    EXPECT_TRUE(holder->ConnectionLost());
+    EXPECT_EQ(holder->GetPeer().sock, kInvalidSocket);
+    EXPECT_EQ(holder->TakePeerSocket(again.occupancy), kInvalidSocket);
+
+    std::thread releaser([&] { pool.ReleaseObj(Key(3), holder); });
+    EXPECT_TRUE(pool.WaitReleased(again, 5000));
+    releaser.join();
+    const MonitorClaim taken = pool.ClaimObj(Key(3), 0);
+    ASSERT_EQ(taken.outcome, Outcome::Taken);
+    EXPECT_EQ(taken.obj, holder);  // the only free slot
+    EXPECT_NE(holder->Occupancy(), again.occupancy);
+    EXPECT_EQ(pool.ClaimObj(Key(3), 60000).outcome, Outcome::HeldAlive);  // just heard
+}

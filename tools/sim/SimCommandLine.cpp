@@ -49,6 +49,8 @@ std::string SimCommandLine::Usage() {
            "  --byte-by-byte         write each frame one byte at a time\n"
            "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
            "  --flood-requests       stop reading and send upgrade requests back to back\n"
+           "  --reconnect-half-open  after the reports, go silent on the connection without\n"
+           "                         closing it and connect again with the same GUID 2.5 s later\n"
            "  --name-prefix X        device names are X001, X002, ... (default SIM-)\n"
            "  --quiet                print only the summary\n"
            "  --help                 show this text\n"
@@ -121,6 +123,8 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
         } else if (a == "--flood-requests") {
             monitor.floodRequests = true;
             monitor.recvBufferBytes = 4096;  // a small window fills sooner
+        } else if (a == "--reconnect-half-open") {
+            monitor.reconnectHalfOpen = true;
         } else if (a == "--quiet") {
             quiet = true;
         } else {

@@ -51,6 +51,12 @@ void SimLink::LimitReceiveBuffer(int bytes) {
     }
 }
 
+UniqueSocket SimLink::Abandon() {
+    UniqueSocket taken(socket_.release());
+    Close();
+    return taken;
+}
+
 void SimLink::Close() {
     socket_ = UniqueSocket();
     recvTimeoutMs_ = 0;

@@ -24,6 +24,9 @@ class SimLink {
                  const std::atomic<bool>& stop);
     bool IsOpen() const { return static_cast<bool>(socket_); }
     void Close();
+    // Gives up the connection without closing it: the socket is handed over as it is and the
+    // link is left unconnected (a monitor that vanished from the network without a word).
+    UniqueSocket Abandon();
     // Shrinks the socket's receive buffer (a monitor with little memory for the tool's data).
     void LimitReceiveBuffer(int bytes);
 

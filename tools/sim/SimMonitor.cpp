@@ -1,6 +1,7 @@
 #include "SimMonitor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "network/CmpPacketHead.h"
@@ -90,16 +91,10 @@ void SimMonitor::Run(std::string host, int port) {
             link_.LimitReceiveBuffer(config_.recvBufferBytes);
         }
         if (WaitForGreeting() && SendHandshake()) {
-            online_ = true;
-            record_.Update([](SimSnapshot& s) {
-                s.phase = SimPhase::Online;
-                s.wentOnline = true;
-            });
-            Emit("online");
-            if (config_.sendReports) {
-                SendReports();
-            }
-            if (config_.floodRequests) {
+            GoOnline();
+            if (config_.reconnectHalfOpen && !ReconnectLeavingHalfOpen(host, port)) {
+                // could not come back; the reason is in the record
+            } else if (config_.floodRequests) {
                 FloodLoop();
             } else {
                 Loop();
@@ -107,6 +102,7 @@ void SimMonitor::Run(std::string host, int port) {
         }
     }
     link_.Close();
+    halfOpen_ = UniqueSocket();
     // An upgrade cut short by the tool or the network is a failed upgrade; a deliberate drop
     // or a stop is not counted.
     const bool interrupted = puller_.Active() && !dropNow_ && !stop_.load();
@@ -123,6 +119,74 @@ void SimMonitor::Run(std::string host, int port) {
         }
     });
     finished_.store(true);
+}
+
+void SimMonitor::GoOnline() {
+    online_ = true;
+    record_.Update([](SimSnapshot& s) {
+        s.phase = SimPhase::Online;
+        s.wentOnline = true;
+    });
+    Emit("online");
+    if (config_.sendReports) {
+        SendReports();
+    }
+}
+
+bool SimMonitor::ReconnectLeavingHalfOpen(const std::string& host, int port) {
+    halfOpen_ = link_.Abandon();
+    online_ = false;
+    Emit("silent on this connection, leaving it open; back in " +
+         std::to_string(config_.halfOpenSilenceMs) + " ms");
+    const auto back = Clock::now() + std::chrono::milliseconds(config_.halfOpenSilenceMs);
+    while (!stop_.load() && Clock::now() < back) {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min(kSliceMs, MillisUntil(back))));
+    }
+    if (stop_.load()) {
+        return false;
+    }
+    record_.Update([](SimSnapshot& s) { s.phase = SimPhase::Connecting; });
+    if (!link_.Connect(host, port, config_.connectTimeoutMs, config_.connectRetryMs, stop_)) {
+        record_.Update([&](SimSnapshot& s) {
+            s.lastError = "could not connect again to " + host + ":" + std::to_string(port);
+        });
+        Emit("could not connect again to " + host + ":" + std::to_string(port));
+        return false;
+    }
+    record_.Update([](SimSnapshot& s) { s.phase = SimPhase::Handshake; });
+    if (config_.recvBufferBytes > 0) {
+        link_.LimitReceiveBuffer(config_.recvBufferBytes);
+    }
+    if (!WaitForGreeting() || !SendHandshake()) {
+        return false;
+    }
+    record_.Update([](SimSnapshot& s) { ++s.halfOpenReconnects; });
+    GoOnline();
+    return true;
+}
+
+// Whatever the tool still sent on the half-open connection is dropped unread; only its close
+// is noticed.
+void SimMonitor::WatchHalfOpen() {
+    if (!halfOpen_) {
+        return;
+    }
+    std::uint8_t scrap[4096];
+    for (;;) {
+        const long n = SocketRecvNow(halfOpen_.get(), scrap, sizeof scrap);
+        if (n > 0) {
+            continue;
+        }
+        const int err = n < 0 ? LastSocketError() : 0;
+        if (n < 0 && (err == EAGAIN || err == EINTR)) {
+            return;  // still open
+        }
+        break;
+    }
+    halfOpen_ = UniqueSocket();
+    record_.Update([](SimSnapshot& s) { s.halfOpenClosed = true; });
+    Emit("the tool closed the connection left half-open");
 }
 
 bool SimMonitor::WaitForGreeting() {
@@ -220,6 +284,7 @@ void SimMonitor::Loop() {
             wait = std::min(wait, MillisUntil(nextKeepAlive));
         }
         const int r = link_.Receive(wait);
+        WatchHalfOpen();
         if (r < 0) {
             record_.Update([](SimSnapshot& s) { s.peerClosed = true; });
             Emit("connection closed by the tool");

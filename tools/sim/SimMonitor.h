@@ -48,6 +48,9 @@ class SimMonitor {
     void Run(std::string host, int port);
     bool WaitForGreeting();
     bool SendHandshake();
+    void GoOnline();
+    bool ReconnectLeavingHalfOpen(const std::string& host, int port);
+    void WatchHalfOpen();
     void SendReports();
     void Loop();
     void FloodLoop();
@@ -68,6 +71,7 @@ class SimMonitor {
     SimMonitorConfig config_;  // the monitor thread's working copy; orders change it
     SimRecord record_;
     SimLink link_;
+    UniqueSocket halfOpen_;  // the connection left behind by reconnectHalfOpen
     SimUpgradePuller puller_;
     std::mt19937 rng_;
     EventSink sink_;

@@ -93,6 +93,11 @@ struct SimMonitorConfig {
     // upgrade requests go out back to back and nothing is received until the tool ends the
     // connection.
     bool floodRequests = false;
+    // A monitor that reboots or loses Wi-Fi for a moment: after going online and sending its
+    // reports, it neither sends nor reads on that connection and leaves it open, waits
+    // halfOpenSilenceMs, then connects again with the same GUID.
+    bool reconnectHalfOpen = false;
+    int halfOpenSilenceMs = 2500;
     int recvBufferBytes = 0;  // above 0: the socket's receive buffer, so a full window comes sooner
     std::uint32_t seed = 1;   // for the junk bytes
 

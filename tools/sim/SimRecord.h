@@ -37,10 +37,12 @@ enum class SimPhase { Idle, Connecting, Handshake, Online, Closed };
 
 struct SimSnapshot {
     SimPhase phase = SimPhase::Idle;
-    bool wentOnline = false;     // finished the handshake at some point
-    bool connectFailed = false;  // never got a connection or a greeting
-    bool peerClosed = false;     // the tool ended the connection
-    bool dropped = false;        // closed on purpose (drop-after-pieces)
+    bool wentOnline = false;      // finished the handshake at some point
+    bool connectFailed = false;   // never got a connection or a greeting
+    bool peerClosed = false;      // the tool ended the connection
+    bool dropped = false;         // closed on purpose (drop-after-pieces)
+    int halfOpenReconnects = 0;   // came back on a new connection, leaving the old one half-open
+    bool halfOpenClosed = false;  // the tool closed the connection left half-open
     std::string lastError;
 
     std::uint64_t framesReceived = 0;
