@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 
 #include "network/CmpPacketHead.h"
 
@@ -484,7 +485,23 @@ void SimMonitor::OnInvitation(const std::uint8_t* frame, std::size_t length) {
     SendRequest(puller_.Start());
 }
 
+void SimMonitor::HoldForLink() {
+    if (config_.linkDelayMs <= 0) {
+        return;
+    }
+    const auto due = Clock::now() + std::chrono::milliseconds(config_.linkDelayMs);
+    while (!stop_.load()) {
+        const auto slice = Clock::now() + std::chrono::milliseconds(kSliceMs);
+        if (slice >= due) {
+            std::this_thread::sleep_until(due);
+            return;
+        }
+        std::this_thread::sleep_until(slice);
+    }
+}
+
 void SimMonitor::SendRequest(const SimUpgradePuller::Request& request) {
+    HoldForLink();
     requestSentAt_ = Clock::now();
     requestDeadline_ = requestSentAt_ + std::chrono::milliseconds(config_.pieceTimeoutMs);
     record_.Update([&](SimSnapshot& s) {
@@ -506,9 +523,11 @@ void SimMonitor::OnUpgradeData(const std::uint8_t* frame, std::size_t length) {
     }
     requestTries_ = 0;
     const auto waited =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - requestSentAt_);
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - requestSentAt_);
     record_.Update([&](SimSnapshot& s) {
-        s.slowestAnswerMs = std::max<std::int64_t>(s.slowestAnswerMs, waited.count());
+        s.slowestAnswerMs = std::max<std::int64_t>(s.slowestAnswerMs, waited.count() / 1000);
+        s.answerWaitsUs.push_back(static_cast<std::uint32_t>(
+            std::min<std::int64_t>(waited.count(), std::numeric_limits<std::uint32_t>::max())));
     });
     if (reply.headerPiece) {
         progressQuarter_ = 0;

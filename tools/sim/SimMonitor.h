@@ -63,6 +63,8 @@ class SimMonitor {
     void OnInvitation(const std::uint8_t* frame, std::size_t length);
     void OnUpgradeData(const std::uint8_t* frame, std::size_t length);
     void SendRequest(const SimUpgradePuller::Request& request);
+    // Waits out the link delay before a request goes out (a stop cuts it short).
+    void HoldForLink();
     void FinishUpgrade();
     void CheckUpgradeTimeout();
     void Emit(const std::string& text);
