@@ -481,7 +481,10 @@ void SimMonitor::OnInvitation(const std::uint8_t* frame, std::size_t length) {
         return;
     }
     Emit("upgrade invitation: asking for the file count");
-    record_.Update([](SimSnapshot& s) { s.upgrading = true; });
+    record_.Update([](SimSnapshot& s) {
+        s.upgrading = true;
+        s.pullStartedAt = Clock::now();
+    });
     SendRequest(puller_.Start());
 }
 
@@ -489,15 +492,23 @@ void SimMonitor::HoldForLink() {
     if (config_.linkDelayMs <= 0) {
         return;
     }
-    const auto due = Clock::now() + std::chrono::milliseconds(config_.linkDelayMs);
+    // A sleeping thread wakes late (about 0.1 ms on a busy virtual machine, 5 % of a 2 ms
+    // link); aiming ahead by the lateness seen so far keeps the holds at D on average, so the
+    // simulator's own timer does not count as the tool's delay.
+    const auto delay = std::chrono::microseconds(config_.linkDelayMs * 1000);
+    const auto due = Clock::now() + delay - holdLateness_;
     while (!stop_.load()) {
         const auto slice = Clock::now() + std::chrono::milliseconds(kSliceMs);
         if (slice >= due) {
             std::this_thread::sleep_until(due);
-            return;
+            break;
         }
         std::this_thread::sleep_until(slice);
     }
+    const auto late = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - due);
+    // A long stall (the machine busy elsewhere) says nothing about the timer: bounded.
+    const auto sample = std::clamp(late, std::chrono::microseconds(0), delay / 4);
+    holdLateness_ += (sample - holdLateness_) / 8;
 }
 
 void SimMonitor::SendRequest(const SimUpgradePuller::Request& request) {
@@ -584,6 +595,7 @@ void SimMonitor::FinishUpgrade() {
     const bool ok = puller_.Succeeded();
     record_.Update([&](SimSnapshot& s) {
         ++(ok ? s.upgradesSucceeded : s.upgradesFailed);
+        s.pullEndedAt = Clock::now();
         s.upgrading = false;
         if (!ok) {
             s.lastError = puller_.FailureReason();

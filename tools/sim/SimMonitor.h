@@ -84,6 +84,7 @@ class SimMonitor {
     Clock::time_point requestSentAt_{};
     int requestTries_ = 0;
     int progressQuarter_ = 0;
+    std::chrono::microseconds holdLateness_{0};  // how late the link holds have woken, smoothed
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> started_{false};

@@ -61,6 +61,9 @@ struct SimSnapshot {
     // Every upgrade answer's wait in microseconds, from its request going out (after any link
     // delay): what the tool adds to the link.
     std::vector<std::uint32_t> answerWaitsUs;
+    // When the latest pull began (on the invitation) and when it ended, verified or not.
+    std::chrono::steady_clock::time_point pullStartedAt{};
+    std::chrono::steady_clock::time_point pullEndedAt{};
     std::vector<SimFileResult> files;
     std::uint64_t filesVerified = 0;
     std::uint64_t filesFailed = 0;
