@@ -342,12 +342,21 @@ struct RunFigures {
     double slowestSeconds = 0;      // the slowest monitor's own pull
     double startSpreadSeconds = 0;  // first invitation to the last monitor's first
     double boundSeconds = 0;        // requests x D
-    double medianUs = 0;            // an answer's wait once its request is out
+    double meanUs = 0;              // an answer's wait once its request is out
+    double medianUs = 0;
     double p99Us = 0;
     double maxUs = 0;
     double monitorSideUs = 0;  // per request: the pull less the holds and the waits
     double toolCpuSeconds = 0;
 };
+
+double Mean(const std::vector<std::uint32_t>& values) {
+    double sum = 0;
+    for (std::uint32_t v : values) {
+        sum += v;
+    }
+    return values.empty() ? 0 : sum / static_cast<double>(values.size());
+}
 
 double Percentile(const std::vector<std::uint32_t>& sorted, double q) {
     if (sorted.empty()) {
@@ -422,6 +431,7 @@ RunFigures RunFleet(ToolChild& tool, int monitors, int delayMs, std::uint32_t sa
     }
     f.boundSeconds = static_cast<double>(f.requestsPerMonitor) * delayMs / 1e3;
     std::sort(waits.begin(), waits.end());
+    f.meanUs = Mean(waits);
     f.medianUs = Percentile(waits, 0.5);
     f.p99Us = Percentile(waits, 0.99);
     f.maxUs = waits.empty() ? 0 : waits.back();
@@ -611,9 +621,9 @@ int main(int argc, char** argv) {
         for (const bool hop : {false, true}) {
             const std::vector<std::uint32_t> w = PacedBaseline(monitors, pieces + 2, d, hop);
             std::printf(
-                "baseline D=%d ms, server with nothing to do%s: answer wait median %.0f us, p99 "
-                "%.0f us\n",
-                d, hop ? ", answers from one shared thread" : "", Percentile(w, 0.5),
+                "baseline D=%d ms, server with nothing to do%s: answer wait mean %.0f us, median "
+                "%.0f us, p99 %.0f us\n",
+                d, hop ? ", answers from one shared thread" : "", Mean(w), Percentile(w, 0.5),
                 Percentile(w, 0.99));
             std::fflush(stdout);
         }
@@ -650,11 +660,13 @@ int main(int argc, char** argv) {
                                 f.slowestSeconds / f.boundSeconds);
                 }
                 std::printf(
-                    "; invitations spread %.0f ms; answer wait median %.0f us, p99 %.0f us, max "
+                    "; invitations spread %.0f ms; answer wait mean %.0f us, median %.0f us, p99 "
+                    "%.0f us, max "
                     "%.0f us; monitor side %.0f "
                     "us per request; tool CPU %.2f s; %d/%d verified%s\n",
-                    1e3 * f.startSpreadSeconds, f.medianUs, f.p99Us, f.maxUs, f.monitorSideUs,
-                    f.toolCpuSeconds, f.verified, monitors, f.complete ? "" : " (INCOMPLETE)");
+                    1e3 * f.startSpreadSeconds, f.meanUs, f.medianUs, f.p99Us, f.maxUs,
+                    f.monitorSideUs, f.toolCpuSeconds, f.verified, monitors,
+                    f.complete ? "" : " (INCOMPLETE)");
                 std::fflush(stdout);
                 // The fleet's sessions have to be gone before the next fleet takes the slots.
                 offline += static_cast<std::size_t>(monitors);
