@@ -113,9 +113,13 @@ void MonitorListView::Mirror() {
         }
     }
     const int count = static_cast<int>(rows.size());
-    if (rowCount() != count) {
+    const bool resized = rowCount() != count;
+    if (resized) {
         setRowCount(count);
     }
+    // Only the cells that changed are repainted: during an upgrade some progress text changes
+    // at nearly every 10 ms refresh, and painting the whole list (a progress bar per row) each
+    // time kept the UI thread, which also answers the monitors' requests, busy for milliseconds.
     for (int r = 0; r < count; ++r) {
         const MonitorListModel::Row& row = rows[static_cast<std::size_t>(r)];
         for (int c = 0; c < MonitorListModel::kColumns; ++c) {
@@ -123,19 +127,22 @@ void MonitorListView::Mirror() {
             const QString text = QString::fromStdString(row.texts[static_cast<std::size_t>(c)]);
             if (cell->text() != text) {
                 cell->setText(text);
+                update(indexFromItem(cell));
             }
         }
         const Qt::CheckState state = row.checked ? Qt::Checked : Qt::Unchecked;
         if (Cell(r, 0)->checkState() != state) {
             Cell(r, 0)->setCheckState(state);
+            update(indexFromItem(Cell(r, 0)));
         }
     }
     const bool visible = model_.IsVisible();
     if (isHidden() == visible) {
         setVisible(visible);
     }
-    // blocked signals do not repaint the changed cells by themselves
-    viewport()->update();
+    if (resized) {
+        viewport()->update();
+    }
     revision_ = revision;
     mirrored_ = true;
 }

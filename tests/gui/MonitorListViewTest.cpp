@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QSignalSpy>
 #include <QThread>
 #include <atomic>
@@ -94,6 +96,36 @@ TEST_F(ListView, MirrorSkipsWorkWhenTheModelDidNotChange) {
     view->Mirror();
     EXPECT_EQ(view->item(0, 1)->text(), "");
     EXPECT_EQ(view->item(0, 3)->text(), "7");
+}
+
+// Painting the whole list at each 10 ms refresh of an upgrade held up the UI thread, which also
+// answers the monitors: a changed cell repaints that cell alone.
+TEST_F(ListView, MirrorRepaintsOnlyTheChangedCells) {
+    struct PaintRecorder : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                painted += static_cast<QPaintEvent*>(event)->region();
+            }
+            return false;
+        }
+    } recorder;
+    AddRows(4);
+    model.SetVisible(true);
+    view->Mirror();
+    parent.show();
+    ASSERT_TRUE(PumpUntil([&] { return view->viewport()->isVisible(); }, 2000));
+    QCoreApplication::processEvents();
+    view->viewport()->installEventFilter(&recorder);
+    model.SetText(2, 4, "40%");
+    view->Mirror();
+    ASSERT_TRUE(PumpUntil([&] { return !recorder.painted.isEmpty(); }, 2000));
+    const QRect changed = view->visualItemRect(view->item(2, 4));
+    EXPECT_TRUE(changed.contains(recorder.painted.boundingRect()))
+        << recorder.painted.boundingRect().width() << "x"
+        << recorder.painted.boundingRect().height();
+    EXPECT_FALSE(recorder.painted.intersects(view->visualItemRect(view->item(0, 0))));
+    view->viewport()->removeEventFilter(&recorder);
 }
 
 TEST(UpgradeProgress, OnlyPercentTextsAreProgress) {

@@ -1,7 +1,15 @@
 // The zr40-sim command line: every option, and the values it refuses.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <string>
+
+#include "LoopbackTestSupport.h"
 #include "SimCommandLine.h"
+#include "SimMd5.h"
+#include "SimMonitor.h"
+#include "TempDir.h"
+#include "app/HeadlessApp.h"
 
 namespace {
 
@@ -26,6 +34,8 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
                           "--byte-by-byte",
                           "--silent",
                           "--flood-requests",
+                          "--link-delay-ms",
+                          "5",
                           "--name-prefix",
                           "BED",
                           "--quiet",
@@ -42,6 +52,7 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
     EXPECT_EQ(cl.monitor.dropAfterPieces, 7);
     EXPECT_TRUE(cl.monitor.garbage && cl.monitor.byteByByte && cl.monitor.silent);
     EXPECT_TRUE(cl.monitor.floodRequests);
+    EXPECT_EQ(cl.monitor.linkDelayMs, 5);
     EXPECT_EQ(cl.namePrefix, "BED");
     EXPECT_TRUE(cl.quiet && cl.exitAfterUpgrade);
     EXPECT_FALSE(cl.help);
@@ -58,6 +69,9 @@ TEST(SimCommandLineTest, BadValuesAreRefused) {
         {"--duration", "abc"},
         {"--keepalive-ms", "5"},
         {"--drop-after-pieces", "-2"},
+        {"--link-delay-ms", "-1"},
+        {"--link-delay-ms", "1001"},
+        {"--link-delay-ms", "2.5"},
         {"--port"},
         {"--host", ""},
         {"--frobnicate"},
@@ -75,9 +89,46 @@ TEST(SimCommandLineTest, HelpNamesEveryOption) {
     for (const char* option :
          {"--host", "--port", "--count", "--duration", "--exit-after-upgrade", "--keepalive-ms",
           "--refuse-orders", "--drop-after-pieces", "--garbage", "--byte-by-byte", "--silent",
-          "--flood-requests", "--name-prefix", "--quiet", "--help"}) {
+          "--flood-requests", "--link-delay-ms", "--name-prefix", "--quiet", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
+}
+
+// The link delay holds every upgrade request before it goes out, so a pull takes at least its
+// requests times the delay, while each answer's own wait is still recorded.
+TEST(SimCommandLineTest, LinkDelayHoldsEveryUpgradeRequest) {
+    using namespace std::chrono_literals;
+    constexpr int kDelayMs = 50;
+    SimCommandLine cl;
+    std::string error;
+    ASSERT_TRUE(cl.Parse({"--link-delay-ms", std::to_string(kDelayMs)}, error)) << error;
+
+    ScopedLogDir logs;
+    TempDir folder;
+    const std::string bytes(1000, 'z');  // two data pieces: count, header, 2 pieces = 4 requests
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    WriteFileBytes(folder.file("fw.bin.md5"),
+                   SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = LoopbackTestSettings();
+    options.refreshPeriod = 5ms;
+    options.status = [](const std::string&) {};
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitor monitor(SimMonitorConfig::ForIndex(cl.monitor, 0, "LINK-", 0x11));
+    ASSERT_TRUE(monitor.Start("127.0.0.1", app.Network().SessionPort()));
+    ASSERT_TRUE(monitor.Record().WaitFor(
+        [](const SimSnapshot& s) { return s.upgradesSucceeded + s.upgradesFailed > 0; }, 10s));
+    const SimSnapshot s = monitor.Record().Snapshot();
+    monitor.Stop();
+    app.Stop();
+    EXPECT_EQ(s.upgradesSucceeded, 1u) << s.lastError;
+    EXPECT_EQ(s.requests.size(), 4u);
+    EXPECT_EQ(s.answerWaitsUs.size(), 4u);
+    EXPECT_GE(s.pullEndedAt - s.pullStartedAt, std::chrono::milliseconds(4 * kDelayMs));
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ std::string SimCommandLine::Usage() {
            "  --refuse-orders        answer every order with a failure status\n"
            "  --drop-after-pieces K  close the connection after K firmware pieces\n"
            "  --leave-after-upgrade  close the connection right after an upgrade's result\n"
+           "  --link-delay-ms D      hold each upgrade request D ms before sending it, 0 to 1000\n"
+           "                         (a link's round trip; a ward's Wi-Fi takes 2 to 10)\n"
            "  --garbage              send junk bytes between frames\n"
            "  --byte-by-byte         write each frame one byte at a time\n"
            "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
@@ -104,6 +106,11 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
         } else if (a == "--drop-after-pieces") {
             if (!value(v) || !ToInt(v, 0, 1 << 30, monitor.dropAfterPieces)) {
                 error = error.empty() ? "invalid piece count: " + v : error;
+                return false;
+            }
+        } else if (a == "--link-delay-ms") {
+            if (!value(v) || !ToInt(v, 0, 1000, monitor.linkDelayMs)) {
+                error = error.empty() ? "invalid link delay: " + v : error;
                 return false;
             }
         } else if (a == "--name-prefix") {

@@ -63,6 +63,8 @@ class SimMonitor {
     void OnInvitation(const std::uint8_t* frame, std::size_t length);
     void OnUpgradeData(const std::uint8_t* frame, std::size_t length);
     void SendRequest(const SimUpgradePuller::Request& request);
+    // Waits out the link delay before a request goes out (a stop cuts it short).
+    void HoldForLink();
     void FinishUpgrade();
     void CheckUpgradeTimeout();
     void Emit(const std::string& text);
@@ -82,6 +84,7 @@ class SimMonitor {
     Clock::time_point requestSentAt_{};
     int requestTries_ = 0;
     int progressQuarter_ = 0;
+    std::chrono::microseconds holdLateness_{0};  // how late the link holds have woken, smoothed
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> started_{false};

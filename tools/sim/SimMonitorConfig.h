@@ -80,6 +80,9 @@ struct SimMonitorConfig {
     int pieceTimeoutMs = 3000;      // wait for one answer before asking again
     int pieceRetries = 3;           // requests repeated before the upgrade is given up
     int pieceWriteMs = 0;           // time taken to store a data piece before asking for the next
+    // Each upgrade request is held this long before it goes out: the round trip of a ward's
+    // Wi-Fi (2 to 10 ms), so a pull takes at least its requests times this.
+    int linkDelayMs = 0;
 
     // Failure injection.
     bool refuseOrders = false;         // answer orders with a failure status

@@ -58,6 +58,12 @@ struct SimSnapshot {
     std::uint64_t requestRetries = 0;
     std::uint64_t strayAnswers = 0;    // upgrade data that matched no open request
     std::int64_t slowestAnswerMs = 0;  // longest wait from an upgrade request to its answer
+    // Every upgrade answer's wait in microseconds, from its request going out (after any link
+    // delay): what the tool adds to the link.
+    std::vector<std::uint32_t> answerWaitsUs;
+    // When the latest pull began (on the invitation) and when it ended, verified or not.
+    std::chrono::steady_clock::time_point pullStartedAt{};
+    std::chrono::steady_clock::time_point pullEndedAt{};
     std::vector<SimFileResult> files;
     std::uint64_t filesVerified = 0;
     std::uint64_t filesFailed = 0;
