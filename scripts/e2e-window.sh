@@ -2,8 +2,9 @@
 # End to end through the desktop window: the Windows program in its window mode, under Wine on a
 # virtual X display, with three Linux simulator monitors connected over loopback. A driver
 # program in the same Wine prefix works the window as a tester would: waits for the three rows,
-# starts an upgrade from the upgrade page, waits for every row to read the finished text, then
-# closes the window. Checks the simulator's summary and the program's logs.
+# starts an upgrade from the upgrade page, presses Escape in a field and the close box while it
+# runs (the window must stay and ask; answered No), waits for every row to read the finished
+# text, then closes the window. Checks the simulator's summary and the program's logs.
 #   scripts/e2e-window.sh [windows-build-dir] [linux-build-dir] [time-out-seconds]
 # Every wait is bounded; everything started is ended; the work folder is kept on failure.
 set -euo pipefail
@@ -79,8 +80,10 @@ language_text() {
 finished=$(language_text 52)
 # Wine has no wireless adapter: the program says so once at start
 notice=$(language_text 76)
-if [ -z "$finished" ] || [ -z "$notice" ]; then
-  fail "no texts 52 and 76 in $win_build/bin/language"
+# asked when the close box is pressed during the upgrade; answered No, the upgrade goes on
+question=$(language_text 83)
+if [ -z "$finished" ] || [ -z "$notice" ] || [ -z "$question" ]; then
+  fail "no texts 52, 76 and 83 in $win_build/bin/language"
 fi
 
 # Firmware: a small file, one of several pieces and one of many, each with its NAME.md5. Kept
@@ -118,13 +121,14 @@ listening() { ss -Htln "sport = :$port" 2>/dev/null | grep -q .; }
 wait_for 60 listening || fail "the program never listened on 127.0.0.1:$port"
 echo "e2e-window: program listening on 127.0.0.1:$port; $monitors monitors, $files files each"
 
-"$sim" --host 127.0.0.1 --port "$port" --count "$monitors" >"$work/sim.out" 2>&1 &
+# a ward's Wi-Fi round trip, so the upgrade still runs when the driver presses the close box
+"$sim" --host 127.0.0.1 --port "$port" --count "$monitors" --link-delay-ms 5 >"$work/sim.out" 2>&1 &
 sim_pid=$!
 
 driver_status=0
 # a UTF-8 locale, so that the texts reach the driver's wide arguments intact
 LC_ALL=C.UTF-8 timeout $((limit + 60)) "$WINE" "$driver" --folder "$folder_win" --finished "$finished" \
-  --notice "$notice" --rows "$monitors" --timeout "$limit" </dev/null >"$work/driver.out" 2>&1 ||
+  --notice "$notice" --question "$question" --rows "$monitors" --timeout "$limit" </dev/null >"$work/driver.out" 2>&1 ||
   driver_status=$?
 cat "$work/driver.out"
 [ "$driver_status" -eq 0 ] || fail "the driver ended with status $driver_status"
