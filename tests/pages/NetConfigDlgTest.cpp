@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
 
-
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "FakeForm.h"
-#include "pages/Ipv4Text.h"
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
 #include "foundation/PublicFunctions.h"
 #include "pages/CNetConfigDlg.h"
 #include "pages/ControlIds.h"
+#include "pages/Ipv4Text.h"
 #include "pages/NetConfigOrders.h"
 #include "pages/NetworkDefaults.h"
 
