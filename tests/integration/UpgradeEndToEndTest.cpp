@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,6 +37,34 @@ std::string Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+// The headless station's status lines, recorded from its threads.
+class StatusLines {
+  public:
+    std::function<void(const std::string&)> Sink() {
+        return [this](const std::string& line) {
+            std::lock_guard<std::mutex> guard(lock_);
+            lines_.push_back(line);
+        };
+    }
+    // Lines that start with `prefix` and hold `key`.
+    int Count(const std::string& prefix, const std::string& key = "") const {
+        std::lock_guard<std::mutex> guard(lock_);
+        int n = 0;
+        for (const std::string& line : lines_) {
+            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
+        }
+        return n;
+    }
+    std::vector<std::string> All() const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return lines_;
+    }
+
+  private:
+    mutable std::mutex lock_;
+    std::vector<std::string> lines_;
+};
+
 }  // namespace
 
 TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
@@ -49,16 +78,12 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         WriteFileBytes(folder.file(files[i].first + ".md5"), Md5Hex(bytes));
     }
 
-    std::mutex linesLock;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
     options.invitationPeriod = 200ms;
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -107,20 +132,13 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         << "only " << finished << " of 16 monitors ended finished in the table";
 
     // The status line follows at the next refresh beat; the monitors must still be there then.
-    auto count = [&](const char* prefix) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        int n = 0;
-        for (const std::string& line : lines) {
-            n += line.rfind(prefix, 0) == 0 ? 1 : 0;
-        }
-        return n;
-    };
+    auto count = [&](const std::string& prefix) { return status.Count(prefix); };
     EXPECT_TRUE(WaitUntil([&] { return count("Upgrade finished: ") == 16; }, 20s))
         << count("Upgrade finished: ") << " of 16 \"Upgrade finished\" lines";
 
     fleet.StopAll();
     app.Stop();
-    std::lock_guard<std::mutex> guard(linesLock);
+    const std::vector<std::string> lines = status.All();
     int online = 0;
     int offline = 0;
     int upgraded = 0;
@@ -147,23 +165,14 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     };
     writeFirmware(3000);
 
-    std::mutex linesLock;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
     options.invitationPeriod = 100ms;
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     auto count = [&](const std::string& prefix, const std::string& key) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        int n = 0;
-        for (const std::string& line : lines) {
-            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
-        }
-        return n;
+        return status.Count(prefix, key);
     };
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
@@ -231,23 +240,14 @@ TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet
     WriteFileBytes(folder.file("readme.txt"), "how to flash");
     WriteFileBytes(folder.file("Thumbs.db"), "thumbnails");
 
-    std::mutex linesLock;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
     options.invitationPeriod = 100ms;
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     auto count = [&](const std::string& prefix, const std::string& key) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        int n = 0;
-        for (const std::string& line : lines) {
-            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
-        }
-        return n;
+        return status.Count(prefix, key);
     };
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
@@ -289,9 +289,8 @@ TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet
     writeFirmware(5000, true);
     EXPECT_TRUE(WaitUntil([&] { return second->Record().Snapshot().upgradesSucceeded == 1; }, 20s))
         << [&] {
-               std::lock_guard<std::mutex> guard(linesLock);
                std::string all;
-               for (const std::string& line : lines) {
+               for (const std::string& line : status.All()) {
                    all += line + "\n";
                }
                return all;
@@ -314,24 +313,13 @@ TEST(UpgradeEndToEnd, HeadlessStationLetsEveryPullFinishOnTheSetItStartedWith) {
         }
     };
     writeFirmware(20000, true);
-    std::mutex linesLock;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
     options.invitationPeriod = 100ms;
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        lines.push_back(line);
-    };
-    auto count = [&](const std::string& prefix) {
-        std::lock_guard<std::mutex> guard(linesLock);
-        int n = 0;
-        for (const std::string& line : lines) {
-            n += line.rfind(prefix, 0) == 0 ? 1 : 0;
-        }
-        return n;
-    };
+    options.status = status.Sink();
+    auto count = [&](const std::string& prefix) { return status.Count(prefix); };
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
