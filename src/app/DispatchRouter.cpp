@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "foundation/UserMessages.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
@@ -16,14 +15,10 @@ void DispatchRouter::OnCommandResult(MonitorObject* monitor) {
 }
 
 void DispatchRouter::OnUpgradeRequest(MonitorObject* monitor) {
-    if (monitor == nullptr) {
-        return;
-    }
-    UserMessage message;
-    message.id = WM_UPGRADE_REQUEST;
-    message.monitor = monitor;
-    // When one is queued already, it will answer this request: the monitor holds the latest.
-    PostUserMessageCounted(std::move(message), monitor->QueuedUpgradeMessages(), 1);
+    // Answered here, on the session thread that received it: the monitor waits for this answer
+    // before it asks again, and a hand-over to the UI thread would add its queue and its
+    // painting to every piece.
+    upgrade_.UpdateUpgradeReq(monitor);
 }
 
 DispatchRouter& GetDispatchRouter() {

@@ -1,9 +1,8 @@
 #pragma once
 // Wires what the command dispatch hands on to where it belongs: a command result to the
 // monitor table's acknowledgements and to the upgrade manager (whatever page is shown), an
-// upgrade request to the UI thread as WM_UPGRADE_REQUEST, which the front end answers through
-// the upgrade manager. However fast a monitor asks, at most one such message per monitor waits
-// in the UI queue; it answers the latest stored request once.
+// upgrade request to the upgrade manager, which answers it at once on the session thread that
+// received it; the UI thread only shows the state the manager's table holds.
 #include "network/IDispatchSink.h"
 
 class CMonitorTable;

@@ -269,6 +269,8 @@ bool HeadlessApp::RunOnUi(const std::function<void()>& task, std::chrono::millis
 }
 
 void HeadlessApp::OnUserMessage(const UserMessage& message) {
+    // The session threads answer upgrade requests themselves; a WM_UPGRADE_REQUEST still
+    // posted finds its request answered and sends nothing.
     if (message.id == WM_UPGRADE_REQUEST) {
         GetUpdateConfigManager().UpdateUpgradeReq(message.monitor);
     }

@@ -9,7 +9,8 @@ class IDispatchSink {
     virtual ~IDispatchSink() = default;
     // The monitor's lastResult has just been updated from a command result (0x0120).
     virtual void OnCommandResult(MonitorObject* monitor) = 0;
-    // The monitor's latest upgrade request (0x0113) has just been stored in it.
+    // The monitor's latest upgrade request (0x0113) has just been stored in it; the sink may
+    // answer it before returning (the session reads nothing more from the monitor meanwhile).
     virtual void OnUpgradeRequest(MonitorObject* monitor) = 0;
 };
 

@@ -132,10 +132,6 @@ void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
 
 void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request,
                                        const UpgradeFileSet& files) {
-    // Everything outside the table is read before the table's lock is taken.
-    const int fileSerial = request.fileSerial;
-    const int serialNum = request.serialNum;
-    const int progress = serialNum > 0 ? files.GetProgress(fileSerial, serialNum) : 0;
     bool countAsked = false;
     {
         std::lock_guard<std::mutex> guard(m_hMutex);
@@ -143,23 +139,52 @@ void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequ
         if (record == m_statusTable.end()) {
             return;
         }
-        UpgradeStatus& status = record->second.status;
-        if (status.state == kUpgradeFailed && serialNum != -1) {
-            return;  // still the upgrade that failed
-        }
-        if (serialNum == -1) {
-            status.state = kUpgradeCountAsked;
-            countAsked = true;
-        } else if (serialNum == 0) {
-            status.state = kUpgradeHeaderAsked;
-        } else if (serialNum > 0) {
-            status.state = kUpgradeTransferring;
-            status.progress = progress;
-        }
+        countAsked = MoveState(record->second.status, request, files);
     }
     if (countAsked) {
         monitor->SetLastResultResult(0);
     }
+}
+
+bool UpdateConfigManager::MoveState(UpgradeStatus& status, const UpgradeRequest& request,
+                                    const UpgradeFileSet& files) {
+    const int serialNum = request.serialNum;
+    if (status.state == kUpgradeFailed && serialNum != -1) {
+        return false;  // still the upgrade that failed
+    }
+    if (serialNum == -1) {
+        status.state = kUpgradeCountAsked;
+        return true;
+    }
+    if (serialNum == 0) {
+        status.state = kUpgradeHeaderAsked;
+    } else if (serialNum > 0) {
+        status.state = kUpgradeTransferring;
+        status.progress = files.GetProgress(request.fileSerial, serialNum);
+    }
+    return false;
+}
+
+UpdateConfigManager::SharedFiles UpdateConfigManager::BeginAnswer(MonitorObject* monitor,
+                                                                  const UpgradeRequest& request,
+                                                                  bool& countAsked) {
+    countAsked = false;
+    std::lock_guard<std::mutex> guard(m_hMutex);
+    auto found = m_statusTable.find(monitor);
+    if (found == m_statusTable.end()) {
+        return nullptr;
+    }
+    Record& record = found->second;
+    SharedFiles served = m_served->CanServe() ? SharedFiles(m_served) : nullptr;
+    // Asking for the file count starts the pull over, on the set served now (none while
+    // nothing is served: the old pull ends and the new one is not answered).
+    SharedFiles files = request.serialNum == -1 || !record.pull ? served : record.pull;
+    record.pull = files;
+    if (!files) {
+        return nullptr;
+    }
+    countAsked = MoveState(record.status, request, *files);
+    return files;
 }
 
 void UpdateConfigManager::EndPull(Record& record, int state, const GUID& guid) {

@@ -49,7 +49,7 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     // The monitors an upgrade start puts into the waiting state and the poll thread invites.
     using MonitorList = std::function<std::vector<MonitorObject*>()>;
     // Told each time a monitor's record moves into finished or failed, on the thread that moved
-    // it (the UI thread after the last piece, a session thread on the monitor's result), outside
+    // it (a session thread, after the last piece or on the monitor's result), outside
     // the table's lock, while the monitor object still belongs to that monitor.
     using UpgradeEndListener = std::function<void(MonitorObject*, int state)>;
     static constexpr std::chrono::milliseconds kInvitationPeriod{3000};
@@ -81,8 +81,8 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     // command result, on the monitor's session thread, whatever page is shown.
     void OnUpgradeAck(MonitorObject* monitor);
 
-    // The set new pulls start on (empty while nothing is served). UI thread only; tests load
-    // a folder into it directly.
+    // The set new pulls start on (empty while nothing is served). UI thread only, and only
+    // while no session answers from it; tests load a folder into it directly.
     UpgradeFileSet& Files() { return *m_served; }
     // A whole set is served: new pulls can start.
     bool IsServing() const;
@@ -122,8 +122,9 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     void SendUpdateReq(MonitorObject* monitor);
     // Answers the monitor's latest stored upgrade request with one command 0x0114 frame; a
     // request already answered is not answered again, and none is answered while no set is
-    // served. Runs on the UI thread, like
-    // StartUpgrade, so the file set is never reloaded under it.
+    // served. Runs on the monitor's session thread as the request arrives (the dispatch calls
+    // it), so the answer never waits for the UI thread; safe against StartUpgrade and
+    // StopUpgrade on another thread, since the pull's set is held by its own reference.
     void UpdateUpgradeReq(MonitorObject* monitor);
 
   private:
@@ -141,6 +142,14 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     SharedFiles FilesForRequest(MonitorObject* monitor, std::int32_t serialNum, bool bind);
     void ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request,
                       const UpgradeFileSet& files);
+    // The record's state after the request (with m_hMutex held); true when it asked for the
+    // file count.
+    static bool MoveState(UpgradeStatus& status, const UpgradeRequest& request,
+                          const UpgradeFileSet& files);
+    // Binds the set the request is answered from to the monitor's pull and moves its state, in
+    // one hold of the table's lock; null (nothing changed) when the request is not answered.
+    SharedFiles BeginAnswer(MonitorObject* monitor, const UpgradeRequest& request,
+                            bool& countAsked);
     // Finished after the last piece went out, unless a failure was reported meanwhile; true
     // when the state became finished just now.
     bool MarkFinished(MonitorObject* monitor, const GUID& guid);

@@ -180,11 +180,16 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     }
     // The set of this monitor's pull; none for a monitor without a record, or for a pull that
     // would start while nothing is served (a count of 0 would read as an upgrade with no files).
-    const SharedFiles files = FilesForRequest(monitor, serialNum, true);
+    // The set is bound and the state moved in one step, so a stop or start on another thread
+    // sees either both or neither.
+    bool countAsked = false;
+    const SharedFiles files = BeginAnswer(monitor, request, countAsked);
     if (!files) {
         return;
     }
-    ApplyRequest(monitor, request, *files);
+    if (countAsked) {
+        monitor->SetLastResultResult(0);
+    }
     // Only the head and body go out, so only they are cleared (not the whole buffer).
     std::array<std::uint8_t, kAnswerBufferSize> frame;
     std::memset(frame.data(), 0, kCmpHeadSize + kAnswerBodyLength);

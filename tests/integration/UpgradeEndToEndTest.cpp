@@ -1,8 +1,10 @@
 // Simulated monitors pull a firmware folder through the headless front end.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -153,6 +155,61 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
     EXPECT_EQ(online, 16);
     EXPECT_EQ(upgraded, 16);
     EXPECT_LE(offline, 16);
+}
+
+// The answers go out from the session threads: a station whose loop is busy (here held by a
+// task) still serves a pull under way to its end, each piece answered once.
+TEST(UpgradeEndToEnd, PullFinishesWhileTheStationsLoopIsBusy) {
+    ScopedLogDir logs;
+    TempDir folder;
+    const std::string bytes = Pattern(128 * 1024, 7);  // 256 pieces
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    HeadlessOptions options;
+    options.upgradeFolder = folder.path();
+    options.network = LoopbackTestSettings();
+    options.invitationPeriod = 200ms;
+    options.status = [](const std::string&) {};
+    HeadlessApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Network().WaitListening(5000));
+
+    SimMonitorConfig config = SimMonitorConfig::ForIndex(SimMonitorConfig{}, 0, "BUSY-");
+    config.keepAliveMs = 500;
+    config.linkDelayMs = 2;  // the pull lasts at least half a second
+    SimMonitor monitor(config);
+    monitor.Start("127.0.0.1", app.Network().SessionPort());
+    ASSERT_TRUE(WaitUntil([&] { return monitor.Record().Snapshot().piecesPulled > 0; }, 20s));
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    auto busy = std::make_shared<std::atomic<int>>(0);  // 1 while the loop is held, 2 after
+    app.RunOnUi(
+        [busy, released] {
+            busy->store(1);
+            released.wait();
+            busy->store(2);
+        },
+        0ms);
+    ASSERT_TRUE(WaitUntil([&] { return busy->load() == 1; }, 5s));
+    const std::uint64_t atHold = monitor.Record().Snapshot().piecesPulled;
+    const bool finished =
+        WaitUntil([&] { return monitor.Record().Snapshot().upgradesSucceeded == 1; }, 10s);
+    const int stillHeld = busy->load();
+    release.set_value();
+    ASSERT_TRUE(WaitUntil([&] { return busy->load() == 2; }, 5s));
+
+    const SimSnapshot s = monitor.Record().Snapshot();
+    EXPECT_LT(atHold, 256u) << "the pull ended before the loop was held";
+    EXPECT_TRUE(finished) << s.piecesPulled << " of 256 pieces while the loop was held";
+    EXPECT_EQ(stillHeld, 1);
+    ASSERT_EQ(s.files.size(), 1u);
+    EXPECT_TRUE(s.files[0].verified);
+    EXPECT_EQ(s.piecesPulled, 256u);
+    EXPECT_EQ(s.strayAnswers, 0u);
+    EXPECT_EQ(s.requestRetries, 0u);
+    monitor.Stop();
+    app.Stop();
 }
 
 TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
