@@ -84,10 +84,6 @@ class MonitorObject {
     // The latest request if it has not been taken yet (then it counts as answered); false when
     // every stored request was taken already.
     bool TakeUpgradeRequest(UpgradeRequest& out);
-    // Upgrade-request messages posted for this monitor and not yet run: the dispatch's side
-    // keeps at most one in the UI queue however fast the monitor asks.
-    std::atomic<int>& QueuedUpgradeMessages() { return queuedUpgradeMessages; }
-
     // Parameter-group handler of group 1, 2 or 4/5 (groups 4 and 5 share one); null for any
     // other group. No handler is ever attached, so this is always null.
     IInfo* GetParamObject(int group) const;
@@ -115,7 +111,6 @@ class MonitorObject {
     UpgradeRequest upgradeRequest{};
     bool upgradeRequestWaiting = false;  // stored and not yet taken
     std::atomic<std::uint32_t> occupancy_{0};
-    std::atomic<int> queuedUpgradeMessages{0};
     std::atomic<std::int64_t> lastReceiveMs_{0};  // steady clock
     std::uint32_t serial = 1;
     int sendTimeoutMs = kMonitorSendTimeoutMs;
