@@ -540,11 +540,14 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
             << "round " << round << " held " << server.manager->IdleConnectionCount()
             << " idle connections, not 500";
     }
+    // A leak of one descriptor per connection would show as thousands here; the slack of two
+    // is for handles a runtime creates once, on first use (seen under Wine on a loaded machine).
+    constexpr int kOnceOnlyHandles = 2;
     EXPECT_TRUE(WaitUntil(
         [&] {
             return server.manager->SessionCount() == 0 &&
-                   server.manager->IdleConnectionCount() == 0 && OpenHandleCount() <= fds &&
-                   ThreadCount() <= threads;
+                   server.manager->IdleConnectionCount() == 0 &&
+                   OpenHandleCount() <= fds + kOnceOnlyHandles && ThreadCount() <= threads;
         },
         20s))
         << "fds " << OpenHandleCount() << " vs " << fds << ", threads " << ThreadCount() << " vs "
