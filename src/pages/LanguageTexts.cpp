@@ -38,8 +38,9 @@ constexpr const char* kFallbackTexts[] = {
     "These files have no .md5 companion and are not part of the firmware set; they are ignored:",
     /* 95 */ "The upgrade is not started: every file of the firmware set must pass its check.",
     /* 96 */
-    "An order sent to a monitor still waits for its acknowledgement. Closing the tool now may "
-    "leave the monitor half configured. Close anyway?",
+    // one text in two pieces: the parentheses tell the compiler the join is meant
+    ("An order sent to a monitor still waits for its acknowledgement. Closing the tool now may "
+     "leave the monitor half configured. Close anyway?"),
     /* 97 */
     "Starting the access point needs administrator rights. Restart Zr40Tool as administrator?",
     /* 98 */ "The access point was not started. This step failed:",
