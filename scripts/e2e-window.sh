@@ -122,7 +122,7 @@ wait_for 60 listening || fail "the program never listened on 127.0.0.1:$port"
 echo "e2e-window: program listening on 127.0.0.1:$port; $monitors monitors, $files files each"
 
 # a ward's Wi-Fi round trip, so the upgrade still runs when the driver presses the close box
-"$sim" --host 127.0.0.1 --port "$port" --count "$monitors" --link-delay-ms 5 >"$work/sim.out" 2>&1 &
+"$sim" --host 127.0.0.1 --port "$port" --count "$monitors" --link-delay-ms 10 >"$work/sim.out" 2>&1 &
 sim_pid=$!
 
 driver_status=0
