@@ -101,23 +101,14 @@ void UpdateConfigManager::NotifyUpgradeEnd(MonitorObject* monitor, int state) {
     }
 }
 
-UpdateConfigManager::SharedFiles UpdateConfigManager::FilesForRequest(MonitorObject* monitor,
-                                                                      std::int32_t serialNum,
-                                                                      bool bind) {
-    std::lock_guard<std::mutex> guard(m_hMutex);
-    auto found = m_statusTable.find(monitor);
-    if (found == m_statusTable.end()) {
-        return nullptr;
-    }
-    Record& record = found->second;
-    SharedFiles served = m_served->CanServe() ? SharedFiles(m_served) : nullptr;
+UpdateConfigManager::SharedFiles UpdateConfigManager::PullSetFor(const Record& record,
+                                                                 std::int32_t serialNum) const {
     // Asking for the file count starts the pull over, on the set served now (none while
-    // nothing is served: that pull is not answered).
-    SharedFiles files = serialNum == -1 || !record.pull ? served : record.pull;
-    if (bind && serialNum >= -1) {
-        record.pull = files;
+    // nothing is served: that pull is not answered); any other request goes on with its pull.
+    if (serialNum == -1 || !record.pull) {
+        return m_served->CanServe() ? SharedFiles(m_served) : nullptr;
     }
-    return files;
+    return record.pull;
 }
 
 void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
@@ -126,20 +117,15 @@ void UpdateConfigManager::UpdateUpgradeState(MonitorObject* monitor) {
     }
     const UpgradeRequest request = monitor->GetUpgradeRequest();
     static const UpgradeFileSet kNoFiles;
-    const SharedFiles files = FilesForRequest(monitor, request.serialNum, false);
-    ApplyRequest(monitor, request, files ? *files : kNoFiles);
-}
-
-void UpdateConfigManager::ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request,
-                                       const UpgradeFileSet& files) {
     bool countAsked = false;
     {
         std::lock_guard<std::mutex> guard(m_hMutex);
-        auto record = m_statusTable.find(monitor);
-        if (record == m_statusTable.end()) {
+        auto found = m_statusTable.find(monitor);
+        if (found == m_statusTable.end()) {
             return;
         }
-        countAsked = MoveState(record->second.status, request, files);
+        const SharedFiles files = PullSetFor(found->second, request.serialNum);
+        countAsked = MoveState(found->second.status, request, files ? *files : kNoFiles);
     }
     if (countAsked) {
         monitor->SetLastResultResult(0);
@@ -175,10 +161,8 @@ UpdateConfigManager::SharedFiles UpdateConfigManager::BeginAnswer(MonitorObject*
         return nullptr;
     }
     Record& record = found->second;
-    SharedFiles served = m_served->CanServe() ? SharedFiles(m_served) : nullptr;
-    // Asking for the file count starts the pull over, on the set served now (none while
-    // nothing is served: the old pull ends and the new one is not answered).
-    SharedFiles files = request.serialNum == -1 || !record.pull ? served : record.pull;
+    // With nothing served, a new pull's count is not answered and the old pull ends.
+    SharedFiles files = PullSetFor(record, request.serialNum);
     record.pull = files;
     if (!files) {
         return nullptr;

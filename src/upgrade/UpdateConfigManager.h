@@ -136,12 +136,10 @@ class UpdateConfigManager : public IUpgradeStatusSource {
     };
 
     void NotifyUpgradeEnd(MonitorObject* monitor, int state);
-    // The set a request is answered from: the file count starts a pull on the served set, any
-    // other request goes on with the monitor's pull (or starts one when it has none). Null when
-    // the monitor has no record or there is no set to answer from; `bind` false only looks.
-    SharedFiles FilesForRequest(MonitorObject* monitor, std::int32_t serialNum, bool bind);
-    void ApplyRequest(MonitorObject* monitor, const UpgradeRequest& request,
-                      const UpgradeFileSet& files);
+    // The set a request is answered from (with m_hMutex held): the file count starts a pull on
+    // the served set, any other request goes on with the record's pull (or starts one when it
+    // has none). Null when there is no set to answer from.
+    SharedFiles PullSetFor(const Record& record, std::int32_t serialNum) const;
     // The record's state after the request (with m_hMutex held); true when it asked for the
     // file count.
     static bool MoveState(UpgradeStatus& status, const UpgradeRequest& request,
