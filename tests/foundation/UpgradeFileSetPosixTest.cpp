@@ -9,26 +9,13 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "UpgradeNameFields.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/UpgradeFileSet.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Bytes 0..127 of each file's piece 0 up to the first zero, in serial order.
-std::vector<std::string> NameFields(const UpgradeFileSet& set) {
-    std::vector<std::string> names;
-    for (int serial = 1; serial <= set.GetFileCount(); ++serial) {
-        int length = 0;
-        const std::uint8_t* data = nullptr;
-        if (set.GetPiece(serial, 0, length, data)) {
-            const char* text = reinterpret_cast<const char*>(data);
-            names.emplace_back(text, std::find(text, text + 128, '\0'));
-        }
-    }
-    return names;
-}
 
 TEST(UpgradeFileSetTest, UnreadableFolderEntriesAndLinkLoops) {
     ScopedLogDir logs;

@@ -9,24 +9,11 @@
 #include <string>
 
 #include "TempDir.h"
+#include "UpgradeNameFields.h"
 #include "foundation/UpgradeFileSet.h"
 #include "platform/Utf8Path.h"
 
 namespace {
-
-// Bytes 0..127 of each file's piece 0 up to the first zero, in serial order.
-std::vector<std::string> NameFields(const UpgradeFileSet& set) {
-    std::vector<std::string> names;
-    for (int serial = 1; serial <= set.GetFileCount(); ++serial) {
-        int length = 0;
-        const std::uint8_t* data = nullptr;
-        if (set.GetPiece(serial, 0, length, data)) {
-            const char* text = reinterpret_cast<const char*>(data);
-            names.emplace_back(text, std::find(text, text + 128, '\0'));
-        }
-    }
-    return names;
-}
 
 // False when the file system does not keep the attributes (then there is nothing to test).
 bool Mark(const std::string& path, DWORD attributes) {

@@ -39,6 +39,16 @@ std::string Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+// fw.bin of `size` bytes in `folder`, with its companion unless `withDigest` is false (the
+// firmware copied in before its digest).
+void WriteFw(const TempDir& folder, std::size_t size, bool withDigest = true) {
+    const std::string bytes = Pattern(size, static_cast<unsigned>(size));
+    WriteFileBytes(folder.file("fw.bin"), bytes);
+    if (withDigest) {
+        WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    }
+}
+
 // The headless station's status lines, recorded from its threads.
 class StatusLines {
   public:
@@ -215,11 +225,7 @@ TEST(UpgradeEndToEnd, PullFinishesWhileTheStationsLoopIsBusy) {
 TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     ScopedLogDir logs;
     TempDir folder;
-    auto writeFirmware = [&](std::size_t size) {
-        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
-        WriteFileBytes(folder.file("fw.bin"), bytes);
-        WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
-    };
+    auto writeFirmware = [&](std::size_t size) { WriteFw(folder, size); };
     writeFirmware(3000);
 
     StatusLines status;
@@ -288,11 +294,7 @@ TEST(UpgradeEndToEnd, HeadlessStationServesNothingWhileTheFolderHoldsADamagedSet
     ScopedLogDir logs;
     TempDir folder;
     auto writeFirmware = [&](std::size_t size, bool withDigest) {
-        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
-        WriteFileBytes(folder.file("fw.bin"), bytes);
-        if (withDigest) {
-            WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
-        }
+        WriteFw(folder, size, withDigest);
     };
     writeFirmware(3000, true);
     // No firmware: neither counted nor offered.
@@ -365,11 +367,7 @@ TEST(UpgradeEndToEnd, HeadlessStationLetsEveryPullFinishOnTheSetItStartedWith) {
     ScopedLogDir logs;
     TempDir folder;
     auto writeFirmware = [&](std::size_t size, bool withDigest) {
-        const std::string bytes = Pattern(size, static_cast<unsigned>(size));
-        WriteFileBytes(folder.file("fw.bin"), bytes);
-        if (withDigest) {
-            WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
-        }
+        WriteFw(folder, size, withDigest);
     };
     writeFirmware(20000, true);
     StatusLines status;
