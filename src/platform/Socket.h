@@ -55,6 +55,8 @@ int RecvTimeoutError();
 // way a live listener makes a second bind fail. kInvalidSocket on failure.
 SocketHandle OpenListeningSocket();
 bool BindSocket(SocketHandle s, const Ipv4Endpoint& local);
+// A backlog of kSystemMaxBacklog asks for the largest queue the system allows.
+inline constexpr int kSystemMaxBacklog = -1;
 bool ListenOnSocket(SocketHandle s, int backlog);
 // Takes one pending connection from a listening socket, repeating an interrupted call. The new
 // socket blocks and is not inherited by child processes; peer receives its address. Returns

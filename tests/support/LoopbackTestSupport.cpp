@@ -21,6 +21,7 @@ NetworkListenSettings LoopbackTestSettings(int recvTimeoutMs) {
     s.bindRetryPauseMs = 5;
     s.acceptFailurePauseMs = 50;
     s.sessionRecvTimeoutMs = recvTimeoutMs;
+    s.handshakeDeadlineMs = recvTimeoutMs;
     return s;
 }
 

@@ -302,7 +302,8 @@ bool BindSocket(SocketHandle s, const Ipv4Endpoint& local) {
 }
 
 bool ListenOnSocket(SocketHandle s, int backlog) {
-    return ::listen(static_cast<SOCKET>(s), backlog) == 0;
+    // SOMAXCONN lets Winsock choose its largest queue.
+    return ::listen(static_cast<SOCKET>(s), backlog < 0 ? SOMAXCONN : backlog) == 0;
 }
 
 SocketHandle AcceptConnection(SocketHandle listener, Ipv4Endpoint& peer) {
