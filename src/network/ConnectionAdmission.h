@@ -14,9 +14,9 @@
 #include "platform/SocketAddr.h"
 
 struct AdmissionLimits {
-    int handshakes = 32;         // connections in the handshake, from all addresses
-    int handshakesPerHost = 16;  // of one address: a whole ward may reconnect at once
-    int sessions = 48;           // handshakes and online sessions together: 16 monitors and room
+    int handshakes = 40;         // connections in the handshake, from all addresses
+    int handshakesPerHost = 20;  // of one address: more than a whole ward reconnecting at once
+    int sessions = 56;           // handshakes and online sessions together: 16 monitors and room
     int logIntervalMs = 1000;    // at most one refusal line this often
 };
 
