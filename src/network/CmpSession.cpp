@@ -139,7 +139,7 @@ void CmpSession::EndSilentConnection(MonitorObject& holder, std::uint32_t occupa
     // Under the send lock no sender is inside a send to the old socket, and the old session
     // cannot close it: the descriptor shut down here is still the old connection's.
     std::lock_guard<std::mutex> sending(holder.SendLock());
-    ShutdownSocket(holder.TakePeerSocket(occupancy));
+    InterruptReceive(holder.TakePeerSocket(occupancy));
 }
 
 MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pParam) {
@@ -274,10 +274,11 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
         if (received && found) {
             got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
         }
+        bool lost = false;
         if (received && obj->ConnectionLost()) {
             // A send to it failed, or a newer connection of the monitor took its place: the
-            // connection counts as gone, whatever it still sends.
-            dropped_ = true;
+            // connection counts as gone, whatever it still sends or however the wake-up reads.
+            dropped_ = lost = true;
             got = got > 0 ? 0 : got;
         }
         if (received && got > 0) {
@@ -285,7 +286,7 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
         }
         if (received && got <= 0) {
             const int err = LastSocketError();
-            if (found && IsRetryableRecv(got, err)) {
+            if (found && !lost && IsRetryableRecv(got, err)) {
                 TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "RecvAndUnpack", 721,
                          static_cast<int>(got), err);
                 continue;

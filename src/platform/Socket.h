@@ -22,6 +22,11 @@ void CloseSocket(SocketHandle& s);
 // it returns, later sends fail. Harmless on kInvalidSocket.
 void ShutdownSocket(SocketHandle s);
 
+// Makes a receive blocked on the socket return, and later receives report the end, without
+// sending the peer anything (no FIN): for a connection that is to be reset next. Harmless on
+// kInvalidSocket.
+void InterruptReceive(SocketHandle s);
+
 // Closes with a reset instead of an orderly close (no lingering), as a peer that vanishes does,
 // and sets it to kInvalidSocket. Harmless on kInvalidSocket.
 void ResetSocket(SocketHandle& s);

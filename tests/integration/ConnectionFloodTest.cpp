@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
+#include "TcpState.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "TextAndFolders.h"
@@ -62,10 +64,6 @@ End WaitForEnd(SocketHandle s, int waitMs) {
     return End::StillOpen;
 }
 
-bool SendByte(SocketHandle s, std::uint8_t b) {
-    return SocketSendAll(s, &b, 1, 500) == 1;
-}
-
 SimBytes Handshake(const GUID& guid) {
     SimMonitorConfig c;
     return Concat({SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c)),
@@ -84,101 +82,98 @@ TEST(ConnectionFlood, DroppedConnectionsAreResetAndADribbledHandshakeEndsAtItsDe
     LoopbackServer server(settings);
     const GUID guid{0x1234, 1, 2, {1, 2, 3, 4, 5, 6, 7, 8}};
     const GUID refusedGuid{0x1234, 1, 2, {0, 0, 0, 0, 0, 0, 0, 0}};
-    const GUID key{0, 1, 2, {1, 2, 3, 4, 5, 6, 7, 8}};  // the GUID with its first part cleared
+    const GUID other{0x1234, 1, 2, {1, 2, 3, 4, 5, 6, 7, 9}};  // the first may still be leaving
+    const GUID key{0, 1, 2, {1, 2, 3, 4, 5, 6, 7, 9}};         // other with its first part cleared
     struct Case {
         const char* what;
         SimBytes send;  // after the greeting
-        int dribbleMs;  // > 0: one byte of junk this often, never a frame
         bool stopsReading;
-        End expected;
+        bool dropped;  // a time-out or a fault: reset; otherwise closed in order
         int notBeforeMs;
-        int notAfterMs;
     };
     const Case cases[] = {
-        // Without the deadline, eleven bytes 300 ms apart would hold it for 3.3 s.
-        {"a handshake dribbled a byte at a time",
-         {},
-         300,
-         false,
-         End::Reset,
-         kDeadlineMs - 200,
-         kDeadlineMs + 800},
-        {"an online monitor gone silent", Handshake(guid), 0, false, End::Reset, 500, 4000},
-        {"an online monitor that stops reading", Handshake(guid), 0, true, End::Reset, 0, 4000},
-        {"junk that never brings a GUID", SimBytes(11 * 512, 0xEE), 0, false, End::Reset, 0, 4000},
-        {"a whole handshake with a GUID the tool refuses", Handshake(refusedGuid), 0, false,
-         End::Orderly, 0, 4000},
+        {"an online monitor gone silent", Handshake(guid), false, true, 500},
+        {"an online monitor that stops reading", Handshake(other), true, true, 0},
+        {"junk that never brings a GUID", SimBytes(11 * 512, 0xEE), false, true, 0},
+        {"a whole handshake with a GUID the tool refuses", Handshake(refusedGuid), false, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         UniqueSocket s = ConnectTcp("127.0.0.1", server.Port(), 2000);
+        Ipv4Endpoint near{};
+        ASSERT_TRUE(LocalEndpoint(s.get(), near));
         std::array<std::uint8_t, 16> greeting{};
         ASSERT_TRUE(ReadGreetingBytes(s.get(), greeting));
         const auto start = Clock::now();
-        End end = End::StillOpen;
-        if (c.dribbleMs > 0) {
-            // Every byte comes well within the receive time-out; only the deadline ends it.
-            while (end == End::StillOpen && Clock::now() - start < 10s) {
-                if (!SendByte(s.get(), 0xEE)) {
-                    break;
-                }
-                end = WaitForEnd(s.get(), c.dribbleMs);
-            }
-        } else {
-            // The handshake takes at most 512 bytes a receive, so the junk fills every pass.
-            ASSERT_EQ(SocketSendAll(s.get(), c.send.data(), c.send.size(), 2000),
-                      static_cast<long>(c.send.size()));
-            if (c.stopsReading) {
-                ASSERT_TRUE(WaitUntil([&] { return server.Find(key) != nullptr; }, 5s));
-                MonitorObject* monitor = server.Find(key);
-                const SimBytes frame = SimBuildFrame(0x0100, 0, SimBytes(2000, 0x55));
-                for (int i = 0; i < 100000; ++i) {
-                    if (SendFrameToMonitor(*monitor, frame.data(), frame.size()) != 1) {
-                        break;  // its buffers are full: the tool counts it as gone
-                    }
+        // The handshake takes at most 512 bytes a receive, so the junk fills every pass.
+        ASSERT_EQ(SocketSendAll(s.get(), c.send.data(), c.send.size(), 2000),
+                  static_cast<long>(c.send.size()));
+        if (c.stopsReading) {
+            ASSERT_TRUE(WaitUntil([&] { return server.Find(key) != nullptr; }, 5s));
+            MonitorObject* monitor = server.Find(key);
+            const SimBytes frame = SimBuildFrame(0x0100, 0, SimBytes(2000, 0x55));
+            for (int i = 0; i < 100000; ++i) {
+                if (SendFrameToMonitor(*monitor, frame.data(), frame.size()) != 1) {
+                    break;  // its buffers are full: the tool counts it as gone
                 }
             }
-            end = WaitForEnd(s.get(), 5000);
         }
+        const End end = WaitForEnd(s.get(), 5000);
         const auto tookMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        // Wine closes a socket with a FIN whatever its linger time says; Windows resets it.
-        const End expected =
-            RunningUnderWine() && c.expected == End::Reset ? End::Orderly : c.expected;
-        EXPECT_EQ(static_cast<int>(end), static_cast<int>(expected));
+        EXPECT_NE(static_cast<int>(end), static_cast<int>(End::StillOpen));
         EXPECT_GE(tookMs, c.notBeforeMs);
-        EXPECT_LT(tookMs, c.notAfterMs);
+        EXPECT_LT(tookMs, 4000);
+        // The tool's end of the connection: a reset one is gone at once, whatever the peer
+        // does; one closed in order waits in FIN_WAIT2 for the peer, which keeps it open here.
+        const int expected = c.dropped ? kTcpGone : kTcpFinWait2;
+        int state = kTcpUnknown;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                state = TcpStateOf(server.Port(), HostPort(near));
+                return state == expected;
+            },
+            2s))
+            << "state " << state << " (-1: the kernel's table could not be read)";
+        if (!c.dropped) {
+            EXPECT_EQ(static_cast<int>(end), static_cast<int>(End::Orderly));
+        }
     }
+
+    // A host that dribbles its handshake a byte at a time, each well within the receive
+    // time-out: without the deadline eleven bytes 300 ms apart would hold it for 3.3 s.
+    SimMonitorConfig stalling;
+    stalling.stallHandshake = true;
+    stalling.stallByteMs = 300;
+    SimMonitor dribbler(stalling);
+    ASSERT_TRUE(dribbler.Start("127.0.0.1", server.Port()));
+    ASSERT_TRUE(dribbler.WaitClosed(5s));
+    const SimSnapshot held = dribbler.Record().Snapshot();
+    EXPECT_GE(held.stallEndedAfterMs, kDeadlineMs - 200);
+    EXPECT_LT(held.stallEndedAfterMs, kDeadlineMs + 800);
+    EXPECT_TRUE(held.peerClosed);
 }
 
-TEST(ConnectionFlood, OneHostCannotShutTheMonitorsOut) {
-    ScopedLogDir logs;
-    const NetworkListenSettings settings = FloodSettings();
-    const AdmissionLimits caps = settings.admission;
-    LoopbackServer server(settings);
-    {
-        // Handles a runtime opens once, on first use, belong in the baseline.
-        SimMonitorConfig warm;
-        SimMonitor m(SimMonitorConfig::ForIndex(warm, 1, "WARM-", 940));
-        m.Start("127.0.0.1", server.Port());
-        ASSERT_TRUE(m.WaitOnline(5s));
-        UniqueSocket hostile = ConnectTcp("127.0.0.1", server.Port(), 2000, kHostileHost);
-        ASSERT_TRUE(hostile);
-        m.Stop();
-    }
-    ASSERT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 0; }, 10s));
-    const int baseThreads = ThreadCount();
-    const int baseHandles = OpenHandleCount();
-    ASSERT_GT(baseThreads, 0);
-    ASSERT_GT(baseHandles, 0);
+namespace {
 
+struct FloodPeaks {
+    int handshakes = 0;
+    std::size_t sessions = 0;
+    int threads = 0;
+    std::uint64_t refused = 0;
+};
+
+// One host floods the session port with `connections` silent connections (a few hundred held at
+// a time) and twenty handshakes dribbled a byte every 200 ms, while sixteen monitors of another
+// host connect and stay online; returns what the tool held at its peak.
+FloodPeaks FloodWhileAWardConnects(LoopbackServer& server, int connections) {
+    FloodPeaks peaks;
+    const std::uint64_t refusedBefore = server.manager->RefusedConnectionCount();
     std::atomic<bool> stop{false};
     std::atomic<int> opened{0};
-    constexpr int kFloodConnections = 3000;
-    // Connections that never say a word, at most a few hundred held at a time.
     std::thread openers([&] {
         std::deque<UniqueSocket> held;
-        while (!stop && opened < kFloodConnections) {
+        while (!stop && opened < connections) {
             UniqueSocket s = ConnectTcp("127.0.0.1", server.Port(), 2000, kHostileHost);
             if (s) {
                 ++opened;
@@ -189,31 +184,32 @@ TEST(ConnectionFlood, OneHostCannotShutTheMonitorsOut) {
             }
         }
     });
-    // Connections that dribble a byte every 200 ms and come back when they are dropped.
     std::thread dribblers([&] {
-        std::vector<UniqueSocket> links(20);
+        SimMonitorConfig stalling;
+        stalling.stallHandshake = true;
+        stalling.stallByteMs = 200;
+        stalling.localAddress = kHostileHost;
+        std::vector<std::unique_ptr<SimMonitor>> held(20);
         while (!stop) {
-            for (UniqueSocket& l : links) {
-                if (!l || !SendByte(l.get(), 0xEE)) {
-                    l = ConnectTcp("127.0.0.1", server.Port(), 2000, kHostileHost);
+            for (auto& m : held) {
+                if (!m || m->Finished()) {
+                    m = std::make_unique<SimMonitor>(stalling);
+                    m->Start("127.0.0.1", server.Port());
                 }
             }
-            std::this_thread::sleep_for(200ms);
+            std::this_thread::sleep_for(50ms);
         }
     });
-    int maxHandshakes = 0;
-    std::size_t maxSessions = 0;
-    int maxThreads = 0;
     std::thread sampler([&] {
         while (!stop) {
-            maxHandshakes = std::max(maxHandshakes, server.manager->HandshakeCount());
-            maxSessions = std::max(maxSessions, server.manager->SessionCount());
-            maxThreads = std::max(maxThreads, ThreadCount());
+            peaks.handshakes = std::max(peaks.handshakes, server.manager->HandshakeCount());
+            peaks.sessions = std::max(peaks.sessions, server.manager->SessionCount());
+            peaks.threads = std::max(peaks.threads, ThreadCount());
             std::this_thread::sleep_for(5ms);
         }
     });
 
-    ASSERT_TRUE(WaitUntil([&] { return opened > 300; }, 20s));
+    EXPECT_TRUE(WaitUntil([&] { return opened > connections / 10; }, 20s));
     SimMonitorConfig base;
     base.keepAliveMs = 200;
     SimFleet fleet(base, 16, "WARD-", 941);
@@ -223,34 +219,59 @@ TEST(ConnectionFlood, OneHostCannotShutTheMonitorsOut) {
         << server.Online() << " of 16 monitors online";
     const auto onlineAfter =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    RecordProperty("MonitorsOnlineAfterMs", static_cast<int>(onlineAfter));
-    // The flood goes on a while with the monitors online.
-    WaitUntil([&] { return opened >= kFloodConnections; }, 10s);
+    testing::Test::RecordProperty("MonitorsOnlineAfterMs", static_cast<int>(onlineAfter));
+    // The flood goes on with the monitors online; none of them may be lost.
+    EXPECT_TRUE(WaitUntil([&] { return opened >= connections; }, 30s)) << opened;
+    EXPECT_EQ(server.Online(), 16u) << "a monitor was lost during the flood";
     stop = true;
     openers.join();
     dribblers.join();
     sampler.join();
+    fleet.StopAll();
+    peaks.refused = server.manager->RefusedConnectionCount() - refusedBefore;
+    return peaks;
+}
 
-    EXPECT_LE(maxHandshakes, caps.handshakes);
-    EXPECT_LE(maxSessions, static_cast<std::size_t>(caps.sessions));
-    // The tool's threads are its sessions; the test adds the fleet's and its own three.
-    EXPECT_LE(maxThreads, baseThreads + caps.sessions + fleet.Size() + 3);
-    EXPECT_GT(server.manager->RefusedConnectionCount(), 1000u);
-    EXPECT_EQ(server.Online(), 16u) << "a monitor was lost during the flood";
+}  // namespace
+
+TEST(ConnectionFlood, OneHostCannotShutTheMonitorsOut) {
+    ScopedLogDir logs;
+    const NetworkListenSettings settings = FloodSettings();
+    const AdmissionLimits caps = settings.admission;
+    LoopbackServer server(settings);
+    const auto allEnded = [&] {
+        return WaitUntil(
+            [&] {
+                return server.manager->SessionCount() == 0 && server.manager->HandshakeCount() == 0;
+            },
+            20s);
+    };
+    // A small round first: what a runtime creates once, on first use, belongs in the baseline.
+    FloodWhileAWardConnects(server, 300);
+    ASSERT_TRUE(allEnded());
+    const int baseThreads = ThreadCount();
+    const int baseHandles = OpenHandleCount();
+    ASSERT_GT(baseThreads, 0);
+    ASSERT_GT(baseHandles, 0);
+
+    constexpr int kFloodConnections = 2000;
+    const FloodPeaks peaks = FloodWhileAWardConnects(server, kFloodConnections);
+    EXPECT_LE(peaks.handshakes, caps.handshakes);
+    EXPECT_LE(peaks.sessions, static_cast<std::size_t>(caps.sessions));
+    // The tool's threads are its sessions; the test adds the fleet's sixteen, the dribblers'
+    // twenty and its own three.
+    EXPECT_LE(peaks.threads, baseThreads + caps.sessions + 16 + 20 + 3);
+    EXPECT_GT(peaks.refused, static_cast<std::uint64_t>(kFloodConnections / 2));
     const std::string trace = ReadLogText(logs.file("Trace.log"));
     const int refusalLines = CountOccurrences(trace, "Connection refused,ip=127.0.0.2");
     EXPECT_GE(refusalLines, 1);
-    EXPECT_LE(refusalLines, 30) << "refusals are logged at a bounded rate";
+    EXPECT_LE(refusalLines, 60) << "refusals are logged at a bounded rate";
 
-    fleet.StopAll();
+    EXPECT_TRUE(allEnded()) << "sessions " << server.manager->SessionCount();
     EXPECT_TRUE(WaitUntil(
-        [&] {
-            return server.manager->SessionCount() == 0 && server.manager->HandshakeCount() == 0 &&
-                   ThreadCount() <= baseThreads && OpenHandleCount() <= baseHandles + 2;
-        },
-        20s))
+        [&] { return ThreadCount() <= baseThreads && OpenHandleCount() <= baseHandles + 2; }, 20s))
         << "threads " << ThreadCount() << " vs " << baseThreads << ", handles " << OpenHandleCount()
-        << " vs " << baseHandles << ", sessions " << server.manager->SessionCount();
+        << " vs " << baseHandles;
 }
 
 TEST(ConnectionFlood, AThreadThatCannotStartEndsOnlyItsOwnConnection) {

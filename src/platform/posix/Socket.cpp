@@ -104,6 +104,12 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void InterruptReceive(SocketHandle s) {
+    if (s != kInvalidSocket) {
+        ::shutdown(s, SHUT_RD);
+    }
+}
+
 void ResetSocket(SocketHandle& s) {
     if (s != kInvalidSocket) {
         const linger l{1, 0};

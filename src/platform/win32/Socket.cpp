@@ -226,6 +226,13 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void InterruptReceive(SocketHandle s) {
+    if (s != kInvalidSocket) {
+        ::shutdown(static_cast<SOCKET>(s), SD_RECEIVE);
+        ::CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
+    }
+}
+
 void ResetSocket(SocketHandle& s) {
     if (s != kInvalidSocket) {
         linger l{};
