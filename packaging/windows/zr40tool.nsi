@@ -2,6 +2,7 @@
 ; shortcut, an entry in Add/Remove Programs and the inbound firewall rule for the monitors.
 ; Built by the windows preset's `installer` target:
 ;   makensis -DVERSION=1.0.0 -DEXE=.../zr40tool.exe -DLANGDIR=.../language -DOUTFILE=... zr40tool.nsi
+; -DSIGN=.../sign.sh signs the setup and the uninstaller it writes, when a certificate is given.
 ; Silent: setup.exe /S [/D=folder]; uninstall.exe /S.
 Unicode true
 ; the 32-bit stub is not what a 64-bit program wants, and it crashes under 64-bit Wine
@@ -12,6 +13,11 @@ SetCompressor /SOLID lzma
 !include "firewall.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zr40Tool"
+
+!ifdef SIGN
+!finalize 'bash "${SIGN}" "%1"' = 0
+!uninstfinalize 'bash "${SIGN}" "%1"' = 0
+!endif
 
 Name "Zr40Tool ${VERSION}"
 OutFile "${OUTFILE}"
