@@ -5,7 +5,8 @@
 # the user's folder, not beside itself; a higher version installed into another folder replaces
 # the first copy (one entry, one rule); an older package refuses to go over it; the uninstall
 # removes everything; with FIREWALLRULE=0 no netsh runs. netsh is replaced by a stand-in that
-# records each command line, so the firewall commands the package runs are seen.
+# records each command line, so the firewall commands the package runs are seen, and so is icacls
+# (a folder outside Program Files gets Program Files' protection).
 #   scripts/msi-test.sh [windows-build-dir]     (needs an X display: run under xvfb-run)
 # Every wait is bounded. Leaves the prefix as it found it, also after a failure.
 set -euo pipefail
@@ -22,7 +23,7 @@ fail() {
 }
 msi=$(ls "$build"/Zr40Tool-*-x64.msi 2>/dev/null | head -n1)
 [ -n "$msi" ] || fail "no $build/Zr40Tool-*-x64.msi (build the windows preset with wixl installed)"
-standin="$build/bin/zr40-netsh-standin.exe"
+standin="$build/bin/zr40-standin.exe"
 [ -f "$standin" ] || fail "no $standin"
 version=$(basename "$msi" | sed 's/^Zr40Tool-\(.*\)-x64\.msi$/\1/')
 next="${version%.*}.$((${version##*.} + 1))"
@@ -36,29 +37,23 @@ other="$drive/Zr40Other"
 menus=("$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Zr40Tool"
   "$drive/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Zr40Tool")
 sys32="$drive/windows/system32"
-calls="$sys32/netsh-calls.txt"
 work=""
 
-# the stand-in, not Wine's own netsh, which takes precedence over a file in system32
-msiexec() { WINEDLLOVERRIDES="$WINEDLLOVERRIDES;netsh.exe=n" "$WINE" msiexec "$@" </dev/null >/dev/null 2>&1; }
+overrides=$(stand_in_env netsh icacls)
+msiexec() { WINEDLLOVERRIDES=$overrides "$WINE" msiexec "$@" </dev/null >/dev/null 2>&1; }
 entry() { "$WINE" reg query "$uninstall_key\\$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
   sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
-# lines of $1 holding both fixed texts $2 and $3
-count() { grep -F -- "$2" <<<"$1" | grep -c -F -- "$3" || true; }
-netsh_calls() { [ -f "$calls" ] && tr -d '\r' <"$calls"; rm -f "$calls"; }
 cleanup() {
   msiexec /x "$nextcode" /qn || true
   msiexec /x "$code" /qn || true
-  [ -f "$sys32/netsh.exe.zr40-saved" ] && mv -f "$sys32/netsh.exe.zr40-saved" "$sys32/netsh.exe"
-  rm -f "$calls"
+  restore "$sys32" netsh icacls
   [ -z "$work" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 # a run that failed halfway leaves nothing behind for the next one
 cleanup
 work=$(mktemp -d)
-cp "$sys32/netsh.exe" "$sys32/netsh.exe.zr40-saved"
-cp "$standin" "$sys32/netsh.exe"
+stand_in "$sys32" "$standin" netsh icacls
 
 # The same package one version up, and an older one to try over it.
 bash packaging/windows/make-msi.sh "$work/next.msi" "$next" "$nextcode" "$build/bin/zr40tool.exe" \
@@ -83,7 +78,8 @@ msiinfo export "$msi" Property | grep -q "^ARPPRODUCTICON"$'\t'"zr40tool.ico" &&
 menu=""
 for m in "${menus[@]}"; do [ ! -f "$m/Zr40Tool.lnk" ] || menu=$m; done
 [ -n "$menu" ] || fail "no Start-menu shortcut"
-added=$(netsh_calls)
+added=$(calls_of "$sys32" netsh)
+[ -z "$(calls_of "$sys32" icacls)" ] || fail "icacls ran on a folder in Program Files"
 program='program="C:\Program Files\Zr40Tool\zr40tool.exe"'
 moved='program="C:\Zr40Other\zr40tool.exe"'
 delete='\netsh.exe advfirewall firewall delete rule name="Zr40Tool monitors"'
@@ -119,10 +115,15 @@ msiexec /i "$win_next" INSTALLDIR='C:\Zr40Other\' /qn || fail "the upgrade ended
 [ ! -e "$installed" ] || fail "the upgrade left the first copy: $(ls -R "$installed")"
 [ -z "$(entry "$code" DisplayName)" ] || fail "the first copy's entry is still listed"
 [ "$(entry "$nextcode" DisplayVersion)" = "$next" ] || fail "no entry of version $next"
-upgraded=$(netsh_calls)
+upgraded=$(calls_of "$sys32" netsh)
 [ "$(count "$upgraded" "$delete" "$program")" = 1 ] && [ "$(count "$upgraded" "$add" "$moved")" = 1 ] &&
   [ "$(count "$upgraded" "$add" "$program")" = 0 ] || fail "netsh ran: $upgraded"
-echo "msi: upgraded in place to $next (one entry, the old rule removed)"
+# outside Program Files: Program Files' protection
+acl=$(calls_of "$sys32" icacls)
+[ "$(count "$acl" '"C:\Zr40Other\." /inheritance:r /grant:r' '*S-1-5-32-545:(OI)(CI)RX /T')" = 1 ] &&
+  [ "$(count "$acl" '"C:\Zr40Other\." /setowner' '*S-1-5-32-544 /T')" = 1 ] &&
+  [ "$(wc -l <<<"$acl")" = 2 ] || fail "icacls ran: $acl"
+echo "msi: upgraded in place to $next into another folder, protected (one entry, the old rule removed)"
 
 # An older package does not go over a newer one.
 if msiexec /i "$win_msi" /qn; then fail "the older package installed over the newer one"; fi
@@ -133,7 +134,7 @@ msiexec /x "$nextcode" /qn || fail "the silent uninstall ended with status $?"
 [ ! -e "$other" ] && [ ! -e "${menus[0]}" ] && [ ! -e "${menus[1]}" ] && [ -z "$(entry "$nextcode" DisplayName)" ] ||
   fail "the uninstall left the folder, the shortcut or the entry behind"
 ! "$WINE" reg query 'HKLM\Software\Zr40Tool' </dev/null >/dev/null 2>&1 || fail "the uninstall left HKLM\\Software\\Zr40Tool"
-removed=$(netsh_calls)
+removed=$(calls_of "$sys32" netsh)
 [ "$(count "$removed" "$delete" "$moved")" = 1 ] && [ "$(wc -l <<<"$removed")" = 1 ] ||
   fail "netsh ran: $removed"
 echo "msi: uninstalled, the rule removed"
@@ -143,5 +144,5 @@ msiexec /i "$win_msi" FIREWALLRULE=0 /qn || fail "the install with FIREWALLRULE=
 [ -f "$installed/zr40tool.exe" ] || fail "FIREWALLRULE=0: nothing installed"
 msiexec /x "$code" /qn || fail "the uninstall after FIREWALLRULE=0 ended with status $?"
 [ ! -e "$installed" ] || fail "FIREWALLRULE=0: the uninstall left files"
-[ -z "$(netsh_calls)" ] || fail "netsh ran although FIREWALLRULE=0"
+[ -z "$(calls_of "$sys32" netsh)" ] || fail "netsh ran although FIREWALLRULE=0"
 echo "msi: passed: installed, ran, upgraded, refused the downgrade, uninstalled; FIREWALLRULE=0 ran no netsh"

@@ -19,6 +19,6 @@ LogFolderChoice ChooseLogFolder(const std::string& workingDir, const std::string
 bool FolderIsWritable(const std::string& folder);
 
 // Makes the log directory the working directory or, when that cannot or must not be written,
-// the user's log folder. Returns what to tell the user: "Logs: FOLDER" when the logs went to the user's
-// folder, the problem when neither can be written, else "".
+// the user's log folder. Returns what to tell the user: "Logs: FOLDER" when the logs went to the
+// user's folder, the problem when neither can be written, else "".
 std::string UseDefaultLogFolder();

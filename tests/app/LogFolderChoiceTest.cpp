@@ -92,8 +92,7 @@ TEST(LogFolderChoiceTest, ProtectedFoldersEndAtAWholeName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.path) + " in " + c.base);
-        EXPECT_EQ(PathIsWithin(PathFromUtf8(c.path), PathFromUtf8(c.base), c.ignoreCase),
-                  c.within);
+        EXPECT_EQ(PathIsWithin(PathFromUtf8(c.path), PathFromUtf8(c.base), c.ignoreCase), c.within);
     }
     EXPECT_FALSE(IsProtectedFolder(TempDir().path()));
 }

@@ -112,8 +112,7 @@ void ExpectOneRule(const std::string& addCommand, const std::string& deleteComma
     EXPECT_EQ(add[""], netsh + " advfirewall firewall add rule");
     EXPECT_EQ(remove[""], netsh + " advfirewall firewall delete rule");
     const std::map<std::string, std::string> rule = {
-        {"name", "Zr40Tool monitors"}, {"dir", "in"},
-        {"program", program},          {"protocol", "TCP"},
+        {"name", "Zr40Tool monitors"}, {"dir", "in"}, {"program", program}, {"protocol", "TCP"},
         {"localport", ToolPorts()},
     };
     for (const auto& [key, value] : rule) {

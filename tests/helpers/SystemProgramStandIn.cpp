@@ -1,5 +1,6 @@
-// Test helper that takes netsh's place while the installers run: appends the command line it
-// was started with, in UTF-8, as one line to netsh-calls.txt beside itself and succeeds.
+// Test helper that takes a system program's place (netsh, icacls) while the installers run:
+// appends the command line it was started with, in UTF-8, as one line to NAME-calls.txt beside
+// itself (NAME.exe being its file name there) and succeeds.
 #include <windows.h>
 
 #include <string>
@@ -11,7 +12,7 @@ int main() {
         return 100;
     }
     std::wstring log(self, length);
-    log = log.substr(0, log.find_last_of(L'\\') + 1) + L"netsh-calls.txt";
+    log = log.substr(0, log.find_last_of(L'.')) + L"-calls.txt";
     const wchar_t* line = ::GetCommandLineW();
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
