@@ -23,6 +23,7 @@ fail() {
 }
 msi=$(ls "$build"/Zr40Tool-*-x64.msi 2>/dev/null | head -n1)
 [ -n "$msi" ] || fail "no $build/Zr40Tool-*-x64.msi (build the windows preset with wixl installed)"
+msi=$(realpath "$msi")
 standin="$build/bin/zr40-standin.exe"
 [ -f "$standin" ] || fail "no $standin"
 version=$(basename "$msi" | sed 's/^Zr40Tool-\(.*\)-x64\.msi$/\1/')
@@ -74,7 +75,7 @@ cmp -s "$installed/zr40tool.exe" "$build/bin/zr40tool.exe" || fail "the installe
 [ "$(entry "$code" InstallLocation)" = 'C:\Program Files\Zr40Tool\' ] || fail "the entry names no folder"
 # Windows shows the package's product icon in the entry (Wine keeps no DisplayIcon)
 msiinfo export "$msi" Property | grep -q "^ARPPRODUCTICON"$'\t'"zr40tool.ico" &&
-  msiinfo export "$msi" Icon >/dev/null 2>&1 || fail "the package has no product icon"
+  (cd "$work" && msiinfo export "$msi" Icon >/dev/null 2>&1) || fail "the package has no product icon"
 menu=""
 for m in "${menus[@]}"; do [ ! -f "$m/Zr40Tool.lnk" ] || menu=$m; done
 [ -n "$menu" ] || fail "no Start-menu shortcut"
