@@ -149,5 +149,8 @@ wait_for 60 all_gone || {
 }
 ! "$WINE" reg query 'HKLM\Software\Zr40Tool' </dev/null >/dev/null 2>&1 || fail "the uninstaller left HKLM\Software\Zr40Tool"
 removed=$(calls_of "$sys32" netsh)
-[ "$(count "$removed" "$delete" 'program="C:\Zr40Other\zr40tool.exe"')" = 1 ] || fail "netsh ran: $removed"
+# also the rule the tool adds for its access point
+[ "$(count "$removed" "$delete" 'program="C:\Zr40Other\zr40tool.exe"')" = 1 ] &&
+  [ "$(count "$removed" netsh.exe 'delete rule name="Zr40Tool access point"')" = 1 ] ||
+  fail "netsh ran: $removed"
 echo "installer: passed: installed, started from its shortcut, refused while it ran, moved, uninstalled"

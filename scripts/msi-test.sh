@@ -136,8 +136,10 @@ msiexec /x "$nextcode" /qn || fail "the silent uninstall ended with status $?"
   fail "the uninstall left the folder, the shortcut or the entry behind"
 ! "$WINE" reg query 'HKLM\Software\Zr40Tool' </dev/null >/dev/null 2>&1 || fail "the uninstall left HKLM\\Software\\Zr40Tool"
 removed=$(calls_of "$sys32" netsh)
-[ "$(count "$removed" "$delete" "$moved")" = 1 ] && [ "$(wc -l <<<"$removed")" = 1 ] ||
-  fail "netsh ran: $removed"
+# also the rule the tool adds for its access point
+[ "$(count "$removed" "$delete" "$moved")" = 1 ] &&
+  [ "$(count "$removed" netsh.exe 'delete rule name="Zr40Tool access point"')" = 1 ] &&
+  [ "$(wc -l <<<"$removed")" = 2 ] || fail "netsh ran: $removed"
 echo "msi: uninstalled, the rule removed"
 
 # FIREWALLRULE=0: the firewall is left alone, at install and at uninstall.

@@ -158,6 +158,8 @@ SectionEnd
 Section "Uninstall"
   nsExec::ExecToLog '${FIREWALL_DELETE}'
   Pop $0
+  nsExec::ExecToLog '${FIREWALL_AP_DELETE}'
+  Pop $0
   Delete "$SMPROGRAMS\Zr40Tool\Zr40Tool.lnk"
   RMDir "$SMPROGRAMS\Zr40Tool"
   Delete "$INSTDIR\language\ChineseLanguage.ini"

@@ -11,6 +11,7 @@
 
 #include "TempDir.h"
 #include "network/NetworkListenManager.h"
+#include "platform/HostedNetworkNetsh.h"
 
 namespace {
 
@@ -133,6 +134,10 @@ TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
     ASSERT_TRUE(defines.count("FIREWALL_ADD") && defines.count("FIREWALL_DELETE"));
     ExpectOneRule(defines.at("FIREWALL_ADD"), defines.at("FIREWALL_DELETE"),
                   R"("$SYSDIR\netsh.exe")", R"($INSTDIR\zr40tool.exe)");
+    // the uninstaller also removes the rule the tool adds for its access point, by its name
+    ASSERT_TRUE(defines.count("FIREWALL_AP_DELETE"));
+    EXPECT_EQ(defines.at("FIREWALL_AP_DELETE"),
+              R"("$SYSDIR\netsh.exe")" + NetshCommand::DeleteAccessPointRule().substr(5));
 
     // The installer replaces an earlier install's rule before adding; the uninstaller removes it.
     const std::string script = ReadFileText(kScripts + "zr40tool.nsi");
@@ -145,6 +150,7 @@ TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
     EXPECT_LT(deleteFirst, addAfter);
     EXPECT_LT(addAfter, uninstall);
     EXPECT_NE(script.find("'${FIREWALL_DELETE}'", uninstall), std::string::npos);
+    EXPECT_NE(script.find("'${FIREWALL_AP_DELETE}'", uninstall), std::string::npos);
     EXPECT_NE(script.find("!include \"firewall.nsh\""), std::string::npos);
 }
 
@@ -173,4 +179,7 @@ TEST(InstallerFirewallRuleTest, PackageAddsAndRemovesTheSameRule) {
     };
     EXPECT_LT(sequence("FirewallDelete"), sequence("FirewallAdd"));
     EXPECT_GT(sequence("FirewallRemove"), 0);
+    EXPECT_GT(sequence("FirewallApRemove"), 0);
+    EXPECT_EQ(netsh + " " + Attribute(wxs, "FirewallApRemove", "ExeCommand"),
+              netsh + NetshCommand::DeleteAccessPointRule().substr(5));
 }
