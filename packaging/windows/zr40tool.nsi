@@ -3,7 +3,9 @@
 ; Built by the windows preset's `installer` target:
 ;   makensis -DVERSION=1.0.0 -DEXE=.../zr40tool.exe -DLANGDIR=.../language -DOUTFILE=... zr40tool.nsi
 ; -DSIGN=.../sign.sh signs the setup and the uninstaller it writes, when a certificate is given.
-; Silent: setup.exe /S [/D=folder]; uninstall.exe /S. Both end with status 2 while the tool runs.
+; Silent: setup.exe /S [/D=folder]; uninstall.exe /S. Neither runs while the tool runs (the setup
+; then ends with status 2; the uninstaller decides in a copy of itself, whose status it does not
+; wait for unless started with _?=FOLDER).
 Unicode true
 ; the 32-bit stub is not what a 64-bit program wants, and it crashes under 64-bit Wine
 Target amd64-unicode
