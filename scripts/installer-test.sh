@@ -111,7 +111,7 @@ status=0
 no_uninstaller_copy() {
   local pid
   for pid in $(pgrep -f '~nsu.*Un\.exe' 2>/dev/null); do
-    ! tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || return 1
+    ! grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null || return 1
   done
 }
 "$WINE" "$installed/uninstall.exe" /S </dev/null || true
@@ -125,8 +125,8 @@ echo "installer: refused while the tool ran; its logs went to the user's folder"
 "$WINE" "$setup" /S '/D=C:\Zr40Other' </dev/null || fail "the install into C:\Zr40Other ended with status $?"
 [ -f "$other/zr40tool.exe" ] || fail "nothing installed into C:\Zr40Other"
 wait_for 30 test ! -e "$programs" || fail "the first copy stayed: $(ls -R "$programs")"
-"$WINE" reg query "$key" /v InstallLocation </dev/null 2>/dev/null | grep -q -F 'C:\Zr40Other' ||
-  fail "the entry does not name C:\Zr40Other"
+location=$("$WINE" reg query "$key" /v InstallLocation </dev/null 2>/dev/null || true)
+grep -q -F 'C:\Zr40Other' <<<"$location" || fail "the entry does not name C:\Zr40Other"
 moved=$(calls_of "$sys32" netsh)
 [ "$(count "$moved" "$delete" 'program="C:\Program Files\Zr40Tool\zr40tool.exe"')" = 1 ] &&
   [ "$(count "$moved" "$add" 'program="C:\Zr40Other\zr40tool.exe"')" = 1 ] &&

@@ -74,7 +74,8 @@ cmp -s "$installed/zr40tool.exe" "$build/bin/zr40tool.exe" || fail "the installe
 [ "$(entry "$code" Publisher)" = Zr40Tool ] || fail "the entry names no publisher"
 [ "$(entry "$code" InstallLocation)" = 'C:\Program Files\Zr40Tool\' ] || fail "the entry names no folder"
 # Windows shows the package's product icon in the entry (Wine keeps no DisplayIcon)
-msiinfo export "$msi" Property | grep -q "^ARPPRODUCTICON"$'\t'"zr40tool.ico" &&
+properties=$(msiinfo export "$msi" Property)
+grep -q "^ARPPRODUCTICON"$'\t'"zr40tool.ico" <<<"$properties" &&
   (cd "$work" && msiinfo export "$msi" Icon >/dev/null 2>&1) || fail "the package has no product icon"
 menu=""
 for m in "${menus[@]}"; do [ ! -f "$m/Zr40Tool.lnk" ] || menu=$m; done
