@@ -3,8 +3,8 @@
 # installs the files, the shortcut and the Add/Remove Programs entry; the installed program passes
 # its self-check started as its shortcut starts it, and a run in its folder writes its logs into
 # the user's folder, not beside itself; a higher version installed into another folder replaces
-# the first copy (one entry, one rule); an older package refuses to go over it; the uninstall
-# removes everything; with FIREWALLRULE=0 no netsh runs. netsh is replaced by a stand-in that
+# the first copy (one entry, one rule), and the next one goes there too; an older package
+# refuses to go over it; the uninstall removes everything; with FIREWALLRULE=0 no netsh runs. netsh is replaced by a stand-in that
 # records each command line, so the firewall commands the package runs are seen, and so is icacls
 # (a folder outside Program Files gets Program Files' protection).
 #   scripts/msi-test.sh [windows-build-dir]     (needs an X display: run under xvfb-run)
@@ -30,6 +30,8 @@ version=$(basename "$msi" | sed 's/^Zr40Tool-\(.*\)-x64\.msi$/\1/')
 next="${version%.*}.$((${version##*.} + 1))"
 code=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')
 nextcode="{$(tr 'a-f' 'A-F' </proc/sys/kernel/random/uuid)}"
+last="${version%.*}.$((${version##*.} + 2))"
+lastcode="{$(tr 'a-f' 'A-F' </proc/sys/kernel/random/uuid)}"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 drive="$WINEPREFIX/drive_c"
 installed="$drive/Program Files/Zr40Tool"
@@ -45,6 +47,7 @@ msiexec() { WINEDLLOVERRIDES=$overrides "$WINE" msiexec "$@" </dev/null >/dev/nu
 entry() { "$WINE" reg query "$uninstall_key\\$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
   sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 cleanup() {
+  msiexec /x "$lastcode" /qn || true
   msiexec /x "$nextcode" /qn || true
   msiexec /x "$code" /qn || true
   restore "$sys32" netsh icacls
@@ -56,11 +59,15 @@ cleanup
 work=$(mktemp -d)
 stand_in "$sys32" "$standin" netsh icacls
 
-# The same package one version up, and an older one to try over it.
-bash packaging/windows/make-msi.sh "$work/next.msi" "$next" "$nextcode" "$build/bin/zr40tool.exe" \
-  lang/language >/dev/null 2>&1 || fail "cannot build the package of version $next"
+# The same package one and two versions up.
+for v in "next $next $nextcode" "last $last $lastcode"; do
+  read -r name number product <<<"$v"
+  bash packaging/windows/make-msi.sh "$work/$name.msi" "$number" "$product" \
+    "$build/bin/zr40tool.exe" lang/language >/dev/null 2>&1 || fail "cannot build version $number"
+done
 win_msi=$("$WINE" winepath -w "$msi" 2>/dev/null)
 win_next=$("$WINE" winepath -w "$work/next.msi" 2>/dev/null)
+win_last=$("$WINE" winepath -w "$work/last.msi" 2>/dev/null)
 
 echo "msi: $msi ($version, $code)"
 msiexec /i "$win_msi" /qn || fail "the silent install ended with status $?"
@@ -101,7 +108,7 @@ grep -q '^Self-check passed$' <<<"$check" || fail "no 'Self-check passed': $chec
 # A run there writes its logs into the user's folder: the uninstaller leaves none behind.
 (cd "$directory" && exec "$WINE" "$target" --headless --port-base 0 </dev/null >"$work/run.txt" 2>&1) &
 run=$!
-wait_for 60 grep -q "^Logs: " "$work/run.txt" || { kill $run; fail "no 'Logs:' line: $(cat "$work/run.txt")"; }
+wait_for 60 grep -qs "^Logs: " "$work/run.txt" || { kill $run; fail "no 'Logs:' line: $(cat "$work/run.txt")"; }
 grep -q "^Logs: .*/AppData/Local/Zr40Tool/Logs" "$work/run.txt" ||
   { kill $run; fail "the logs do not go to the user's folder: $(cat "$work/run.txt")"; }
 kill -INT $run
@@ -132,8 +139,15 @@ if msiexec /i "$win_msi" /qn; then fail "the older package installed over the ne
 [ "$(entry "$nextcode" DisplayVersion)" = "$next" ] && [ -z "$(entry "$code" DisplayName)" ] ||
   fail "the refused downgrade changed the installed copy"
 
-msiexec /x "$nextcode" /qn || fail "the silent uninstall ended with status $?"
-[ ! -e "$other" ] && [ ! -e "${menus[0]}" ] && [ ! -e "${menus[1]}" ] && [ -z "$(entry "$nextcode" DisplayName)" ] ||
+# the next one, without INSTALLDIR, goes where the installed copy lies
+msiexec /i "$win_last" /qn || fail "the second upgrade ended with status $?"
+[ -f "$other/zr40tool.exe" ] && [ ! -e "$installed" ] && [ "$(entry "$lastcode" DisplayVersion)" = "$last" ] ||
+  fail "the second upgrade did not stay in C:\Zr40Other"
+calls_of "$sys32" netsh >/dev/null
+calls_of "$sys32" icacls >/dev/null
+
+msiexec /x "$lastcode" /qn || fail "the silent uninstall ended with status $?"
+[ ! -e "$other" ] && [ ! -e "${menus[0]}" ] && [ ! -e "${menus[1]}" ] && [ -z "$(entry "$lastcode" DisplayName)" ] ||
   fail "the uninstall left the folder, the shortcut or the entry behind"
 ! "$WINE" reg query 'HKLM\Software\Zr40Tool' </dev/null >/dev/null 2>&1 || fail "the uninstall left HKLM\\Software\\Zr40Tool"
 removed=$(calls_of "$sys32" netsh)
