@@ -13,6 +13,7 @@
 #include "app/Version.h"
 #include "network/NetworkListenManager.h"
 #include "platform/ProgramArguments.h"
+#include "win32/RunningMarker.h"
 #include "win32/Win32DesktopApp.h"
 #include "win32/Win32Screenshots.h"
 
@@ -109,6 +110,7 @@ int wmain(int, wchar_t**) {
         return 0;
     }
     if (Find(args, "--headless") != 0) {
+        const RunningMarker running;
         return Headless(std::move(args));
     }
     if (const int at = Find(args, "--screenshots"); at != 0) {
@@ -137,5 +139,6 @@ int wmain(int, wchar_t**) {
         }
         paths.portBase = static_cast<int>(base);
     }
+    const RunningMarker running;
     return RunWin32Desktop(paths);
 }
