@@ -4,7 +4,7 @@
 # its self-check started as its shortcut starts it, and a run in its folder writes its logs into
 # the user's folder, not beside itself; a higher version installed into another folder replaces
 # the first copy (one entry, one rule), and the next one goes there too; an older package
-# refuses to go over it; the uninstall removes everything; with FIREWALLRULE=0 no netsh runs. netsh is replaced by a stand-in that
+# refuses to go over it; no uninstall while the tool runs; the uninstall removes everything; with FIREWALLRULE=0 no netsh runs. netsh is replaced by a stand-in that
 # records each command line, so the firewall commands the package runs are seen, and so is icacls
 # (a folder outside Program Files gets Program Files' protection).
 #   scripts/msi-test.sh [windows-build-dir]     (needs an X display: run under xvfb-run)
@@ -111,12 +111,16 @@ run=$!
 wait_for 60 grep -qs "^Logs: " "$work/run.txt" || { kill $run; fail "no 'Logs:' line: $(cat "$work/run.txt")"; }
 grep -q "^Logs: .*/AppData/Local/Zr40Tool/Logs" "$work/run.txt" ||
   { kill $run; fail "the logs do not go to the user's folder: $(cat "$work/run.txt")"; }
+# While it runs, the package neither removes nor replaces it.
+if msiexec /x "$code" /qn; then kill -INT $run; fail "the uninstall ran while the tool runs"; fi
+[ -f "$installed/zr40tool.exe" ] && [ "$(entry "$code" DisplayName)" = Zr40Tool ] ||
+  { kill -INT $run; fail "the refused uninstall removed the program"; }
 kill -INT $run
 wait $run || true
 left=$(cd "$installed" && find . -type f | sort | tr '\n' ' ')
 [ "$left" = "./language/ChineseLanguage.ini ./language/EnglishLanguage.ini ./language/LanguageConfig.ini ./zr40tool.exe " ] ||
   fail "the installed run wrote into its folder: $left"
-echo "msi: installed, self-check passed, logs in the user's folder"
+echo "msi: installed, self-check passed, logs in the user's folder, not removed while it ran"
 
 # A higher version into another folder replaces the first copy and its rule.
 msiexec /i "$win_next" INSTALLDIR='C:\Zr40Other\' /qn || fail "the upgrade ended with status $?"

@@ -9,6 +9,8 @@ inline constexpr wchar_t kRunningMarkerName[] = L"Global\\Zr40ToolRunning";
 class RunningMarker {
   public:
     RunningMarker();
+    // Whether a running copy holds the marker (for the installers' check).
+    static bool HeldElsewhere();
 
   private:
     struct Closer {
