@@ -11,6 +11,7 @@
 //   IForm& Page(int tab)                the page's controls by id
 //   void Click(int tab, int id)         a click on a page's button
 //   void PressEscape(int tab, int id)   Escape in that page's field, which has the focus
+//   void PressEnter(int tab, int id)    Enter in that page's field, likewise
 //   void PressCloseBox()                the close box
 //   bool RowChecked(int row)            as the list control shows it
 //   void CheckRow(int row, bool on)     the user's check mark, through the list control
@@ -45,6 +46,18 @@ namespace mainwindowcases {
 
 // The upgrade column's "finished" text.
 inline constexpr int kTextUpgradeFinished = 52;
+inline constexpr int kTextOrderRefused = 39;
+inline constexpr int kTextNoModuleSet = 78;
+inline constexpr std::uint16_t kModuleSwitchCommand = 0x0012;
+
+// How many module-set orders a simulated monitor received.
+inline int ModuleOrders(SimMonitor& monitor) {
+    int n = 0;
+    for (const SimOrder& order : monitor.Record().Snapshot().orders) {
+        n += order.cmd == kModuleSwitchCommand ? 1 : 0;
+    }
+    return n;
+}
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -232,6 +245,72 @@ TYPED_TEST_P(MainWindowBehaviour, AMonitorThatDropsMidUpgradeIsInvitedAgainAndFi
     back.Stop();
 }
 
+TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnItsRow) {
+    using namespace mainwindowcases;
+    auto& d = this->driver_;
+    FakeDialogs& dialogs = d.Dialogs();
+    SimMonitorConfig config =
+        SimMonitorConfig::ForIndex(SlowPuller(), this->kMonitors, "W-", 0x3F3F);
+    config.refuseOrders = true;
+    SimMonitor refusing(config);
+    ASSERT_TRUE(refusing.Start("127.0.0.1", this->server_.SessionPort()));
+    auto refusingRow = [&] {
+        return d.Model().FindRow(CMonitorTable::kColumnName, config.deviceName);
+    };
+    ASSERT_TRUE(d.Pump([&] { return this->AllListed() && refusingRow() >= 0; }, this->kWaitMs));
+
+    // A module set chosen before a language change is neither kept nor sent.
+    d.ChooseTab(kTabModule);
+    d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
+    d.Click(kTabModule, ModulePageId::kModuleEcg);
+    GetLanguageTexts().SetLanguage(kLanguageChinese);
+    ASSERT_TRUE(d.Pump([&] { return !d.Page(kTabModule).IsEnabled(ModulePageId::kModify); }, 5000));
+    d.ChooseTab(kTabModule);
+    ASSERT_TRUE(d.Pump([&] { return this->RowOf(0) >= 0; }, 5000));
+    d.CheckRow(this->RowOf(0), true);
+    d.Click(kTabModule, ModulePageId::kModify);
+    d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
+    d.Click(kTabModule, ModulePageId::kModify);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(kTextNoModuleSet)});
+    EXPECT_EQ(ModuleOrders(this->fleet_.At(0)), 0);
+
+    // A refused module set reads first on that monitor's row.
+    d.CheckRow(this->RowOf(0), false);
+    d.CheckRow(refusingRow(), true);
+    d.Click(kTabModule, ModulePageId::kModuleEcgSpo2Resp);
+    d.Click(kTabModule, ModulePageId::kModify);
+    ASSERT_TRUE(d.Pump(
+        [&] {
+            return refusingRow() >= 0 &&
+                   d.Model()
+                           .GetText(refusingRow(), CMonitorTable::kColumnState)
+                           .rfind(LanguageText(kTextOrderRefused), 0) == 0;
+        },
+        5000))
+        << d.Model().GetText(refusingRow(), CMonitorTable::kColumnState);
+    EXPECT_EQ(ModuleOrders(refusing), 1);
+    EXPECT_EQ(ModuleOrders(this->fleet_.At(0)), 0);
+
+    // Enter in the debug page's frame field sends the frame, with no message and no line end.
+    GetLanguageTexts().SetLanguage(kLanguageEnglish);
+    d.ChooseTab(kTabDebug);
+    d.CheckRow(this->RowOf(1), true);
+    const std::string frame = "00 0a 00 30 00 05 00 00 01 02";
+    d.Page(kTabDebug).SetText(DebugPageId::kFrameText, frame);
+    dialogs.messages.clear();
+    d.PressEnter(kTabDebug, DebugPageId::kFrameText);
+    EXPECT_TRUE(d.Pump(
+        [&] {
+            return d.Page(kTabDebug).GetText(DebugPageId::kDisplay).find("\tSend\t") !=
+                   std::string::npos;
+        },
+        5000));
+    EXPECT_EQ(d.Page(kTabDebug).GetText(DebugPageId::kFrameText), frame);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+    refusing.Stop();
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MainWindowBehaviour,
                             MonitorsChecksEscapeAndTheCloseBoxThroughTheRealWindow,
-                            AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes);
+                            AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes,
+                            OnlyWhatTheUserSeesIsSentAndARefusalShowsOnItsRow);
