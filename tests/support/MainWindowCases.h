@@ -48,16 +48,6 @@ namespace mainwindowcases {
 inline constexpr int kTextUpgradeFinished = 52;
 inline constexpr int kTextOrderRefused = 39;
 inline constexpr int kTextNoModuleSet = 78;
-inline constexpr std::uint16_t kModuleSwitchCommand = 0x0012;
-
-// How many module-set orders a simulated monitor received.
-inline int ModuleOrders(SimMonitor& monitor) {
-    int n = 0;
-    for (const SimOrder& order : monitor.Record().Snapshot().orders) {
-        n += order.cmd == kModuleSwitchCommand ? 1 : 0;
-    }
-    return n;
-}
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -257,6 +247,7 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     auto refusingRow = [&] {
         return d.Model().FindRow(CMonitorTable::kColumnName, config.deviceName);
     };
+    auto orders = [](SimMonitor& m) { return m.Record().Snapshot().orders.size(); };
     ASSERT_TRUE(d.Pump([&] { return this->AllListed() && refusingRow() >= 0; }, this->kWaitMs));
 
     // A module set chosen before a language change is neither kept nor sent.
@@ -272,24 +263,19 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
     d.Click(kTabModule, ModulePageId::kModify);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(kTextNoModuleSet)});
-    EXPECT_EQ(ModuleOrders(this->fleet_.At(0)), 0);
+    EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
 
     // A refused module set reads first on that monitor's row.
     d.CheckRow(this->RowOf(0), false);
     d.CheckRow(refusingRow(), true);
     d.Click(kTabModule, ModulePageId::kModuleEcgSpo2Resp);
     d.Click(kTabModule, ModulePageId::kModify);
-    ASSERT_TRUE(d.Pump(
-        [&] {
-            return refusingRow() >= 0 &&
-                   d.Model()
-                           .GetText(refusingRow(), CMonitorTable::kColumnState)
-                           .rfind(LanguageText(kTextOrderRefused), 0) == 0;
-        },
-        5000))
-        << d.Model().GetText(refusingRow(), CMonitorTable::kColumnState);
-    EXPECT_EQ(ModuleOrders(refusing), 1);
-    EXPECT_EQ(ModuleOrders(this->fleet_.At(0)), 0);
+    auto state = [&] { return d.Model().GetText(refusingRow(), CMonitorTable::kColumnState); };
+    EXPECT_TRUE(
+        d.Pump([&] { return state().rfind(LanguageText(kTextOrderRefused), 0) == 0; }, 5000))
+        << state();
+    EXPECT_EQ(orders(refusing), 1u);
+    EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
 
     // Enter in the debug page's frame field sends the frame, with no message and no line end.
     GetLanguageTexts().SetLanguage(kLanguageEnglish);
@@ -299,12 +285,8 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.Page(kTabDebug).SetText(DebugPageId::kFrameText, frame);
     dialogs.messages.clear();
     d.PressEnter(kTabDebug, DebugPageId::kFrameText);
-    EXPECT_TRUE(d.Pump(
-        [&] {
-            return d.Page(kTabDebug).GetText(DebugPageId::kDisplay).find("\tSend\t") !=
-                   std::string::npos;
-        },
-        5000));
+    auto display = [&] { return d.Page(kTabDebug).GetText(DebugPageId::kDisplay); };
+    EXPECT_TRUE(d.Pump([&] { return display().find("\tSend\t") != std::string::npos; }, 5000));
     EXPECT_EQ(d.Page(kTabDebug).GetText(DebugPageId::kFrameText), frame);
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
     refusing.Stop();
