@@ -48,6 +48,7 @@ namespace mainwindowcases {
 inline constexpr int kTextUpgradeFinished = 52;
 inline constexpr int kTextOrderRefused = 39;
 inline constexpr int kTextNoModuleSet = 78;
+inline constexpr int kTextModify = 35;
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -254,15 +255,23 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.ChooseTab(kTabModule);
     d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
     d.Click(kTabModule, ModulePageId::kModuleEcg);
+    // the change is posted: done once the pages carry the new captions
+    auto recaptioned = [&] {
+        return d.Page(kTabModule).GetText(ModulePageId::kModify) == LanguageText(kTextModify);
+    };
     GetLanguageTexts().SetLanguage(kLanguageChinese);
-    ASSERT_TRUE(d.Pump([&] { return !d.Page(kTabModule).IsEnabled(ModulePageId::kModify); }, 5000));
+    ASSERT_TRUE(d.Pump(recaptioned, 5000));
     d.ChooseTab(kTabModule);
     ASSERT_TRUE(d.Pump([&] { return this->RowOf(0) >= 0; }, 5000));
     d.CheckRow(this->RowOf(0), true);
+    EXPECT_FALSE(d.Page(kTabModule).IsEnabled(ModulePageId::kModify));
     d.Click(kTabModule, ModulePageId::kModify);
     d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
     d.Click(kTabModule, ModulePageId::kModify);
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(kTextNoModuleSet)});
+    ASSERT_FALSE(dialogs.messages.empty());
+    for (const std::string& message : dialogs.messages) {
+        EXPECT_EQ(message, LanguageText(kTextNoModuleSet));
+    }
     EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
 
     // A refused module set reads first on that monitor's row.
@@ -279,6 +288,7 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
 
     // Enter in the debug page's frame field sends the frame, with no message and no line end.
     GetLanguageTexts().SetLanguage(kLanguageEnglish);
+    ASSERT_TRUE(d.Pump(recaptioned, 5000));
     d.ChooseTab(kTabDebug);
     d.CheckRow(this->RowOf(1), true);
     const std::string frame = "00 0a 00 30 00 05 00 00 01 02";
