@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "foundation/Log.h"
@@ -176,9 +177,13 @@ MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pP
             case MonitorClaim::Outcome::BeingReplaced:
                 LogRefusal(*pParam, "another connection of the same monitor is taking its place");
                 return nullptr;
-            case MonitorClaim::Outcome::PoolFull:
-                LogRefusal(*pParam, "all monitor slots are in use");
+            case MonitorClaim::Outcome::PoolFull: {
+                // The engineer reads Net.log to learn why a monitor never showed up.
+                const std::string reason =
+                    "all " + std::to_string(MAX_MONITOR_COUNT) + " monitor places are taken";
+                LogRefusal(*pParam, reason.c_str());
                 return nullptr;
+            }
         }
     }
     if (obj == nullptr) {
