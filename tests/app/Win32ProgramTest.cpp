@@ -107,33 +107,6 @@ TEST(Win32Program, SecondWindowOnTheSamePortsEndsAtOnce) {
     EXPECT_EQ(first.GetState(), SingleInstance::State::Held);
 }
 
-namespace {
-
-// The tool's hidden end-of-session window, found by its class among the process's windows.
-HWND EndSessionWindowOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t name[64] = {};
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && ::GetClassNameW(window, name, 64) > 0 &&
-                std::wstring(name) == kEndSessionWindowClass) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-}  // namespace
-
 // Logging off or shutting down: the headless tool says yes to the end of the session, and its
 // answer to the end itself comes only once the tool has stopped (its ports closed, its last line
 // written); then it ends with 0.
@@ -164,9 +137,13 @@ TEST(Win32Program, HeadlessStopsCleanlyWhenTheSessionEnds) {
         },
         60s))
         << ReadFileText(out);
-    const DWORD id = ::GetProcessId(tool.Get());
+    // This test runs alone: the one window of that class is the tool's.
     HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (window = EndSessionWindowOf(id)) != nullptr; }, 10s));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (window = ::FindWindowW(kEndSessionWindowClass, nullptr)) != nullptr; }, 10s));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    EXPECT_EQ(owner, ::GetProcessId(tool.Get()));
     EXPECT_TRUE(ConnectTcp("127.0.0.1", port, 2000));
 
     DWORD_PTR answer = 0;
