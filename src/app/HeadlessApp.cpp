@@ -59,7 +59,8 @@ int InstancePort(const NetworkListenSettings& settings) {
     return 0;
 }
 
-HeadlessApp::HeadlessApp(HeadlessOptions options) : options_(std::move(options)) {
+HeadlessApp::HeadlessApp(HeadlessOptions options)
+    : options_(std::move(options)), stop_(options_.hearSessionEnd) {
     if (!options_.status) {
         options_.status = [](const std::string& line) {
             std::printf("%s\n", line.c_str());

@@ -43,6 +43,9 @@ struct HeadlessOptions {
     std::chrono::milliseconds invitationPeriod{3000};
     // One line per notable event (monitors coming and going, upgrades ending).
     std::function<void(const std::string&)> status;
+    // Stop also at the end of the user's session (Windows); tests that run the app inside their
+    // own process leave it out.
+    bool hearSessionEnd = true;
 };
 
 class HeadlessApp : public IUserMessageSink {

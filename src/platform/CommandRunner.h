@@ -63,7 +63,8 @@ class PosixCommandRunner : public ICommandRunner {
 
 // CreateProcessW without a console window and never through cmd.exe, each program in a job
 // object of its own so that ending it on time-out or Cancel also ends whatever it started.
-// Standard output and error are captured through a pipe.
+// Standard output and error are captured through a pipe; the program inherits that pipe and a
+// null input, and no other handle of this process.
 class Win32CommandRunner : public ICommandRunner {
   public:
     // argv[0] is found as CreateProcessW finds a program: an absolute path as it is, otherwise

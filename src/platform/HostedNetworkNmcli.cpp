@@ -1,6 +1,13 @@
 #include "platform/HostedNetworkNmcli.h"
 
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "foundation/Log.h"
 #include "platform/CommandRunner.h"
+#include "platform/PrivateTempFile.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -19,19 +26,60 @@ std::string Joined(const NmcliCommand::Argv& argv) {
 
 }  // namespace
 
+std::string FindProgramIn(const std::vector<std::string>& folders, const std::string& name) {
+    namespace fs = std::filesystem;
+    for (const std::string& folder : folders) {
+        const fs::path path = PathFromUtf8(folder) / PathFromUtf8(name);
+        std::error_code error;
+        const fs::file_status status = fs::status(path, error);
+        if (!error && fs::is_regular_file(status) &&
+            (status.permissions() & fs::perms::owner_exec) != fs::perms::none) {
+            return Utf8FromPath(path);
+        }
+    }
+    return std::string();
+}
+
 namespace NmcliCommand {
 
 Argv Stop() {
     return {"nmcli", "connection", "down", kHotspotConnection};
 }
 
-Argv Configure(const std::string& ssid, const std::string& key) {
-    return {"nmcli", "device", "wifi",     "hotspot", "con-name", kHotspotConnection,
-            "ssid",  ssid,     "password", key};
+Argv Delete() {
+    return {"nmcli", "connection", "delete", kHotspotConnection};
 }
 
-Argv Start() {
-    return {"nmcli", "connection", "up", kHotspotConnection};
+Argv Configure(const std::string& ssid) {
+    return {"nmcli",
+            "connection",
+            "add",
+            "type",
+            "wifi",
+            "ifname",
+            "*",
+            "con-name",
+            kHotspotConnection,
+            "autoconnect",
+            "no",
+            "802-11-wireless.ssid",
+            ssid,
+            "802-11-wireless.mode",
+            "ap",
+            "ipv4.method",
+            "shared",
+            "802-11-wireless-security.key-mgmt",
+            "wpa-psk",
+            "802-11-wireless-security.psk-flags",
+            "2"};
+}
+
+Argv Up(const std::string& connectionName, const std::string& passwordFile) {
+    Argv argv = {"nmcli", "connection", "up", connectionName};
+    if (!passwordFile.empty()) {
+        argv.insert(argv.end(), {"passwd-file", passwordFile});
+    }
+    return argv;
 }
 
 Argv Show() {
@@ -43,23 +91,43 @@ Argv ConfigureIp(const std::string& connectionName, const Ipv4Octets& address) {
             "ipv4.method", "shared",     "ipv4.addresses", Dotted(address) + "/24"};
 }
 
-Argv Reactivate(const std::string& connectionName) {
-    return {"nmcli", "connection", "up", connectionName};
+std::string PasswordFileText(const std::string& key) {
+    return "802-11-wireless-security.psk:" + key + "\n";
 }
 
 }  // namespace NmcliCommand
 
-NmcliHostedNetwork::NmcliHostedNetwork(ICommandRunner& runner, HostedNetworkPauses pauses,
-                                       HostedNetworkLimits limits)
-    : runner_(runner), pauses_(pauses), limits_(limits) {}
+NmcliHostedNetwork::NmcliHostedNetwork(ICommandRunner& runner, std::string nmcli,
+                                       HostedNetworkPauses pauses, HostedNetworkLimits limits)
+    : runner_(runner), nmcli_(std::move(nmcli)), pauses_(pauses), limits_(limits) {}
 
 HostedNetworkResult NmcliHostedNetwork::Run(const NmcliCommand::Argv& argv,
                                             const NmcliCommand::Argv& shown,
                                             std::chrono::milliseconds limit) {
-    if (runner_.Run(argv, limit) == 0) {
+    if (nmcli_.empty()) {
+        TraceLog("nmcli not run: it is in none of /usr/bin, /bin, /usr/sbin, /sbin\n");
+        return HostedNetworkResult::Failed(Joined(shown));
+    }
+    NmcliCommand::Argv program = argv;
+    program[0] = nmcli_;
+    if (runner_.Run(program, limit) == 0) {
         return {};
     }
     return HostedNetworkResult::Failed(Joined(shown));
+}
+
+HostedNetworkResult NmcliHostedNetwork::Activate(const std::string& connectionName) {
+    // Shown without the file, which is gone by the time anyone reads the line.
+    const NmcliCommand::Argv shown = NmcliCommand::Up(connectionName, std::string());
+    if (key_.empty() || nmcli_.empty()) {
+        return Run(shown, shown, limits_.command);
+    }
+    const PrivateTempFile secret("psk", NmcliCommand::PasswordFileText(key_));
+    if (secret.Path().empty()) {
+        TraceLog("nmcli not run: no private file for the key\n");
+        return HostedNetworkResult::Failed(Joined(shown));
+    }
+    return Run(NmcliCommand::Up(connectionName, secret.Path()), shown, limits_.command);
 }
 
 void NmcliHostedNetwork::CancelCommands() {
@@ -78,18 +146,25 @@ HostedNetworkResult NmcliHostedNetwork::Stop() {
 }
 
 HostedNetworkResult NmcliHostedNetwork::Configure(const std::string& ssid, const std::string& key) {
-    const NmcliCommand::Argv shown = NmcliCommand::Configure(ssid, kHiddenKey);
+    const NmcliCommand::Argv add = NmcliCommand::Configure(ssid);
     if (!IsSafeText(ssid) || !IsSafeText(key)) {
-        return HostedNetworkResult::Failed(Joined(shown));
+        return HostedNetworkResult::Failed(Joined(add));
     }
-    const HostedNetworkResult result =
-        Run(NmcliCommand::Configure(ssid, key), shown, limits_.command);
+    key_ = key;
+    // Made afresh, so no setting of an earlier profile (a saved key among them) lives on.
+    HostedNetworkResult result;
+    if (Run(NmcliCommand::Show()).ok) {
+        result = Run(NmcliCommand::Delete());
+    }
+    if (result.ok) {
+        result = Run(add);
+    }
     HostedNetworkPause(pauses_.configure);
     return result;
 }
 
 HostedNetworkResult NmcliHostedNetwork::Start() {
-    const HostedNetworkResult result = Run(NmcliCommand::Start());
+    const HostedNetworkResult result = Activate(kHotspotConnection);
     HostedNetworkPause(pauses_.start);
     return result;
 }
@@ -110,7 +185,7 @@ HostedNetworkResult NmcliHostedNetwork::ConfigureIp(const std::string& connectio
     }
     HostedNetworkResult result = Run(modify);
     if (result.ok) {
-        result = Run(NmcliCommand::Reactivate(connectionName));
+        result = Activate(connectionName);
     }
     HostedNetworkPause(pauses_.configureIp);
     return result;

@@ -94,7 +94,7 @@ bool WritePng(const std::string& path, int width, int height,
     Chunk(file, "IDAT", z);
     Chunk(file, "IEND", {});
 
-    std::FILE* out = _wfopen(win32ui::Wide(path).c_str(), L"wb");
+    std::FILE* out = _wfopen(win32ui::Wide(path).c_str(), L"wbN");  // N: not inherited
     if (out == nullptr) {
         return false;
     }

@@ -36,6 +36,7 @@ HeadlessOptions QuietLoopback() {
     HeadlessOptions options;
     options.network = LoopbackTestSettings();
     options.status = [](const std::string&) {};
+    options.hearSessionEnd = false;  // no window from inside the test
     return options;
 }
 

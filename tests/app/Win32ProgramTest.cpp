@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "platform/SingleInstance.h"
+#include "platform/TcpConnect.h"
 #include "platform/WindowsCommandLine.h"
+#include "platform/win32/EndSessionWindow.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
@@ -20,39 +26,50 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-// Runs a program with its output going to a file, bounded by `limit`; its exit status, -1 when
-// it did not end in time. Not through a pipe: the first window call of a Wine session starts a
-// desktop process that inherits the program's handles and outlives it, holding a pipe open.
-int RunToFile(const std::vector<std::string>& argv, const std::string& outPath, DWORD limitMs) {
+// Starts a program with its output going to a file; null when it could not be started. Not
+// through a pipe: the first window call of a Wine session starts a desktop process that inherits
+// the program's handles and outlives it, holding a pipe open.
+win32text::UniqueHandle StartToFile(const std::vector<std::string>& argv,
+                                    const std::string& outPath) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE out = ::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        return -1;
+    const win32text::UniqueHandle out(::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE,
+                                                    FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) {
+        return {};
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
+    startup.hStdOutput = out.Get();
+    startup.hStdError = out.Get();
     PROCESS_INFORMATION info{};
     std::wstring line = Wide(BuildWindowsCommandLine(argv));
-    const BOOL started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-    ::CloseHandle(out);
-    if (!started) {
-        return -1;
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &info)) {
+        return {};
     }
     ::CloseHandle(info.hThread);
+    return win32text::UniqueHandle(info.hProcess);
+}
+
+// Its exit status once it ended, -1 when it did not end within `limitMs` (then it is ended).
+int WaitForExit(const win32text::UniqueHandle& process, DWORD limitMs) {
     DWORD code = static_cast<DWORD>(-1);
-    if (::WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(info.hProcess, 1);
-        ::WaitForSingleObject(info.hProcess, INFINITE);
-    } else {
-        ::GetExitCodeProcess(info.hProcess, &code);
+    if (!process) {
+        return -1;
     }
-    ::CloseHandle(info.hProcess);
+    if (::WaitForSingleObject(process.Get(), limitMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), INFINITE);
+    } else {
+        ::GetExitCodeProcess(process.Get(), &code);
+    }
     return static_cast<int>(code);
+}
+
+int RunToFile(const std::vector<std::string>& argv, const std::string& outPath, DWORD limitMs) {
+    return WaitForExit(StartToFile(argv, outPath), limitMs);
 }
 
 }  // namespace
@@ -88,4 +105,59 @@ TEST(Win32Program, SecondWindowOnTheSamePortsEndsAtOnce) {
     const std::string text = ReadFileText(said);
     EXPECT_EQ(text.rfind("Zr40Tool is already running", 0), 0u) << text;
     EXPECT_EQ(first.GetState(), SingleInstance::State::Held);
+}
+
+// Logging off or shutting down: the headless tool says yes to the end of the session, and its
+// answer to the end itself comes only once the tool has stopped (its ports closed, its last line
+// written); then it ends with 0.
+TEST(Win32Program, HeadlessStopsCleanlyWhenTheSessionEnds) {
+    using namespace std::chrono_literals;
+    // Wine makes no window without a display (CTest runs this test again on a virtual one).
+    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr &&
+        std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "Wine without a display";
+    }
+    TempDir dir;
+    const std::string out = dir.file("headless.out");
+    const win32text::UniqueHandle tool = StartToFile(
+        {ZR40_TOOL_PATH, "--headless", "--port-base", "0", "--log-dir", dir.path()}, out);
+    ASSERT_TRUE(tool);
+    // A failed check must not leave the tool running.
+    const struct EndAtExit {
+        HANDLE process;
+        ~EndAtExit() { ::TerminateProcess(process, 1); }
+    } endAtExit{tool.Get()};
+    int port = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string text = ReadFileText(out);
+            const std::size_t at = text.find(" and ", text.find("Listening: monitor ports "));
+            port = at == std::string::npos ? 0 : std::atoi(text.c_str() + at + 5);
+            return port > 0;
+        },
+        60s))
+        << ReadFileText(out);
+    // This test runs alone: the one window of that class is the tool's.
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (window = ::FindWindowW(kEndSessionWindowClass, nullptr)) != nullptr; }, 10s));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    EXPECT_EQ(owner, ::GetProcessId(tool.Get()));
+    EXPECT_TRUE(ConnectTcp("127.0.0.1", port, 2000));
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                      SMTO_ABORTIFHUNG, 10000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    ASSERT_TRUE(::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                      SMTO_ABORTIFHUNG, 20000, &answer));
+    // Answered only now: the tool no longer listens.
+    EXPECT_FALSE(ConnectTcp("127.0.0.1", port, 2000));
+    EXPECT_EQ(WaitForExit(tool, 20000), 0);
+    std::string text = ReadFileText(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), "Stopping") << text;
 }

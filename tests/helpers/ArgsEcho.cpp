@@ -1,12 +1,14 @@
 // Test helper for the Windows command runner: writes each argument it received, as
 // CommandLineToArgvW splits its command line, in UTF-8 followed by a NUL byte. Then, in order:
-// "--touch FILE" creates FILE, "--sleep MS" waits, "--exit N" sets the exit status N; a last
+// "--touch FILE" creates FILE, "--sleep MS" waits, "--exit N" sets the exit status N, "--probe H"
+// sets it to 20 when the handle value H (decimal) is an open disk file here, else 21; a last
 // "--spawn-sleeper" leaves a copy of itself running ("--sleep 60000") that keeps the output
 // pipe open.
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
@@ -33,6 +35,12 @@ int main() {
             ::Sleep(static_cast<DWORD>(std::wcstoul(args[i + 1], nullptr, 10)));
         } else if (std::wcscmp(args[i], L"--exit") == 0) {
             status = static_cast<int>(std::wcstol(args[i + 1], nullptr, 10));
+        } else if (std::wcscmp(args[i], L"--probe") == 0) {
+            const auto value = static_cast<std::uintptr_t>(std::wcstoull(args[i + 1], nullptr, 10));
+            const HANDLE h = reinterpret_cast<HANDLE>(value);
+            DWORD flags = 0;
+            status =
+                ::GetHandleInformation(h, &flags) && ::GetFileType(h) == FILE_TYPE_DISK ? 20 : 21;
         }
     }
     if (count > 1 && std::wcscmp(args[count - 1], L"--spawn-sleeper") == 0) {

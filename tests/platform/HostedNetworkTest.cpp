@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/HostedNetwork.h"
 #include "platform/HostedNetworkNetsh.h"
 #include "platform/HostedNetworkNmcli.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -296,56 +298,104 @@ TEST_F(NetshTest, UnopenedKeysAreCounted) {
     EXPECT_NE(Trace().find("\tCan not open the reg path!\n"), std::string::npos);
 }
 
+// Records each run; a password file exists while its command runs, so its text is recorded in
+// place of its path.
 class RecordingRunner : public ICommandRunner {
   public:
     int Run(const Argv& argv, std::chrono::milliseconds limit) override {
+        raw.push_back(argv);
         runs.push_back(argv);
         limits.push_back(limit.count());
-        return status;
+        for (std::size_t i = 1; i < argv.size(); ++i) {
+            if (argv[i - 1] == "passwd-file") {
+                files.push_back(argv[i]);
+                runs.back()[i] = "FILE:" + ReadFileText(argv[i]);
+            }
+        }
+        const auto verb = statuses.find(argv.size() > 2 ? argv[2] : "");
+        return verb == statuses.end() ? status : verb->second;
     }
     void Cancel() override {}
     void Resume() override {}
+    std::vector<Argv> raw;
     std::vector<Argv> runs;
     std::vector<long long> limits;
+    std::vector<std::string> files;
+    std::map<std::string, int> statuses;  // by verb (show, up, ...); others get `status`
     int status = 0;
 };
 
-TEST(NmcliHostedNetworkTest, RunsTheExactArgumentVectors) {
+TEST(NmcliHostedNetworkTest, RunsTheExactVectorsWithTheKeyOnlyInAPrivateFile) {
     RecordingRunner runner;
-    NmcliHostedNetwork network(runner, HostedNetworkPauses::None(), {700ms, 30ms});
+    const std::string nmcli = "/usr/bin/nmcli";
+    NmcliHostedNetwork network(runner, nmcli, HostedNetworkPauses::None(), {700ms, 30ms});
+    const auto add = [&](const std::string& ssid) {
+        Argv argv = NmcliCommand::Configure(ssid);
+        argv[0] = nmcli;
+        return argv;
+    };
+    const std::string psk = "FILE:802-11-wireless-security.psk:my \"pass\" phrase\n";
     network.Stop();
+    runner.statuses["show"] = 10;  // nmcli: no such connection
     network.Configure("ZOLT_LINK", "QPLMRTXW");
     network.Configure("a\tb", "QPLMRTXW");  // refused: the page never passes it
+    runner.statuses["show"] = 0;            // there is one now: it is made afresh
     network.Configure("Ward 3 AP", "my \"pass\" phrase");
     network.Start();
     const VirtualAdapterLookup found = network.FindVirtualAdapterName();
     network.ConfigureIp(found.name, {192, 168, 137, 100});
     EXPECT_EQ(found.name, "Zr40Hotspot");
     EXPECT_EQ(runner.runs,
-              (std::vector<Argv>{{"nmcli", "connection", "down", "Zr40Hotspot"},
-                                 {"nmcli", "device", "wifi", "hotspot", "con-name", "Zr40Hotspot",
-                                  "ssid", "ZOLT_LINK", "password", "QPLMRTXW"},
-                                 {"nmcli", "device", "wifi", "hotspot", "con-name", "Zr40Hotspot",
-                                  "ssid", "Ward 3 AP", "password", "my \"pass\" phrase"},
-                                 {"nmcli", "connection", "up", "Zr40Hotspot"},
-                                 {"nmcli", "connection", "show", "Zr40Hotspot"},
-                                 {"nmcli", "connection", "modify", "Zr40Hotspot", "ipv4.method",
+              (std::vector<Argv>{{nmcli, "connection", "down", "Zr40Hotspot"},
+                                 {nmcli, "connection", "show", "Zr40Hotspot"},
+                                 add("ZOLT_LINK"),
+                                 {nmcli, "connection", "show", "Zr40Hotspot"},
+                                 {nmcli, "connection", "delete", "Zr40Hotspot"},
+                                 add("Ward 3 AP"),
+                                 {nmcli, "connection", "up", "Zr40Hotspot", "passwd-file", psk},
+                                 {nmcli, "connection", "show", "Zr40Hotspot"},
+                                 {nmcli, "connection", "modify", "Zr40Hotspot", "ipv4.method",
                                   "shared", "ipv4.addresses", "192.168.137.100/24"},
-                                 {"nmcli", "connection", "up", "Zr40Hotspot"}}));
-
+                                 {nmcli, "connection", "up", "Zr40Hotspot", "passwd-file", psk}}));
     // Stopping has its own short limit: a closing window waits for it.
-    EXPECT_EQ(runner.limits, (std::vector<long long>{30, 700, 700, 700, 700, 700, 700}));
+    EXPECT_EQ(runner.limits.front(), 30);
+    EXPECT_EQ(runner.limits.back(), 700);
+    // No argument carries a key, and each key file is gone once nmcli is done.
+    for (const Argv& argv : runner.raw) {
+        for (const std::string& arg : argv) {
+            EXPECT_EQ(arg.find("QPLMRTXW"), std::string::npos);
+            EXPECT_EQ(arg.find("phrase"), std::string::npos);
+        }
+    }
+    ASSERT_EQ(runner.files.size(), 2u);
+    for (const std::string& file : runner.files) {
+        EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(file))) << file;
+    }
 
-    runner.status = 10;  // nmcli: no such connection
+    // A failing step names its command; a failed address change is not applied.
+    runner.status = 10;
+    runner.statuses.clear();
     EXPECT_EQ(network.FindVirtualAdapterName().name, "NONE");
-    // A failing step names its command, the key hidden; a failed address change is not applied.
     runner.runs.clear();
     EXPECT_EQ(network.Configure("ZOLT_LINK", "QPLMRTXW").failedCommand,
-              "nmcli device wifi hotspot con-name Zr40Hotspot ssid ZOLT_LINK password ********");
+              "nmcli connection add type wifi ifname * con-name Zr40Hotspot autoconnect no "
+              "802-11-wireless.ssid ZOLT_LINK 802-11-wireless.mode ap ipv4.method shared "
+              "802-11-wireless-security.key-mgmt wpa-psk 802-11-wireless-security.psk-flags 2");
     EXPECT_FALSE(network.ConfigureIp("Zr40Hotspot", {192, 168, 137, 100}).ok);
-    EXPECT_EQ(runner.runs.size(), 2u);
-    runner.status = 0;
-    EXPECT_TRUE(network.Start().ok);
+    EXPECT_EQ(runner.runs.size(), 3u);  // show, add; modify
+    runner.status = 3;
+    EXPECT_EQ(network.Start().failedCommand, "nmcli connection up Zr40Hotspot");
+
+    // Without nmcli in the system folders nothing runs, and each step fails naming its command.
+    ScopedLogDir logs;
+    NmcliHostedNetwork missing(runner, "", HostedNetworkPauses::None(), {700ms, 30ms});
+    runner.runs.clear();
+    EXPECT_EQ(missing.Stop().failedCommand, "nmcli connection down Zr40Hotspot");
+    EXPECT_FALSE(missing.Configure("ZOLT_LINK", "QPLMRTXW").ok);
+    EXPECT_FALSE(missing.Start().ok);
+    EXPECT_TRUE(runner.runs.empty());
+    EXPECT_NE(ReadLogText(logs.file("Trace.log")).find("\tnmcli not run: it is in none of "),
+              std::string::npos);
 }
 
 }  // namespace

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "LoopbackTestSupport.h"
+#include "TempDir.h"
 #include "platform/CommandRunner.h"
 #include "platform/SmallStackThread.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -88,6 +90,39 @@ TEST(Win32CommandRunnerTest, OverItsLimitOrCancelledIsEnded) {
     runner.Resume();
     EXPECT_EQ(runner.Run({EchoProgram()}, 10s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 25s);
+}
+
+// A child gets its output pipe and nothing else this process could hand down: an inheritable
+// file is open here while it runs, and it probes for that handle's value.
+TEST(Win32CommandRunnerTest, ChildGetsOnlyItsPipe) {
+    TempDir dir;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::filesystem::path path = PathFromUtf8(dir.file("held.bin"));
+    const HANDLE held = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string value = std::to_string(reinterpret_cast<std::uintptr_t>(held));
+
+    // The probe itself: a child started the careless way does find the file.
+    std::wstring line = L"\"" + PathFromUtf8(EchoProgram()).wstring() + L"\" --probe " +
+                        std::wstring(value.begin(), value.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &startup, &info));
+    DWORD careless = 0;
+    EXPECT_EQ(::WaitForSingleObject(info.hProcess, 20000), WAIT_OBJECT_0);
+    ::GetExitCodeProcess(info.hProcess, &careless);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    EXPECT_EQ(careless, 20u);
+
+    Win32CommandRunner runner;
+    const CommandResult result = runner.RunCapturing({EchoProgram(), "--probe", value}, 20s);
+    ::CloseHandle(held);
+    EXPECT_EQ(result.status, 21);
+    EXPECT_EQ(result.output, std::string("--probe\0", 8) + value + '\0');
 }
 
 TEST(Win32SmallStackThreadTest, StackHoldsWhatWasAskedFor) {

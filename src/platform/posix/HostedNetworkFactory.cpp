@@ -5,6 +5,6 @@
 HostedNetwork& GetHostedNetwork() {
     static const std::unique_ptr<ICommandRunner> runner =
         MakeSystemCommandRunner();  // outlives the network that uses it
-    static NmcliHostedNetwork network(*runner);
+    static NmcliHostedNetwork network(*runner, FindProgramIn(kNmcliFolders, "nmcli"));
     return network;
 }

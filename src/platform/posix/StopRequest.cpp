@@ -35,7 +35,7 @@ struct StopRequest::Impl {
     struct sigaction oldPipe {};
 };
 
-StopRequest::StopRequest() : impl_(std::make_unique<Impl>()) {
+StopRequest::StopRequest(bool) : impl_(std::make_unique<Impl>()) {
     if (::pipe2(impl_->fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         impl_->fds[0] = impl_->fds[1] = -1;
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <thread>
+#include <vector>
 
 #include "platform/WindowsCommandLine.h"
 #include "platform/win32/WideText.h"
@@ -15,9 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Pipes are created inheritable and handed to the child; while one run's write end is still
-// open in this process, another run's child would inherit it too and keep that pipe from ever
-// reaching its end. Making pipes and starting programs one at a time rules that out.
+// The child's ends of its pipe and input must be inheritable for the handle list to name them;
+// they are closed here right after the start. Making them and starting programs one at a time
+// keeps one run's ends from being open while another run starts.
 std::mutex& StartMutex() {
     static std::mutex mutex;
     return mutex;
@@ -87,6 +88,43 @@ UniqueHandle MakeJob() {
     return job;
 }
 
+// The attribute list naming the only handles a child inherits: without one, CreateProcessW
+// hands it every inheritable handle of this process (files, sockets, other runs' pipes).
+class InheritList {
+  public:
+    InheritList(HANDLE first, HANDLE second) : handles_{first, second} {
+        SIZE_T bytes = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
+        storage_.resize(bytes);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+        if (bytes == 0 || !::InitializeProcThreadAttributeList(list, 1, 0, &bytes)) {
+            return;
+        }
+        list_ = list;
+        const SIZE_T count = handles_[0] == handles_[1] ? 1 : 2;
+        if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_,
+                                         count * sizeof(HANDLE), nullptr, nullptr)) {
+            ::DeleteProcThreadAttributeList(list_);
+            list_ = nullptr;
+        }
+    }
+    ~InheritList() {
+        if (list_ != nullptr) {
+            ::DeleteProcThreadAttributeList(list_);
+        }
+    }
+    InheritList(const InheritList&) = delete;
+    InheritList& operator=(const InheritList&) = delete;
+
+    // Null when the list could not be made: then nothing is started.
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+  private:
+    HANDLE handles_[2];
+    std::vector<unsigned char> storage_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 }  // namespace
 
 int Win32CommandRunner::Run(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
@@ -117,32 +155,42 @@ CommandResult Win32CommandRunner::RunCommandLine(const std::string& program,
     unsigned cancelsAtStart = 0;
     {
         std::lock_guard<std::mutex> startLock(StartMutex());
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE readPipe = nullptr;
         HANDLE writePipe = nullptr;
-        if (!::CreatePipe(&readPipe, &writePipe, &inherit, 0)) {
+        if (!::CreatePipe(&readPipe, &writePipe, nullptr, 0)) {
             return {};
         }
         readEnd.Reset(readPipe);
         UniqueHandle writeEnd(writePipe);
-        ::SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
         UniqueHandle input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         &inherit, OPEN_EXISTING, 0, nullptr));
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+        // Only the child's ends become inheritable; the read end stays this process's alone.
+        if (!input ||
+            !::SetHandleInformation(writePipe, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) ||
+            !::SetHandleInformation(input.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+            return {};
+        }
+        const InheritList inheritList(writePipe, input.Get());
+        if (inheritList.Get() == nullptr) {
+            return {};
+        }
 
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input.Get();
-        startup.hStdOutput = writePipe;
-        startup.hStdError = writePipe;
+        STARTUPINFOEXW startup{};
+        startup.StartupInfo.cb = sizeof startup;
+        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+        startup.StartupInfo.hStdInput = input.Get();
+        startup.StartupInfo.hStdOutput = writePipe;
+        startup.StartupInfo.hStdError = writePipe;
+        startup.lpAttributeList = inheritList.Get();
         PROCESS_INFORMATION info{};
         // Started under the lock, so a Cancel either refuses it or finds its job.
         std::lock_guard<std::mutex> lock(mutex_);
         if (cancelled_ ||
             !::CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(),
                               nullptr, nullptr, TRUE,
-                              CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
-                              nullptr, nullptr, &startup, &info)) {
+                              CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT |
+                                  EXTENDED_STARTUPINFO_PRESENT,
+                              nullptr, nullptr, &startup.StartupInfo, &info)) {
             return {};
         }
         process.Reset(info.hProcess);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/Log.h"
 #include "platform/CommandRunner.h"
 #include "platform/HostedNetwork.h"
 #include "platform/HostedNetworkNetsh.h"
@@ -18,20 +19,30 @@ namespace {
 // The largest registry value read; connection data is far smaller.
 constexpr DWORD kMaxValueBytes = 64 * 1024;
 
-// netsh from the system folder, never one found first in the working folder or on PATH.
+// netsh from the system folder, never one found first in the working folder or on PATH; empty
+// when the system folder cannot be had.
 std::string SystemNetsh() {
-    wchar_t folder[MAX_PATH];
-    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) {
+    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
+    if (size == 0) {
         return std::string();
     }
-    return win32text::ToUtf8(folder, n) + "\\netsh.exe";
+    std::wstring folder(size, L'\0');
+    const UINT n = ::GetSystemDirectoryW(folder.data(), size);
+    if (n == 0 || n >= size) {
+        return std::string();
+    }
+    return win32text::ToUtf8(folder.data(), n) + "\\netsh.exe";
 }
 
 class NetshLineRunner : public ICommandLineRunner {
   public:
     CommandResult RunLine(const std::string& commandLine,
                           std::chrono::milliseconds limit) override {
+        // Without the system folder, "netsh" would be whatever the search finds first.
+        if (netsh_.empty()) {
+            TraceLog("netsh not run: the system folder is unknown\n");
+            return {};
+        }
         return runner_.RunCommandLine(netsh_, commandLine, limit);
     }
     void Cancel() override { runner_.Cancel(); }
