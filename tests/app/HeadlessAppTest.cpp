@@ -7,12 +7,12 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <future>
 #include <mutex>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "BackgroundRun.h"
 #include "LoopbackTestSupport.h"
 #include "ScopedEnvVar.h"
 #include "TempDir.h"
@@ -98,13 +98,13 @@ TEST(HeadlessApp, RunEndsCleanlyOnRequest) {
         if (early) {
             app.RequestStop();
         }
-        auto result = std::async(std::launch::async, [&] { return app.Run(); });
+        BackgroundRun run([&] { return app.Run(); }, [&] { app.RequestStop(); });
         if (!early) {
             ASSERT_TRUE(WaitUntil([&] { return listening.load(); }, 5s)) << "Run never listened";
             app.RequestStop();
         }
-        ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-        EXPECT_EQ(result.get(), 0);
+        ASSERT_TRUE(run.EndsWithin(5s));
+        EXPECT_EQ(run.Result(), 0);
     }
 }
 
@@ -221,13 +221,13 @@ TEST(HeadlessApp, SecondCopyOnTheSamePortsEndsAtOnce) {
     options.network = NetworkListenSettings::Compact(base);
     HeadlessApp second(options);
     testing::internal::CaptureStderr();
-    auto result = std::async(std::launch::async, [&] { return second.Run(); });
-    const bool endedAtOnce = result.wait_for(10s) == std::future_status::ready;
+    BackgroundRun run([&] { return second.Run(); }, [&] { second.RequestStop(); });
+    const bool endedAtOnce = run.EndsWithin(10s);
     if (!endedAtOnce) {
         second.RequestStop();  // it ran as if alone: end it, then fail
     }
     EXPECT_TRUE(endedAtOnce);
-    EXPECT_EQ(result.get(), 1);
+    EXPECT_EQ(run.Result(), 1);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.rfind("Zr40Tool is already running\n", 0), 0u) << said;
     EXPECT_NE(said.find(std::to_string(base)), std::string::npos) << said;
