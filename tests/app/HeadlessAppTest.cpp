@@ -14,9 +14,9 @@
 
 #include "BackgroundRun.h"
 #include "LoopbackTestSupport.h"
+#include "ProgramRun.h"
 #include "ScopedEnvVar.h"
 #include "TempDir.h"
-#include "platform/CommandRunner.h"
 #include "platform/SingleInstance.h"
 
 using namespace std::chrono_literals;
@@ -184,17 +184,18 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
 
     // The program itself: usage on --help, 1 when nothing can be served or the set is damaged
     // (2 is a bad command line), each run bounded.
-    const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
     const std::vector<std::pair<std::vector<std::string>, int>> runs = {
         {{"--help"}, 0},
         {{"--headless", "--upgrade-folder", missing, "--log-dir", logs.file("")}, 1},
         {{"--headless", "--upgrade-folder", bad.path(), "--log-dir", logs.file("")}, 1},
         {{"--headless", "--log-dir", logs.file(""), "--bogus"}, 2},
     };
+    int run = 0;
     for (const auto& [args, status] : runs) {
         std::vector<std::string> argv = {ZR40_TOOL_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-        EXPECT_EQ(runner->Run(argv, 20s), status) << args.back();
+        const std::string out = logs.file("run" + std::to_string(run++) + ".out");
+        EXPECT_EQ(RunProgramToFile(argv, out, 20s), status) << args.back();
     }
 }
 
@@ -233,10 +234,9 @@ TEST(HeadlessApp, SecondCopyOnTheSamePortsEndsAtOnce) {
     EXPECT_NE(said.find(std::to_string(base)), std::string::npos) << said;
 
     // The program itself; without the check it would listen until the bound ends it.
-    const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
-    EXPECT_EQ(runner->Run({ZR40_TOOL_PATH, "--headless", "--port-base", std::to_string(base),
-                           "--log-dir", logs.file("")},
-                          60s),
+    EXPECT_EQ(RunProgramToFile({ZR40_TOOL_PATH, "--headless", "--port-base", std::to_string(base),
+                                "--log-dir", logs.file("")},
+                               logs.file("second.out"), 60s),
               1);
     EXPECT_EQ(first.GetState(), SingleInstance::State::Held);
     EXPECT_EQ(InstancePort(LoopbackTestSettings()), 0);
