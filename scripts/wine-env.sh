@@ -18,9 +18,10 @@ mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
-# Making a prefix leaves two service managers running in it, and with two every start of a
-# service waits 10 s and fails: RpcSs, which the desktop process of each window program asks
-# for, so each such program took 10 s more to start. A fresh server starts one manager.
+# Making a prefix can leave two service managers running in it. In that state (seen after the
+# build made the prefix) each start of RpcSs, which the desktop process of every window program
+# asks for, waited 10 s and failed, and a window program took 10 to 20 s to start instead of
+# one. A fresh server starts one manager.
 zr40_service_managers() {
   local pid n=0
   for pid in $(pgrep -f 'system32\\services.exe' 2>/dev/null); do
