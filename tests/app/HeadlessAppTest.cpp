@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "LoopbackTestSupport.h"
 #include "ProgramRun.h"
 #include "ScopedEnvVar.h"
+#include "StatusLines.h"
 #include "TempDir.h"
 #include "platform/SingleInstance.h"
 
@@ -110,27 +110,18 @@ TEST(HeadlessApp, RunEndsCleanlyOnRequest) {
 
 TEST(HeadlessApp, StartsListeningAndStopsAgain) {
     ScopedLogDir logs;
-    std::mutex mutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = QuietLoopback();
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     EXPECT_FALSE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(2000));
     EXPECT_NE(app.Network().SessionPort(), 0);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            std::lock_guard<std::mutex> lock(mutex);
-            return !lines.empty();
-        },
-        5s))
-        << "no status line came";
+    ASSERT_TRUE(WaitUntil([&] { return !status.All().empty(); }, 5s)) << "no status line came";
     ASSERT_TRUE(app.RunOnUi([] {}, 1s));
     app.Stop();
+    const std::vector<std::string> lines = status.All();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0].rfind("Listening: monitor ports ", 0), 0u);
 }

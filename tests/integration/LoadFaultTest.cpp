@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -24,6 +23,7 @@
 #include "SimMd5.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
+#include "StatusLines.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "TextAndFolders.h"
@@ -138,14 +138,10 @@ int GlobalOccupied() {
 
 TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     ScopedLogDir logs;
-    std::mutex linesMutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = AppOptions("");
     options.refreshPeriod = 1ms;  // many beats, each a chance to race a monitor that leaves
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -260,8 +256,7 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     const WString wideEmptyKey = GuidToString(EmptyGuid());
     const std::string emptyKey(wideEmptyKey.begin(), wideEmptyKey.end());  // ASCII
     std::map<std::string, int> present;
-    std::lock_guard<std::mutex> lock(linesMutex);
-    for (const std::string& line : lines) {
+    for (const std::string& line : status.All()) {
         const bool online = line.rfind("Online: ", 0) == 0;
         if (!online && line.rfind("Offline: ", 0) != 0) {
             continue;
@@ -367,13 +362,9 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
     WriteFileBytes(folder.file("small.bin"), "abc");
     WriteFileBytes(folder.file("small.bin.md5"), Md5Hex("abc"));
 
-    std::mutex linesMutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = AppOptions(folder.path());
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -416,16 +407,7 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
     }
     EXPECT_EQ(total, bytes.size() + 3);
     const std::string key = MonitorKeyText(c.guid);
-    {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                                [&](const std::string& line) {
-                                    return line.rfind("Online: ", 0) == 0 &&
-                                           line.find(key) != std::string::npos;
-                                }),
-                  2)
-            << "the reconnection was not taken as an arrival";
-    }
+    EXPECT_EQ(status.Count("Online: ", key), 2) << "the reconnection was not taken as an arrival";
     for (int i = 0; i < others.Size(); ++i) {
         EXPECT_FALSE(others.At(i).Finished()) << i;
     }
