@@ -1,7 +1,6 @@
 // The server under sustained load, churn, resets and idle floods, over loopback.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
