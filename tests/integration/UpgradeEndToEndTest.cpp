@@ -49,6 +49,18 @@ void WriteFw(const TempDir& folder, std::size_t size, bool withDigest = true) {
     }
 }
 
+// True once whatever the station sent `monitor` until now has been taken in by it: the
+// station's loop has finished the beat under way (where arrivals are invited), and the
+// monitor's loop has gone round twice since, reading all that had come.
+bool MonitorTookAllSent(HeadlessApp& app, SimMonitor& monitor) {
+    if (!app.RunOnUi([] {}, 5s)) {
+        return false;
+    }
+    const std::uint64_t beats = monitor.Record().Snapshot().keepAlivesSent;
+    return monitor.Record().WaitFor(
+        [&](const SimSnapshot& s) { return s.keepAlivesSent >= beats + 2; }, 5s);
+}
+
 }  // namespace
 
 TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
@@ -246,6 +258,7 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     EXPECT_TRUE(
         WaitUntil([&] { return count("Up to date: ", MonitorKeyText(done.guid)) == 1; }, 5s));
     EXPECT_EQ(count("Up to date: ", MonitorKeyText(cut.guid)), 0);
+    ASSERT_TRUE(MonitorTookAllSent(app, *again));
     EXPECT_EQ(again->Record().Snapshot().invitations, 0u);
 
     // New firmware in the folder: the next one to come back is served again.
@@ -391,6 +404,7 @@ TEST(UpgradeEndToEnd, HeadlessStationLetsEveryPullFinishOnTheSetItStartedWith) {
     auto late = run(slow, 2);
     ASSERT_TRUE(late->WaitOnline(10s));
     EXPECT_TRUE(WaitUntil([&] { return count("Online: ") == 3; }, 5s));
+    ASSERT_TRUE(MonitorTookAllSent(app, *late));
     EXPECT_EQ(late->Record().Snapshot().invitations, 0u);
     late->Stop();
     next->Stop();
