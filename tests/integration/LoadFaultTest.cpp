@@ -19,7 +19,6 @@
 #include "MonitorKeyText.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
-#include "SimMd5.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
 #include "StatusLines.h"
@@ -103,10 +102,6 @@ std::multiset<int> OpenPorts(const std::string& netLog) {
 
 long RssKb() {
     return ResidentKb();
-}
-
-std::string Md5Hex(const std::string& bytes) {
-    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 HeadlessOptions AppOptions(const std::string& folder) {
@@ -356,10 +351,8 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<char>((i * 131u) >> 3);
     }
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
-    WriteFileBytes(folder.file("small.bin"), "abc");
-    WriteFileBytes(folder.file("small.bin.md5"), Md5Hex("abc"));
+    WriteFirmware(folder.file("fw.bin"), bytes);
+    WriteFirmware(folder.file("small.bin"), "abc");
 
     StatusLines status;
     HeadlessOptions options = AppOptions(folder.path());
@@ -554,8 +547,7 @@ TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
     ScopedLogDir logs;
     TempDir folder;
     const std::string bytes(4 << 20, '\x5A');
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    WriteFirmware(folder.file("fw.bin"), bytes);
     HeadlessOptions options = AppOptions(folder.path());
     options.network.sessionSendTimeoutMs = 200;
     HeadlessApp app(options);

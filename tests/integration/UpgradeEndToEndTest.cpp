@@ -12,7 +12,6 @@
 #include "LoopbackTestSupport.h"
 #include "MonitorKeyText.h"
 #include "SimFleet.h"
-#include "SimMd5.h"
 #include "SimMonitor.h"
 #include "StatusLines.h"
 #include "TempDir.h"
@@ -24,10 +23,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string Md5Hex(const std::string& bytes) {
-    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
 
 std::string Pattern(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -43,9 +38,10 @@ std::string Pattern(std::size_t size, unsigned seed) {
 // firmware copied in before its digest).
 void WriteFw(const TempDir& folder, std::size_t size, bool withDigest = true) {
     const std::string bytes = Pattern(size, static_cast<unsigned>(size));
-    WriteFileBytes(folder.file("fw.bin"), bytes);
     if (withDigest) {
-        WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+        WriteFirmware(folder.file("fw.bin"), bytes);
+    } else {
+        WriteFileBytes(folder.file("fw.bin"), bytes);
     }
 }
 
@@ -70,8 +66,7 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         {"a_one.bin", 1}, {"b_piece.bin", 512}, {"c_odd.bin", 1000}, {"d_big.bin", 1 << 20}};
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string bytes = Pattern(files[i].second, static_cast<unsigned>(i + 1));
-        WriteFileBytes(folder.file(files[i].first), bytes);
-        WriteFileBytes(folder.file(files[i].first + ".md5"), Md5Hex(bytes));
+        WriteFirmware(folder.file(files[i].first), bytes);
     }
 
     StatusLines status;
@@ -157,8 +152,7 @@ TEST(UpgradeEndToEnd, PullFinishesWhileTheStationsLoopIsBusy) {
     ScopedLogDir logs;
     TempDir folder;
     const std::string bytes = Pattern(128 * 1024, 7);  // 256 pieces
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    WriteFirmware(folder.file("fw.bin"), bytes);
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
