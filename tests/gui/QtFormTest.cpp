@@ -49,100 +49,33 @@ TEST_F(Form, ControlsAreFoundByTheirIdAsObjectName) {
     EXPECT_FALSE(form.IsEnabled(999));
 }
 
-TEST_F(Form, TextsRoundTripOnEveryKind) {
-    for (int id : {1, 2, 3, 5, 30, 31, 40, 50}) {
+// The kinds the shared form cases leave out.
+TEST_F(Form, TextsRoundTripOnTheOtherKinds) {
+    for (int id : {3, 40, 50}) {
         form.SetText(id, "Zr40 床号 %s");
         EXPECT_EQ(form.GetText(id), "Zr40 床号 %s") << id;
     }
 }
 
+// Typing into the list's field, as the user does.
 TEST_F(Form, EditableListChoosesNothingForTypedText) {
     form.AddString(5, "OPEN");
     form.AddString(5, "WEP");
-    // the first item added does not choose itself
-    EXPECT_EQ(form.GetCurSel(5), -1);
-    EXPECT_EQ(form.GetCount(5), 2);
     form.SetCurSel(5, 1);
-    EXPECT_EQ(form.GetCurSel(5), 1);
-    EXPECT_EQ(form.GetText(5), "WEP");
     auto* combo = ControlById<QComboBox>(&form, 5);
     combo->lineEdit()->clear();
     QTest::keyClicks(combo->lineEdit(), "WPA3");
     EXPECT_EQ(form.GetText(5), "WPA3");
     EXPECT_EQ(form.GetCurSel(5), -1);
     EXPECT_EQ(form.GetCount(5), 2);  // typing adds no item
-    form.SetCurSel(5, 7);            // out of range: no choice
-    EXPECT_EQ(form.GetCurSel(5), -1);
-    EXPECT_EQ(form.GetText(5), "");
-    form.InsertString(5, 0, "FIRST");
-    form.SetCurSel(5, 0);
-    EXPECT_EQ(form.GetText(5), "FIRST");
-    form.ResetContent(5);
-    EXPECT_EQ(form.GetCount(5), 0);
-    EXPECT_EQ(form.GetCurSel(5), -1);
 }
 
-TEST_F(Form, DropDownListAndSortedList) {
-    form.InsertString(6, 0, "English");
-    form.InsertString(6, 0, "中文");
-    EXPECT_EQ(form.GetCurSel(6), -1);
-    form.SetCurSel(6, 1);
-    EXPECT_EQ(form.GetText(6), "English");
-    for (const char* item : {"WPA2", "OPEN", "wep", "WPA"}) {
-        form.AddString(7, item);
-    }
-    auto* sorted = ControlById<QComboBox>(&form, 7);
-    ASSERT_EQ(sorted->count(), 4);
-    EXPECT_EQ(sorted->itemText(0), "OPEN");
-    EXPECT_EQ(sorted->itemText(1), "wep");
-    EXPECT_EQ(sorted->itemText(2), "WPA");
-    EXPECT_EQ(sorted->itemText(3), "WPA2");
-    // an edit text that is no item is kept as typed
-    form.SetText(7, "WPA2/个人");
-    EXPECT_EQ(form.GetText(7), "WPA2/个人");
-    EXPECT_EQ(form.GetCurSel(7), -1);
-}
-
-TEST_F(Form, RadioGroupsAreIndependentAndCanBeCleared) {
-    form.SetCheck(10, true);
-    form.SetCheck(20, true);
-    EXPECT_TRUE(form.GetCheck(10));
-    EXPECT_TRUE(form.GetCheck(20));
-    form.SetCheck(11, true);
-    EXPECT_FALSE(form.GetCheck(10));
-    EXPECT_TRUE(form.GetCheck(11));
-    form.SetCheck(11, false);
-    EXPECT_FALSE(form.GetCheck(11));
-    EXPECT_FALSE(form.GetCheck(10));
-    EXPECT_TRUE(form.GetCheck(20));
-    form.SetCheck(30, true);
-    EXPECT_TRUE(form.GetCheck(30));
-}
-
-TEST_F(Form, EnableShowAndPasswordMask) {
-    form.Enable(31, false);
-    EXPECT_FALSE(form.IsEnabled(31));
-    form.Enable(31, true);
-    EXPECT_TRUE(form.IsEnabled(31));
-    form.Show(1, false);
-    EXPECT_TRUE(form.Control(1)->isHidden());
-    form.Show(1, true);
-    EXPECT_FALSE(form.Control(1)->isHidden());
-    auto* password = ControlById<QLineEdit>(&form, 3);
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    form.SetPasswordMask(3, false);
-    EXPECT_EQ(password->echoMode(), QLineEdit::Normal);
-    form.SetPasswordMask(3, true);
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-}
-
-TEST_F(Form, AddressField) {
+// Partial texts and typing; whole addresses are in the shared form cases.
+TEST_F(Form, AddressFieldTakesPartialTextAndTyping) {
     struct Case {
         const char* typed;
         const char* read;
     } cases[] = {
-        {"192.168.1.101", "192.168.1.101"},
-        {"", ""},
         {"10.0.0", "10.0.0.0"},
         {"010.1.2.3", "10.1.2.3"},
         {"1..2.", "1.0.2.0"},
