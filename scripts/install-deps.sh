@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-microhei
   xvfb xauth iproute2 procps
-  mingw-w64 wine wine64 fonts-wine nsis
+  mingw-w64 wine wine64 fonts-wine nsis wixl msitools osslsigncode openssl
 )
 
 missing=()

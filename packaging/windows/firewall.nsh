@@ -8,3 +8,5 @@
 !define FIREWALL_PROGRAM "$INSTDIR\zr40tool.exe"
 !define FIREWALL_ADD '"$SYSDIR\netsh.exe" advfirewall firewall add rule name="${FIREWALL_RULE}" dir=in action=allow program="${FIREWALL_PROGRAM}" protocol=TCP localport=${FIREWALL_PORTS} profile=private,domain enable=yes'
 !define FIREWALL_DELETE '"$SYSDIR\netsh.exe" advfirewall firewall delete rule name="${FIREWALL_RULE}" dir=in program="${FIREWALL_PROGRAM}" protocol=TCP localport=${FIREWALL_PORTS}'
+; the rule the tool adds for its access point's network; the uninstaller removes it by name
+!define FIREWALL_AP_DELETE '"$SYSDIR\netsh.exe" advfirewall firewall delete rule name="Zr40Tool access point"'

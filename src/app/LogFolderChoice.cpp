@@ -30,7 +30,9 @@ bool FolderIsWritable(const std::string& folder) {
 
 LogFolderChoice ChooseLogFolder(const std::string& workingDir, const std::string& userFolder) {
     LogFolderChoice choice;
-    if (FolderIsWritable(workingDir)) {
+    // an installed copy started in its own folder, or from an elevated prompt in System32, could
+    // write there, and its uninstaller would leave the logs behind
+    if (!IsProtectedFolder(workingDir) && FolderIsWritable(workingDir)) {
         return choice;
     }
     if (!userFolder.empty()) {

@@ -10,14 +10,15 @@ struct LogFolderChoice {
     std::string problem;  // why neither folder can be written; empty when one can
 };
 
-// `workingDir` is tried first, then `userFolder` (created when missing).
+// `workingDir` is tried first, unless it is a protected folder (platform/UserFolders.h), then
+// `userFolder` (created when missing).
 LogFolderChoice ChooseLogFolder(const std::string& workingDir, const std::string& userFolder);
 
 // True when a file can be created in `folder` (tried, then removed: permission bits and access
 // lists alone do not tell, and neither does a full or read-only volume's folder).
 bool FolderIsWritable(const std::string& folder);
 
-// Makes the log directory the working directory or, when that cannot be written, the user's
-// log folder. Returns what to tell the user: "Logs: FOLDER" when the logs went to the user's
-// folder, the problem when neither can be written, else "".
+// Makes the log directory the working directory or, when that cannot or must not be written,
+// the user's log folder. Returns what to tell the user: "Logs: FOLDER" when the logs went to the
+// user's folder, the problem when neither can be written, else "".
 std::string UseDefaultLogFolder();

@@ -1,6 +1,8 @@
 #include "network/CmpHandShakeProcess.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "foundation/Log.h"
@@ -26,8 +28,8 @@ constexpr int kRecvBufferBytes = 65536;
 
 }  // namespace
 
-CmpHandShakeProcess::CmpHandShakeProcess(int recvTimeoutMs)
-    : recvTimeoutMs_(recvTimeoutMs), cutter_(kMaxFrameLength) {}
+CmpHandShakeProcess::CmpHandShakeProcess(int recvTimeoutMs, int deadlineMs)
+    : recvTimeoutMs_(recvTimeoutMs), deadlineMs_(deadlineMs), cutter_(kMaxFrameLength) {}
 
 bool CmpHandShakeProcess::Process(ConnectionInfo* connection) {
     if (connection == nullptr) {
@@ -39,12 +41,31 @@ bool CmpHandShakeProcess::Process(ConnectionInfo* connection) {
     SendConnectSuccess(connection, static_cast<std::int64_t>(std::time(nullptr)));
     SetRecvTimeout(sock, recvTimeoutMs_);
     SetNoDelay(sock, true);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(deadlineMs_);
+    int timeoutOnSocket = recvTimeoutMs_;
 
     std::uint8_t buffer[kBufferSize] = {};
     std::uint8_t* const recvArea = buffer + (kBufferSize - kRecvSize);
     std::size_t left = 0;
     int passes = 0;
     for (;;) {
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (remaining <= 0) {
+            fault_ = true;
+            TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "CmpHandShakeProcess::Process", 649,
+                     -1, RecvTimeoutError());
+            return true;
+        }
+        // The last receive before the deadline waits only for what is left of it.
+        const int wait = recvTimeoutMs_ > 0
+                             ? static_cast<int>(std::min<long long>(recvTimeoutMs_, remaining))
+                             : static_cast<int>(remaining);
+        if (wait != timeoutOnSocket) {
+            SetRecvTimeout(sock, wait);
+            timeoutOnSocket = wait;
+        }
         const long got = SocketRecv(sock, recvArea, kRecvSize);
         if (got <= 0) {
             const int error = LastSocketError();
@@ -58,6 +79,8 @@ bool CmpHandShakeProcess::Process(ConnectionInfo* connection) {
             }
             TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "CmpHandShakeProcess::Process", 649,
                      static_cast<int>(got), error);
+            peerClosed_ = got == 0;
+            fault_ = !peerClosed_;
             return true;
         }
         std::uint8_t* window = recvArea - left;

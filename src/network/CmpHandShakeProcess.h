@@ -24,7 +24,10 @@ class CmpHandShakeProcess : public IHandShakeProcess {
     static constexpr int kMaxPasses = 10;
 
     // recvTimeoutMs: the receive time-out put on the socket (it stays for the session).
-    explicit CmpHandShakeProcess(int recvTimeoutMs = kDefaultRecvTimeoutMs);
+    // deadlineMs: the whole handshake's bound, so a peer that sends a byte now and then cannot
+    // hold the connection for every receive's time-out in turn.
+    explicit CmpHandShakeProcess(int recvTimeoutMs = kDefaultRecvTimeoutMs,
+                                 int deadlineMs = kDefaultRecvTimeoutMs);
 
     bool Process(ConnectionInfo* connection) override;
     void SendConnectSuccess(ConnectionInfo* connection, std::int64_t time) override;
@@ -42,6 +45,9 @@ class CmpHandShakeProcess : public IHandShakeProcess {
                                     std::uint8_t (&out)[kConnectSuccessLength]);
 
     bool IsDone() const { return done_; }
+    // True when the handshake ended for a time-out, a receive error or frames that never
+    // brought a GUID, rather than for the peer's orderly close or a GUID the session refuses.
+    bool DroppedForFault() const { return fault_ || (!done_ && !peerClosed_); }
 
     float ProtocolVersion = 1.0f;
     GUID KeyGuid = EmptyGuid();
@@ -54,7 +60,10 @@ class CmpHandShakeProcess : public IHandShakeProcess {
     void HandleFrame(const std::uint8_t* frame, std::size_t length);
 
     bool done_ = false;
+    bool fault_ = false;
+    bool peerClosed_ = false;
     ConnectionInfo* connection_ = nullptr;
     int recvTimeoutMs_;
+    int deadlineMs_;
     FrameCutter cutter_;
 };

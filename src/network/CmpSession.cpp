@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "foundation/Log.h"
@@ -55,14 +56,18 @@ int NetworkCmpProcotolThreadProc(std::unique_ptr<ConnectionInfo> pParam,
 CmpSession::CmpSession(const CmpSessionOptions& options)
     : pool_(options.pool != nullptr ? *options.pool : GetMonitorObjectMng()),
       recvTimeoutMs_(options.recvTimeoutMs),
+      handshakeDeadlineMs_(options.handshakeDeadlineMs),
       sendTimeoutMs_(options.sendTimeoutMs),
       silenceBoundMs_(options.silenceBoundMs),
       replaceWaitMs_(options.replaceWaitMs),
-      control_(options.control) {}
+      control_(options.control),
+      handshakeEnded_(options.handshakeEnded) {}
 
-void CmpSession::CloseSocket(SocketHandle& sock) {
+void CmpSession::CloseSocket(SocketHandle& sock, bool abortive) {
     if (control_) {
-        control_->CloseSocket(sock);
+        control_->CloseSocket(sock, abortive);
+    } else if (abortive) {
+        ResetSocket(sock);
     } else {
         ::CloseSocket(sock);
     }
@@ -72,11 +77,14 @@ int CmpSession::Run(std::unique_ptr<ConnectionInfo> record) {
     ConnectionInfo* const pParam = record.get();
     ASSERT_LOG_AT(pParam != NULL, "NetworkCmpProcotolThreadProc", 827);
 
-    CmpHandShakeProcess handShake(recvTimeoutMs_);
+    CmpHandShakeProcess handShake(recvTimeoutMs_, handshakeDeadlineMs_);
     const bool failed = handShake.Process(pParam);
+    if (handshakeEnded_) {
+        handshakeEnded_();
+    }
     if (failed || IsGuidInvalid(handShake.KeyGuid)) {
         if (pParam != nullptr) {
-            CloseSocket(pParam->peer.sock);
+            CloseSocket(pParam->peer.sock, handShake.DroppedForFault());
             TraceLog("%s(%d)guid is invalid,ip=%s,port=%d\n", "NetworkCmpProcotolThreadProc", 839,
                      DottedAddress(pParam->peer.addr).c_str(), HostPort(pParam->peer.addr));
         } else {
@@ -85,6 +93,8 @@ int CmpSession::Run(std::unique_ptr<ConnectionInfo> record) {
         return 0;
     }
 
+    // The handshake may have shortened the receive time-out to meet its deadline.
+    SetRecvTimeout(pParam->peer.sock, recvTimeoutMs_);
     MonitorObject* obj = nullptr;
     if (handShake.NetType == 1) {
         obj = OnlineMonitor(handShake.KeyGuid, pParam);
@@ -130,7 +140,7 @@ void CmpSession::EndSilentConnection(MonitorObject& holder, std::uint32_t occupa
     // Under the send lock no sender is inside a send to the old socket, and the old session
     // cannot close it: the descriptor shut down here is still the old connection's.
     std::lock_guard<std::mutex> sending(holder.SendLock());
-    ShutdownSocket(holder.TakePeerSocket(occupancy));
+    InterruptReceive(holder.TakePeerSocket(occupancy));
 }
 
 MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pParam) {
@@ -167,9 +177,13 @@ MonitorObject* CmpSession::OnlineMonitor(const GUID& keyGuid, ConnectionInfo* pP
             case MonitorClaim::Outcome::BeingReplaced:
                 LogRefusal(*pParam, "another connection of the same monitor is taking its place");
                 return nullptr;
-            case MonitorClaim::Outcome::PoolFull:
-                LogRefusal(*pParam, "all monitor slots are in use");
+            case MonitorClaim::Outcome::PoolFull: {
+                // The engineer reads Net.log to learn why a monitor never showed up.
+                const std::string reason =
+                    "all " + std::to_string(MAX_MONITOR_COUNT) + " monitor places are taken";
+                LogRefusal(*pParam, reason.c_str());
                 return nullptr;
+            }
         }
     }
     if (obj == nullptr) {
@@ -265,20 +279,25 @@ int CmpSession::RecvAndUnpack(ConnectionInfo* pParam, MonitorObject* obj, std::u
         if (received && found) {
             got = SocketRecv(pParam->peer.sock, recvArea, recvSize);
         }
-        if (received && got > 0 && obj->ConnectionLost()) {
+        bool lost = false;
+        if (received && obj->ConnectionLost()) {
             // A send to it failed, or a newer connection of the monitor took its place: the
-            // connection counts as gone, whatever it still sends.
-            got = 0;
+            // connection counts as gone, whatever it still sends or however the wake-up reads.
+            dropped_ = lost = true;
+            got = got > 0 ? 0 : got;
         }
         if (received && got > 0) {
             obj->NoteReceived();
         }
         if (received && got <= 0) {
             const int err = LastSocketError();
-            if (found && IsRetryableRecv(got, err)) {
+            if (found && !lost && IsRetryableRecv(got, err)) {
                 TraceLog("LogSocketError:%s %d: error(%d,%d) \n", "RecvAndUnpack", 721,
                          static_cast<int>(got), err);
                 continue;
+            }
+            if (got < 0 && err == RecvTimeoutError()) {
+                dropped_ = true;  // silent for the whole receive time-out
             }
             const int threadId = CurrentThreadId();
             NetLog("Offline:ThreadId == %d,ip=%s,port=%d\n", threadId, ip.c_str(), port);
@@ -343,15 +362,18 @@ void CmpSession::ReleaseConnection(ConnectionInfo* pParam, MonitorObject* obj,
     if (pParam != nullptr && obj != nullptr) {
         // Senders on other threads take the send lock and read the object's socket: end any
         // blocked send first, then clear the socket under that lock, so no frame can go to a
-        // descriptor number that a later connection reuses.
-        ShutdownSocket(pParam->peer.sock);
+        // descriptor number that a later connection reuses. A dropped connection is not shut
+        // down (that would send a FIN first); a sender in it waits at most its send time-out.
+        if (!dropped_) {
+            ShutdownSocket(pParam->peer.sock);
+        }
         std::lock_guard<std::mutex> sending(obj->SendLock());
         SocketAddr cleared = obj->GetPeer();
         if (cleared.sock == pParam->peer.sock) {
             cleared.sock = kInvalidSocket;
             obj->SetPeer(cleared);
         }
-        CloseSocket(pParam->peer.sock);
+        CloseSocket(pParam->peer.sock, dropped_);
     } else if (pParam != nullptr) {
         CloseSocket(pParam->peer.sock);
     }

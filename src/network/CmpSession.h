@@ -2,6 +2,7 @@
 // One monitor connection from handshake to release: registration in the pool, receiving,
 // unpacking and dispatching until the connection ends.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "foundation/Guid.h"
@@ -24,10 +25,12 @@ inline constexpr std::size_t kNetRecvAreaOffset = 16384;
 struct CmpSessionOptions {
     CMonitorObjectMng* pool = nullptr;  // nullptr: the process-wide pool
     int recvTimeoutMs = kSessionRecvTimeoutMs;
-    int sendTimeoutMs = kMonitorSendTimeoutMs;  // bound on each frame sent to the monitor
+    int handshakeDeadlineMs = kSessionRecvTimeoutMs;  // bound on the whole handshake
+    int sendTimeoutMs = kMonitorSendTimeoutMs;        // bound on each frame sent to the monitor
     int silenceBoundMs = kSessionSilenceBoundMs;
     int replaceWaitMs = kSessionReplaceWaitMs;
     std::shared_ptr<SessionControl> control;  // optional; lets the owner wake the session
+    std::function<void()> handshakeEnded;     // optional; called once the handshake is over
 };
 
 // The session thread's procedure. Always returns 0.
@@ -60,7 +63,9 @@ class CmpSession {
                            std::unique_ptr<ConnectionInfo> record);
 
   private:
-    void CloseSocket(SocketHandle& sock);
+    // A connection dropped for a time-out or a protocol fault is reset, so that it lingers in
+    // no closing state (a peer that stopped reading would keep it, and its port, alive).
+    void CloseSocket(SocketHandle& sock, bool abortive = false);
     // Ends the connection of a silent holder of this monitor's key, so that its session's
     // receive returns and it goes offline and releases its slot.
     static void EndSilentConnection(MonitorObject& holder, std::uint32_t occupancy);
@@ -68,8 +73,11 @@ class CmpSession {
 
     CMonitorObjectMng& pool_;
     int recvTimeoutMs_;
+    int handshakeDeadlineMs_;
     int sendTimeoutMs_;
     int silenceBoundMs_;
     int replaceWaitMs_;
     std::shared_ptr<SessionControl> control_;
+    std::function<void()> handshakeEnded_;
+    bool dropped_ = false;  // the session ends for a time-out or a lost connection
 };

@@ -54,7 +54,7 @@ NetworkListenManager::NetworkListenManager(NetworkListenSettings settings)
     : NetworkListenManager(std::move(settings), GetMonitorObjectMng()) {}
 
 NetworkListenManager::NetworkListenManager(NetworkListenSettings settings, CMonitorObjectMng& pool)
-    : settings_(std::move(settings)), pool_(pool) {
+    : settings_(std::move(settings)), pool_(pool), m_admission(settings_.admission) {
     for (int i = 0; i < kListenSlotCount; ++i) {
         m_slots[i].sock = kInvalidSocket;
         m_slots[i].type = SlotType(i);
@@ -256,28 +256,38 @@ int NetworkListenManager::AcceptSocket(int type, SocketHandle listenSock) {
     if (IsSessionType(type)) {
         const SocketHandle sock = info->peer.sock;
         const Ipv4Endpoint peerAddr = info->peer.addr;
+        std::unique_ptr<ConnectionAdmission::Ticket> ticket = m_admission.Admit(peerAddr);
+        if (!ticket) {
+            // Over a cap: the connection goes at once, with a reset, so it holds nothing here.
+            ResetSocket(info->peer.sock);
+            return 0;
+        }
         auto control = std::make_shared<SessionControl>(sock, [this] { Wake(); });
         CmpSessionOptions options;
         options.pool = &pool_;
         options.recvTimeoutMs = settings_.sessionRecvTimeoutMs;
+        options.handshakeDeadlineMs = settings_.handshakeDeadlineMs;
         options.sendTimeoutMs = settings_.sessionSendTimeoutMs;
         options.silenceBoundMs = settings_.sessionSilenceBoundMs;
         options.control = control;
+        options.handshakeEnded = [t = ticket.get()] { t->EndHandshake(); };
         SmallStackThread thread;
         const bool started = thread.Start(
-            [record = std::move(info), options, control]() mutable {
+            [record = std::move(info), options, control, ticket = std::move(ticket)]() mutable {
                 NetworkCmpProcotolThreadProc(std::move(record), options);
+                ticket.reset();
                 control->MarkFinished();
             },
             settings_.sessionStackBytes);
         if (!started) {
-            // The record went with the unstarted task; the socket is still ours to close.
+            // The record and the ticket went with the unstarted task; the socket is still ours
+            // to close. Only this connection fails: the other ports keep accepting.
             TraceLog("Created Thread is failed,%s,%s,%d \n", kSourceFile,
                      "NetworkListenManager::AcceptSocket", 502);
             TraceLog("port=%d,ip=%s \n", HostPort(peerAddr), DottedAddress(peerAddr).c_str());
             SocketHandle s = sock;
-            CloseSocket(s);
-            return -1;
+            ResetSocket(s);
+            return 0;
         }
         std::lock_guard<std::mutex> guard(m_hMutex);
         m_sessions.push_back(SessionEntry{std::move(thread), std::move(control)});

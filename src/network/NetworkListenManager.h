@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "network/ConnectionAdmission.h"
 #include "platform/SmallStackThread.h"
+#include "platform/Socket.h"
 #include "platform/SocketAddr.h"
 #include "platform/SocketPoller.h"
 
@@ -35,8 +37,12 @@ struct NetworkListenSettings {
     int bindRetryPauseMs = 4000;
     int bindAttempts = 11;
     int acceptFailurePauseMs = 10000;
-    int backlog = 5;
+    int backlog = kSystemMaxBacklog;
     int sessionRecvTimeoutMs = 6000;
+    // The whole handshake, however the peer spreads its bytes: a silent peer is dropped at the
+    // same time as before, one that dribbles bytes no later.
+    int handshakeDeadlineMs = 6000;
+    AdmissionLimits admission;
     int sessionSendTimeoutMs = 500;  // a monitor whose frame takes longer counts as gone
     // A monitor that reconnects while its old session has heard nothing for longer takes the
     // old one's place.
@@ -75,6 +81,9 @@ class NetworkListenManager {
     int SessionPort() const { return SlotPort(kListenSlotCount - 1); }  // group D
     std::size_t IdleConnectionCount() const;
     std::size_t SessionCount() const;
+    // Admitted connections still in the handshake, and connections refused for a cap.
+    int HandshakeCount() const { return m_admission.Handshakes(); }
+    std::uint64_t RefusedConnectionCount() const { return m_admission.Refused(); }
 
   private:
     struct SessionEntry {
@@ -91,6 +100,7 @@ class NetworkListenManager {
     NetworkListenSettings settings_;
     CMonitorObjectMng& pool_;
 
+    ConnectionAdmission m_admission;  // before the sessions, whose tickets refer to it
     SocketAddr m_slots[kListenSlotCount];
     std::atomic<int> m_boundPort[kListenSlotCount];
     std::vector<std::unique_ptr<ConnectionInfo>> m_idle;  // listening thread only, then Stop

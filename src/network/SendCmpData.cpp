@@ -57,7 +57,7 @@ int SendFrameToMonitor(MonitorObject& monitor, const void* frame, std::size_t le
     // Read under the lock: the session clears the socket under the same lock before it closes
     // the descriptor, so the number read here is still this monitor's connection.
     const SocketHandle socket = monitor.GetPeer().sock;
-    if (socket == kInvalidSocket) {
+    if (socket == kInvalidSocket || monitor.ConnectionLost()) {
         return -1;
     }
     const long sent = SocketSendAll(socket, frame, length, monitor.GetSendTimeoutMs());
@@ -65,9 +65,10 @@ int SendFrameToMonitor(MonitorObject& monitor, const void* frame, std::size_t le
         return 1;
     }
     // A half-sent frame leaves the stream unusable, and a monitor that stopped reading would
-    // stall every later sender: the session ends the connection, even if the monitor keeps
-    // sending (a shut-down socket still delivers what arrives).
+    // stall every later sender: the session ends the connection with a reset, even if the
+    // monitor keeps sending. No FIN goes first: a peer that does not read would keep a closing
+    // connection alive.
     monitor.MarkConnectionLost();
-    ShutdownSocket(socket);
+    InterruptReceive(socket);
     return -1;
 }

@@ -7,12 +7,16 @@
 SessionControl::SessionControl(SocketHandle sock, std::function<void()> onFinished)
     : sock_(sock), onFinished_(std::move(onFinished)) {}
 
-void SessionControl::CloseSocket(SocketHandle& sock) {
+void SessionControl::CloseSocket(SocketHandle& sock, bool abortive) {
     std::lock_guard<std::mutex> guard(lock_);
     if (sock != kInvalidSocket && sock == sock_) {
         sock_ = kInvalidSocket;
     }
-    ::CloseSocket(sock);
+    if (abortive) {
+        ResetSocket(sock);
+    } else {
+        ::CloseSocket(sock);
+    }
 }
 
 void SessionControl::Shutdown() {

@@ -12,8 +12,8 @@ class SessionControl {
     // onFinished runs on the session thread as its last step (may be empty).
     SessionControl(SocketHandle sock, std::function<void()> onFinished);
 
-    // Session side: closes the socket once and clears `sock`.
-    void CloseSocket(SocketHandle& sock);
+    // Session side: closes the socket once and clears `sock`; abortive closes with a reset.
+    void CloseSocket(SocketHandle& sock, bool abortive = false);
     // Owner side: shuts the socket down so receives return; nothing once it is closed.
     void Shutdown();
     bool ShutdownRequested() const { return shutdown_.load(); }

@@ -172,8 +172,8 @@ void CDebugConfigDlg::OnSend() {
 
     std::vector<std::uint8_t> frame;
     switch (dft::ParseTypedFrame(text, frame)) {
+        // Too short even for a header is as wrong as a wrong length: both are told.
         case dft::ParseResult::TooShortForHeader:
-            return;
         case dft::ParseResult::BadPackage:
             dialogs_.MessageBox(kDebugBadPackage);
             return;
@@ -212,7 +212,16 @@ void CDebugConfigDlg::OnSaveFile() {
     SetSaveCaption();
 }
 
-bool CDebugConfigDlg::OnKeyDown(int virtualKey) {
+bool CDebugConfigDlg::OnKeyDown(int field, int virtualKey) {
+    if (virtualKey == kVirtualKeyReturn) {
+        // Enter presses the field's own button; no line end ever reaches the typed text.
+        if (field == kFrameText) {
+            OnSend();
+        } else if (field == kFilterText) {
+            OnConfirmFilter();
+        }
+        return false;
+    }
     if (IsDebugKeyAccepted(virtualKey)) {
         return true;
     }

@@ -9,10 +9,10 @@
 //
 // Controls (DebugPageId):
 //   1077 frame label (text 99)
-//   1039 frame text (edit)            key-down -> OnKeyDown(virtualKey); swallow when false
+//   1039 frame text (edit)            key-down -> OnKeyDown(1039, virtualKey); swallow when false
 //   1002 Send (text 101)              click -> OnSend()
 //   1078 filter label (text 100)
-//   1044 filter text (edit)           key-down -> OnKeyDown(virtualKey); swallow when false
+//   1044 filter text (edit)           key-down -> OnKeyDown(1044, virtualKey); swallow when false
 //   1045 Confirm (text 102)           click -> OnConfirmFilter()
 //   1024 traffic display              the IDebugDisplay passed to the constructor
 //   1003 Clear (text 103)             click -> OnClear()
@@ -60,15 +60,17 @@ class CDebugConfigDlg {
     void RefreshCaptions() { FillTexts(); }
 
     // Parses field 1039, fixes the checksum and sends the frame to the checked monitor; with
-    // none checked, or the checked one gone, shows "Please select the device to debug".
+    // none checked, or the checked one gone, shows "Please select the device to debug"; a text
+    // too short for a header or for its length field shows "The input package is error".
     void OnSend();
     // Replaces the filter with the entries of field 1044 ("*" when it is empty).
     void OnConfirmFilter();
     void OnClear();
     void OnPause();
     void OnSaveFile();
-    // True when the key may reach the field; otherwise shows "The Input char error!".
-    bool OnKeyDown(int virtualKey);
+    // True when the key may reach field `field` (1039 or 1044); otherwise shows "The Input
+    // char error!". Enter is swallowed and works as Send (1039) or Confirm (1044).
+    bool OnKeyDown(int field, int virtualKey);
     // A frame (header first) the monitor sent; shown only while its row is checked, when it
     // becomes the device being debugged.
     void OnReceivedFrame(MonitorObject* monitor, const std::vector<std::uint8_t>& frame);

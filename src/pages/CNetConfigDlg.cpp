@@ -314,6 +314,10 @@ bool CNetConfigDlg::CollectForm() {
 }
 
 bool CNetConfigDlg::ValidateSettings() const {
+    // No SSID sends the monitor off every network, off the ward; no name leaves its row blank.
+    if (UnitLength(wifi_.ssid) == 0 || deviceName_.empty()) {
+        return false;
+    }
     if ((wifi_.authen == kAuthenWpa || wifi_.authen == kAuthenWpa2) &&
         UnitLength(wifi_.password) < kMinWpaPasswordUnits) {
         return false;

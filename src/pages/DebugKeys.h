@@ -33,6 +33,8 @@ inline constexpr int kNumLock = 0x01000025;
 inline constexpr int kEscape = 0x01000000;
 }  // namespace QtKeyNumber
 
+inline constexpr int kVirtualKeyReturn = 0x0D;
+
 bool IsDebugKeyAccepted(int virtualKey);
 
 // `keypad`: the event carried Qt's keypad modifier (digits then map to the numeric-keypad

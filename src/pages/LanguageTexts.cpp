@@ -155,7 +155,9 @@ std::string LanguageTexts::LanguageText(int index) const {
 
 bool LanguageTexts::StoreLanguage(int id) const {
     const std::string value = std::to_string(id);
-    bool stored =
+    // an installed copy's folder may be writable (an elevated run), but is not the user's
+    const bool stored =
+        !IsProtectedFolder(folder_) &&
         IniFile::WriteString(FolderFile(kLanguageConfigFile), kConfigSection, kConfigKey, value);
     if (userConfigPath_.empty()) {
         return stored;
@@ -203,15 +205,15 @@ std::string LanguageText(int index) {
 }
 
 std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir) {
+    // beside the program first: whoever can write a shared working folder must not supply the
+    // texts an installed copy shows
     const std::filesystem::path local("language");
-    if (HoldsLanguageFiles(local)) {
-        return Utf8FromPath(local);
-    }
-    for (const std::string& base : {exeDir, dataDir}) {
+    for (const std::string& base : {exeDir, std::string("."), dataDir}) {
         if (base.empty()) {
             continue;
         }
-        std::filesystem::path candidate = PathFromUtf8(base) / "language";
+        const std::filesystem::path candidate =
+            base == "." ? local : PathFromUtf8(base) / "language";
         if (HoldsLanguageFiles(candidate)) {
             return Utf8FromPath(candidate);
         }

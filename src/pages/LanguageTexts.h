@@ -28,7 +28,7 @@ class LanguageTexts {
 
     // `folder` holds LanguageConfig.ini and the two language files. `userConfigPath`, when not
     // empty, is the user's own LanguageConfig.ini: read first when it holds a choice, and
-    // written when the folder's file cannot be (an installed, read-only folder).
+    // written when the folder's file cannot or must not be (an installed copy's folder).
     explicit LanguageTexts(std::string folder = "language", std::string userConfigPath = "");
 
     void SetFolder(std::string folder) { folder_ = std::move(folder); }
@@ -71,7 +71,7 @@ LanguageTexts& GetLanguageTexts();
 // Text N of the process-wide tables.
 std::string LanguageText(int index);
 
-// The language folder to use: "language" in the current directory, else beside the executable,
+// The language folder to use: "language" beside the executable, else in the current directory,
 // else in the installed data folder, whichever first holds both language files; "language"
 // when none does (loading then fails as for a missing folder). Empty dirs are skipped.
 std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir);

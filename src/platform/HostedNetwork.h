@@ -85,6 +85,11 @@ class HostedNetwork {
     // Static a.b.c.d/24 with gateway a.b.c.1 on the named connection.
     virtual HostedNetworkResult ConfigureIp(const std::string& connectionName,
                                             const Ipv4Octets& address) = 0;
+
+    // The program and the ports it listens on ("5510-5526,5590,5595,9500"), for the platform
+    // that must also let the monitors through its firewall on the new network; unset: it lets
+    // nothing through.
+    virtual void SetMonitorRule(const std::string& /*program*/, const std::string& /*ports*/) {}
 };
 
 // The process-wide implementation: netsh on Windows, NetworkManager on Linux.

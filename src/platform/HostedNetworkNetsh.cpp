@@ -112,6 +112,19 @@ std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& addres
            Octets(address, address[3]) + " 255.255.255.0 " + Octets(address, 1) + " 1";
 }
 
+std::string DeleteAccessPointRule() {
+    return std::string("netsh advfirewall firewall delete rule name=\"") + kAccessPointRuleName +
+           "\"";
+}
+
+std::string AddAccessPointRule(const std::string& program, const std::string& ports,
+                               const Ipv4Octets& address) {
+    return std::string("netsh advfirewall firewall add rule name=\"") + kAccessPointRuleName +
+           "\" dir=in action=allow program=\"" + program + "\" protocol=TCP localport=" + ports +
+           " localip=" + Octets(address, address[3]) + " remoteip=" + Octets(address, 0) +
+           "/24 profile=public enable=yes";
+}
+
 }  // namespace NetshCommand
 
 bool NetshStepSucceeded(const CommandResult& result, bool reportsInOutput) {
@@ -181,7 +194,23 @@ HostedNetworkResult NetshHostedNetwork::ConfigureIp(const std::string& connectio
             return HostedNetworkResult::Failed(line);
         }
     }
-    return Run("configIP", line, line, false, limits_.command, pauses_.configureIp);
+    HostedNetworkResult result =
+        Run("configIP", line, line, false, limits_.command, pauses_.configureIp);
+    if (!result.ok || program_.empty()) {
+        return result;
+    }
+    // Fails when there was none: no reason to stop.
+    const std::string removal = NetshCommand::DeleteAccessPointRule();
+    Run("deleteRule", removal, removal, false, limits_.command, std::chrono::milliseconds(0));
+    const std::string rule = NetshCommand::AddAccessPointRule(program_, ports_, address);
+    return Run("addRule", rule, rule, false, limits_.command, std::chrono::milliseconds(0));
+}
+
+void NetshHostedNetwork::SetMonitorRule(const std::string& program, const std::string& ports) {
+    // inside a quoted value, as the connection name
+    const bool safe = program.find('"') == std::string::npos && IsSafeHostedNetworkText(program);
+    program_ = safe ? program : std::string();
+    ports_ = ports;
 }
 
 bool NetshHostedNetwork::LookUpConnection(const std::string& adapterName, std::string& name,

@@ -18,6 +18,14 @@ std::string ConfigAP(const std::string& ssid, const std::string& key);
 std::string StartAP();
 // ... set address "<name>" static a.b.c.d 255.255.255.0 a.b.c.1 1
 std::string ConfigIP(const std::string& connectionName, const Ipv4Octets& address);
+// Windows classes the access point's network as public (its gateway answers nothing), where
+// the installers' rule for private and domain networks does not reach: a rule of its own admits
+// the monitors there, for that network alone (the address and its /24), the program and its
+// ports. It is replaced at every start; the uninstallers remove it by name.
+inline constexpr char kAccessPointRuleName[] = "Zr40Tool access point";
+std::string DeleteAccessPointRule();
+std::string AddAccessPointRule(const std::string& program, const std::string& ports,
+                               const Ipv4Octets& address);
 }  // namespace NetshCommand
 
 // Runs a whole command line as it stands (netsh parses its own), with no window, waiting at
@@ -92,8 +100,10 @@ class NetshHostedNetwork : public HostedNetwork {
     HostedNetworkResult Start() override;
     // The one wireless adapter whose connection is not a PCI card; "NONE" for none or several.
     VirtualAdapterLookup FindVirtualAdapterName() override;
+    // With a monitor rule set, also replaces the access point's firewall rule.
     HostedNetworkResult ConfigureIp(const std::string& connectionName,
                                     const Ipv4Octets& address) override;
+    void SetMonitorRule(const std::string& program, const std::string& ports) override;
 
     // One adapter's connection name from its registry key. `unopened` is set when the key
     // could not be opened.
@@ -111,4 +121,6 @@ class NetshHostedNetwork : public HostedNetwork {
     IRegistryReader& registry_;
     HostedNetworkPauses pauses_;
     HostedNetworkLimits limits_;
+    std::string program_;
+    std::string ports_;
 };

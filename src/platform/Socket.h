@@ -22,6 +22,11 @@ void CloseSocket(SocketHandle& s);
 // it returns, later sends fail. Harmless on kInvalidSocket.
 void ShutdownSocket(SocketHandle s);
 
+// Makes a receive blocked on the socket return, and later receives report the end, without
+// sending the peer anything (no FIN): for a connection that is to be reset next. Harmless on
+// kInvalidSocket.
+void InterruptReceive(SocketHandle s);
+
 // Closes with a reset instead of an orderly close (no lingering), as a peer that vanishes does,
 // and sets it to kInvalidSocket. Harmless on kInvalidSocket.
 void ResetSocket(SocketHandle& s);
@@ -55,6 +60,8 @@ int RecvTimeoutError();
 // way a live listener makes a second bind fail. kInvalidSocket on failure.
 SocketHandle OpenListeningSocket();
 bool BindSocket(SocketHandle s, const Ipv4Endpoint& local);
+// A backlog of kSystemMaxBacklog asks for the largest queue the system allows.
+inline constexpr int kSystemMaxBacklog = -1;
 bool ListenOnSocket(SocketHandle s, int backlog);
 // Takes one pending connection from a listening socket, repeating an interrupted call. The new
 // socket blocks and is not inherited by child processes; peer receives its address. Returns

@@ -9,3 +9,11 @@ std::string UserConfigFolder();
 // Windows: %LOCALAPPDATA%\Zr40Tool\Logs; elsewhere $XDG_STATE_HOME/zr40tool or
 // ~/.local/state/zr40tool.
 std::string UserLogFolder();
+
+// True when `folder` is, or lies in, a folder the program must not write into even when it can
+// (run elevated, or by an administrator): what it writes there would be left behind by the
+// uninstaller, or land in the system. Windows: the Program Files folders, the Windows folder (an
+// elevated command prompt starts in System32) and the folder the installers recorded as the
+// program's; elsewhere the system's program and data folders (/usr, /opt, /bin, /sbin, /lib,
+// /etc).
+bool IsProtectedFolder(const std::string& folder);

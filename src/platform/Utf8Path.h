@@ -12,3 +12,8 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 
 // std::fopen for a UTF-8 file name (the wide-character open on Windows). Null on failure.
 std::FILE* OpenFileUtf8(const std::string& utf8Path, const char* mode);
+
+// True when `path` is `base` or lies inside it, both made absolute and normal first. Windows
+// file names ignore letter case, so `ignoreCase` folds it there (ASCII and beyond).
+bool PathIsWithin(const std::filesystem::path& path, const std::filesystem::path& base,
+                  bool ignoreCase);

@@ -31,8 +31,11 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
     logic_.SetUpgradeRunning([] { return GetUpdateConfigManager().IsUpgradeRunning(); });
     setWindowTitle(QStringLiteral("Zr40Tool"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(QtForm::Du(0, 0, kWidthDu, kHeightDu).size());
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // The template's size shows every control; a larger window gives the room to the list.
+    setMinimumSize(QtForm::Du(0, 0, kWidthDu, kHeightDu).size());
+    resize(minimumSize());
     setWindowIcon(QIcon(QStringLiteral(":/zr40tool.svg")));
 
     // tab control 1005 at (7, 7), 498 x 179: the tab row over a frame holding the pages
@@ -69,14 +72,7 @@ CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
         options.wirelessAdapter >= 0 ? options.wirelessAdapter != 0 : HasWirelessAdapter();
     // the tab row exists before the pages are placed under it
     logic_.Initialise(debugSwitch);
-    const int barHeight = tabs_->sizeHint().height();
-    const QSize area = tabControl_->size();
-    tabs_->setGeometry(0, 0, area.width(), barHeight);
-    pane_->setGeometry(0, barHeight - 1, area.width(), area.height() - barHeight + 1);
-    const QRect pageRect(3, barHeight + 3, area.width() - 3 - 5, area.height() - barHeight - 3 - 5);
-    for (auto& entry : pageMap_) {
-        entry.second->setGeometry(pageRect);
-    }
+    LayOut();
 
     SetUserMessageSink(&logic_);
     SetDispatchSink(&GetDispatchRouter());
@@ -124,6 +120,34 @@ void CZr40ToolDlg::BuildPages(HostedNetwork* hostedNetwork) {
     modulePage_->InitForm();
     debugPage_->InitForm();
     systemPage_->InitForm();
+}
+
+void CZr40ToolDlg::LayOut() {
+    if (tabControl_ == nullptr || list_ == nullptr) {
+        return;  // a resize before the controls exist
+    }
+    // The tab control keeps its height and follows the width; the list takes the rest, with
+    // the template's margins (7 du around the tab control, 6 du beside and 7 du below the list).
+    const QRect tabArea = QtForm::Du(7, 7, kWidthDu - 14, 179);
+    tabControl_->setGeometry(tabArea.x(), tabArea.y(), width() - 2 * tabArea.x(), tabArea.height());
+    const QRect listArea = QtForm::Du(6, 186, 6, 7);
+    list_->setGeometry(listArea.x(), listArea.y(), width() - 2 * listArea.x(),
+                       height() - listArea.y() - listArea.height());
+    list_->ApplyColumnWidths();
+
+    const int barHeight = tabs_->sizeHint().height();
+    const QSize area = tabControl_->size();
+    tabs_->setGeometry(0, 0, area.width(), barHeight);
+    pane_->setGeometry(0, barHeight - 1, area.width(), area.height() - barHeight + 1);
+    const QRect pageRect(3, barHeight + 3, area.width() - 3 - 5, area.height() - barHeight - 3 - 5);
+    for (auto& entry : pageMap_) {
+        entry.second->setGeometry(pageRect);
+    }
+}
+
+void CZr40ToolDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayOut();
 }
 
 QtPage* CZr40ToolDlg::PageOfTab(int tab) const {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the tab control with the six pages above the monitor list, the 10 ms list
-// refresh and the three user messages. Its own decisions live in MainWindowLogic.
+// refresh and the three user messages. Its own decisions live in MainWindowLogic. It opens at
+// the template's size, which is also its smallest; the list grows with it.
 #include <QDialog>
 #include <array>
 #include <map>
@@ -56,6 +57,7 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // IMainWindowView
@@ -72,6 +74,8 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     bool AskYesNo(const std::string& text) override;
 
     void BuildPages(HostedNetwork* hostedNetwork);
+    // Places the tab control, the pages and the list on the window's current size.
+    void LayOut();
 
     CMonitorTable& table_;
     QtDialogs ownDialogs_;

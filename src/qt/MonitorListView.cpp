@@ -116,6 +116,7 @@ void MonitorListView::Mirror() {
             const QString text = QString::fromStdString(row.texts[static_cast<std::size_t>(c)]);
             if (cell->text() != text) {
                 cell->setText(text);
+                cell->setToolTip(text);  // the whole text, however narrow the column
                 update(indexFromItem(cell));
             }
         }

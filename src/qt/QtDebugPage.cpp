@@ -56,7 +56,9 @@ bool QtDebugPage::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const int virtualKey =
             VirtualKeyFromQtKey(key->key(), (key->modifiers() & Qt::KeypadModifier) != 0);
-        if (!logic_->OnKeyDown(virtualKey)) {
+        const int field = watched == Control(DebugPageId::kFrameText) ? DebugPageId::kFrameText
+                                                                      : DebugPageId::kFilterText;
+        if (!logic_->OnKeyDown(field, virtualKey)) {
             return true;  // swallowed: the character never reaches the field
         }
     }

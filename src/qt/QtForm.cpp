@@ -110,8 +110,9 @@ QLineEdit* QtForm::AddEdit(int id, int x, int y, int w, int h, bool password) {
 
 QLineEdit* QtForm::AddAddress(int id, int x, int y, int w, int h) {
     QLineEdit* edit = AddEdit(id, x, y, w, h);
-    static const QRegularExpression kPattern(QStringLiteral(
-        R"(^((25[0-5]|2[0-4]\d|1\d\d|[1-9]?\d)?\.){0,3}(25[0-5]|2[0-4]\d|1\d\d|[1-9]?\d)?$)"));
+    // Up to three digits a number, none of them dropped: a number above 255 stays as typed,
+    // and the page refuses the address with its message rather than send another one.
+    static const QRegularExpression kPattern(QStringLiteral(R"(^(\d{0,3}\.){0,3}\d{0,3}$)"));
     edit->setValidator(new QRegularExpressionValidator(kPattern, edit));
     edit->setAlignment(Qt::AlignCenter);
     edit->setProperty("zr40Address", true);

@@ -217,8 +217,9 @@ std::string CMonitorTable::ConfigStateText() const {
     if (!refused) {
         return Text(kTextConfigDone);
     }
-    // Each refused order by name, in the order the page lists them, then the failure text.
-    std::string text;
+    // The outcome first, so a narrow column still shows it; then each refused order by name,
+    // in the order the page lists them.
+    std::string text = Text(kTextConfigFailed) + " ";
     if (ack[kAckDeviceName] == kAckRefused) {
         text += Text(kTextRefusedName);
     }
@@ -231,7 +232,7 @@ std::string CMonitorTable::ConfigStateText() const {
     if (ack[kAckServer] == kAckRefused) {
         text += Text(kTextRefusedServer);
     }
-    return text + Text(kTextConfigFailed);
+    return text;
 }
 
 std::string CMonitorTable::ModuleText(const ModuleMask& loaded) const {
@@ -283,8 +284,15 @@ std::string CMonitorTable::PageText(MonitorListModel& list, int row, MonitorObje
             std::string current = list.GetText(row, kColumnState);
             return !current.empty() && current == pendingText_ ? std::string() : current;
         }
-        case kPageModule:
-            return ModuleText(attribute.loadedModules);
+        case kPageModule: {
+            // A refused module change reads first, before the modules the monitor kept.
+            const std::string modules = ModuleText(attribute.loadedModules);
+            if (!ModuleSetRefused(monitor)) {
+                return modules;
+            }
+            return modules.empty() ? Text(kTextConfigFailed)
+                                   : Text(kTextConfigFailed) + " " + modules;
+        }
         case kPageUpgrade:
             return UpgradeText(monitor);
         default:
@@ -365,6 +373,8 @@ void CMonitorTable::RemoveStaleRows(MonitorListModel& list) {
         }
         if (!found) {
             list.DeleteRow(row);
+            std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
+            refusedModuleSets_.erase(text);  // the monitor left: a new connection starts afresh
         }
     }
 }
@@ -475,6 +485,13 @@ void CMonitorTable::OnCommandResult(MonitorObject* monitor) {
         // Answered, whatever the answer: the order no longer waits.
         std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
         pendingOrders_.erase({guidText, last.code});
+        if (last.code == kResultModuleSet) {
+            if (last.result == 0) {
+                refusedModuleSets_.erase(guidText);
+            } else {
+                refusedModuleSets_.insert(guidText);
+            }
+        }
     }
     const int ack = AckIndexOfResult(last.code);
     if (ack < 0) {
@@ -498,7 +515,19 @@ void CMonitorTable::NoteOrderSent(MonitorObject* monitor, int resultCode) {
         return;
     }
     std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
-    pendingOrders_.insert({GuidText(monitor->GetGuid()), resultCode});
+    const std::string guidText = GuidText(monitor->GetGuid());
+    pendingOrders_.insert({guidText, resultCode});
+    if (resultCode == kResultModuleSet) {
+        refusedModuleSets_.erase(guidText);  // a new order: the last refusal is history
+    }
+}
+
+bool CMonitorTable::ModuleSetRefused(MonitorObject* monitor) const {
+    if (monitor == nullptr) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(pendingOrdersMutex_);
+    return refusedModuleSets_.count(GuidText(monitor->GetGuid())) > 0;
 }
 
 bool CMonitorTable::HasPendingOrders() const {

@@ -112,6 +112,7 @@ class CMonitorTable {
     bool PassesFilter(const ModuleMask& moduleConfig) const;
     std::string ConfigStateText() const;
     std::string ModuleText(const ModuleMask& loaded) const;
+    bool ModuleSetRefused(MonitorObject* monitor) const;
     std::string UpgradeText(MonitorObject* monitor) const;
     std::string PageText(MonitorListModel& list, int row, MonitorObject* monitor,
                          const MonitorAttribute& attribute) const;
@@ -133,6 +134,8 @@ class CMonitorTable {
     // session threads (answered).
     mutable std::mutex pendingOrdersMutex_;
     mutable std::set<std::pair<std::string, int>> pendingOrders_;
+    // GUID texts of the monitors that refused the last module set sent to them.
+    std::set<std::string> refusedModuleSets_;
 };
 
 // The process-wide table over the process-wide pool, created on first use and never destroyed.

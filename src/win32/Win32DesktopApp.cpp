@@ -22,12 +22,20 @@
 #include "win32/Win32Text.h"
 #include "win32/Win32UiThread.h"
 
-std::string ProgramFolder() {
+namespace {
+
+std::filesystem::path ProgramPath() {
     std::wstring path(32768, L'\0');
     const DWORD length =
         ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     path.resize(length);
-    return win32ui::Utf8(std::filesystem::path(path).parent_path().wstring());
+    return std::filesystem::path(path);
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    return win32ui::Utf8(ProgramPath().parent_path().wstring());
 }
 
 namespace {
@@ -40,6 +48,14 @@ NetworkListenSettings ListenSettings(const Win32DesktopPaths& paths) {
                                : NetworkListenSettings{};
 }
 
+// The listening ports as netsh writes a port list.
+std::string FirewallPorts(const NetworkListenSettings& settings) {
+    return std::to_string(settings.portA) + "-" +
+           std::to_string(settings.portA + kGroupASlotCount - 1) + "," +
+           std::to_string(settings.portB) + "," + std::to_string(settings.portC) + "," +
+           std::to_string(settings.portD);
+}
+
 int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
     int code = 0;
     std::unique_ptr<NetworkListenManager> ownServer;
@@ -48,6 +64,8 @@ int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
     }
     NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
     server.StartNetworkManager();
+    GetHostedNetwork().SetMonitorRule(win32ui::Utf8(ProgramPath().wstring()),
+                                      FirewallPorts(ListenSettings(paths)));
     LanguageTexts& texts = GetLanguageTexts();
     texts.SetFolder(FindLanguageFolder(paths.exeDir, std::string()));
     // an installed copy's language folder is read-only: the choice then lives in the profile

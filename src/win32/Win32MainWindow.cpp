@@ -165,7 +165,7 @@ void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
         debug.OnClick(kPause, [page] { page->OnPause(); });
         debug.OnClick(kSaveFile, [page] { page->OnSaveFile(); });
         debug.FilterKeys({kFrameText, kFilterText},
-                         [page](int virtualKey) { return page->OnKeyDown(virtualKey); });
+                         [page](int field, int key) { return page->OnKeyDown(field, key); });
     }
 
     Win32Page& system = *pages_[kTabSystem];
@@ -300,6 +300,10 @@ LRESULT Win32MainWindow::OnNotify(const NMHDR& header) {
             if (row >= 0) {
                 logic_.OnItemChanged(row);
             }
+            return 0;
+        }
+        if (header.code == LVN_GETINFOTIPW) {
+            list_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
             return 0;
         }
         if (header.code == NM_CUSTOMDRAW) {

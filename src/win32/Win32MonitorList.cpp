@@ -1,5 +1,7 @@
 #include "win32/Win32MonitorList.h"
 
+#include <algorithm>
+
 #include "pages/ProgressText.h"
 #include "win32/Win32Text.h"
 
@@ -8,13 +10,15 @@ using win32ui::Wide;
 namespace {
 
 constexpr UINT kCheckedImage = 2;  // state image 1 is the empty box, 2 the ticked one
+constexpr std::size_t kStateColumn = 4;
 
 }  // namespace
 
 void Win32MonitorList::Attach(HWND list) {
     list_ = list;
-    ListView_SetExtendedListViewStyle(
-        list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
+                                                 LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER |
+                                                 LVS_EX_INFOTIP);
     RECT client = {};
     ::GetClientRect(list_, &client);
     const int w = client.right - client.left;
@@ -28,6 +32,22 @@ void Win32MonitorList::Attach(HWND list) {
         column.iSubItem = c;
         ListView_InsertColumn(list_, c, &column);
     }
+}
+
+void Win32MonitorList::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
+    if (tip.pszText == nullptr || tip.cchTextMax <= 0 || tip.iItem < 0 ||
+        static_cast<std::size_t>(tip.iItem) >= shown_.size()) {
+        return;
+    }
+    // The row's state in full: a narrow column cuts the names of refused orders.
+    const std::string& state = shown_[static_cast<std::size_t>(tip.iItem)].texts[kStateColumn];
+    if (state.empty()) {
+        return;
+    }
+    const std::wstring text = Wide(state);
+    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
+    text.copy(tip.pszText, n);
+    tip.pszText[n] = L'\0';
 }
 
 void Win32MonitorList::SetProgressColumnActive(bool active) {

@@ -31,6 +31,8 @@ class Win32MonitorList {
     // LVN_ITEMCHANGED: the row whose check mark the user changed (the model already holds
     // it), or -1.
     int OnItemChanged(const NMLISTVIEW& change);
+    // LVN_GETINFOTIPW: the hovered row's whole state text, when it has one.
+    void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
     // NM_CUSTOMDRAW: the value the list expects back.
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
 

@@ -42,10 +42,11 @@ bool Win32Page::PreTranslate(const MSG& message) const {
         message.hwnd == nullptr || ::GetParent(message.hwnd) != window_) {
         return false;
     }
-    if (filteredFields_.count(::GetDlgCtrlID(message.hwnd)) == 0) {
+    const int field = ::GetDlgCtrlID(message.hwnd);
+    if (filteredFields_.count(field) == 0) {
         return false;
     }
-    return !keyFilter_(static_cast<int>(message.wParam));
+    return !keyFilter_(field, static_cast<int>(message.wParam));
 }
 
 INT_PTR CALLBACK Win32Page::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

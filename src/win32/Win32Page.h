@@ -16,7 +16,7 @@ class Win32Page {
   public:
     using Action = std::function<void()>;
     // true lets the key through; false swallows it
-    using KeyFilter = std::function<bool(int virtualKey)>;
+    using KeyFilter = std::function<bool(int field, int virtualKey)>;
 
     // Creates the page hidden; null Handle() when the template is missing.
     Win32Page(HWND parent, int templateId);

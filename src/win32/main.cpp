@@ -13,6 +13,7 @@
 #include "app/Version.h"
 #include "network/NetworkListenManager.h"
 #include "platform/ProgramArguments.h"
+#include "win32/RunningMarker.h"
 #include "win32/Win32DesktopApp.h"
 #include "win32/Win32Screenshots.h"
 
@@ -103,12 +104,26 @@ int wmain(int, wchar_t**) {
         std::printf("%s", HeadlessApp::UsageAfter(kDesktopUsage).c_str());
         return 0;
     }
+    if (const int at = Find(args, "--installer-check"); at != 0) {
+        // The Windows Installer package asks before it replaces or removes the program; the
+        // argument is its user-interface level (above 3: a user sees its dialogs).
+        if (!RunningMarker::HeldElsewhere()) {
+            return 0;
+        }
+        const std::size_t next = static_cast<std::size_t>(at) + 1;
+        if (next < args.size() && std::atoi(args[next].c_str()) > 3) {
+            ::MessageBoxW(nullptr, L"Zr40Tool is running. Close it, then try again.", L"Zr40Tool",
+                          MB_ICONSTOP | MB_OK);
+        }
+        return 1;
+    }
     if (Find(args, "--version") != 0) {
         UseParentConsole();
         std::printf("Zr40Tool %s\n", Zr40Version());
         return 0;
     }
     if (Find(args, "--headless") != 0) {
+        const RunningMarker running;
         return Headless(std::move(args));
     }
     if (const int at = Find(args, "--screenshots"); at != 0) {
@@ -137,5 +152,6 @@ int wmain(int, wchar_t**) {
         }
         paths.portBase = static_cast<int>(base);
     }
+    const RunningMarker running;
     return RunWin32Desktop(paths);
 }

@@ -8,6 +8,7 @@
 #include "app/LogFolderChoice.h"
 #include "pages/LanguageTexts.h"
 #include "platform/UserFolders.h"
+#include "platform/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -16,6 +17,14 @@ TEST(LogFolderChoiceTest, WorkingDirectoryFirstThenTheUsersFolder) {
     // A file in place of a folder: no process, however privileged, can write into it.
     WriteFileBytes(dir.file("file"), "x");
     const std::string blocked = dir.file("file");
+#ifdef _WIN32
+    // Program Files as the environment names it, writable here as for an elevated run
+    ScopedEnvVar programFiles("ProgramFiles", dir.file("pf"));
+    fs::create_directories(dir.file("pf/Zr40Tool"));
+    const std::string installed = dir.file("pf/Zr40Tool");
+#else
+    const std::string installed = "/usr/share";  // writable when the suite runs as root
+#endif
     struct Case {
         const char* name;
         std::string workingDir;
@@ -26,6 +35,8 @@ TEST(LogFolderChoiceTest, WorkingDirectoryFirstThenTheUsersFolder) {
     const Case cases[] = {
         {"writable working directory", dir.path(), dir.file("user/logs"), "", false},
         {"read-only working directory", blocked, dir.file("user/logs"), dir.file("user/logs"),
+         false},
+        {"installed program's folder", installed, dir.file("user/logs"), dir.file("user/logs"),
          false},
         {"neither", blocked, blocked + "/logs", "", true},
         {"no user folder", blocked, "", "", true},
@@ -64,4 +75,24 @@ TEST(LogFolderChoiceTest, UserFoldersComeFromTheProfile) {
     EXPECT_EQ(UserConfigFolder(), config);
     EXPECT_EQ(UserLogFolder(), logs);
     EXPECT_EQ(DefaultUserLanguageConfigPath(), config + "/LanguageConfig.ini");
+}
+
+TEST(LogFolderChoiceTest, ProtectedFoldersEndAtAWholeName) {
+    struct Case {
+        const char* path;
+        const char* base;
+        bool ignoreCase;
+        bool within;
+    };
+    const Case cases[] = {
+        {"/usr/share", "/usr", false, true},  {"/usr", "/usr/", false, true},
+        {"/usrx", "/usr", false, false},      {"/usr/../tmp", "/usr", false, false},
+        {"/USR/Share", "/usr", true, true},   {"/USR/Share", "/usr", false, false},
+        {"/usr", "/usr/share", false, false}, {"", "/usr", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " in " + c.base);
+        EXPECT_EQ(PathIsWithin(PathFromUtf8(c.path), PathFromUtf8(c.base), c.ignoreCase), c.within);
+    }
+    EXPECT_FALSE(IsProtectedFolder(TempDir().path()));
 }

@@ -27,6 +27,7 @@
 #include "qt/QtAPPage.h"
 #include "qt/QtDebugPage.h"
 #include "qt/QtDesktopApp.h"
+#include "qt/QtForm.h"
 #include "qt/QtModulePage.h"
 #include "qt/QtNetPage.h"
 #include "qt/QtPage.h"
@@ -102,12 +103,22 @@ struct MainWindow : ::testing::Test {
     }
 };
 
-TEST_F(MainWindow, FixedFrameWithSixTabsAndTheAccessPointPageFirst) {
+TEST_F(MainWindow, SixTabsAndTheAccessPointPageFirstInAWindowWhoseListGrowsWithIt) {
     Open();
     EXPECT_EQ(window->windowTitle(), "Zr40Tool");
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // the template's size is the smallest, so every control stays in view
+    const QSize smallest = QtForm::Du(0, 0, CZr40ToolDlg::kWidthDu, CZr40ToolDlg::kHeightDu).size();
+    EXPECT_EQ(window->minimumSize(), smallest);
+    EXPECT_EQ(window->size(), smallest);
+    window->show();
+    window->resize(smallest / 2);
+    EXPECT_EQ(window->size(), smallest);
+    const QRect list = window->List()->geometry();
+    window->resize(smallest + QSize(300, 400));
+    EXPECT_EQ(window->List()->geometry(), list.adjusted(0, 0, 300, 400));
+    window->resize(smallest);
+    EXPECT_EQ(window->List()->geometry(), list);
     ASSERT_EQ(window->TabBar()->count(), 6);
     EXPECT_EQ(window->TabBar()->objectName(), "1005");
     for (int i = 0; i < 6; ++i) {
@@ -348,6 +359,12 @@ class QtWindowDriver {
         ASSERT_NE(field, nullptr) << id;
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Escape);
+    }
+    void PressEnter(int tab, int id) {
+        QWidget* field = ControlById<QWidget>(window_->PageOfTab(tab), id);
+        ASSERT_NE(field, nullptr) << id;
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
     }
     void PressCloseBox() { window_->close(); }
     bool RowChecked(int row) { return window_->List()->item(row, 0)->checkState() == Qt::Checked; }

@@ -54,6 +54,7 @@ TEST_F(ListView, MirrorsRowsHeadersChecksAndVisibilityWithoutSignals) {
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(view->item(2, 0)->text(), "dev2");
     EXPECT_EQ(view->item(2, 2)->text(), "{guid-2}");
+    EXPECT_EQ(view->item(2, 2)->toolTip(), "{guid-2}");  // a cut cell shows in full on hover
     EXPECT_EQ(view->item(1, 0)->checkState(), Qt::Checked);
     EXPECT_EQ(view->item(0, 0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(view->horizontalHeaderItem(3)->text(), "Bed");

@@ -4,12 +4,14 @@
 // removal must name the same rule.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "TempDir.h"
 #include "network/NetworkListenManager.h"
+#include "platform/HostedNetworkNetsh.h"
 
 namespace {
 
@@ -85,32 +87,57 @@ std::string ToolPorts() {
     return ports.str();
 }
 
-}  // namespace
+// The value of attribute `name` in the element that holds id="`id`", XML quotes undone.
+std::string Attribute(const std::string& xml, const std::string& id, const std::string& name) {
+    const auto element = xml.rfind('<', xml.find("Id=\"" + id + "\""));
+    const auto end = xml.find('>', element);
+    const auto at = xml.find(" " + name + "=\"", element);
+    if (element == std::string::npos || at == std::string::npos || at > end) {
+        return {};
+    }
+    const auto from = at + name.size() + 3;
+    std::string value = xml.substr(from, xml.find('"', from) - from);
+    for (auto quote = value.find("&quot;"); quote != std::string::npos;
+         quote = value.find("&quot;")) {
+        value.replace(quote, 6, "\"");
+    }
+    return value;
+}
 
-TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
-    const auto defines = Defines(ReadFileText(kScripts + "firewall.nsh"));
-    ASSERT_TRUE(defines.count("FIREWALL_ADD") && defines.count("FIREWALL_DELETE"));
-    auto add = Words(defines.at("FIREWALL_ADD"));
-    auto remove = Words(defines.at("FIREWALL_DELETE"));
-    EXPECT_EQ(add[""], R"("$SYSDIR\netsh.exe" advfirewall firewall add rule)");
-    EXPECT_EQ(remove[""], R"("$SYSDIR\netsh.exe" advfirewall firewall delete rule)");
-
+// One rule for the tool's ports and program, added with exactly these words and removed by the
+// same description, so the removal takes that rule and no other.
+void ExpectOneRule(const std::string& addCommand, const std::string& deleteCommand,
+                   const std::string& netsh, const std::string& program) {
+    auto add = Words(addCommand);
+    auto remove = Words(deleteCommand);
+    EXPECT_EQ(add[""], netsh + " advfirewall firewall add rule");
+    EXPECT_EQ(remove[""], netsh + " advfirewall firewall delete rule");
     const std::map<std::string, std::string> rule = {
-        {"name", "Zr40Tool monitors"},
-        {"dir", "in"},
-        {"program", R"($INSTDIR\zr40tool.exe)"},
-        {"protocol", "TCP"},
+        {"name", "Zr40Tool monitors"}, {"dir", "in"}, {"program", program}, {"protocol", "TCP"},
         {"localport", ToolPorts()},
     };
     for (const auto& [key, value] : rule) {
         EXPECT_EQ(add[key], value) << "add rule: " << key;
-        // the removal names the same rule, so it removes that one and no other
         EXPECT_EQ(remove[key], value) << "delete rule: " << key;
     }
     EXPECT_EQ(add["action"], "allow");
     EXPECT_EQ(add["profile"], "private,domain");
     EXPECT_EQ(add["enable"], "yes");
     EXPECT_EQ(add.size(), rule.size() + 4);  // nothing else widens it (remoteip, other programs)
+    EXPECT_EQ(remove.size(), rule.size() + 1);
+}
+
+}  // namespace
+
+TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
+    const auto defines = Defines(ReadFileText(kScripts + "firewall.nsh"));
+    ASSERT_TRUE(defines.count("FIREWALL_ADD") && defines.count("FIREWALL_DELETE"));
+    ExpectOneRule(defines.at("FIREWALL_ADD"), defines.at("FIREWALL_DELETE"),
+                  R"("$SYSDIR\netsh.exe")", R"($INSTDIR\zr40tool.exe)");
+    // the uninstaller also removes the rule the tool adds for its access point, by its name
+    ASSERT_TRUE(defines.count("FIREWALL_AP_DELETE"));
+    EXPECT_EQ(defines.at("FIREWALL_AP_DELETE"),
+              R"("$SYSDIR\netsh.exe")" + NetshCommand::DeleteAccessPointRule().substr(5));
 
     // The installer replaces an earlier install's rule before adding; the uninstaller removes it.
     const std::string script = ReadFileText(kScripts + "zr40tool.nsi");
@@ -123,5 +150,36 @@ TEST(InstallerFirewallRuleTest, AddsAndRemovesOneRuleForTheToolsPorts) {
     EXPECT_LT(deleteFirst, addAfter);
     EXPECT_LT(addAfter, uninstall);
     EXPECT_NE(script.find("'${FIREWALL_DELETE}'", uninstall), std::string::npos);
+    EXPECT_NE(script.find("'${FIREWALL_AP_DELETE}'", uninstall), std::string::npos);
     EXPECT_NE(script.find("!include \"firewall.nsh\""), std::string::npos);
+}
+
+TEST(InstallerFirewallRuleTest, PackageAddsAndRemovesTheSameRule) {
+    const std::string wxs = ReadFileText(kScripts + "zr40tool.wxs");
+    // netsh by full path, then its arguments
+    ASSERT_EQ(Attribute(wxs, "SetNetsh", "Value"), R"([System64Folder]netsh.exe)");
+    const std::string netsh = R"("[System64Folder]netsh.exe")";
+    const std::string program = R"([INSTALLDIR]zr40tool.exe)";
+    for (const char* removal : {"FirewallDelete", "FirewallRemove"}) {
+        SCOPED_TRACE(removal);
+        for (const char* action : {"FirewallAdd", removal}) {
+            EXPECT_EQ(Attribute(wxs, action, "Property"), "NETSH");
+            // run with the installer's rights, once the files are in place
+            EXPECT_EQ(Attribute(wxs, action, "Execute"), "deferred");
+            EXPECT_EQ(Attribute(wxs, action, "Impersonate"), "no");
+        }
+        ExpectOneRule(netsh + " " + Attribute(wxs, "FirewallAdd", "ExeCommand"),
+                      netsh + " " + Attribute(wxs, removal, "ExeCommand"), netsh, program);
+    }
+    // the install replaces an earlier rule, then adds; the uninstall removes it
+    const auto sequence = [&wxs](const std::string& action) {
+        const std::string start = "<Custom Action=\"" + action + "\" Sequence=\"";
+        const auto at = wxs.find(start);
+        return at == std::string::npos ? -1 : std::atoi(wxs.c_str() + at + start.size());
+    };
+    EXPECT_LT(sequence("FirewallDelete"), sequence("FirewallAdd"));
+    EXPECT_GT(sequence("FirewallRemove"), 0);
+    EXPECT_GT(sequence("FirewallApRemove"), 0);
+    EXPECT_EQ(netsh + " " + Attribute(wxs, "FirewallApRemove", "ExeCommand"),
+              netsh + NetshCommand::DeleteAccessPointRule().substr(5));
 }

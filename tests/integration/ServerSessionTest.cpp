@@ -16,6 +16,7 @@
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
+#include "TcpState.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "TextAndFolders.h"
@@ -171,6 +172,10 @@ TEST(ServerSession, SixteenMonitorsOnlineAndTheSeventeenthRefused) {
     ASSERT_TRUE(extra.WaitClosed(3000ms));
     EXPECT_TRUE(extra.Record().Snapshot().peerClosed);
     EXPECT_EQ(server.Online(), 16u);
+    ASSERT_TRUE(LogContains(logs, "Net.log", ",reason=all 16 monitor places are taken\n"));
+    const std::vector<std::string> net = NetMessages(logs);
+    EXPECT_EQ(CountOf(net, "Refused:ThreadId == "), 1);
+    EXPECT_NE(net.back().find(",ip=127.0.0.1,port="), std::string::npos) << net.back();
     fleet.StopAll();
     EXPECT_TRUE(WaitUntil([&] { return server.Online() == 0; }, 3000ms));
 }

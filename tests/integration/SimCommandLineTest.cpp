@@ -34,6 +34,9 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
                           "--byte-by-byte",
                           "--silent",
                           "--flood-requests",
+                          "--stall-handshake",
+                          "--from",
+                          "127.0.0.2",
                           "--link-delay-ms",
                           "5",
                           "--name-prefix",
@@ -51,7 +54,8 @@ TEST(SimCommandLineTest, OptionsSetTheirFields) {
     EXPECT_TRUE(cl.monitor.reconnectHalfOpen);
     EXPECT_EQ(cl.monitor.dropAfterPieces, 7);
     EXPECT_TRUE(cl.monitor.garbage && cl.monitor.byteByByte && cl.monitor.silent);
-    EXPECT_TRUE(cl.monitor.floodRequests);
+    EXPECT_TRUE(cl.monitor.floodRequests && cl.monitor.stallHandshake);
+    EXPECT_EQ(cl.monitor.localAddress, "127.0.0.2");
     EXPECT_EQ(cl.monitor.linkDelayMs, 5);
     EXPECT_EQ(cl.namePrefix, "BED");
     EXPECT_TRUE(cl.quiet && cl.exitAfterUpgrade);
@@ -74,6 +78,7 @@ TEST(SimCommandLineTest, BadValuesAreRefused) {
         {"--link-delay-ms", "2.5"},
         {"--port"},
         {"--host", ""},
+        {"--from", "localhost"},
         {"--frobnicate"},
     };
     for (const auto& args : kBad) {
@@ -89,7 +94,8 @@ TEST(SimCommandLineTest, HelpNamesEveryOption) {
     for (const char* option :
          {"--host", "--port", "--count", "--duration", "--exit-after-upgrade", "--keepalive-ms",
           "--refuse-orders", "--drop-after-pieces", "--garbage", "--byte-by-byte", "--silent",
-          "--flood-requests", "--link-delay-ms", "--name-prefix", "--quiet", "--help"}) {
+          "--flood-requests", "--stall-handshake", "--from", "--link-delay-ms", "--name-prefix",
+          "--quiet", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

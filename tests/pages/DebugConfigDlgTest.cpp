@@ -181,7 +181,7 @@ TEST_F(DebugPageTest, CaptionsAndColumnHeadsFollowTheLanguage) {
         EXPECT_EQ(form.GetText(kSaveFile), c.captions[6]);
 
         display.Clear();
-        form.SetText(kFrameText, "00 0a 00 12 00 05 00 00 01 02");
+        form.SetText(DebugPageId::kFrameText, "00 0a 00 12 00 05 00 00 01 02");
         shown.OnSend();
         ASSERT_EQ(ReadSent(10).size(), 10u);
         const std::vector<std::string> lines = display.Lines();
@@ -207,7 +207,8 @@ TEST_F(DebugPageTest, RefusedTextsSendNothing) {
         {"00 07 00 12 00 05 00 00 01", kDebugBadPackage},     // length below a header
         {"08 01 00 12 00 05 00 00 01 02", kDebugBadPackage},  // 2049 > the frame buffer
         {"00 08 00 12 00 05 00 00", nullptr},                 // 23 characters: a header frame
-        {"00 0a 00 12 00 05 00 0", nullptr},                  // 22 characters
+        {"00 0a 00 12 00 05 00 0", kDebugBadPackage},         // 22 characters
+        {"01 02", kDebugBadPackage},                          // far short of a header
     };
     Select();
     for (const Case& c : cases) {
@@ -396,19 +397,30 @@ TEST(DebugFrameTextTest, HexValuesAndBodyByteFormat) {
 }
 
 TEST_F(DebugPageTest, KeysOutsideTheHexSetAreRefused) {
-    EXPECT_FALSE(page.OnKeyDown(0x47));  // G
+    EXPECT_FALSE(page.OnKeyDown(DebugPageId::kFrameText, 0x47));  // G
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], kDebugBadKey);
     const int accepted[] = {0x30, 0x39, 0x41, 0x46, 0x61, 0x66, 0x20, 0x08,
                             0x10, 0x11, 0x14, 0x23, 0x24, 0x2D, 0x2E, 0x90};
     for (int vk : accepted) {
-        EXPECT_TRUE(page.OnKeyDown(vk)) << vk;
+        EXPECT_TRUE(page.OnKeyDown(DebugPageId::kFrameText, vk)) << vk;
     }
     const int refused[] = {0x2F, 0x3A, 0x40, 0x47, 0x60, 0x67, 0x09, 0x0D, 0x25, 0x27, 0x00};
     for (int vk : refused) {
         EXPECT_FALSE(IsDebugKeyAccepted(vk)) << vk;
     }
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(DebugPageTest, EnterSendsTheFrameOrConfirmsTheFilterAndReachesNoField) {
+    Select();
+    form.SetText(DebugPageId::kFrameText, "00 0a 00 12 00 05 00 00 01 02");
+    EXPECT_FALSE(page.OnKeyDown(DebugPageId::kFrameText, kVirtualKeyReturn));
+    EXPECT_EQ(ReadSent(10).size(), 10u);
+    form.SetText(DebugPageId::kFilterText, "12 0a");
+    EXPECT_FALSE(page.OnKeyDown(DebugPageId::kFilterText, kVirtualKeyReturn));
+    EXPECT_EQ(page.GetFilter(), (std::vector<std::string>{"12", "0a"}));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
 }
 
 TEST(DebugKeysTest, QtKeysMapToVirtualKeys) {

@@ -290,7 +290,7 @@ class ScopedCurrentDir {
     fs::path previous_;
 };
 
-TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
+TEST(LanguageTextsTest, FindsTheFolderBesideTheExecutableThenCurrentThenDataDir) {
     TempDir cwd, exe, data;
     ScopedCurrentDir inside(cwd.path());
     auto copyTo = [](const std::string& base) { CopyShippedLanguage(base + "/language"); };
@@ -306,11 +306,12 @@ TEST(LanguageTextsTest, FindsTheFolderInCurrentThenExecutableThenDataDir) {
     fs::create_directories(PathFromUtf8(under(exe.path())));
     WriteFileBytes(exe.path() + "/language/EnglishLanguage.ini", "[LanguageStr]\n0=x\n");
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(data.path()));
-    fs::remove_all(PathFromUtf8(under(exe.path())));
-    copyTo(exe.path());
-    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(exe.path()));
     copyTo(cwd.path());
     EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), "language");
+    fs::remove_all(PathFromUtf8(under(exe.path())));
+    copyTo(exe.path());
+    // the working directory's texts never take the place of the program's own
+    EXPECT_EQ(FindLanguageFolder(exe.path(), data.path()), under(exe.path()));
     LanguageTexts texts(FindLanguageFolder(exe.path(), data.path()));
     EXPECT_TRUE(texts.LoadLanguage());
 }

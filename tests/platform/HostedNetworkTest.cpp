@@ -165,6 +165,25 @@ TEST_F(NetshTest, RunsTheLinesAndRefusesUnsafeTexts) {
     EXPECT_EQ(runner.cancels, 1);
 }
 
+TEST_F(NetshTest, AccessPointRuleAdmitsTheMonitorsOnItsNetworkOnly) {
+    network.SetMonitorRule(R"(C:\Program Files\Zr40Tool\zr40tool.exe)", "5510-5526,5590");
+    EXPECT_TRUE(network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100}).ok);
+    const std::vector<std::string> steps = {
+        "netsh interface ip set address \"Wi-Fi 2\" static 192.168.137.100 255.255.255.0 "
+        "192.168.137.1 1",
+        "netsh advfirewall firewall delete rule name=\"Zr40Tool access point\"",
+        "netsh advfirewall firewall add rule name=\"Zr40Tool access point\" dir=in action=allow "
+        "program=\"C:\\Program Files\\Zr40Tool\\zr40tool.exe\" protocol=TCP "
+        "localport=5510-5526,5590 "
+        "localip=192.168.137.100 remoteip=192.168.137.0/24 profile=public enable=yes"};
+    EXPECT_EQ(runner.lines, steps);
+    // a program name that would break the quoting adds no rule
+    runner.lines.clear();
+    network.SetMonitorRule("C:\\a\"b.exe", "5510");
+    EXPECT_TRUE(network.ConfigureIp("Wi-Fi 2", {192, 168, 137, 100}).ok);
+    EXPECT_EQ(runner.lines, std::vector<std::string>{steps[0]});
+}
+
 TEST_F(NetshTest, ExitZeroWithoutItsReportIsAFailedStep) {
     struct Case {
         CommandResult result;

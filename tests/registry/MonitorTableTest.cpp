@@ -185,6 +185,16 @@ TEST_F(MonitorTableTest, ModuleColumnJoinsLoadedModuleNames) {
         table.Refresh();
         EXPECT_EQ(list.GetText(0, 4), c.text);
     }
+    // A refused module set reads first on the row; the next order or a success clears it.
+    for (auto [refuse, text] : {std::pair{true, "T39 RESP"}, std::pair{false, "RESP"}}) {
+        Ack(m, kResultModuleSet, refuse ? -1 : 0);
+        table.Refresh();
+        EXPECT_EQ(list.GetText(0, 4), text);
+    }
+    Ack(m, kResultModuleSet, -1);
+    table.NoteOrderSent(m, kResultModuleSet);
+    table.Refresh();
+    EXPECT_EQ(list.GetText(0, 4), "RESP");
 }
 
 TEST_F(MonitorTableTest, ConfigurationStateOnNetworkPage) {
@@ -229,7 +239,7 @@ TEST_F(MonitorTableTest, ConfigurationStateOnNetworkPage) {
     Ack(b, 11);
     Ack(b, 17, -1);
     table.Refresh();
-    EXPECT_EQ(list.GetText(1, 4), "T67T70T39");
+    EXPECT_EQ(list.GetText(1, 4), "T39 T67T70");  // the outcome first: a narrow column shows it
     EXPECT_EQ(table.GetConfigAck(CMonitorTable::kAckDeviceName), CMonitorTable::kAckRefused);
 
     // Switching pages clears the marks and column 4.

@@ -1,11 +1,6 @@
 #include "LoopbackTestSupport.h"
 
-#include <cstdlib>
-#include <sstream>
-#include <string>
 #include <thread>
-
-#include "TempDir.h"
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -26,6 +21,7 @@ NetworkListenSettings LoopbackTestSettings(int recvTimeoutMs) {
     s.bindRetryPauseMs = 5;
     s.acceptFailurePauseMs = 50;
     s.sessionRecvTimeoutMs = recvTimeoutMs;
+    s.handshakeDeadlineMs = recvTimeoutMs;
     return s;
 }
 
@@ -42,29 +38,4 @@ bool ReadGreetingBytes(SocketHandle sock, std::array<std::uint8_t, 16>& greeting
         got += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-long UnreadTcpBytes(int localPort, int remotePort) {
-    // "sl local_address rem_address st tx_queue:rx_queue ...", addresses as HEXIP:HEXPORT
-    std::istringstream table(ReadFileText("/proc/net/tcp"));
-    std::string line;
-    std::getline(table, line);  // the column names
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state, queues;
-        if (!(fields >> slot >> local >> remote >> state >> queues)) {
-            continue;
-        }
-        const auto port = [](const std::string& address) {
-            const std::size_t colon = address.find(':');
-            return colon == std::string::npos
-                       ? -1
-                       : static_cast<int>(std::strtol(address.c_str() + colon + 1, nullptr, 16));
-        };
-        const std::size_t colon = queues.find(':');
-        if (colon != std::string::npos && port(local) == localPort && port(remote) == remotePort) {
-            return std::strtol(queues.c_str() + colon + 1, nullptr, 16);
-        }
-    }
-    return -1;
 }

@@ -16,9 +16,3 @@ NetworkListenSettings LoopbackTestSettings(int recvTimeoutMs = 3000);
 
 // Reads the tool's 16-byte greeting; false when it does not come whole within 2 s.
 bool ReadGreetingBytes(SocketHandle sock, std::array<std::uint8_t, 16>& greeting);
-
-// Bytes waiting unread in the receive queue of this machine's TCP connection from
-// `localPort` to `remotePort` on loopback, as the kernel lists it (under Wine too, which keeps
-// its sockets in the host's kernel); -1 when no such connection is listed. Zero right after a
-// send to the tool means the tool has taken those bytes with receives of their own.
-long UnreadTcpBytes(int localPort, int remotePort);

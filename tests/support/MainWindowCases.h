@@ -11,6 +11,7 @@
 //   IForm& Page(int tab)                the page's controls by id
 //   void Click(int tab, int id)         a click on a page's button
 //   void PressEscape(int tab, int id)   Escape in that page's field, which has the focus
+//   void PressEnter(int tab, int id)    Enter in that page's field, likewise
 //   void PressCloseBox()                the close box
 //   bool RowChecked(int row)            as the list control shows it
 //   void CheckRow(int row, bool on)     the user's check mark, through the list control
@@ -45,6 +46,9 @@ namespace mainwindowcases {
 
 // The upgrade column's "finished" text.
 inline constexpr int kTextUpgradeFinished = 52;
+inline constexpr int kTextOrderRefused = 39;
+inline constexpr int kTextNoModuleSet = 78;
+inline constexpr int kTextModify = 35;
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -232,6 +236,73 @@ TYPED_TEST_P(MainWindowBehaviour, AMonitorThatDropsMidUpgradeIsInvitedAgainAndFi
     back.Stop();
 }
 
+TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnItsRow) {
+    using namespace mainwindowcases;
+    auto& d = this->driver_;
+    FakeDialogs& dialogs = d.Dialogs();
+    SimMonitorConfig config =
+        SimMonitorConfig::ForIndex(SlowPuller(), this->kMonitors, "W-", 0x3F3F);
+    config.refuseOrders = true;
+    SimMonitor refusing(config);
+    ASSERT_TRUE(refusing.Start("127.0.0.1", this->server_.SessionPort()));
+    auto refusingRow = [&] {
+        return d.Model().FindRow(CMonitorTable::kColumnName, config.deviceName);
+    };
+    auto orders = [](SimMonitor& m) { return m.Record().Snapshot().orders.size(); };
+    ASSERT_TRUE(d.Pump([&] { return this->AllListed() && refusingRow() >= 0; }, this->kWaitMs));
+
+    // A module set chosen before a language change is neither kept nor sent.
+    d.ChooseTab(kTabModule);
+    d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
+    d.Click(kTabModule, ModulePageId::kModuleEcg);
+    // the change is posted: done once the pages carry the new captions
+    auto recaptioned = [&] {
+        return d.Page(kTabModule).GetText(ModulePageId::kModify) == LanguageText(kTextModify);
+    };
+    GetLanguageTexts().SetLanguage(kLanguageChinese);
+    ASSERT_TRUE(d.Pump(recaptioned, 5000));
+    d.ChooseTab(kTabModule);
+    ASSERT_TRUE(d.Pump([&] { return this->RowOf(0) >= 0; }, 5000));
+    d.CheckRow(this->RowOf(0), true);
+    EXPECT_FALSE(d.Page(kTabModule).IsEnabled(ModulePageId::kModify));
+    d.Click(kTabModule, ModulePageId::kModify);
+    d.Click(kTabModule, ModulePageId::kFilterEcgSpo2);
+    d.Click(kTabModule, ModulePageId::kModify);
+    ASSERT_FALSE(dialogs.messages.empty());
+    for (const std::string& message : dialogs.messages) {
+        EXPECT_EQ(message, LanguageText(kTextNoModuleSet));
+    }
+    EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
+
+    // A refused module set reads first on that monitor's row.
+    d.CheckRow(this->RowOf(0), false);
+    d.CheckRow(refusingRow(), true);
+    d.Click(kTabModule, ModulePageId::kModuleEcgSpo2Resp);
+    d.Click(kTabModule, ModulePageId::kModify);
+    auto state = [&] { return d.Model().GetText(refusingRow(), CMonitorTable::kColumnState); };
+    EXPECT_TRUE(
+        d.Pump([&] { return state().rfind(LanguageText(kTextOrderRefused), 0) == 0; }, 5000))
+        << state();
+    EXPECT_EQ(orders(refusing), 1u);
+    EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
+
+    // Enter in the debug page's frame field sends the frame, with no message and no line end.
+    GetLanguageTexts().SetLanguage(kLanguageEnglish);
+    ASSERT_TRUE(d.Pump(recaptioned, 5000));
+    d.ChooseTab(kTabDebug);
+    d.CheckRow(this->RowOf(1), true);
+    const std::string frame = "00 0a 00 30 00 05 00 00 01 02";
+    d.Page(kTabDebug).SetText(DebugPageId::kFrameText, frame);
+    dialogs.messages.clear();
+    d.PressEnter(kTabDebug, DebugPageId::kFrameText);
+    auto display = [&] { return d.Page(kTabDebug).GetText(DebugPageId::kDisplay); };
+    EXPECT_TRUE(d.Pump([&] { return display().find("\tSend\t") != std::string::npos; }, 5000));
+    EXPECT_EQ(d.Page(kTabDebug).GetText(DebugPageId::kFrameText), frame);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+    refusing.Stop();
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MainWindowBehaviour,
                             MonitorsChecksEscapeAndTheCloseBoxThroughTheRealWindow,
-                            AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes);
+                            AMonitorThatDropsMidUpgradeIsInvitedAgainAndFinishes,
+                            OnlyWhatTheUserSeesIsSentAndARefusalShowsOnItsRow);

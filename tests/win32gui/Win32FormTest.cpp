@@ -181,7 +181,8 @@ TEST(Win32Page, ClicksReachTheirActionAndKeysPassTheFilter) {
     EXPECT_EQ(sends, 1);
 
     std::vector<int> seen;
-    page.FilterKeys({DebugPageId::kFrameText}, [&seen](int key) {
+    page.FilterKeys({DebugPageId::kFrameText}, [&seen](int field, int key) {
+        EXPECT_EQ(field, DebugPageId::kFrameText);
         seen.push_back(key);
         return key != 'G';
     });
@@ -274,6 +275,16 @@ TEST(Win32MonitorList, MirrorsTheModelAndHandsUserChecksBack) {
     column.cchTextMax = 64;
     ListView_GetColumn(listWindow, 0, &column);
     EXPECT_STREQ(text, L"设备名称");
+    // hovering a row shows its whole state text, cut to the tip's buffer
+    for (auto [size, expected] : {std::pair{64, L"42%"}, std::pair{3, L"42"}}) {
+        wchar_t tipText[64] = L"";
+        NMLVGETINFOTIPW tip = {};
+        tip.pszText = tipText;
+        tip.cchTextMax = size;
+        tip.iItem = 1;
+        list.OnGetInfoTip(tip);
+        EXPECT_STREQ(tipText, expected);
+    }
 
     // the user's click, as the list reports it
     NMLISTVIEW change = {};

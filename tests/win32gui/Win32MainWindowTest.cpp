@@ -232,16 +232,8 @@ class Win32WindowDriver {
     }
     // The key goes to the focused field through the window's own loop (PreTranslate: the
     // dialog keyboard), as a key from the keyboard does.
-    void PressEscape(int tab, int id) {
-        HWND field = window_->PageOfTab(tab)->Form().Control(id);
-        ASSERT_NE(field, nullptr) << id;
-        ::SetFocus(field);
-        ASSERT_EQ(::GetFocus(), field) << id;
-        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
-        ::PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, scan | 1);
-        ::PostMessageW(field, WM_KEYUP, VK_ESCAPE, scan | 1 | (1LL << 30) | (1LL << 31));
-        PumpQueue();
-    }
+    void PressEscape(int tab, int id) { PressKey(tab, id, VK_ESCAPE); }
+    void PressEnter(int tab, int id) { PressKey(tab, id, VK_RETURN); }
     void PressCloseBox() {
         ::PostMessageW(window_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
         PumpQueue();
@@ -269,6 +261,16 @@ class Win32WindowDriver {
     }
 
   private:
+    void PressKey(int tab, int id, UINT key) {
+        HWND field = window_->PageOfTab(tab)->Form().Control(id);
+        ASSERT_NE(field, nullptr) << id;
+        ::SetFocus(field);
+        ASSERT_EQ(::GetFocus(), field) << id;
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+        ::PostMessageW(field, WM_KEYDOWN, key, scan | 1);
+        ::PostMessageW(field, WM_KEYUP, key, scan | 1 | (1LL << 30) | (1LL << 31));
+        PumpQueue();
+    }
     // Everything queued so far, through the loop Run() uses.
     void PumpQueue() {
         MSG message;

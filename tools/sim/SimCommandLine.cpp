@@ -1,6 +1,9 @@
 #include "SimCommandLine.h"
 
+#include <cstdint>
 #include <cstdlib>
+
+#include "platform/SocketAddr.h"
 
 namespace {
 
@@ -51,6 +54,9 @@ std::string SimCommandLine::Usage() {
            "  --byte-by-byte         write each frame one byte at a time\n"
            "  --silent               send no keep-alives (the tool drops the monitor after 6 s)\n"
            "  --flood-requests       stop reading and send upgrade requests back to back\n"
+           "  --stall-handshake      a host that holds the handshake: after the greeting send\n"
+           "                         one byte that is no frame each second, never finishing\n"
+           "  --from ADDR            connect from this local address (e.g. 127.0.0.2)\n"
            "  --reconnect-half-open  after the reports, go silent on the connection without\n"
            "                         closing it and connect again with the same GUID 2.5 s later\n"
            "  --name-prefix X        device names are X001, X002, ... (default SIM-)\n"
@@ -132,6 +138,14 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args, std::string& er
             monitor.recvBufferBytes = 4096;  // a small window fills sooner
         } else if (a == "--reconnect-half-open") {
             monitor.reconnectHalfOpen = true;
+        } else if (a == "--stall-handshake") {
+            monitor.stallHandshake = true;
+        } else if (a == "--from") {
+            std::uint32_t ip = 0;
+            if (!value(monitor.localAddress) || !ParseDottedIpv4(monitor.localAddress, ip)) {
+                error = error.empty() ? "--from needs a dotted IPv4 address" : error;
+                return false;
+            }
         } else if (a == "--quiet") {
             quiet = true;
         } else {

@@ -21,7 +21,7 @@ constexpr std::size_t kSpacerBody = 56;
 SimLink::SimLink() = default;
 
 bool SimLink::Connect(const std::string& host, int port, int totalMs, int retryMs,
-                      const std::atomic<bool>& stop) {
+                      const std::atomic<bool>& stop, const std::string& localAddress) {
     Close();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
     while (!stop.load()) {
@@ -31,7 +31,7 @@ bool SimLink::Connect(const std::string& host, int port, int totalMs, int retryM
         if (left <= 0) {
             return false;
         }
-        socket_ = ConnectTcp(host, port, std::min(left, 1000));
+        socket_ = ConnectTcp(host, port, std::min(left, 1000), localAddress);
         if (socket_) {
             SetNoDelay(socket_.get(), true);
             return true;
@@ -150,6 +150,7 @@ int SimLink::Receive(int timeoutMs) {
     if (got < 0 && (err == EINTR || err == EAGAIN || err == RecvTimeoutError())) {
         return 0;  // interrupted, or the receive time-out ran out
     }
+    endedByReset_ = got < 0 && err == ECONNRESET;
     return -1;
 }
 

@@ -20,8 +20,9 @@ class SimLink {
     SimLink();
 
     // Tries to connect until it succeeds, totalMs ran out or stop is set.
+    // A dotted localAddress binds the monitor's end to it (another host on loopback).
     bool Connect(const std::string& host, int port, int totalMs, int retryMs,
-                 const std::atomic<bool>& stop);
+                 const std::atomic<bool>& stop, const std::string& localAddress = {});
     bool IsOpen() const { return static_cast<bool>(socket_); }
     void Close();
     // Gives up the connection without closing it: the socket is handed over as it is and the
@@ -46,6 +47,10 @@ class SimLink {
     void TakeFrames(const FrameCutter::Consumer& consumer);
 
     std::uint16_t NextSerial() const { return serial_; }
+    // Sends bytes that are no frame at all. False when the connection failed.
+    bool SendRaw(const SimBytes& bytes) { return SendBytes(bytes.data(), bytes.size(), false); }
+    // Whether the last Receive that reported the end saw a reset rather than an orderly close.
+    bool EndedByReset() const { return endedByReset_; }
 
   private:
     bool SendBytes(const std::uint8_t* data, std::size_t length, bool byteByByte);
@@ -55,4 +60,5 @@ class SimLink {
     std::vector<std::uint8_t> pending_;
     std::uint16_t serial_ = 1;
     int recvTimeoutMs_ = 0;  // the receive time-out set on socket_; 0: none (blocking)
+    bool endedByReset_ = false;
 };

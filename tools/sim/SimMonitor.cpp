@@ -78,7 +78,8 @@ void SimMonitor::Emit(const std::string& text) {
 
 void SimMonitor::Run(std::string host, int port) {
     record_.Update([](SimSnapshot& s) { s.phase = SimPhase::Connecting; });
-    if (!link_.Connect(host, port, config_.connectTimeoutMs, config_.connectRetryMs, stop_)) {
+    if (!link_.Connect(host, port, config_.connectTimeoutMs, config_.connectRetryMs, stop_,
+                       config_.localAddress)) {
         if (!stop_.load()) {
             record_.Update([&](SimSnapshot& s) {
                 s.connectFailed = true;
@@ -91,7 +92,11 @@ void SimMonitor::Run(std::string host, int port) {
         if (config_.recvBufferBytes > 0) {
             link_.LimitReceiveBuffer(config_.recvBufferBytes);
         }
-        if (WaitForGreeting() && SendHandshake()) {
+        if (config_.stallHandshake) {
+            if (WaitForGreeting()) {
+                StallHandshake();
+            }
+        } else if (WaitForGreeting() && SendHandshake()) {
             GoOnline();
             if (config_.reconnectHalfOpen && !ReconnectLeavingHalfOpen(host, port)) {
                 // could not come back; the reason is in the record
@@ -120,6 +125,35 @@ void SimMonitor::Run(std::string host, int port) {
         }
     });
     finished_.store(true);
+}
+
+void SimMonitor::StallHandshake() {
+    const auto start = Clock::now();
+    const SimBytes junk{0xEE};
+    while (!stop_.load()) {
+        if (!link_.SendRaw(junk)) {
+            break;
+        }
+        const auto next = Clock::now() + std::chrono::milliseconds(config_.stallByteMs);
+        int got = 0;
+        while (!stop_.load() && got >= 0 && Clock::now() < next) {
+            got = link_.Receive(std::min(kSliceMs, std::max(1, MillisUntil(next))));
+            link_.TakeFrames([](const std::uint8_t*, std::size_t) { return true; });
+        }
+        if (got < 0) {
+            const std::int64_t heldMs =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+            const bool reset = link_.EndedByReset();
+            record_.Update([&](SimSnapshot& s) {
+                s.peerClosed = true;
+                s.stallEndedAfterMs = heldMs;
+                s.endedByReset = reset;
+            });
+            Emit("the tool ended the stalled handshake after " + std::to_string(heldMs) + " ms (" +
+                 (reset ? "reset" : "closed") + ")");
+            return;
+        }
+    }
 }
 
 void SimMonitor::GoOnline() {

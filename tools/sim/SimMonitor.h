@@ -54,6 +54,7 @@ class SimMonitor {
     void SendReports();
     void Loop();
     void FloodLoop();
+    void StallHandshake();
 
     bool Send(std::uint16_t cmd, const SimBytes& body);
     bool SendResult(std::uint32_t command, bool ok, std::uint16_t detail);

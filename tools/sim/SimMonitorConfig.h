@@ -101,6 +101,11 @@ struct SimMonitorConfig {
     // halfOpenSilenceMs, then connects again with the same GUID.
     bool reconnectHalfOpen = false;
     int halfOpenSilenceMs = 2500;
+    // A host that holds the tool's handshake: after the greeting it sends one byte that is no
+    // frame every stallByteMs and never finishes, until the tool ends the connection.
+    bool stallHandshake = false;
+    int stallByteMs = 1000;
+    std::string localAddress;  // dotted: connect from this address (another host on loopback)
     int recvBufferBytes = 0;  // above 0: the socket's receive buffer, so a full window comes sooner
     std::uint32_t seed = 1;   // for the junk bytes
 

@@ -43,6 +43,8 @@ struct SimSnapshot {
     bool dropped = false;         // closed on purpose (drop-after-pieces)
     int halfOpenReconnects = 0;   // came back on a new connection, leaving the old one half-open
     bool halfOpenClosed = false;  // the tool closed the connection left half-open
+    std::int64_t stallEndedAfterMs = -1;  // how long a stalled handshake was held, from greeting
+    bool endedByReset = false;            // the tool reset the connection rather than closing it
     std::string lastError;
 
     std::uint64_t framesReceived = 0;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 
 namespace {
 
@@ -103,6 +104,12 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void InterruptReceive(SocketHandle s) {
+    if (s != kInvalidSocket) {
+        ::shutdown(s, SHUT_RD);
+    }
+}
+
 void ResetSocket(SocketHandle& s) {
     if (s != kInvalidSocket) {
         const linger l{1, 0};
@@ -185,7 +192,8 @@ bool BindSocket(SocketHandle s, const Ipv4Endpoint& local) {
 }
 
 bool ListenOnSocket(SocketHandle s, int backlog) {
-    return ::listen(s, backlog) == 0;
+    // Linux quietly caps any larger value at net.core.somaxconn.
+    return ::listen(s, backlog < 0 ? INT_MAX : backlog) == 0;
 }
 
 SocketHandle AcceptConnection(SocketHandle listener, Ipv4Endpoint& peer) {

@@ -11,7 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
-UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
+UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs,
+                        const std::string& localAddress) {
     if (port <= 0 || port > 65535) {
         return UniqueSocket();
     }
@@ -24,6 +25,14 @@ UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
     UniqueSocket s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!s) {
         return UniqueSocket();
+    }
+    if (!localAddress.empty()) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        if (!ResolveIpv4(localAddress, local) ||
+            ::bind(s.get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0) {
+            return UniqueSocket();
+        }
     }
     const int flags = ::fcntl(s.get(), F_GETFL, 0);
     if (flags < 0 || ::fcntl(s.get(), F_SETFL, flags | O_NONBLOCK) != 0) {

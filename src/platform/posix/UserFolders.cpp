@@ -31,3 +31,13 @@ std::string UserConfigFolder() {
 std::string UserLogFolder() {
     return In(BaseFolder("XDG_STATE_HOME", ".local/state"));
 }
+
+bool IsProtectedFolder(const std::string& folder) {
+    const std::filesystem::path path = PathFromUtf8(folder.empty() ? "." : folder);
+    for (const char* system : {"/usr", "/opt", "/bin", "/sbin", "/lib", "/etc"}) {
+        if (PathIsWithin(path, system, false)) {
+            return true;
+        }
+    }
+    return false;
+}

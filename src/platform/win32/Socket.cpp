@@ -226,6 +226,13 @@ void ShutdownSocket(SocketHandle s) {
     }
 }
 
+void InterruptReceive(SocketHandle s) {
+    if (s != kInvalidSocket) {
+        ::shutdown(static_cast<SOCKET>(s), SD_RECEIVE);
+        ::CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
+    }
+}
+
 void ResetSocket(SocketHandle& s) {
     if (s != kInvalidSocket) {
         linger l{};
@@ -302,7 +309,8 @@ bool BindSocket(SocketHandle s, const Ipv4Endpoint& local) {
 }
 
 bool ListenOnSocket(SocketHandle s, int backlog) {
-    return ::listen(static_cast<SOCKET>(s), backlog) == 0;
+    // SOMAXCONN lets Winsock choose its largest queue.
+    return ::listen(static_cast<SOCKET>(s), backlog < 0 ? SOMAXCONN : backlog) == 0;
 }
 
 SocketHandle AcceptConnection(SocketHandle listener, Ipv4Endpoint& peer) {

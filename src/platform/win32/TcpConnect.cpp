@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
+UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs,
+                        const std::string& localAddress) {
     if (port <= 0 || port > 65535 || !StartSockets()) {
         return UniqueSocket();
     }
@@ -18,6 +19,15 @@ UniqueSocket ConnectTcp(const std::string& host, int port, int timeoutMs) {
     UniqueSocket s(NewSocket(SOCK_STREAM, IPPROTO_TCP));
     if (!s) {
         return UniqueSocket();
+    }
+    if (!localAddress.empty()) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        if (!ResolveIpv4(localAddress, local) ||
+            ::bind(static_cast<SOCKET>(s.get()), reinterpret_cast<const sockaddr*>(&local),
+                   sizeof(local)) != 0) {
+            return UniqueSocket();
+        }
     }
     const SOCKET sock = static_cast<SOCKET>(s.get());
     u_long mode = 1;
