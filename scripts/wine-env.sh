@@ -18,6 +18,25 @@ mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
+# Making a prefix can leave two service managers running in it. In that state (seen after the
+# build made the prefix) each start of RpcSs, which the desktop process of every window program
+# asks for, waited 10 s and failed, and a window program took 10 to 20 s to start instead of
+# one. A fresh server starts one manager.
+zr40_service_managers() {
+  local pid n=0
+  for pid in $(pgrep -f 'system32\\services.exe' 2>/dev/null); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      n=$((n + 1))
+    fi
+  done
+  echo "$n"
+}
+if [ "$(zr40_service_managers)" -gt 1 ]; then
+  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
+fi
+unset -f zr40_service_managers
 # For windows on an X server without a window manager (Xvfb): Wine's fonts and the Chinese one
 # in the prefix, Chinese text drawn in the dialog fonts, windows neither managed nor decorated.
 # Once per prefix.
@@ -63,5 +82,6 @@ zr40_wait_for_stale_desktop() {
     [ -n "$alive" ] || return 0
     sleep 0.2
   done
-  return 0
+  echo "Wine's desktop process of $WINEPREFIX is still there after 10 s" >&2
+  return 1
 }

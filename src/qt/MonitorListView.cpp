@@ -8,24 +8,13 @@
 #include <QStyleOptionProgressBar>
 #include <vector>
 
+#include "pages/ProgressText.h"
 #include "registry/MonitorListModel.h"
-
-int UpgradeProgressDelegate::ProgressOf(const QString& text) {
-    if (text.size() < 2 || text.size() > 4 || !text.endsWith(QLatin1Char('%'))) {
-        return -1;
-    }
-    bool ok = false;
-    const int value = text.left(text.size() - 1).toInt(&ok);
-    if (!ok || value < 0 || value > 100 || !text.front().isDigit()) {
-        return -1;
-    }
-    return value;
-}
 
 void UpgradeProgressDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
     const int progress = (active_ && index.column() == MonitorListView::kProgressColumn)
-                             ? ProgressOf(index.data().toString())
+                             ? ProgressOfText(index.data().toString().toStdString())
                              : -1;
     if (progress < 0) {
         QStyledItemDelegate::paint(painter, option, index);

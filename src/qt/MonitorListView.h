@@ -17,8 +17,6 @@ class UpgradeProgressDelegate : public QStyledItemDelegate {
     bool IsActive() const { return active_; }
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
-    // The percentage of a "NN%" text (0 to 100), or -1 for any other text.
-    static int ProgressOf(const QString& text);
 
   private:
     bool active_ = false;

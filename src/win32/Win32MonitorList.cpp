@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pages/ProgressText.h"
 #include "win32/Win32Text.h"
 
 using win32ui::Wide;
@@ -12,20 +13,6 @@ constexpr UINT kCheckedImage = 2;  // state image 1 is the empty box, 2 the tick
 constexpr std::size_t kStateColumn = 4;
 
 }  // namespace
-
-int Win32MonitorList::ProgressOf(const std::string& text) {
-    if (text.size() < 2 || text.size() > 4 || text.back() != '%') {
-        return -1;
-    }
-    int value = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return -1;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return value <= 100 ? value : -1;
-}
 
 void Win32MonitorList::Attach(HWND list) {
     list_ = list;
@@ -171,7 +158,7 @@ LRESULT Win32MonitorList::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
             const std::size_t row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
             const int progress =
                 row < shown_.size()
-                    ? ProgressOf(shown_[row].texts[static_cast<std::size_t>(kProgressColumn)])
+                    ? ProgressOfText(shown_[row].texts[static_cast<std::size_t>(kProgressColumn)])
                     : -1;
             if (progress < 0) {
                 return CDRF_DODEFAULT;

@@ -36,9 +36,6 @@ class Win32MonitorList {
     // NM_CUSTOMDRAW: the value the list expects back.
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
 
-    // The percentage of a "NN%" text (0 to 100), or -1 for any other text.
-    static int ProgressOf(const std::string& text);
-
   private:
     void DrawProgress(NMLVCUSTOMDRAW& draw, int progress) const;
 

@@ -7,16 +7,16 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <future>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "BackgroundRun.h"
 #include "LoopbackTestSupport.h"
+#include "ProgramRun.h"
 #include "ScopedEnvVar.h"
+#include "StatusLines.h"
 #include "TempDir.h"
-#include "platform/CommandRunner.h"
 #include "platform/SingleInstance.h"
 
 using namespace std::chrono_literals;
@@ -99,39 +99,30 @@ TEST(HeadlessApp, RunEndsCleanlyOnRequest) {
         if (early) {
             app.RequestStop();
         }
-        auto result = std::async(std::launch::async, [&] { return app.Run(); });
+        BackgroundRun run([&] { return app.Run(); }, [&] { app.RequestStop(); });
         if (!early) {
             ASSERT_TRUE(WaitUntil([&] { return listening.load(); }, 5s)) << "Run never listened";
             app.RequestStop();
         }
-        ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-        EXPECT_EQ(result.get(), 0);
+        ASSERT_TRUE(run.EndsWithin(5s));
+        EXPECT_EQ(run.Result(), 0);
     }
 }
 
 TEST(HeadlessApp, StartsListeningAndStopsAgain) {
     ScopedLogDir logs;
-    std::mutex mutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = QuietLoopback();
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     EXPECT_FALSE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(2000));
     EXPECT_NE(app.Network().SessionPort(), 0);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            std::lock_guard<std::mutex> lock(mutex);
-            return !lines.empty();
-        },
-        5s))
-        << "no status line came";
+    ASSERT_TRUE(WaitUntil([&] { return !status.All().empty(); }, 5s)) << "no status line came";
     ASSERT_TRUE(app.RunOnUi([] {}, 1s));
     app.Stop();
+    const std::vector<std::string> lines = status.All();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0].rfind("Listening: monitor ports ", 0), 0u);
 }
@@ -185,17 +176,18 @@ TEST(HeadlessApp, UpgradeFolderIsCheckedBeforeAnythingStarts) {
 
     // The program itself: usage on --help, 1 when nothing can be served or the set is damaged
     // (2 is a bad command line), each run bounded.
-    const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
     const std::vector<std::pair<std::vector<std::string>, int>> runs = {
         {{"--help"}, 0},
         {{"--headless", "--upgrade-folder", missing, "--log-dir", logs.file("")}, 1},
         {{"--headless", "--upgrade-folder", bad.path(), "--log-dir", logs.file("")}, 1},
         {{"--headless", "--log-dir", logs.file(""), "--bogus"}, 2},
     };
+    int run = 0;
     for (const auto& [args, status] : runs) {
         std::vector<std::string> argv = {ZR40_TOOL_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-        EXPECT_EQ(runner->Run(argv, 20s), status) << args.back();
+        const std::string out = logs.file("run" + std::to_string(run++) + ".out");
+        EXPECT_EQ(RunProgramToFile(argv, out, 20s), status) << args.back();
     }
 }
 
@@ -222,22 +214,21 @@ TEST(HeadlessApp, SecondCopyOnTheSamePortsEndsAtOnce) {
     options.network = NetworkListenSettings::Compact(base);
     HeadlessApp second(options);
     testing::internal::CaptureStderr();
-    auto result = std::async(std::launch::async, [&] { return second.Run(); });
-    const bool endedAtOnce = result.wait_for(10s) == std::future_status::ready;
+    BackgroundRun run([&] { return second.Run(); }, [&] { second.RequestStop(); });
+    const bool endedAtOnce = run.EndsWithin(10s);
     if (!endedAtOnce) {
         second.RequestStop();  // it ran as if alone: end it, then fail
     }
     EXPECT_TRUE(endedAtOnce);
-    EXPECT_EQ(result.get(), 1);
+    EXPECT_EQ(run.Result(), 1);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.rfind("Zr40Tool is already running\n", 0), 0u) << said;
     EXPECT_NE(said.find(std::to_string(base)), std::string::npos) << said;
 
     // The program itself; without the check it would listen until the bound ends it.
-    const std::unique_ptr<ICommandRunner> runner = MakeSystemCommandRunner();
-    EXPECT_EQ(runner->Run({ZR40_TOOL_PATH, "--headless", "--port-base", std::to_string(base),
-                           "--log-dir", logs.file("")},
-                          60s),
+    EXPECT_EQ(RunProgramToFile({ZR40_TOOL_PATH, "--headless", "--port-base", std::to_string(base),
+                                "--log-dir", logs.file("")},
+                               logs.file("second.out"), 60s),
               1);
     EXPECT_EQ(first.GetState(), SingleInstance::State::Held);
     EXPECT_EQ(InstancePort(LoopbackTestSettings()), 0);

@@ -5,9 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <future>
 #include <string>
 
+#include "BackgroundRun.h"
 #include "LoopbackTestSupport.h"
 #include "TempDir.h"
 #include "app/HeadlessApp.h"
@@ -26,11 +26,11 @@ TEST(PosixStopSignal, SigtermEndsTheHeadlessRunCleanly) {
         stopping = stopping || line == "Stopping";
     };
     HeadlessApp app(options);
-    auto result = std::async(std::launch::async, [&] { return app.Run(); });
+    BackgroundRun run([&] { return app.Run(); }, [&] { app.RequestStop(); });
     ASSERT_TRUE(WaitUntil([&] { return listening.load(); }, 5s)) << "Run never listened";
     ::kill(::getpid(), SIGTERM);
-    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(result.get(), 0);
+    ASSERT_TRUE(run.EndsWithin(5s));
+    EXPECT_EQ(run.Result(), 0);
     EXPECT_TRUE(stopping.load());
     // The previous handler is back.
     struct sigaction now {};

@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "LoopbackTestSupport.h"
+#include "ProgramRun.h"
 #include "TempDir.h"
 #include "platform/SingleInstance.h"
 #include "platform/TcpConnect.h"
@@ -26,9 +25,8 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-// Starts a program with its output going to a file; null when it could not be started. Not
-// through a pipe: the first window call of a Wine session starts a desktop process that inherits
-// the program's handles and outlives it, holding a pipe open.
+// Starts a program that the test then talks to, its output going to a file (see ProgramRun.h
+// for why not a pipe); null when it could not be started.
 win32text::UniqueHandle StartToFile(const std::vector<std::string>& argv,
                                     const std::string& outPath) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -68,11 +66,9 @@ int WaitForExit(const win32text::UniqueHandle& process, DWORD limitMs) {
     return static_cast<int>(code);
 }
 
-int RunToFile(const std::vector<std::string>& argv, const std::string& outPath, DWORD limitMs) {
-    return WaitForExit(StartToFile(argv, outPath), limitMs);
-}
-
 }  // namespace
+
+using namespace std::chrono_literals;
 
 // Without --headless the Windows program opens its window (tested with the window's own
 // tests); --help, --version and bad command lines answer at once, as on Linux.
@@ -89,7 +85,7 @@ TEST(Win32Program, AnswersAtOnceWithoutOpeningTheWindow) {
         // a file of its own for each run: Wine's desktop process may still hold the last one
         const std::string out = dir.file("answer" + std::to_string(run++) + ".out");
         // a bound against a hang only: Wine starts a program slowly on a loaded machine
-        EXPECT_EQ(RunToFile(argv, out, 60000), status) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_EQ(RunProgramToFile(argv, out, 60s), status) << (args.empty() ? "(none)" : args[0]);
     }
 }
 
@@ -101,7 +97,8 @@ TEST(Win32Program, SecondWindowOnTheSamePortsEndsAtOnce) {
     ASSERT_EQ(first.GetState(), SingleInstance::State::Held);
     TempDir dir;
     const std::string said = dir.file("second.out");
-    EXPECT_EQ(RunToFile({ZR40_TOOL_PATH, "--port-base", std::to_string(base)}, said, 60000), 0);
+    EXPECT_EQ(RunProgramToFile({ZR40_TOOL_PATH, "--port-base", std::to_string(base)}, said, 60s),
+              0);
     const std::string text = ReadFileText(said);
     EXPECT_EQ(text.rfind("Zr40Tool is already running", 0), 0u) << text;
     EXPECT_EQ(first.GetState(), SingleInstance::State::Held);

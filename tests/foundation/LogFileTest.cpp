@@ -17,39 +17,50 @@
 
 using namespace std::chrono_literals;
 
-TEST(LogFileTest, MovedOrDeletedFileIsCreatedAfreshAndTheOldOneGetsNoMoreLines) {
-    for (const bool rename : {true, false}) {
-        SCOPED_TRACE(rename ? "renamed" : "deleted");
-        TempDir dir;
-        const std::string path = dir.file("Trace.log");
-        const std::string moved = dir.file("Trace.old");
-        LogFile file(path, 0, 5ms);
-        file.Append("before\n", 7);
-        ASSERT_EQ(rename ? std::rename(path.c_str(), moved.c_str()) : std::remove(path.c_str()), 0);
-        if (!rename && std::filesystem::exists(path)) {
-            // Wine keeps a deleted file's name until its last handle closes and tells nothing
-            // of the pending deletion; Windows either frees the name or refuses to open it.
-            GTEST_SKIP() << "a deleted file that is still open keeps its name here";
-        }
-        int n = 0;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                const std::string line = "after " + std::to_string(n++) + "\n";
-                file.Append(line.data(), line.size());
-                return !ReadFileText(path).empty();
-            },
-            5s));
-        const std::string oldText = ReadLogText(moved);
-        file.Append("last\n", 5);
-        const std::string text = ReadLogText(path);
-        EXPECT_EQ(text.rfind("after ", 0), 0u) << text;
-        EXPECT_EQ(text.substr(text.size() - 5), "last\n");
-        EXPECT_EQ(ReadLogText(moved), oldText);  // nothing more went into the moved file
-        if (rename) {
-            EXPECT_EQ(oldText.rfind("before\n", 0), 0u);
-        }
-        EXPECT_EQ(file.Dropped(), 0u);
+namespace {
+
+// The log's file is renamed (or deleted) under it: the next lines go into a fresh file under the
+// old name and none into the moved one.
+void ExpectFreshFileAfter(bool rename) {
+    TempDir dir;
+    const std::string path = dir.file("Trace.log");
+    const std::string moved = dir.file("Trace.old");
+    LogFile file(path, 0, 5ms);
+    file.Append("before\n", 7);
+    ASSERT_EQ(rename ? std::rename(path.c_str(), moved.c_str()) : std::remove(path.c_str()), 0);
+    if (!rename && std::filesystem::exists(path)) {
+        // Wine keeps a deleted file's name until its last handle closes and tells nothing
+        // of the pending deletion; Windows either frees the name or refuses to open it.
+        GTEST_SKIP() << "a deleted file that is still open keeps its name here";
     }
+    int n = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string line = "after " + std::to_string(n++) + "\n";
+            file.Append(line.data(), line.size());
+            return !ReadFileText(path).empty();
+        },
+        5s));
+    const std::string oldText = ReadLogText(moved);
+    file.Append("last\n", 5);
+    const std::string text = ReadLogText(path);
+    EXPECT_EQ(text.rfind("after ", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), "last\n");
+    EXPECT_EQ(ReadLogText(moved), oldText);  // nothing more went into the moved file
+    if (rename) {
+        EXPECT_EQ(oldText.rfind("before\n", 0), 0u);
+    }
+    EXPECT_EQ(file.Dropped(), 0u);
+}
+
+}  // namespace
+
+TEST(LogFileTest, MovedFileIsCreatedAfreshAndTheOldOneGetsNoMoreLines) {
+    ExpectFreshFileAfter(true);
+}
+
+TEST(LogFileTest, DeletedFileIsCreatedAfresh) {
+    ExpectFreshFileAfter(false);
 }
 
 namespace {

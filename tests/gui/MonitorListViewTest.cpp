@@ -129,18 +129,6 @@ TEST_F(ListView, MirrorRepaintsOnlyTheChangedCells) {
     view->viewport()->removeEventFilter(&recorder);
 }
 
-TEST(UpgradeProgress, OnlyPercentTextsAreProgress) {
-    struct Case {
-        const char* text;
-        int progress;
-    } cases[] = {{"0%", 0},   {"42%", 42},  {"100%", 100}, {"101%", -1}, {"%", -1},
-                 {"-1%", -1}, {"4 2%", -1}, {"完成", -1},  {"", -1},     {"42", -1}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(UpgradeProgressDelegate::ProgressOf(QString::fromUtf8(c.text)), c.progress)
-            << c.text;
-    }
-}
-
 TEST(QtUiThreadTest, TasksFromManyThreadsRunOnTheUiThreadInPostingOrder) {
     QtUiThread ui;
     constexpr int kThreads = 4;

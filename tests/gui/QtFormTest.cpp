@@ -49,49 +49,35 @@ TEST_F(Form, ControlsAreFoundByTheirIdAsObjectName) {
     EXPECT_FALSE(form.IsEnabled(999));
 }
 
-TEST_F(Form, TextsRoundTripOnEveryKind) {
-    for (int id : {1, 2, 3, 5, 30, 31, 40, 50}) {
+// The kinds the shared form cases leave out.
+TEST_F(Form, TextsRoundTripOnTheOtherKinds) {
+    for (int id : {3, 40, 50}) {
         form.SetText(id, "Zr40 床号 %s");
         EXPECT_EQ(form.GetText(id), "Zr40 床号 %s") << id;
     }
 }
 
+// Typing into the list's field, as the user does.
 TEST_F(Form, EditableListChoosesNothingForTypedText) {
     form.AddString(5, "OPEN");
     form.AddString(5, "WEP");
-    // the first item added does not choose itself
-    EXPECT_EQ(form.GetCurSel(5), -1);
-    EXPECT_EQ(form.GetCount(5), 2);
     form.SetCurSel(5, 1);
-    EXPECT_EQ(form.GetCurSel(5), 1);
-    EXPECT_EQ(form.GetText(5), "WEP");
     auto* combo = ControlById<QComboBox>(&form, 5);
     combo->lineEdit()->clear();
     QTest::keyClicks(combo->lineEdit(), "WPA3");
     EXPECT_EQ(form.GetText(5), "WPA3");
     EXPECT_EQ(form.GetCurSel(5), -1);
     EXPECT_EQ(form.GetCount(5), 2);  // typing adds no item
-    form.SetCurSel(5, 7);            // out of range: no choice
-    EXPECT_EQ(form.GetCurSel(5), -1);
-    EXPECT_EQ(form.GetText(5), "");
-    form.InsertString(5, 0, "FIRST");
-    form.SetCurSel(5, 0);
-    EXPECT_EQ(form.GetText(5), "FIRST");
-    form.ResetContent(5);
-    EXPECT_EQ(form.GetCount(5), 0);
-    EXPECT_EQ(form.GetCurSel(5), -1);
 }
 
-// Lists, radio groups, enabling, showing and the password mask: the shared form cases
-// (QtFormBehaviourTest).
+// Lists, radio groups, enabling, showing, the password mask and whole addresses: the shared
+// form cases (QtFormBehaviourTest).
 
-TEST_F(Form, AddressField) {
+TEST_F(Form, AddressFieldTakesPartialTextAndTyping) {
     struct Case {
         const char* typed;
         const char* read;
     } cases[] = {
-        {"192.168.1.101", "192.168.1.101"},
-        {"", ""},
         {"10.0.0", "10.0.0.0"},
         {"010.1.2.3", "10.1.2.3"},
         {"1..2.", "1.0.2.0"},

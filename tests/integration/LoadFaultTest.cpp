@@ -1,7 +1,6 @@
 // The server under sustained load, churn, resets and idle floods, over loopback.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -10,7 +9,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -21,9 +19,9 @@
 #include "MonitorKeyText.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
-#include "SimMd5.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
+#include "StatusLines.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "TextAndFolders.h"
@@ -106,10 +104,6 @@ long RssKb() {
     return ResidentKb();
 }
 
-std::string Md5Hex(const std::string& bytes) {
-    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
-
 HeadlessOptions AppOptions(const std::string& folder) {
     HeadlessOptions options;
     options.upgradeFolder = folder;
@@ -138,14 +132,10 @@ int GlobalOccupied() {
 
 TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     ScopedLogDir logs;
-    std::mutex linesMutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = AppOptions("");
     options.refreshPeriod = 1ms;  // many beats, each a chance to race a monitor that leaves
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -260,8 +250,7 @@ TEST(LoadFault, SustainedFleetWithChurnLogsEveryArrivalAndLeave) {
     const WString wideEmptyKey = GuidToString(EmptyGuid());
     const std::string emptyKey(wideEmptyKey.begin(), wideEmptyKey.end());  // ASCII
     std::map<std::string, int> present;
-    std::lock_guard<std::mutex> lock(linesMutex);
-    for (const std::string& line : lines) {
+    for (const std::string& line : status.All()) {
         const bool online = line.rfind("Online: ", 0) == 0;
         if (!online && line.rfind("Offline: ", 0) != 0) {
             continue;
@@ -362,18 +351,12 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<char>((i * 131u) >> 3);
     }
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
-    WriteFileBytes(folder.file("small.bin"), "abc");
-    WriteFileBytes(folder.file("small.bin.md5"), Md5Hex("abc"));
+    WriteFirmware(folder.file("fw.bin"), bytes);
+    WriteFirmware(folder.file("small.bin"), "abc");
 
-    std::mutex linesMutex;
-    std::vector<std::string> lines;
+    StatusLines status;
     HeadlessOptions options = AppOptions(folder.path());
-    options.status = [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        lines.push_back(line);
-    };
+    options.status = status.Sink();
     HeadlessApp app(options);
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Network().WaitListening(5000));
@@ -416,16 +399,7 @@ TEST(LoadFault, MonitorDroppedMidUpgradePullsEverythingAgainOnReconnect) {
     }
     EXPECT_EQ(total, bytes.size() + 3);
     const std::string key = MonitorKeyText(c.guid);
-    {
-        std::lock_guard<std::mutex> lock(linesMutex);
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                                [&](const std::string& line) {
-                                    return line.rfind("Online: ", 0) == 0 &&
-                                           line.find(key) != std::string::npos;
-                                }),
-                  2)
-            << "the reconnection was not taken as an arrival";
-    }
+    EXPECT_EQ(status.Count("Online: ", key), 2) << "the reconnection was not taken as an arrival";
     for (int i = 0; i < others.Size(); ++i) {
         EXPECT_FALSE(others.At(i).Finished()) << i;
     }
@@ -443,8 +417,11 @@ TEST(LoadFault, SilentConnectionsDoNotDelayARealHandshake) {
     // Another host's silent connections: it gets its share of handshakes, the rest are reset.
     std::vector<UniqueSocket> silent;
     for (int i = 0; i < 100; ++i) {
-        silent.push_back(ConnectTcp("127.0.0.1", server.Port(), 2000, "127.0.0.2"));
-        ASSERT_TRUE(silent.back()) << i;
+        // A refused connection is reset as it is accepted, which can reach this end before its
+        // connect has completed: only the tool's count says what was refused.
+        if (UniqueSocket s = ConnectTcp("127.0.0.1", server.Port(), 2000, "127.0.0.2")) {
+            silent.push_back(std::move(s));
+        }
     }
     const int share = settings.admission.handshakesPerHost;
     ASSERT_TRUE(WaitUntil(
@@ -532,6 +509,10 @@ TEST(LoadFault, ResourcesReturnToBaselineAfterCyclesAndIdleFloods) {
     const int fds = OpenHandleCount();
     const int threads = ThreadCount();
     const long rss = RssKb();
+    // Each counter answers -1 where it cannot count, which would pass every comparison below.
+    ASSERT_GT(fds, 0);
+    ASSERT_GT(threads, 0);
+    ASSERT_GT(rss, 0);
 
     for (int i = 0; i < 1000; ++i) {
         UniqueSocket s = Connect(server.Port());
@@ -579,8 +560,7 @@ TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
     ScopedLogDir logs;
     TempDir folder;
     const std::string bytes(4 << 20, '\x5A');
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    WriteFirmware(folder.file("fw.bin"), bytes);
     HeadlessOptions options = AppOptions(folder.path());
     options.network.sessionSendTimeoutMs = 200;
     HeadlessApp app(options);
@@ -619,6 +599,8 @@ TEST(LoadFault, MonitorThatStopsReadingIsDroppedAndOthersStayServed) {
         EXPECT_TRUE(flooder.WaitClosed(10s));
     }
     const long rssAfter = RssKb();
+    ASSERT_GT(rssBefore, 0);
+    ASSERT_GT(rssAfter, 0);
 
     // The steady monitor goes on being served after the drop too.
     ASSERT_TRUE(steady.Record().WaitFor(

@@ -16,6 +16,7 @@
 #include "SimFleet.h"
 #include "SimMessages.h"
 #include "SimMonitor.h"
+#include "TcpState.h"
 #include "TempDir.h"
 #include "TestBytes.h"
 #include "TextAndFolders.h"
@@ -84,12 +85,16 @@ class RawClient {
         return SocketSendAll(sock_.get(), bytes.data(), bytes.size()) ==
                static_cast<long>(bytes.size());
     }
-    bool SendSlowly(const SimBytes& bytes) {
+    // True once the tool has taken all that was sent, so the next send is a receive of its own.
+    bool TakenBy(int serverPort) {
+        return WaitUntil([&] { return UnreadTcpBytes(serverPort, localPort_) == 0; }, 2000ms);
+    }
+    // Each byte its own receive for the tool.
+    bool SendByteByByte(const SimBytes& bytes, int serverPort) {
         for (std::uint8_t b : bytes) {
-            if (SocketSendAll(sock_.get(), &b, 1) != 1) {
+            if (SocketSendAll(sock_.get(), &b, 1) != 1 || !TakenBy(serverPort)) {
                 return false;
             }
-            std::this_thread::sleep_for(1ms);
         }
         return true;
     }
@@ -406,7 +411,7 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
     const SimBytes result = ResultFrame(0x0050);
     struct Case {
         const char* name;
-        std::vector<SimBytes> sends;  // each its own send, with a pause between
+        std::vector<SimBytes> sends;  // each its own send, taken by the tool before the next
         bool slowly;
     };
     const std::size_t versionEnd = 12;  // version frame: 8 + 4
@@ -430,9 +435,9 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
         for (std::size_t i = 0; i < c.sends.size(); ++i) {
             // The handshake allows only a few receives; byte by byte goes the session stream.
             const bool slowly = c.slowly && i > 0;
-            ASSERT_TRUE(slowly ? client.SendSlowly(c.sends[i]) : client.Send(c.sends[i]));
-            // Not a wait for an event: the pause keeps each send a receive of its own.
-            std::this_thread::sleep_for(30ms);
+            ASSERT_TRUE(slowly ? client.SendByteByByte(c.sends[i], server.Port())
+                               : client.Send(c.sends[i]));
+            ASSERT_TRUE(client.TakenBy(server.Port())) << "send " << i << " was not taken alone";
         }
         // Frames after them keep coming in the same stream.
         ASSERT_TRUE(client.Send(SimBuildFrame(SimCmd::kPacketAck, 20, SimBytes{0})));
@@ -501,9 +506,7 @@ TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
 
     // A tick that ends the chunk exactly also counts.
     ASSERT_TRUE(client.Send(tick));
-    // Not a wait for an event: the pause keeps the tick a chunk of its own; the result is the
-    // same when the two arrive together.
-    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(client.TakenBy(server.Port())) << "the tick was not taken as a chunk of its own";
     ASSERT_TRUE(client.Send(ResultFrame(0x0053)));
     ASSERT_TRUE(WaitUntil([&] { return obj->GetLastResult().code == 11; }, 2000ms));
     EXPECT_EQ(obj->GetLastResult().timeLow, static_cast<std::int32_t>(start + 3));

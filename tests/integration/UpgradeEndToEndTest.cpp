@@ -6,15 +6,14 @@
 #include <functional>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "LoopbackTestSupport.h"
 #include "MonitorKeyText.h"
 #include "SimFleet.h"
-#include "SimMd5.h"
 #include "SimMonitor.h"
+#include "StatusLines.h"
 #include "TempDir.h"
 #include "app/HeadlessApp.h"
 #include "registry/CMonitorTable.h"
@@ -24,10 +23,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string Md5Hex(const std::string& bytes) {
-    return SimMd5Hex(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
 
 std::string Pattern(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -43,39 +38,24 @@ std::string Pattern(std::size_t size, unsigned seed) {
 // firmware copied in before its digest).
 void WriteFw(const TempDir& folder, std::size_t size, bool withDigest = true) {
     const std::string bytes = Pattern(size, static_cast<unsigned>(size));
-    WriteFileBytes(folder.file("fw.bin"), bytes);
     if (withDigest) {
-        WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+        WriteFirmware(folder.file("fw.bin"), bytes);
+    } else {
+        WriteFileBytes(folder.file("fw.bin"), bytes);
     }
 }
 
-// The headless station's status lines, recorded from its threads.
-class StatusLines {
-  public:
-    std::function<void(const std::string&)> Sink() {
-        return [this](const std::string& line) {
-            std::lock_guard<std::mutex> guard(lock_);
-            lines_.push_back(line);
-        };
+// True once whatever the station sent `monitor` until now has been taken in by it: the
+// station's loop has finished the beat under way (where arrivals are invited), and the
+// monitor's loop has gone round twice since, reading all that had come.
+bool MonitorTookAllSent(HeadlessApp& app, SimMonitor& monitor) {
+    if (!app.RunOnUi([] {}, 5s)) {
+        return false;
     }
-    // Lines that start with `prefix` and hold `key`.
-    int Count(const std::string& prefix, const std::string& key = "") const {
-        std::lock_guard<std::mutex> guard(lock_);
-        int n = 0;
-        for (const std::string& line : lines_) {
-            n += line.rfind(prefix, 0) == 0 && line.find(key) != std::string::npos ? 1 : 0;
-        }
-        return n;
-    }
-    std::vector<std::string> All() const {
-        std::lock_guard<std::mutex> guard(lock_);
-        return lines_;
-    }
-
-  private:
-    mutable std::mutex lock_;
-    std::vector<std::string> lines_;
-};
+    const std::uint64_t beats = monitor.Record().Snapshot().keepAlivesSent;
+    return monitor.Record().WaitFor(
+        [&](const SimSnapshot& s) { return s.keepAlivesSent >= beats + 2; }, 5s);
+}
 
 }  // namespace
 
@@ -86,8 +66,7 @@ TEST(UpgradeEndToEnd, SixteenMonitorsPullEveryFileAndFinish) {
         {"a_one.bin", 1}, {"b_piece.bin", 512}, {"c_odd.bin", 1000}, {"d_big.bin", 1 << 20}};
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string bytes = Pattern(files[i].second, static_cast<unsigned>(i + 1));
-        WriteFileBytes(folder.file(files[i].first), bytes);
-        WriteFileBytes(folder.file(files[i].first + ".md5"), Md5Hex(bytes));
+        WriteFirmware(folder.file(files[i].first), bytes);
     }
 
     StatusLines status;
@@ -173,8 +152,7 @@ TEST(UpgradeEndToEnd, PullFinishesWhileTheStationsLoopIsBusy) {
     ScopedLogDir logs;
     TempDir folder;
     const std::string bytes = Pattern(128 * 1024, 7);  // 256 pieces
-    WriteFileBytes(folder.file("fw.bin"), bytes);
-    WriteFileBytes(folder.file("fw.bin.md5"), Md5Hex(bytes));
+    WriteFirmware(folder.file("fw.bin"), bytes);
     HeadlessOptions options;
     options.upgradeFolder = folder.path();
     options.network = LoopbackTestSettings();
@@ -274,6 +252,7 @@ TEST(UpgradeEndToEnd, HeadlessStationServesEachMonitorOncePerFolderContent) {
     EXPECT_TRUE(
         WaitUntil([&] { return count("Up to date: ", MonitorKeyText(done.guid)) == 1; }, 5s));
     EXPECT_EQ(count("Up to date: ", MonitorKeyText(cut.guid)), 0);
+    ASSERT_TRUE(MonitorTookAllSent(app, *again));
     EXPECT_EQ(again->Record().Snapshot().invitations, 0u);
 
     // New firmware in the folder: the next one to come back is served again.
@@ -419,6 +398,7 @@ TEST(UpgradeEndToEnd, HeadlessStationLetsEveryPullFinishOnTheSetItStartedWith) {
     auto late = run(slow, 2);
     ASSERT_TRUE(late->WaitOnline(10s));
     EXPECT_TRUE(WaitUntil([&] { return count("Online: ") == 3; }, 5s));
+    ASSERT_TRUE(MonitorTookAllSent(app, *late));
     EXPECT_EQ(late->Record().Snapshot().invitations, 0u);
     late->Stop();
     next->Stop();

@@ -121,10 +121,11 @@ TEST(SendCmpDataTest, FrameNeverReachesADescriptorReusedWhileTheSenderWaited) {
         monitor.SetPeer(SocketAddr{number, {}, 0});
 
         std::atomic<int> tid{0};
-        std::thread sender;
+        // joined on every way out, a failed assertion too, after the lock below is let go
+        std::jthread sender;
         {
             std::lock_guard<std::mutex> sessionHolds(monitor.SendLock());
-            sender = std::thread([&] {
+            sender = std::jthread([&] {
                 tid = CurrentThreadId();
                 send(monitor);
             });

@@ -72,15 +72,4 @@ TEST(CodePageTest, LegacyCodePageToUtf8) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(CodePageTest, Gb18030FourByteForms) {
-    if (LegacyCodePageNumber() != 54936) {
-        GTEST_SKIP() << "the legacy code page is not GB18030";
-    }
-    std::string out;
-    ASSERT_TRUE(LegacyCodePageToUtf8("\x94\x39\xFC\x36", out));  // U+1F600
-    EXPECT_EQ(out, "\xF0\x9F\x98\x80");
-    EXPECT_FALSE(LegacyCodePageToUtf8("a\xFF", out));  // never a GB18030 byte
-    EXPECT_TRUE(out.empty());
-}
-
 }  // namespace

@@ -305,14 +305,3 @@ TEST(Win32MonitorList, MirrorsTheModelAndHandsUserChecksBack) {
     ListView_GetItemText(listWindow, 0, 0, text, 64);
     EXPECT_STREQ(text, L"Zr40-002");
 }
-
-TEST(Win32MonitorList, ProgressTextsAreOnlyWholePercentages) {
-    struct Case {
-        const char* text;
-        int progress;
-    } cases[] = {{"0%", 0},   {"42%", 42}, {"100%", 100}, {"101%", -1}, {"%", -1},
-                 {"4%2", -1}, {"-1%", -1}, {"", -1},      {"42", -1},   {"1000%", -1}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(Win32MonitorList::ProgressOf(c.text), c.progress) << c.text;
-    }
-}

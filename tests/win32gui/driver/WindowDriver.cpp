@@ -383,7 +383,11 @@ class Driver {
                 return false;
             }
             int count = 0;
-            bool done = RowCount(count) && count == options_.rows;
+            if (!RowCount(count)) {
+                return Fail(L"the list did not answer for its row count within " +
+                            std::to_wstring(kCallMs) + L" ms");
+            }
+            bool done = count == options_.rows;
             if (count < options_.rows) {
                 return Fail(L"a monitor left the list during the upgrade");
             }
