@@ -88,32 +88,25 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
             }
             return argv[++i];
         };
+        // the options that take a text as it stands
+        const std::pair<const char*, std::string*> texts[] = {
+            {"--upgrade-folder", &options.upgradeFolder},
+            {"--log-dir", &options.logDir},
+            {"--record-dir", &options.recordDir},
+            {"--inventory", &options.inventoryPath},
+        };
+        std::string* text = nullptr;
+        for (const auto& [name, target] : texts) {
+            text = arg == name ? target : text;
+        }
         if (arg == "--headless") {
             headless = true;
-        } else if (arg == "--upgrade-folder") {
-            const char* v = value("--upgrade-folder");
+        } else if (text != nullptr) {
+            const char* v = value(arg.c_str());
             if (v == nullptr) {
                 return false;
             }
-            options.upgradeFolder = v;
-        } else if (arg == "--log-dir") {
-            const char* v = value("--log-dir");
-            if (v == nullptr) {
-                return false;
-            }
-            options.logDir = v;
-        } else if (arg == "--record-dir") {
-            const char* v = value("--record-dir");
-            if (v == nullptr) {
-                return false;
-            }
-            options.recordDir = v;
-        } else if (arg == "--inventory") {
-            const char* v = value("--inventory");
-            if (v == nullptr) {
-                return false;
-            }
-            options.inventoryPath = v;
+            *text = v;
         } else if (arg == "--port-base") {
             const char* v = value("--port-base");
             int base = 0;
