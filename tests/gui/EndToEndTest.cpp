@@ -234,3 +234,20 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
 }
 
 }  // namespace
+
+// A monitor that refuses its orders: the record says so for each of the four.
+TEST_F(EndToEnd, RefusedOrdersAreRecordedAsRefused) {
+    SimMonitorConfig refusing;
+    refusing.refuseOrders = true;
+    SimFleet refuser{refusing, 1, "REF-", 0x6161};
+    refuser.StartAll("127.0.0.1", server.SessionPort());
+    const std::string name = refuser.At(0).InitialConfig().deviceName;
+    ASSERT_TRUE(PumpUntil([&] { return Model().FindRow(0, name) >= 0; }, 15000));
+    window->TabBar()->setCurrentIndex(kTabNetwork);
+    UserCheck(Model().FindRow(0, name));
+    ControlById<QPushButton>(window->NetPage(), 1004)->click();
+    EXPECT_TRUE(PumpUntil([&] { return RecordLines(",refused,") == 4; }, 10000))
+        << RecordLines(",refused,");
+    EXPECT_EQ(RecordLines(",acknowledged,"), 0);
+    refuser.StopAll();
+}
