@@ -157,6 +157,12 @@ net_log="$work/Net.log"
 [ "$(grep -c 'Online' "$net_log" || true)" -ge "$monitors" ] ||
   fail "Net.log has fewer than $monitors Online lines"
 
+# the service record beside the logs: each monitor's upgrade, started and finished
+record=$(ls "$work"/ServiceRecord-*.csv 2>/dev/null | head -n 1)
+[ -n "$record" ] || fail "no service record in the program's current folder"
+[ "$(grep -c ',Upgrade ended,.*,finished,' "$record" || true)" -ge "$monitors" ] ||
+  fail "the service record has fewer than $monitors finished upgrades"
+
 echo "e2e-window: passed in $((SECONDS - start)) s: $monitors rows finished," \
   "$((monitors * files)) files verified, window closed"
 rm -rf "$work"

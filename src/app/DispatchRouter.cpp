@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "foundation/GuidText.h"
+#include "foundation/PublicFunctions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
 #include "upgrade/UpdateConfigManager.h"
@@ -12,6 +15,13 @@ DispatchRouter::DispatchRouter(CMonitorTable& table, UpdateConfigManager& upgrad
 void DispatchRouter::OnCommandResult(MonitorObject* monitor) {
     table_.OnCommandResult(monitor);
     upgrade_.OnUpgradeAck(monitor);
+    ServiceRecord& record = GetServiceRecord();
+    if (monitor != nullptr && record.IsOpen()) {
+        const CommandResult last = monitor->GetLastResult();
+        record.OnCommandResult(
+            CPublicFunctions::UnicodeToUtf8(GuidToString(monitor->GetGuid()).c_str()), last.code,
+            last.result == 0);
+    }
 }
 
 void DispatchRouter::OnUpgradeRequest(MonitorObject* monitor) {

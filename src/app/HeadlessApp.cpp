@@ -10,6 +10,7 @@
 #include "app/DispatchRouter.h"
 #include "app/EventLoopUiThread.h"
 #include "app/LogFolderChoice.h"
+#include "app/RecordCommand.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
 #include "foundation/Log.h"
@@ -18,6 +19,9 @@
 #include "platform/SingleInstance.h"
 #include "platform/Socket.h"
 #include "platform/Utf8Path.h"
+#include "record/Inventory.h"
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
@@ -85,20 +89,25 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
             }
             return argv[++i];
         };
+        // the options that take a text as it stands
+        const std::pair<const char*, std::string*> texts[] = {
+            {"--upgrade-folder", &options.upgradeFolder},
+            {"--log-dir", &options.logDir},
+            {"--record-dir", &options.recordDir},
+            {"--inventory", &options.inventoryPath},
+        };
+        std::string* text = nullptr;
+        for (const auto& [name, target] : texts) {
+            text = arg == name ? target : text;
+        }
         if (arg == "--headless") {
             headless = true;
-        } else if (arg == "--upgrade-folder") {
-            const char* v = value("--upgrade-folder");
+        } else if (text != nullptr) {
+            const char* v = value(arg.c_str());
             if (v == nullptr) {
                 return false;
             }
-            options.upgradeFolder = v;
-        } else if (arg == "--log-dir") {
-            const char* v = value("--log-dir");
-            if (v == nullptr) {
-                return false;
-            }
-            options.logDir = v;
+            *text = v;
         } else if (arg == "--port-base") {
             const char* v = value("--port-base");
             int base = 0;
@@ -127,12 +136,17 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
 }
 
 const char* HeadlessApp::Usage() {
-    return "usage: zr40tool --help | --version\n"
-           "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]\n"
+    return "usage: zr40tool --help | --version | --verify-record FILE\n"
+           "       zr40tool --headless [--upgrade-folder DIR] [--log-dir DIR] [--record-dir DIR]\n"
+           "                [--inventory FILE] [--port-base N]\n"
+           "  --verify-record FILE  check a service record file against its digests (0: intact)\n"
            "  --upgrade-folder DIR  serve the firmware files of DIR (each with its NAME.md5)\n"
            "                        to every monitor that comes online\n"
            "  --log-dir DIR         write the log files there (default: the current directory\n"
            "                        when writable, else the user's log folder)\n"
+           "  --record-dir DIR      write the service record (ServiceRecord-YYYY-MM.csv) there\n"
+           "                        (default: beside the logs)\n"
+           "  --inventory FILE      keep a CSV of the connected monitors there\n"
            "  --port-base N         the 20 listening ports on N..N+19 (0: ephemeral ports)\n";
 }
 
@@ -171,6 +185,17 @@ bool HeadlessApp::Start() {
     running_ = true;
 
     ui_ = std::make_unique<EventLoopUiThread>();
+    ServiceRecordOptions record;
+    record.folder = options_.recordDir.empty() ? DefaultRecordFolder() : options_.recordDir;
+    // Told on the record's writer thread; the status lines are the UI loop's. The record is
+    // closed before the loop ends.
+    record.onProblem = [this](const std::string& folder) {
+        ui_->Post([this, folder] { Report(RecordProblemLine(folder)); });
+    };
+    record.onRecovered = [this](const std::string& folder) {
+        ui_->Post([this, folder] { Report(RecordRecoveredLine(folder)); });
+    };
+    GetServiceRecord().Open(std::move(record));
     SetUiThread(ui_.get());
     SetUserMessageSink(this);
     SetDispatchSink(&GetDispatchRouter());
@@ -210,6 +235,7 @@ void HeadlessApp::Stop() {
     GetUpdateConfigManager().StopUpgradePolling();
     GetUpdateConfigManager().SetUpgradeEndListener(nullptr);
     ui_->Flush(std::chrono::seconds(5));
+    CloseServiceRecord();
     SetUserMessageSink(nullptr);
     SetUiThread(nullptr);
     ui_.reset();
@@ -222,6 +248,8 @@ void HeadlessApp::Stop() {
     }
     serving_ = false;
     announcedListening_ = false;
+    inventory_.clear();
+    inventoryFailed_ = false;
 }
 
 int HeadlessApp::Run() {
@@ -398,6 +426,23 @@ void HeadlessApp::Report(const std::string& line) {
     options_.status(line);
 }
 
+void HeadlessApp::UpdateInventory() {
+    if (options_.inventoryPath.empty()) {
+        return;
+    }
+    std::string text = InventoryText(GetMonitorObjectMng());
+    if (text == inventory_) {
+        return;
+    }
+    const bool written = WriteInventory(options_.inventoryPath, text);
+    if (written) {
+        inventory_ = std::move(text);
+    } else if (!inventoryFailed_) {
+        Report("Inventory: cannot write " + options_.inventoryPath);
+    }
+    inventoryFailed_ = !written;
+}
+
 std::string HeadlessApp::Label(MonitorObject* monitor, const GUID& guid, bool& named) const {
     MonitorAttribute attribute;
     if (MonitorSystemStatus* status = monitor->GetStatus()) {
@@ -471,6 +516,8 @@ void HeadlessApp::OnTick() {
     }
     std::map<MonitorObject*, Seen> left = std::move(seen_);
     seen_ = std::move(now);
+    WatchConnectedMonitors(GetMonitorObjectMng(), GetServiceRecord());
+    UpdateInventory();
     if (upgrading) {
         TakeEnds(left);
     }

@@ -36,6 +36,8 @@ int InstancePort(const NetworkListenSettings& settings);
 struct HeadlessOptions {
     std::string upgradeFolder;  // empty: no upgrade is served
     std::string logDir;         // empty: the current directory
+    std::string recordDir;      // the service record's folder; empty: beside the logs
+    std::string inventoryPath;  // rewritten whenever the monitor list changes; empty: none
     NetworkListenSettings network;
     // The window's list refreshes every 10 ms; with no list on screen, a slower beat only
     // delays the status lines and the first invitation, and keeps the idle tool cheaper.
@@ -55,8 +57,9 @@ class HeadlessApp : public IUserMessageSink {
     HeadlessApp(const HeadlessApp&) = delete;
     HeadlessApp& operator=(const HeadlessApp&) = delete;
 
-    // Parses "--headless [--upgrade-folder DIR] [--log-dir DIR] [--port-base N]" (the program
-    // name first). False with a message on a bad command line.
+    // Parses "--headless [--upgrade-folder DIR] [--log-dir DIR] [--record-dir DIR]
+    // [--inventory FILE] [--port-base N]" (the program name first). False with a message on a bad
+    // command line.
     static bool ParseArguments(int argc, char** argv, HeadlessOptions& options, std::string& error);
 
     // The command line's usage text.
@@ -119,6 +122,8 @@ class HeadlessApp : public IUserMessageSink {
     void OnUpgradeEnd(MonitorObject* monitor, int state);
     void TakeEnds(const std::map<MonitorObject*, Seen>& left);
     void Report(const std::string& line);
+    // Rewrites the inventory file when what it would hold changed (UI loop).
+    void UpdateInventory();
     std::string Label(MonitorObject* monitor, const GUID& guid, bool& named) const;
     bool StillHeld(MonitorObject* monitor, const GUID& guid, std::uint32_t occupancy) const;
 
@@ -135,6 +140,8 @@ class HeadlessApp : public IUserMessageSink {
     bool serving_ = false;     // a whole set is being served; UI loop
     std::chrono::steady_clock::time_point lastInvitation_{};
     bool announcedListening_ = false;
+    std::string inventory_;  // what the inventory file holds; UI loop
+    bool inventoryFailed_ = false;
     bool running_ = false;
     StopRequest stop_;
 };

@@ -6,6 +6,9 @@
 #include <utility>
 
 #include "foundation/IniFile.h"
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
+#include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "upgrade/UpdateConfigManager.h"
 
@@ -73,6 +76,7 @@ void MainWindowLogic::OnTimer() {
     if (listRefreshed_) {
         listRefreshed_();
     }
+    WatchConnectedMonitors(GetMonitorObjectMng(), GetServiceRecord());
     view_.UpdateList();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/HeadlessApp.h"
+#include "app/RecordCommand.h"
 #include "app/Version.h"
 
 namespace {
@@ -23,6 +24,13 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("Zr40Tool %s\n", Zr40Version());
             return 0;
+        }
+        if (std::strcmp(argv[i], kVerifyRecordArgument) == 0) {
+            if (i + 1 >= argc) {
+                PrintUsage();
+                return 2;
+            }
+            return RunVerifyRecord(argv[i + 1]);
         }
         if (std::strcmp(argv[i], "--headless") == 0) {
             headless = true;

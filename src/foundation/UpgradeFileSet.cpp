@@ -29,6 +29,7 @@ bool UpgradeFileSet::LoadFolder(const std::string& folder) {
     map_.clear();
     refused_.clear();
     ignored_.clear();
+    folder_ = folder;
     folderReadable_ = CanListFolder(folder);
     std::vector<std::string> listed;
     ListVisibleFiles(folder, listed);
@@ -70,6 +71,11 @@ const UpgradeFile* UpgradeFileSet::FileAt(int fileSerial) const {
     }
     auto it = map_.find(files_[static_cast<std::size_t>(fileSerial - 1)]);
     return it == map_.end() ? nullptr : &it->second;
+}
+
+std::string UpgradeFileSet::GetFilePath(int fileSerial) const {
+    const UpgradeFile* file = FileAt(fileSerial);
+    return file ? file->GetPath() : std::string();
 }
 
 int UpgradeFileSet::GetPieceCount(int fileSerial) const {

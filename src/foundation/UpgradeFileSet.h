@@ -46,6 +46,10 @@ class UpgradeFileSet {
     // Piece 0..N of a file: its address and length (512, or the last piece length for piece N).
     bool GetPiece(int fileSerial, int piece, int& length, const std::uint8_t*& data) const;
     bool IsLastPiece(int fileSerial, int piece) const;
+    // The folder of the last load, and the path of the served file with that serial ("" when
+    // there is none).
+    const std::string& GetFolder() const { return folder_; }
+    std::string GetFilePath(int fileSerial) const;
     int GetProgress(int fileSerial, int piece) const;
 
   private:
@@ -56,4 +60,5 @@ class UpgradeFileSet {
     std::vector<UpgradeFileRefusal> refused_;
     std::vector<std::string> ignored_;
     bool folderReadable_ = false;
+    std::string folder_;
 };

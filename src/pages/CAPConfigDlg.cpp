@@ -12,6 +12,7 @@
 #include "pages/NetworkDefaults.h"
 #include "platform/HostedNetwork.h"
 #include "platform/ProcessElevation.h"
+#include "record/ServiceRecord.h"
 
 namespace {
 
@@ -110,6 +111,18 @@ bool UnitsBelowLimit(const WString& text) {
     return true;
 }
 
+// One line of the service record for the PC's own access point (no monitor involved).
+void RecordAccessPoint(const char* action, std::string changes, const HostedNetworkResult& step,
+                       const char* done) {
+    ServiceEntry entry;
+    entry.action = action;
+    entry.changes = std::move(changes);
+    entry.result = step.ok ? std::string(done)
+                           : std::string(kResultFailed) + ": " +
+                                 (step.failedCommand.empty() ? "?" : step.failedCommand);
+    GetServiceRecord().Append(std::move(entry));
+}
+
 }  // namespace
 
 CAPConfigDlg::CAPConfigDlg(IForm& form, IDialogs& dialogs)
@@ -141,7 +154,7 @@ CAPConfigDlg::~CAPConfigDlg() {
     // The hosted network this copy started ends with it; one that another copy (or the system)
     // runs is left alone.
     if (startedHere_) {
-        network_.Stop();
+        RecordAccessPoint(kActionApStop, std::string(), network_.Stop(), "stopped");
     }
 }
 
@@ -254,6 +267,9 @@ void CAPConfigDlg::RunStart(const std::string& ssid, const std::string& key,
     if (!step.ok) {
         outcome.failedCommand = step.failedCommand.empty() ? "?" : step.failedCommand;
     }
+    // The key is never written.
+    RecordAccessPoint(kActionApStart, "SSID: " + ssid + "; address: " + Dotted(address), step,
+                      kResultStarted);
     Post([this, alive = std::weak_ptr<bool>(alive_), outcome, ssid, address] {
         if (!alive.expired()) {
             FinishStart(outcome, ssid, address);

@@ -10,6 +10,8 @@
 #include "network/SendCmpData.h"
 #include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorTable.h"
 #include "registry/CommandResult.h"
 #include "registry/MonitorObject.h"
@@ -171,6 +173,7 @@ void CModuleConfigDlg::SendModuleSwitchOrder() {
         const auto serial = static_cast<std::uint16_t>(monitor->NextSerialPreIncrement());
         // waits from before it goes out, so an answer that comes at once is never missed
         table_.NoteOrderSent(monitor, kResultModuleSet);
+        RecordModuleOrder(monitor, mask, GetServiceRecord());
         SendCmpControlCommand(frame, kModuleIndexCount, kModuleSwitchCommand, *monitor, serial);
     }
 }

@@ -13,6 +13,8 @@
 #include "pages/NetConfigOrders.h"
 #include "pages/NetworkDefaults.h"
 #include "platform/CodePage.h"
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorTable.h"
 #include "registry/CommandResult.h"
 #include "registry/MonitorAttribute.h"
@@ -363,6 +365,8 @@ void CNetConfigDlg::OnModify() {
     };
     // Each order waits for its command result from the moment before it goes out, so an
     // answer that comes at once is never missed.
+    RecordNetworkOrders(monitor, deviceName_, wifi_, serverIp_, serverPort_, reconnectIndex_,
+                        GetServiceRecord());
     table_.NoteOrderSent(monitor, kResultDeviceName);
     SendLabelConfigOrder(monitor, deviceName_);
     pause();

@@ -1,8 +1,12 @@
 #include "pages/CSystemConfigDlg.h"
 
 #include <string>
+#include <utility>
 
 #include "pages/ControlIds.h"
+#include "pages/RecordTexts.h"
+#include "record/Inventory.h"
+#include "registry/CMonitorObjectMng.h"
 
 namespace {
 
@@ -20,8 +24,13 @@ int SelectorIndex(int languageId) {
 
 }  // namespace
 
-CSystemConfigDlg::CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts& texts)
-    : form_(form), dialogs_(dialogs), texts_(texts) {}
+CSystemConfigDlg::CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts& texts,
+                                   InventorySource inventory)
+    : form_(form), dialogs_(dialogs), texts_(texts), inventory_(std::move(inventory)) {
+    if (!inventory_) {
+        inventory_ = [] { return InventoryText(GetMonitorObjectMng()); };
+    }
+}
 
 void CSystemConfigDlg::FillTexts() {
     using namespace SystemPageId;
@@ -31,6 +40,17 @@ void CSystemConfigDlg::FillTexts() {
     form_.SetCurSel(kLanguageSelector, SelectorIndex(texts_.GetLanguage()));
     form_.SetText(kLanguageButton, texts_.LanguageText(kTextLanguageButton));
     form_.SetText(kVersionLine, texts_.LanguageText(kTextVersion) + ": " + kToolVersion);
+    form_.SetText(kExportInventory, texts_.LanguageText(kTextExportInventory));
+}
+
+void CSystemConfigDlg::OnExportInventory() {
+    std::string path;
+    if (!dialogs_.SaveFile(kInventoryFilter, kInventoryExtension, kInventoryDefaultName, path)) {
+        return;
+    }
+    if (!WriteInventory(path, inventory_())) {
+        dialogs_.MessageBox(texts_.LanguageText(kTextInventoryFailed) + "\n" + path);
+    }
 }
 
 void CSystemConfigDlg::OnLanguageButton() {

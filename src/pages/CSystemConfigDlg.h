@@ -5,17 +5,29 @@
 //   1038 language selector (drop-down list)  items text 63, text 64; shows the language in use
 //   1007 language button                     click -> OnLanguageButton()
 //   1076 version line                        "text 12: 1.0.0.R132"
+//   1077 Export inventory (text 120)         click -> OnExportInventory()
 // The main window calls FillTexts() at start and after every language change.
+#include <functional>
+#include <string>
+
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 #include "pages/LanguageTexts.h"
 
 inline constexpr char kToolVersion[] = "1.0.0.R132";
+inline constexpr char kInventoryFilter[] = "CSV (.csv)|*.csv|All Files (*.*)|*.*||";
+inline constexpr char kInventoryExtension[] = "csv";
+inline constexpr char kInventoryDefaultName[] = "Inventory";
 
 class CSystemConfigDlg {
   public:
-    // `texts` answers the captions and takes the language choice.
-    CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts& texts = GetLanguageTexts());
+    // The inventory's text as it would be written now.
+    using InventorySource = std::function<std::string()>;
+
+    // `texts` answers the captions and takes the language choice; the inventory lists the
+    // process-wide pool's monitors unless another source is given.
+    CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts& texts = GetLanguageTexts(),
+                     InventorySource inventory = {});
 
     // Rebuilds the selector on the language in use, the button caption and the version line.
     void FillTexts();
@@ -23,9 +35,13 @@ class CSystemConfigDlg {
     // Chooses language id index + 1 (0 Chinese, 1 English). With nothing chosen, or the language
     // in use chosen again, nothing is stored and nothing is posted.
     void OnLanguageButton();
+    // Asks where to save the inventory of the monitors connected now and writes it there (text
+    // 122 with the path when it cannot be written).
+    void OnExportInventory();
 
   private:
     IForm& form_;
-    [[maybe_unused]] IDialogs& dialogs_;  // the page opens no dialog
+    IDialogs& dialogs_;
     LanguageTexts& texts_;
+    InventorySource inventory_;
 };

@@ -65,6 +65,11 @@ constexpr const char* kFallbackTexts[] = {
     /* 117 */ "Serial",
     /* 118 */ "Checksum",
     /* 119 */ "Body",
+    /* 120 */ "Export inventory…",
+    /* 121 */
+    ("The service record cannot be written to this folder; its lines are kept in memory "
+     "and written when the folder can be written again:"),
+    /* 122 */ "The inventory cannot be written to:",
 };
 static_assert(std::size(kFallbackTexts) == kLanguageTextCount - kLanguageRequiredTextCount,
               "every optional text needs its fallback");

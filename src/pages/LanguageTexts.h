@@ -1,5 +1,5 @@
 #pragma once
-// The 120 numbered texts that tabs, list headings, pages, message boxes and the debug console
+// The 123 numbered texts that tabs, list headings, pages, message boxes and the debug console
 // show. A Chinese and an English table are loaded once at start from the language folder; the
 // current language id decides which one answers. Texts are UTF-8, at most 255 bytes each.
 // Every language file must hold texts 0 to 82, as the translations in the field do; a later
@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-inline constexpr int kLanguageTextCount = 120;
+inline constexpr int kLanguageTextCount = 123;
 // Texts 0 to kLanguageRequiredTextCount - 1 must be in every language file.
 inline constexpr int kLanguageRequiredTextCount = 83;
 // Each text is read through a buffer of this size, so it keeps at most 255 bytes.

@@ -9,6 +9,8 @@
 
 #include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
+#include "app/MainWindowLogic.h"
+#include "app/RecordCommand.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "platform/SingleInstance.h"
@@ -81,12 +83,18 @@ int RunDesktop(const DesktopPaths& paths) {
         box.exec();
         code = 1;
     } else {
+        OpenWindowServiceRecord(kSystemSettingFile, [](const std::string& text) {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("Zr40Tool"),
+                            QString::fromStdString(text), QMessageBox::Ok);
+            box.exec();
+        });
         CZr40ToolDlg window;
         window.exec();
     }
     // the sessions are the threads that post to the UI thread: end them before it goes
     server.Stop();
     GetUpdateConfigManager().StopUpgradePolling();
+    CloseServiceRecord();
     SetUiThread(nullptr);
     return code;
 }

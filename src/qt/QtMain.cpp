@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/HeadlessApp.h"
+#include "app/RecordCommand.h"
 #include "app/Version.h"
 #include "network/NetworkListenManager.h"
 #include "qt/QtDesktopApp.h"
@@ -73,6 +74,13 @@ int main(int argc, char** argv) {
     if (FindArg(argc, argv, "--version") != 0) {
         std::printf("Zr40Tool %s\n", Zr40Version());
         return 0;
+    }
+    if (const int at = FindArg(argc, argv, kVerifyRecordArgument); at != 0) {
+        if (at + 1 >= argc) {
+            std::fprintf(stderr, "usage: zr40tool --verify-record FILE\n");
+            return 2;
+        }
+        return RunVerifyRecord(argv[at + 1]);
     }
     if (FindArg(argc, argv, "--headless") != 0) {
         return Headless(argc, argv);

@@ -236,21 +236,7 @@ std::string CMonitorTable::ConfigStateText() const {
 }
 
 std::string CMonitorTable::ModuleText(const ModuleMask& loaded) const {
-    std::string text;
-    for (int i = 0; i < kModuleIndexCount; ++i) {
-        if (loaded[static_cast<std::size_t>(i)] != 1) {
-            continue;
-        }
-        const char* name = ModuleNameTable::Name(i);
-        if (name == nullptr || *name == '\0') {
-            continue;  // index 0 has no name; a separator around nothing would read wrong
-        }
-        if (!text.empty()) {
-            text += " + ";
-        }
-        text += name;
-    }
-    return text;
+    return ModuleSetText(loaded);
 }
 
 std::string CMonitorTable::UpgradeText(MonitorObject* monitor) const {

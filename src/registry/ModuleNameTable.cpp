@@ -26,3 +26,21 @@ WString ModuleNameTable::WideName(int index) {
     }
     return wide;
 }
+
+std::string ModuleSetText(const ModuleMask& mask) {
+    std::string text;
+    for (int i = 0; i < kModuleIndexCount; ++i) {
+        if (mask[static_cast<std::size_t>(i)] != 1) {
+            continue;
+        }
+        const char* name = ModuleNameTable::Name(i);
+        if (name == nullptr || *name == '\0') {
+            continue;  // index 0 has no name; a separator around nothing would read wrong
+        }
+        if (!text.empty()) {
+            text += " + ";
+        }
+        text += name;
+    }
+    return text;
+}

@@ -1,6 +1,9 @@
 #pragma once
 // The fixed module names by module index, shown in the monitor list's module column.
+#include <string>
+
 #include "foundation/WideText.h"
+#include "registry/ModuleMask.h"
 
 class ModuleNameTable {
   public:
@@ -8,3 +11,6 @@ class ModuleNameTable {
     static const char* Name(int index);
     static WString WideName(int index);
 };
+
+// The names of the modules marked 1 in the mask, joined by " + " ("ECG + SPO2").
+std::string ModuleSetText(const ModuleMask& mask);

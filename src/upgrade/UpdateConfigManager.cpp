@@ -3,6 +3,8 @@
 #include <new>
 #include <utility>
 
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
@@ -91,6 +93,7 @@ void UpdateConfigManager::SetUpgradeEndListener(UpgradeEndListener listener) {
 }
 
 void UpdateConfigManager::NotifyUpgradeEnd(MonitorObject* monitor, int state) {
+    RecordUpgradeEnd(monitor, state == kUpgradeFinished, GetServiceRecord());
     UpgradeEndListener listener;
     {
         std::lock_guard<std::mutex> guard(m_listenerMutex);

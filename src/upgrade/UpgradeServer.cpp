@@ -8,6 +8,8 @@
 #include "foundation/Log.h"
 #include "network/CmpPacketHead.h"
 #include "network/SendCmpData.h"
+#include "record/RecordedActions.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
 #include "registry/MonitorSystemStatus.h"
@@ -189,6 +191,7 @@ void UpdateConfigManager::UpdateUpgradeReq(MonitorObject* monitor) {
     }
     if (countAsked) {
         monitor->SetLastResultResult(0);
+        RecordUpgradeStart(monitor, *files, GetServiceRecord());
     }
     // Only the head and body go out, so only they are cleared (not the whole buffer).
     std::array<std::uint8_t, kAnswerBufferSize> frame;

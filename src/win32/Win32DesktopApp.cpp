@@ -10,6 +10,7 @@
 #include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
 #include "app/MainWindowLogic.h"
+#include "app/RecordCommand.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "platform/HostedNetwork.h"
@@ -75,6 +76,10 @@ int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
         code = 1;
     } else {
         GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
+        OpenWindowServiceRecord(kSystemSettingFile, [](const std::string& text) {
+            ::MessageBoxW(nullptr, win32ui::Wide(text).c_str(), L"Zr40Tool",
+                          MB_OK | MB_ICONWARNING);
+        });
         Win32MainWindow window;
         if (window.Handle() == nullptr) {
             // no desktop to open it on (under Wine: no X display)
@@ -99,6 +104,7 @@ int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
     // the sessions are the threads that post to the UI thread: end them before it goes
     server.Stop();
     GetUpdateConfigManager().StopUpgradePolling();
+    CloseServiceRecord();
     return code;
 }
 

@@ -173,6 +173,7 @@ void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
     {
         CSystemConfigDlg* page = systemLogic_.get();
         system.OnClick(SystemPageId::kLanguageButton, [page] { page->OnLanguageButton(); });
+        system.OnClick(SystemPageId::kExportInventory, [page] { page->OnExportInventory(); });
     }
 
     apLogic_->InitForm();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/HeadlessApp.h"
+#include "app/RecordCommand.h"
 #include "app/Version.h"
 #include "network/NetworkListenManager.h"
 #include "platform/ProgramArguments.h"
@@ -121,6 +122,16 @@ int wmain(int, wchar_t**) {
         UseParentConsole();
         std::printf("Zr40Tool %s\n", Zr40Version());
         return 0;
+    }
+    if (const int at = Find(args, kVerifyRecordArgument); at != 0) {
+        UseParentConsole();
+        if (static_cast<std::size_t>(at) + 1 >= args.size()) {
+            std::fprintf(stderr, "usage: zr40tool --verify-record FILE\n");
+            return 2;
+        }
+        const int status = RunVerifyRecord(args[static_cast<std::size_t>(at) + 1]);
+        std::fflush(stdout);
+        return status;
     }
     if (Find(args, "--headless") != 0) {
         const RunningMarker running;

@@ -20,10 +20,13 @@
 #include "qt/QtModulePage.h"
 #include "qt/QtNetPage.h"
 #include "qt/QtUpdatePage.h"
+#include "record/RecordVerifier.h"
+#include "record/ServiceRecord.h"
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorObject.h"
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -37,8 +40,12 @@ struct EndToEnd : ::testing::Test {
     NetworkListenManager server{LoopbackTestSettings(6000)};
     SimFleet fleet{SimMonitorConfig{}, 3, "E2E-", 0x5151};
     std::unique_ptr<CZr40ToolDlg> window;
+    TempDir records;
 
     void SetUp() override {
+        ServiceRecordOptions record;
+        record.folder = records.path();
+        GetServiceRecord().Open(record);
         server.StartNetworkManager();
         ASSERT_TRUE(server.WaitListening(5000));
         MainWindowOptions options;
@@ -54,7 +61,25 @@ struct EndToEnd : ::testing::Test {
         fleet.StopAll();
         server.Stop();
         window.reset();
+        GetServiceRecord().Close();
         GetMonitorTable().SetPage(CMonitorTable::kPageNone);
+    }
+    // The service record's lines containing `text`, once the record checks as intact.
+    int RecordLines(const std::string& text) {
+        for (const auto& item : std::filesystem::directory_iterator(records.path())) {
+            const std::string path = item.path().string();
+            if (!VerifyRecordFile(path).intact) {
+                return -1;
+            }
+            int count = 0;
+            const std::string all = ReadFileText(path);
+            for (std::size_t at = all.find(text); at != std::string::npos;
+                 at = all.find(text, at + 1)) {
+                ++count;
+            }
+            return count;
+        }
+        return 0;
     }
     MonitorListModel& Model() { return window->Model(); }
     // The list row showing simulated monitor i (by its device name), or -1.
@@ -134,6 +159,11 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
         EXPECT_EQ(order.serial, static_cast<std::uint16_t>(object->GetSerial())) << i;
     }
     EXPECT_TRUE(Orders(1, 0x0012).empty());
+    // each order is in the service record with its acknowledgement
+    EXPECT_TRUE(PumpUntil([&] { return RecordLines(",acknowledged,") == 6; }, 10000))
+        << RecordLines(",acknowledged,");
+    EXPECT_EQ(RecordLines("Module set sent,"), 2);
+    EXPECT_EQ(RecordLines("Wi-Fi settings sent,"), 1);
 
     // debug page: frames of the checked monitor show up as received lines
     window->TabBar()->setCurrentIndex(kTabDebug);
@@ -198,6 +228,26 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
         EXPECT_EQ(s.filesVerified, files.size()) << i;
         EXPECT_EQ(s.filesFailed, 0u) << i;
     }
+    EXPECT_TRUE(PumpUntil([&] { return RecordLines("Upgrade ended,") == 3; }, 10000));
+    EXPECT_EQ(RecordLines(",finished,"), 3);
+    EXPECT_EQ(RecordLines("app.bin (MD5 "), 3);
 }
 
 }  // namespace
+
+// A monitor that refuses its orders: the record says so for each of the four.
+TEST_F(EndToEnd, RefusedOrdersAreRecordedAsRefused) {
+    SimMonitorConfig refusing;
+    refusing.refuseOrders = true;
+    SimFleet refuser{refusing, 1, "REF-", 0x6161};
+    refuser.StartAll("127.0.0.1", server.SessionPort());
+    const std::string name = refuser.At(0).InitialConfig().deviceName;
+    ASSERT_TRUE(PumpUntil([&] { return Model().FindRow(0, name) >= 0; }, 15000));
+    window->TabBar()->setCurrentIndex(kTabNetwork);
+    UserCheck(Model().FindRow(0, name));
+    ControlById<QPushButton>(window->NetPage(), 1004)->click();
+    EXPECT_TRUE(PumpUntil([&] { return RecordLines(",refused,") == 4; }, 10000))
+        << RecordLines(",refused,");
+    EXPECT_EQ(RecordLines(",acknowledged,"), 0);
+    refuser.StopAll();
+}

@@ -89,7 +89,7 @@ TEST(LanguageTextsTest, FilesWithTheRequiredTextsOnlyLoadWithTheEnglishFallback)
     EXPECT_EQ(texts.LanguageText(82).rfind("设置参数无效", 0), 0u);
     EXPECT_EQ(texts.LanguageText(101), "Send");
     EXPECT_EQ(texts.LanguageText(83), FallbackLanguageText(83));
-    EXPECT_EQ(texts.LanguageText(kLanguageTextCount - 1), "Body");
+    EXPECT_EQ(texts.LanguageText(119), "Body");
     texts.SetLanguage(kLanguageEnglish);
     EXPECT_EQ(texts.LanguageText(3), "Upgrade");
     EXPECT_EQ(texts.LanguageText(109), "Auto");

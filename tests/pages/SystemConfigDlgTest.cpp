@@ -122,3 +122,20 @@ TEST_F(SystemPage, RefreshAfterChangeKeepsTheChosenIndexAndSwitchesTexts) {
 }
 
 }  // namespace
+
+TEST_F(SystemPage, ExportInventoryWritesWhereChosenOrSaysWhyNot) {
+    Start("2");
+    EXPECT_EQ(form.GetText(kExportInventory), "Export inventory\u2026");
+    TempDir dir;
+    const std::string written = dir.file("inventory.csv");
+    const std::string blocked = dir.file("no-such-folder/inventory.csv");
+    dialogs.answers = {written, "", blocked};
+    page->OnExportInventory();
+    EXPECT_EQ(dialogs.lastExt, "csv");
+    EXPECT_EQ(ReadFileText(written).rfind("\xEF\xBB\xBFMonitor GUID,", 0), 0u);
+    page->OnExportInventory();  // cancelled: nothing written, nothing said
+    EXPECT_TRUE(dialogs.messages.empty());
+    page->OnExportInventory();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "The inventory cannot be written to:\n" + blocked);
+}
