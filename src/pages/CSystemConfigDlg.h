@@ -5,7 +5,7 @@
 //   1038 language selector (drop-down list)  items text 63, text 64; shows the language in use
 //   1007 language button                     click -> OnLanguageButton()
 //   1076 version line                        "text 12: 1.0.0.R132"
-//   1077 Export inventory (text 120)         click -> OnExportInventory()
+//   1079 Export inventory (text 120)         click -> OnExportInventory()
 // The main window calls FillTexts() at start and after every language change.
 #include <functional>
 #include <string>

@@ -9,7 +9,7 @@ namespace SystemPageId {
 inline constexpr int kLanguageSelector = 1038;  // combo box, drop-down list
 inline constexpr int kLanguageButton = 1007;    // default button
 inline constexpr int kVersionLine = 1076;       // static
-inline constexpr int kExportInventory = 1077;   // button
+inline constexpr int kExportInventory = 1079;   // button
 }  // namespace SystemPageId
 
 namespace NetPageId {

@@ -9,7 +9,7 @@ QtSystemPage::QtSystemPage(IDialogs& dialogs, QWidget* parent) : QtPage(dialogs,
     AddCombo(1038, false, 10, 12, 120, 12);
     AddButton(1007, QStringLiteral("语言设置"), 140, 11, 70, 14);
     AddLabel(1076, QStringLiteral("Static"), 10, 36, 240, 10);
-    AddButton(1077, QStringLiteral("Export inventory"), 10, 54, 100, 14);
+    AddButton(1079, QStringLiteral("Export inventory"), 10, 54, 100, 14);
 
     logic_ = std::make_unique<CSystemConfigDlg>(*this, dialogs_);
     CSystemConfigDlg* page = logic_.get();

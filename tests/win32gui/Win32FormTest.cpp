@@ -155,7 +155,7 @@ TEST(Win32PageTemplates, HoldEveryControlIdOfTheirPage) {
         {IDD_AP_PAGE,
          {1053, 1012, 1054, 1015, 1055, 1013, 1051, 1056, 1014, 1008, 1010, 1009, 1057, 1017, 1058,
           1018}},
-        {IDD_SYSTEM_PAGE, {1038, 1007, 1076, 1077}},
+        {IDD_SYSTEM_PAGE, {1038, 1007, 1076, 1079}},
     };
     for (const Case& c : cases) {
         Win32Page page(host.Handle(), c.page);
