@@ -17,22 +17,14 @@
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
-    wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return wide;
-}
-
 // Starts a program that the test then talks to, its output going to a file (see ProgramRun.h
 // for why not a pipe); null when it could not be started.
 win32text::UniqueHandle StartToFile(const std::vector<std::string>& argv,
                                     const std::string& outPath) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const win32text::UniqueHandle out(::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE,
-                                                    FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32text::UniqueHandle out(::CreateFileW(win32text::ToWide(outPath).c_str(),
+                                                    GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
         return {};
     }
@@ -42,7 +34,7 @@ win32text::UniqueHandle StartToFile(const std::vector<std::string>& argv,
     startup.hStdOutput = out.Get();
     startup.hStdError = out.Get();
     PROCESS_INFORMATION info{};
-    std::wstring line = Wide(BuildWindowsCommandLine(argv));
+    std::wstring line = win32text::ToWide(BuildWindowsCommandLine(argv));
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                           nullptr, &startup, &info)) {
         return {};

@@ -4,24 +4,14 @@
 #include <windows.h>
 
 #include "platform/WindowsCommandLine.h"
-
-namespace {
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
-    wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return wide;
-}
-
-}  // namespace
+#include "platform/win32/WideText.h"
 
 int RunProgramToFile(const std::vector<std::string>& argv, const std::string& outPath,
                      std::chrono::milliseconds limit) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE out = ::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE out =
+        ::CreateFileW(win32text::ToWide(outPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
         return -1;
     }
@@ -31,7 +21,7 @@ int RunProgramToFile(const std::vector<std::string>& argv, const std::string& ou
     startup.hStdOutput = out;
     startup.hStdError = out;
     PROCESS_INFORMATION info{};
-    std::wstring line = Wide(BuildWindowsCommandLine(argv));
+    std::wstring line = win32text::ToWide(BuildWindowsCommandLine(argv));
     const BOOL started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
                                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
     ::CloseHandle(out);
