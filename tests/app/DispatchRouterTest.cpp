@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "QueuedUiThread.h"
+#include "SimMessages.h"
 #include "TempDir.h"
 #include "app/DispatchRouter.h"
 #include "foundation/UserMessages.h"
-#include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/CmpProtocol.h"
 #include "registry/CMonitorObjectMng.h"
@@ -25,13 +25,9 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Frame(std::uint16_t cmd, Bytes body) {
-    body.insert(body.begin(), kCmpHeadSize, 0);
-    WriteLe16(body.data(), static_cast<std::uint16_t>(body.size()));
-    WriteLe16(body.data() + 2, cmd);
-    WriteLe16(body.data() + 6, static_cast<std::uint16_t>(CmpChecksum(
-                                   body.data(), static_cast<std::int32_t>(body.size()))));
-    return body;
+// A frame as a monitor sends it (serial 0).
+Bytes Frame(std::uint16_t cmd, const Bytes& body) {
+    return SimBuildFrame(cmd, 0, body);
 }
 
 Bytes Request(std::int8_t file, std::int32_t piece) {

@@ -17,6 +17,7 @@
 
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
+#include "MonitorPeer.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
@@ -43,33 +44,7 @@ NetworkListenSettings FloodSettings() {
     return s;
 }
 
-// How the tool ended a connection, as its peer sees it within waitMs.
-enum class End { Reset, Orderly, StillOpen };
-
-End WaitForEnd(SocketHandle s, int waitMs) {
-    std::array<std::uint8_t, 512> scratch{};
-    const auto until = Clock::now() + std::chrono::milliseconds(waitMs);
-    while (Clock::now() < until) {
-        if (WaitReadable(s, 50) != 1) {
-            continue;
-        }
-        const long n = SocketRecv(s, scratch.data(), scratch.size());
-        if (n == 0) {
-            return End::Orderly;
-        }
-        if (n < 0) {
-            return LastSocketError() == ECONNRESET ? End::Reset : End::Orderly;
-        }
-    }
-    return End::StillOpen;
-}
-
-SimBytes Handshake(const GUID& guid) {
-    SimMonitorConfig c;
-    return Concat({SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c)),
-                   SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c)),
-                   SimBuildFrame(SimCmd::kPatientGuid, 3, SimGuidBody(guid))});
-}
+using End = MonitorPeer::End;
 
 }  // namespace
 
@@ -92,22 +67,19 @@ TEST(ConnectionFlood, DroppedConnectionsAreResetAndADribbledHandshakeEndsAtItsDe
         int notBeforeMs;
     };
     const Case cases[] = {
-        {"an online monitor gone silent", Handshake(guid), false, true, 500},
-        {"an online monitor that stops reading", Handshake(other), true, true, 0},
+        {"an online monitor gone silent", HandshakeBytes(guid), false, true, 500},
+        {"an online monitor that stops reading", HandshakeBytes(other), true, true, 0},
         {"junk that never brings a GUID", SimBytes(11 * 512, 0xEE), false, true, 0},
-        {"a whole handshake with a GUID the tool refuses", Handshake(refusedGuid), false, false, 0},
+        {"a whole handshake with a GUID the tool refuses", HandshakeBytes(refusedGuid), false,
+         false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        UniqueSocket s = ConnectTcp("127.0.0.1", server.Port(), 2000);
-        Ipv4Endpoint near{};
-        ASSERT_TRUE(LocalEndpoint(s.get(), near));
-        std::array<std::uint8_t, 16> greeting{};
-        ASSERT_TRUE(ReadGreetingBytes(s.get(), greeting));
+        MonitorPeer peer;
+        ASSERT_TRUE(peer.ConnectAndGreet(server.Port()));
         const auto start = Clock::now();
         // The handshake takes at most 512 bytes a receive, so the junk fills every pass.
-        ASSERT_EQ(SocketSendAll(s.get(), c.send.data(), c.send.size(), 2000),
-                  static_cast<long>(c.send.size()));
+        ASSERT_TRUE(peer.Send(c.send));
         if (c.stopsReading) {
             ASSERT_TRUE(WaitUntil([&] { return server.Find(key) != nullptr; }, 5s));
             MonitorObject* monitor = server.Find(key);
@@ -118,7 +90,7 @@ TEST(ConnectionFlood, DroppedConnectionsAreResetAndADribbledHandshakeEndsAtItsDe
                 }
             }
         }
-        const End end = WaitForEnd(s.get(), 5000);
+        const End end = peer.WaitForEnd(5000);
         const auto tookMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         EXPECT_NE(static_cast<int>(end), static_cast<int>(End::StillOpen));
@@ -130,7 +102,7 @@ TEST(ConnectionFlood, DroppedConnectionsAreResetAndADribbledHandshakeEndsAtItsDe
         int state = kTcpUnknown;
         EXPECT_TRUE(WaitUntil(
             [&] {
-                state = TcpStateOf(server.Port(), HostPort(near));
+                state = TcpStateOf(server.Port(), peer.LocalPort());
                 return state == expected;
             },
             2s))
@@ -292,10 +264,15 @@ TEST(ConnectionFlood, AThreadThatCannotStartEndsOnlyItsOwnConnection) {
     LoopbackServer server(settings);
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        UniqueSocket s = ConnectTcp("127.0.0.1", server.Port(), 2000);
-        ASSERT_TRUE(s);
-        EXPECT_NE(static_cast<int>(WaitForEnd(s.get(), 3000)), static_cast<int>(End::StillOpen));
+        MonitorPeer peer;
+        ASSERT_TRUE(peer.Connect(server.Port()));
+        EXPECT_TRUE(peer.ClosedByServer(3000));
     }
     EXPECT_EQ(server.manager->HandshakeCount(), 0);
-    EXPECT_EQ(CountOccurrences(ReadLogText(logs.file("Trace.log")), "Created Thread is failed"), 3);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return CountOccurrences(ReadLogText(logs.file("Trace.log")),
+                                    "Created Thread is failed") == 3;
+        },
+        2s));
 }

@@ -17,6 +17,7 @@
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
 #include "MonitorKeyText.h"
+#include "MonitorPeer.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
@@ -49,27 +50,8 @@ GUID RawGuid(std::uint32_t n) {
     return GUID{0x7777000u + n, 0x2222, 0x3333, {9, 8, 7, 6, 5, 4, 3, static_cast<uint8_t>(n)}};
 }
 
-SimBytes VersionAndType() {
-    SimMonitorConfig c;
-    return Concat({SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c)),
-                   SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c))});
-}
-
-SimBytes GuidFrame(const GUID& g) {
-    return SimBuildFrame(SimCmd::kPatientGuid, 3, SimGuidBody(g));
-}
-
 UniqueSocket Connect(int port, int timeoutMs = 2000) {
     return ConnectTcp("127.0.0.1", port, timeoutMs);
-}
-
-bool ReadGreeting(const UniqueSocket& sock) {
-    std::array<std::uint8_t, 16> greeting{};
-    return ReadGreetingBytes(sock.get(), greeting);
-}
-
-bool SendBytes(const UniqueSocket& sock, const SimBytes& bytes, std::size_t count) {
-    return SocketSendAll(sock.get(), bytes.data(), count) == static_cast<long>(count);
 }
 
 // Closing with a zero linger time sends a reset instead of a FIN.
@@ -274,7 +256,9 @@ TEST(LoadFault, ResetMidFrameOrMidHandshakeReleasesOnlyThatMonitor) {
     others.StartAll("127.0.0.1", server.Port());
     ASSERT_TRUE(WaitUntil([&] { return server.Online() == 3; }, 20s));
 
-    const SimBytes handshake = Concat({VersionAndType(), GuidFrame(RawGuid(1))});
+    const SimBytes handshake = HandshakeBytes(RawGuid(1));
+    const std::size_t guidFrame =
+        SimBuildFrame(SimCmd::kPatientGuid, 3, SimGuidBody(RawGuid(1))).size();
     struct Case {
         const char* name;
         std::size_t bytesBeforeReset;  // of the handshake; the rest is cut
@@ -282,25 +266,26 @@ TEST(LoadFault, ResetMidFrameOrMidHandshakeReleasesOnlyThatMonitor) {
     };
     const Case cases[] = {
         {"inside the first frame", 7, false},
-        {"between handshake frames", VersionAndType().size(), false},
+        {"between handshake frames", handshake.size() - guidFrame, false},
         {"inside the GUID frame", handshake.size() - 5, false},
         {"inside a frame after the handshake", handshake.size(), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        UniqueSocket sock = Connect(server.Port());
-        ASSERT_TRUE(sock);
-        ASSERT_TRUE(ReadGreeting(sock));
-        ASSERT_TRUE(SendBytes(sock, handshake, c.bytesBeforeReset));
+        MonitorPeer peer;
+        ASSERT_TRUE(peer.ConnectAndGreet(server.Port()));
+        const auto prefix = [](const SimBytes& bytes, std::size_t n) {
+            return SimBytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        };
+        ASSERT_TRUE(peer.Send(prefix(handshake, c.bytesBeforeReset)));
         if (c.online) {
             ASSERT_TRUE(WaitUntil([&] { return server.Online() == 4; }, 20s));
             const SimBytes report = SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("HALF"));
-            ASSERT_TRUE(SendBytes(sock, report, report.size() / 2));
+            ASSERT_TRUE(peer.Send(prefix(report, report.size() / 2)));
         }
-        // Not a wait for an event: a short pause lets the session take the bytes in before the
-        // reset, so the reset usually lands mid-frame; the checks hold either way.
-        std::this_thread::sleep_for(20ms);
-        Reset(sock);
+        // The session has taken the bytes in, so the reset lands mid-frame.
+        ASSERT_TRUE(peer.TakenBy(server.Port()));
+        peer.Reset();
         EXPECT_TRUE(WaitUntil([&] { return server.manager->SessionCount() == 3; }, 20s));
         EXPECT_EQ(server.Online(), 3u);
         EXPECT_EQ(server.Occupied(), 3);

@@ -12,6 +12,7 @@
 
 #include "LoopbackServer.h"
 #include "LoopbackTestSupport.h"
+#include "MonitorPeer.h"
 #include "ProcessResources.h"
 #include "SimFleet.h"
 #include "SimMessages.h"
@@ -38,87 +39,10 @@ using Clock = std::chrono::steady_clock;
 GUID TestGuid(std::uint32_t n) {
     return GUID{0x11110000u + n, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, static_cast<uint8_t>(n)}};
 }
-GUID KeyOf(GUID g) {
-    g.Data1 = 0;
-    return g;
-}
-
-SimBytes HandshakeBytes(const GUID& guid, std::uint8_t minor = 2, bool withType = true) {
-    SimMonitorConfig c;
-    c.protocolVersion = {1, minor, 0, 0};
-    SimBytes bytes = SimBuildFrame(SimCmd::kProtocolVersion, 1, SimVersionBody(c));
-    if (withType) {
-        bytes = Concat({bytes, SimBuildFrame(SimCmd::kConnectType, 2, SimConnectTypeBody(c))});
-    }
-    SimBytes guidBody = SimGuidBody(guid);
-    if (minor < 2) {
-        guidBody.resize(147, 0);  // older monitors carry their bed number at byte 146
-        guidBody[146] = 7;
-    }
-    return Concat({bytes, SimBuildFrame(SimCmd::kPatientGuid, 3, guidBody)});
-}
 
 SimBytes ResultFrame(std::uint16_t item) {
     return SimBuildFrame(SimCmd::kCommandResult, 9, SimCommandResultBody(0x0200, 1, item));
 }
-
-// A hand-driven monitor connection.
-class RawClient {
-  public:
-    bool Connect(int port) {
-        sock_ = ConnectTcp("127.0.0.1", port, 2000);
-        if (!sock_) {
-            return false;
-        }
-        Ipv4Endpoint local;
-        LocalEndpoint(sock_.get(), local);
-        localPort_ = HostPort(local);
-        return true;
-    }
-    bool ConnectAndGreet(int port) { return Connect(port) && ReadGreeting(); }
-    // Reads the 16-byte greeting.
-    bool ReadGreeting() {
-        std::array<std::uint8_t, 16> buf{};
-        return ReadGreetingBytes(sock_.get(), buf) && buf[0] == 16 && buf[2] == 2;
-    }
-    bool Send(const SimBytes& bytes) {
-        return SocketSendAll(sock_.get(), bytes.data(), bytes.size()) ==
-               static_cast<long>(bytes.size());
-    }
-    // True once the tool has taken all that was sent, so the next send is a receive of its own.
-    bool TakenBy(int serverPort) {
-        return WaitUntil([&] { return UnreadTcpBytes(serverPort, localPort_) == 0; }, 2000ms);
-    }
-    // Each byte its own receive for the tool.
-    bool SendByteByByte(const SimBytes& bytes, int serverPort) {
-        for (std::uint8_t b : bytes) {
-            if (SocketSendAll(sock_.get(), &b, 1) != 1 || !TakenBy(serverPort)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    // True when the server closed the connection within the time.
-    bool ClosedByServer(int timeoutMs) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        std::uint8_t buf[4096];
-        while (Clock::now() < deadline) {
-            if (WaitReadable(sock_.get(), 20) == 1) {
-                const long n = SocketRecv(sock_.get(), buf, sizeof(buf));
-                if (n <= 0) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-    void Close() { sock_ = UniqueSocket(); }
-    int LocalPort() const { return localPort_; }
-
-  private:
-    UniqueSocket sock_;
-    int localPort_ = 0;
-};
 
 std::string LogText(const ScopedLogDir& logs, const char* name) {
     return ReadLogText(logs.file(name));
@@ -215,7 +139,7 @@ TEST(ServerSession, OnlineAndOfflineLinesCarryThePeerAddress) {
         SCOPED_TRACE(endOfData ? "end of data" : "monitor closes");
         ScopedLogDir logs;
         LoopbackServer server;
-        RawClient client;
+        MonitorPeer client;
         ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(1))));
         const std::string suffix = PeerSuffix(client.LocalPort());
@@ -312,14 +236,14 @@ TEST(ServerSession, OldConnectionSendingWhileReplacedLeavesOneCleanSession) {
         settings.sessionSilenceBoundMs = 50;
         LoopbackServer server(settings);
         const GUID guid = TestGuid(20);
-        RawClient old;
+        MonitorPeer old;
         ASSERT_TRUE(old.ConnectAndGreet(server.Port()));
         ASSERT_TRUE(old.Send(HandshakeBytes(guid)));
         MonitorObject* obj = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (obj = server.Find(KeyOf(guid))) != nullptr; }, 3000ms));
         ASSERT_TRUE(WaitUntil([&] { return obj->SilentForMs() > 50 + 10 * round; }, 3000ms));
 
-        RawClient fresh;
+        MonitorPeer fresh;
         ASSERT_TRUE(fresh.ConnectAndGreet(server.Port()));
         std::thread chatter([&] {
             const SimBytes report = SimBuildFrame(SimCmd::kAttribute, 4, SimDeviceNameBody("OLD"));
@@ -377,7 +301,7 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
         SCOPED_TRACE(c.name);
         ScopedLogDir logs;
         LoopbackServer server;
-        RawClient client;
+        MonitorPeer client;
         ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         ASSERT_TRUE(client.Send(c.bytes));
         EXPECT_TRUE(client.ClosedByServer(2000));
@@ -395,7 +319,7 @@ TEST(ServerSession, RejectedHandshakesRegisterNothing) {
 TEST(ServerSession, SilentMonitorGoesOfflineAfterTheReceiveTimeout) {
     ScopedLogDir logs;
     LoopbackServer server(LoopbackTestSettings(200));
-    RawClient client;
+    MonitorPeer client;
     ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(4))));
     ASSERT_TRUE(WaitUntil([&] { return server.Online() == 1; }, 2000ms));
@@ -430,7 +354,7 @@ TEST(ServerSession, FramesReachTheDispatchHoweverTheyAreCut) {
         SCOPED_TRACE(c.name);
         ScopedLogDir logs;
         LoopbackServer server;
-        RawClient client;
+        MonitorPeer client;
         ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         for (std::size_t i = 0; i < c.sends.size(); ++i) {
             // The handshake allows only a few receives; byte by byte goes the session stream.
@@ -456,7 +380,7 @@ TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
         SCOPED_TRACE(closeAfter ? "then close" : "then silence");
         ScopedLogDir logs;
         LoopbackServer server(LoopbackTestSettings(5000));
-        RawClient client;
+        MonitorPeer client;
         ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
         const auto sent = Clock::now();
         ASSERT_TRUE(
@@ -487,7 +411,7 @@ TEST(ServerSession, ReportsThatCameWithTheGuidAreActedOnAtOnce) {
 TEST(ServerSession, TwoTimeTicksInOneChunkAdvanceTheTimestampByTwo) {
     ScopedLogDir logs;
     LoopbackServer server;
-    RawClient client;
+    MonitorPeer client;
     ASSERT_TRUE(client.ConnectAndGreet(server.Port()));
     ASSERT_TRUE(client.Send(HandshakeBytes(TestGuid(7))));
     MonitorObject* obj = nullptr;
@@ -517,8 +441,8 @@ TEST(ServerSession, IdlePortConnectionsStayOpenUntilThePeerCloses) {
     NetworkListenSettings settings = LoopbackTestSettings();
     settings.maxIdleConnections = 2;
     LoopbackServer server(settings);
-    RawClient a;
-    RawClient b;
+    MonitorPeer a;
+    MonitorPeer b;
     ASSERT_TRUE(a.Connect(server.manager->SlotPort(0)));
     ASSERT_TRUE(b.Connect(server.manager->SlotPort(kGroupASlotCount)));  // group B
     ASSERT_TRUE(WaitUntil([&] { return server.manager->IdleConnectionCount() == 2; }, 2000ms));
@@ -526,7 +450,7 @@ TEST(ServerSession, IdlePortConnectionsStayOpenUntilThePeerCloses) {
     EXPECT_FALSE(a.ClosedByServer(100));
     EXPECT_FALSE(b.ClosedByServer(10));
 
-    RawClient overLimit;
+    MonitorPeer overLimit;
     ASSERT_TRUE(overLimit.Connect(server.manager->SlotPort(16)));
     EXPECT_TRUE(overLimit.ClosedByServer(2000));
     EXPECT_EQ(server.manager->IdleConnectionCount(), 2u);
@@ -619,9 +543,9 @@ TEST(ServerSession, DestructorEndsEverythingPromptly) {
     SimFleet fleet(base, 3, "END-", 9);
     fleet.StartAll("127.0.0.1", server->Port());
     ASSERT_TRUE(WaitUntil([&] { return server->Online() == 3; }, 3000ms));
-    RawClient handshaking;  // silent: its session sits in the handshake's receive
+    MonitorPeer handshaking;  // silent: its session sits in the handshake's receive
     ASSERT_TRUE(handshaking.Connect(server->Port()));
-    RawClient idle;
+    MonitorPeer idle;
     ASSERT_TRUE(idle.Connect(server->manager->SlotPort(3)));
     ASSERT_TRUE(WaitUntil([&] { return server->manager->IdleConnectionCount() == 1; }, 2000ms));
 
