@@ -192,7 +192,14 @@ TEST(ServerSession, HalfOpenConnectionGivesWayToTheMonitorsNewOne) {
         base.keepAliveMs = 100;
         SimFleet fleet(base, others, "OTHER-", 31);
         fleet.StartAll("127.0.0.1", server.Port());
-        ASSERT_TRUE(WaitUntil([&] { return server.Online() == std::size_t(others); }, 5000ms));
+        // The pool lists a monitor a moment before its Online line is written: wait for the
+        // lines, so the others' cannot fall between this monitor's.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return server.Online() == std::size_t(others) &&
+                       CountOf(NetMessages(logs), "Online:") == others;
+            },
+            5000ms));
 
         SimMonitorConfig config = base;
         config.guid = TestGuid(9);
