@@ -51,10 +51,11 @@
 
 #include "pages/IDialogs.h"
 #include "pages/LanguageTexts.h"
+#include "pages/MainWindowLayout.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/QtDesktopApp.h"
+#include "qt/QtPage.h"
 #include "qt/QtUiThread.h"
-#include "qt/QtUpdatePage.h"
 #include "upgrade/UpdateConfigManager.h"
 #endif
 
@@ -152,15 +153,15 @@ int RunWindowChild(const std::string& folder, int portBase, int monitors, int co
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     QtUiThread ui;
-    SetUiThread(&ui);
-    NetworkListenSettings settings = NetworkListenSettings::Compact(portBase);
-    settings.startPauseMs = 0;
-    NetworkListenManager server(settings);
     DesktopPaths paths;
     paths.exeDir = exeDir;
-    if (const std::string error = PrepareDesktop(server, GetLanguageTexts(), paths);
-        !error.empty()) {
-        std::fprintf(stderr, "window: %s\n", error.c_str());
+    DesktopStart start = DesktopStartOf(paths);
+    start.showRecordProblem = nullptr;
+    start.ports = NetworkListenSettings::Compact(portBase);
+    start.ports->startPauseMs = 0;
+    DesktopServices services(ui, std::move(start));
+    if (!services.StartError().empty()) {
+        std::fprintf(stderr, "window: %s\n", services.StartError().c_str());
         return 1;
     }
     PrintingDialogs dialogs;
@@ -186,22 +187,18 @@ int RunWindowChild(const std::string& folder, int portBase, int monitors, int co
         });
         QTimer starter;
         QObject::connect(&starter, &QTimer::timeout, [&] {
-            auto* start = window.UpdatePage()->findChild<QPushButton*>(QStringLiteral("1003"));
+            auto* start = window.Page(kTabUpgrade)->As<QPushButton>(UpdatePageId::kStart);
             if (pending == 0 || start == nullptr || !start->isEnabled() ||
                 window.Model().RowCount() != monitors) {
                 return;
             }
             --pending;
-            window.UpdatePage()->SetText(1036, folder);
+            window.Page(kTabUpgrade)->SetText(UpdatePageId::kFolderPath, folder);
             start->click();
         });
         starter.start(5);
         code = QApplication::exec();
     }
-    // the sessions post to the UI thread: they end before it goes
-    server.Stop();
-    GetUpdateConfigManager().StopUpgradePolling();
-    SetUiThread(nullptr);
     return code;
 }
 #endif

@@ -10,6 +10,7 @@
 #include "app/DispatchRouter.h"
 #include "app/EventLoopUiThread.h"
 #include "app/LogFolderChoice.h"
+#include "app/PortBaseArgument.h"
 #include "app/RecordCommand.h"
 #include "foundation/FileHelpers.h"
 #include "foundation/GuidText.h"
@@ -31,18 +32,6 @@
 namespace {
 
 constexpr int kRefreshTimerId = 1000;
-
-bool ParsePort(const char* text, int& port) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 0 ||
-        value > 65535 - kListenSlotCount + 1) {
-        return false;
-    }
-    port = static_cast<int>(value);
-    return true;
-}
 
 std::string Utf8(const WString& text) {
     return CPublicFunctions::UnicodeToUtf8(text.c_str());
@@ -114,7 +103,7 @@ bool HeadlessApp::ParseArguments(int argc, char** argv, HeadlessOptions& options
             if (v == nullptr) {
                 return false;
             }
-            if (!ParsePort(v, base)) {
+            if (!ParsePortBase(v, base)) {
                 error = std::string("bad --port-base: ") + v;
                 return false;
             }

@@ -35,6 +35,7 @@
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 #include "platform/HostedNetwork.h"
 
 class IProcessElevation;
@@ -42,7 +43,7 @@ class IUiThread;
 
 inline constexpr char kAPSettingSection[] = "APSetting";
 
-class CAPConfigDlg {
+class CAPConfigDlg : public IPage {
   public:
     using TextLookup = std::function<std::string(int)>;
 
@@ -55,8 +56,8 @@ class CAPConfigDlg {
     CAPConfigDlg(const CAPConfigDlg&) = delete;
     CAPConfigDlg& operator=(const CAPConfigDlg&) = delete;
 
-    void InitForm();
-    void RefreshCaptions();
+    void InitForm() override;
+    void RefreshCaptions() override;
     // Validates, then stops, configures and starts the hosted network and sets its address on
     // the worker; returns at once. Does nothing while a Start is running.
     void OnStart();

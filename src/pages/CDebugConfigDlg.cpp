@@ -69,7 +69,7 @@ std::string CDebugConfigDlg::Text(int index) const {
     return text_ ? text_(index) : std::string();
 }
 
-void CDebugConfigDlg::FillTexts() {
+void CDebugConfigDlg::RefreshCaptions() {
     form_.SetText(kFrameLabel, Text(kTextFrameLabel));
     form_.SetText(kFilterLabel, Text(kTextFilterLabel));
     form_.SetText(kSend, Text(kTextSend));

@@ -19,7 +19,8 @@
 //   1042 Pause (104) / Resume (105)   click -> OnPause()
 //   1050 Save file (106) / Stop saving (107)   click -> OnSaveFile()
 // Column heads: texts 110 to 112 above the device line, 113 to 119 above the traffic lines.
-// The main window calls FillTexts() at start and after every language change.
+// The main window calls InitForm() at start and RefreshCaptions() after every language change;
+// both fill the texts.
 // Keys in other controls are not filtered. The Qt side turns a key event into a virtual-key
 // code with VirtualKeyFromQtKey (pages/DebugKeys.h).
 // The main window calls OnReceivedFrame() for each WM_DEBUG_PACKET while tab 4 is current; the
@@ -33,6 +34,7 @@
 #include "pages/IDebugDisplay.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 
 class CMonitorTable;
 class MonitorObject;
@@ -42,7 +44,7 @@ inline constexpr char kDebugBadPackage[] = "The input package is error";
 inline constexpr char kDebugNoPackage[] = "Please Input the debug package";
 inline constexpr char kDebugBadKey[] = "The Input char error!";
 
-class CDebugConfigDlg {
+class CDebugConfigDlg : public IPage {
   public:
     // The display holds at most this many lines; reaching it drops the older half.
     static constexpr int kDisplayLineLimit = 200;
@@ -56,8 +58,8 @@ class CDebugConfigDlg {
                     TextLookup text);
 
     // Sets the labels and button captions (Pause and Save file as their state stands).
-    void FillTexts();
-    void RefreshCaptions() { FillTexts(); }
+    void InitForm() override { RefreshCaptions(); }
+    void RefreshCaptions() override;
 
     // Parses field 1039, fixes the checksum and sends the frame to the checked monitor; with
     // none checked, or the checked one gone, shows "Please select the device to debug"; a text

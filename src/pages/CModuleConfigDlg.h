@@ -10,20 +10,21 @@
 //   module radios (one group):   1034 ECG, 1035 SpO2, 1036 ECG+SpO2, 1037 ECG+RESP,
 //                                1038 ECG+SpO2+RESP     click -> OnModuleButton(id)
 //   1001 Modify                                         click -> OnModify()
-// The main window calls RefreshCaptions() after creating the page and after a language change;
-// until a filter is chosen after it, no module button and no Modify can be pressed.
-// The page keeps each radio group exclusive itself: wire the radios as plain check marks that
-// follow the form's SetCheck.
+// The main window calls InitForm() after creating the page and RefreshCaptions() after a
+// language change; until a filter is chosen after it, no module button and no Modify can be
+// pressed. The page keeps each radio group exclusive itself: wire the radios as plain check marks
+// that follow the form's SetCheck.
 #include <functional>
 #include <string>
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 #include "registry/ModuleMask.h"
 
 class CMonitorTable;
 
-class CModuleConfigDlg {
+class CModuleConfigDlg : public IPage {
   public:
     using TextLookup = std::function<std::string(int)>;
     static constexpr int kModuleSwitchCommand = 0x0012;
@@ -31,7 +32,9 @@ class CModuleConfigDlg {
     explicit CModuleConfigDlg(IForm& form, IDialogs& dialogs);
     CModuleConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table, TextLookup text);
 
-    void RefreshCaptions();
+    // Its only filling step is the caption refresh.
+    void InitForm() override { RefreshCaptions(); }
+    void RefreshCaptions() override;
     void OnFilterEcg();
     void OnFilterEcgSpo2();
     void OnFilterAll();

@@ -26,6 +26,7 @@
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 #include "registry/WifiConfig.h"
 
 class CMonitorTable;
@@ -35,7 +36,7 @@ inline constexpr char kNetConfigFilter[] = "ConfigFile (.ini)|*.ini|All Files (*
 inline constexpr char kNetConfigExtension[] = "ini";
 inline constexpr char kNetConfigDefaultName[] = "SystemSetting";
 
-class CNetConfigDlg {
+class CNetConfigDlg : public IPage {
   public:
     using TextLookup = std::function<std::string(int)>;
     static constexpr std::chrono::milliseconds kOrderPause{50};
@@ -45,8 +46,8 @@ class CNetConfigDlg {
     CNetConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table, TextLookup text,
                   std::chrono::milliseconds orderPause = kOrderPause);
 
-    void InitForm();
-    void RefreshCaptions();
+    void InitForm() override;
+    void RefreshCaptions() override;
     // Collects and checks the form, then sends the four orders to the first checked monitor.
     void OnModify();
     void OnSave();

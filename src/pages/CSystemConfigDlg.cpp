@@ -32,7 +32,7 @@ CSystemConfigDlg::CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts
     }
 }
 
-void CSystemConfigDlg::FillTexts() {
+void CSystemConfigDlg::RefreshCaptions() {
     using namespace SystemPageId;
     form_.ResetContent(kLanguageSelector);
     form_.InsertString(kLanguageSelector, kIndexChinese, texts_.LanguageText(kTextChinese));

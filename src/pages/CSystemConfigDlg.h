@@ -6,12 +6,14 @@
 //   1007 language button                     click -> OnLanguageButton()
 //   1076 version line                        "text 12: 1.0.0.R132"
 //   1079 Export inventory (text 120)         click -> OnExportInventory()
-// The main window calls FillTexts() at start and after every language change.
+// The main window calls InitForm() at start and RefreshCaptions() after every language change;
+// both fill the texts.
 #include <functional>
 #include <string>
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 #include "pages/LanguageTexts.h"
 
 inline constexpr char kToolVersion[] = "1.0.0.R132";
@@ -19,7 +21,7 @@ inline constexpr char kInventoryFilter[] = "CSV (.csv)|*.csv|All Files (*.*)|*.*
 inline constexpr char kInventoryExtension[] = "csv";
 inline constexpr char kInventoryDefaultName[] = "Inventory";
 
-class CSystemConfigDlg {
+class CSystemConfigDlg : public IPage {
   public:
     // The inventory's text as it would be written now.
     using InventorySource = std::function<std::string()>;
@@ -30,8 +32,8 @@ class CSystemConfigDlg {
                      InventorySource inventory = {});
 
     // Rebuilds the selector on the language in use, the button caption and the version line.
-    void FillTexts();
-    void RefreshCaptions() { FillTexts(); }
+    void InitForm() override { RefreshCaptions(); }
+    void RefreshCaptions() override;
     // Chooses language id index + 1 (0 Chinese, 1 English). With nothing chosen, or the language
     // in use chosen again, nothing is stored and nothing is posted.
     void OnLanguageButton();

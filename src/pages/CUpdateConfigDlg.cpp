@@ -113,7 +113,7 @@ std::string CUpdateConfigDlg::Text(int index) const {
     return text_ ? text_(index) : std::string();
 }
 
-void CUpdateConfigDlg::FillTexts() {
+void CUpdateConfigDlg::RefreshCaptions() {
     auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
     const int chosen = form_.GetCurSel(kModeSelector);
     form_.ResetContent(kModeSelector);

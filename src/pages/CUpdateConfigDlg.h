@@ -8,7 +8,8 @@
 //   1003 Start (text 51)             click -> OnStart()
 //   1075 server label (text 50)      1048 server address (filled on start)
 //   1049 status line: text 93 while the folder is being checked, else empty
-// The main window calls FillTexts() at start and after every language change.
+// The main window calls InitForm() at start and RefreshCaptions() after every language change;
+// both fill the texts.
 // A chosen folder is loaded and checked off the UI thread (Start disabled meanwhile); then one
 // message lists each damaged firmware file and why (texts 85 to 90) and the files without a
 // ".md5" companion, which are no part of the set (text 94). On Start, an unreadable folder
@@ -21,6 +22,7 @@
 
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/IPage.h"
 
 class CMonitorTable;
 class UpgradeFileSet;
@@ -28,7 +30,7 @@ class UpgradeFolderLoader;
 
 inline constexpr int kUpgradeFolderTitle = 108;  // text: the folder picker's title
 
-class CUpdateConfigDlg {
+class CUpdateConfigDlg : public IPage {
   public:
     using TextLookup = std::function<std::string(int)>;
     using FilesLoaded = std::function<void(std::shared_ptr<UpgradeFileSet>)>;
@@ -46,8 +48,8 @@ class CUpdateConfigDlg {
     CUpdateConfigDlg(const CUpdateConfigDlg&) = delete;
     CUpdateConfigDlg& operator=(const CUpdateConfigDlg&) = delete;
 
-    void FillTexts();
-    void RefreshCaptions() { FillTexts(); }
+    void InitForm() override { RefreshCaptions(); }
+    void RefreshCaptions() override;
     void OnBrowse();
     // 73: no folder, 72: no mode, 74: no monitor listed; else shows the first monitor's
     // server address, checks the folder and starts the upgrade when something can be served.

@@ -1,6 +1,8 @@
 #pragma once
-// What a page's logic needs of its form, addressed by control id. The Qt layer implements it
-// with real widgets; tests implement it in memory. Texts are UTF-8.
+// What a page's logic needs of its form, addressed by control id. Each front end implements it
+// with real controls built from the page's description (pages/PageLayout.h); tests implement it
+// in memory. A call that the control's kind cannot do, or on an id the page lacks, does nothing
+// and is reported (pages/FormMisuse.h). Texts are UTF-8.
 #include <cstdint>
 #include <string>
 
@@ -34,4 +36,10 @@ class IForm {
     // IPv4 address fields, as dotted text ("" when blank).
     virtual std::string GetAddressText(int id) const = 0;
     virtual void SetAddressText(int id, const std::string& dotted) = 0;
+
+    // The traffic display (a multi-line field): text added at the end ("\r\n" or a lone "\n"
+    // is one break); lines are the ended lines plus the text after the last break.
+    virtual void AppendText(int id, const std::string& text) = 0;
+    virtual int GetLineCount(int id) const = 0;
+    virtual void RemoveFirstLine(int id) = 0;
 };

@@ -7,119 +7,73 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include "app/DispatchRouter.h"
-#include "pages/LanguageTexts.h"
-#include "platform/WirelessAdapter.h"
+#include "pages/MainWindowLayout.h"
 #include "qt/MonitorListView.h"
-#include "qt/QtAPPage.h"
-#include "qt/QtDebugPage.h"
-#include "qt/QtModulePage.h"
-#include "qt/QtNetPage.h"
-#include "qt/QtSystemPage.h"
-#include "qt/QtUpdatePage.h"
-#include "registry/CMonitorTable.h"
-#include "upgrade/UpdateConfigManager.h"
+#include "qt/QtPage.h"
 
 CZr40ToolDlg::CZr40ToolDlg(MainWindowOptions options, QWidget* parent)
     : QDialog(parent),
-      table_(GetMonitorTable()),
       ownDialogs_(this),
       dialogs_(options.dialogs != nullptr ? *options.dialogs : ownDialogs_),
-      logic_(
-          *this, table_, [](int index) { return LanguageText(index); },
-          [](MonitorObject* monitor) { GetUpdateConfigManager().UpdateUpgradeReq(monitor); }) {
-    logic_.SetUpgradeRunning([] { return GetUpdateConfigManager().IsUpgradeRunning(); });
+      core_(*this, dialogs_, options) {
     setWindowTitle(QStringLiteral("Zr40Tool"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     // The template's size shows every control; a larger window gives the room to the list.
-    setMinimumSize(QtForm::Du(0, 0, kWidthDu, kHeightDu).size());
+    setMinimumSize(QtForm::Du(kMainWindowRect).size());
     resize(minimumSize());
     setWindowIcon(QIcon(QStringLiteral(":/zr40tool.svg")));
 
-    // tab control 1005 at (7, 7), 498 x 179: the tab row over a frame holding the pages
+    // the tab control: the tab row over a frame holding the pages
     tabControl_ = new QWidget(this);
-    tabControl_->setGeometry(QtForm::Du(7, 7, 498, 179));
+    tabControl_->setGeometry(QtForm::Du(kMainTabRect));
     tabs_ = new QTabBar(tabControl_);
-    tabs_->setObjectName(QStringLiteral("1005"));
+    tabs_->setObjectName(QString::number(IDC_MAIN_TAB));
     tabs_->setDrawBase(false);
     tabs_->setExpanding(false);
     pane_ = new QFrame(tabControl_);
     pane_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    connect(tabs_, &QTabBar::currentChanged, this, [this](int) { logic_.OnTabChanged(); });
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int) { core_.Logic().OnTabChanged(); });
 
-    // list view 1009 at (6, 186), 498 x 91
-    list_ = new MonitorListView(model_, this);
-    list_->setObjectName(QStringLiteral("1009"));
-    list_->setGeometry(QtForm::Du(6, 186, 498, 91));
+    list_ = new MonitorListView(core_.Model(), this);
+    list_->setObjectName(QString::number(IDC_MONITOR_LIST));
+    list_->setGeometry(QtForm::Du(kMonitorListRect));
     list_->ApplyColumnWidths();
     connect(list_, &MonitorListView::CheckChanged, this,
-            [this](int row) { logic_.OnItemChanged(row); });
+            [this](int row) { core_.Logic().OnItemChanged(row); });
 
-    BuildPages(options.hostedNetwork);
-    for (int i = 0; i < MonitorListModel::kColumns; ++i) {
-        static const int kHeadings[MonitorListModel::kColumns] = {6, 8, 7, 9, 10};
-        model_.SetHeader(i, LanguageText(kHeadings[i]));
+    // created in this order, as children of the tab control
+    for (int tab = 0; tab < kMainTabCount; ++tab) {
+        pages_[static_cast<std::size_t>(tab)] =
+            new QtPage(*kPageLayouts[static_cast<std::size_t>(tab)], tabControl_);
     }
-    model_.SetVisible(false);
-    table_.SetList(&model_);
-
-    const int debugSwitch = options.debugPageSwitch >= 0
-                                ? options.debugPageSwitch
-                                : ReadDebugPageSwitch(options.settingsPath);
-    const bool wireless =
-        options.wirelessAdapter >= 0 ? options.wirelessAdapter != 0 : HasWirelessAdapter();
-    // the tab row exists before the pages are placed under it
-    logic_.Initialise(debugSwitch);
+    core_.Assemble();
+    // the tab row exists now; the pages go under it
     LayOut();
 
-    SetUserMessageSink(&logic_);
-    SetDispatchSink(&GetDispatchRouter());
     if (options.refreshMs > 0) {
         timer_ = new QTimer(this);
         timer_->setTimerType(Qt::PreciseTimer);
-        connect(timer_, &QTimer::timeout, this, [this] { logic_.OnTimer(); });
+        connect(timer_, &QTimer::timeout, this, [this] { core_.Logic().OnTimer(); });
         timer_->start(options.refreshMs);
     }
     // told once the window is on screen, so the message stands in front of what it is about
-    QTimer::singleShot(0, this, [this, wireless] { logic_.ReportWirelessAdapter(wireless); });
+    QTimer::singleShot(0, this, [this] { core_.ReportWirelessAdapter(); });
 }
 
 CZr40ToolDlg::~CZr40ToolDlg() {
     if (timer_ != nullptr) {
         timer_->stop();
     }
-    SetUserMessageSink(nullptr);
-    SetDispatchSink(nullptr);
-    // The invitation thread reads the list; it must be gone before the list is.
-    GetUpdateConfigManager().StopUpgradePolling();
-    table_.SetList(nullptr);
-    pageMap_.clear();
 }
 
-void CZr40ToolDlg::BuildPages(HostedNetwork* hostedNetwork) {
-    // created in this order, as children of the tab control
-    apPage_ = new QtAPPage(dialogs_, hostedNetwork, tabControl_);
-    apPage_->setObjectName(QStringLiteral("135"));
-    netPage_ = new QtNetPage(dialogs_, tabControl_);
-    netPage_->setObjectName(QStringLiteral("129"));
-    modulePage_ = new QtModulePage(dialogs_, tabControl_);
-    modulePage_->setObjectName(QStringLiteral("130"));
-    updatePage_ = new QtUpdatePage(dialogs_, tabControl_);
-    updatePage_->setObjectName(QStringLiteral("132"));
-    debugPage_ = new QtDebugPage(dialogs_, tabControl_);
-    debugPage_->setObjectName(QStringLiteral("131"));
-    systemPage_ = new QtSystemPage(dialogs_, tabControl_);
-    systemPage_->setObjectName(QStringLiteral("134"));
-    pageMap_ = {{kTabAccessPoint, apPage_}, {kTabNetwork, netPage_}, {kTabModule, modulePage_},
-                {kTabUpgrade, updatePage_}, {kTabDebug, debugPage_}, {kTabSystem, systemPage_}};
-    apPage_->InitForm();
-    updatePage_->InitForm();
-    netPage_->InitForm();
-    modulePage_->InitForm();
-    debugPage_->InitForm();
-    systemPage_->InitForm();
+IForm& CZr40ToolDlg::PageForm(int tab) {
+    return *Page(tab);
+}
+
+void CZr40ToolDlg::Bind(int tab, const std::vector<PageBinding>& bindings) {
+    Page(tab)->Bind(bindings);
 }
 
 void CZr40ToolDlg::LayOut() {
@@ -128,9 +82,11 @@ void CZr40ToolDlg::LayOut() {
     }
     // The tab control keeps its height and follows the width; the list takes the rest, with
     // the template's margins (7 du around the tab control, 6 du beside and 7 du below the list).
-    const QRect tabArea = QtForm::Du(7, 7, kWidthDu - 14, 179);
+    const QRect tabArea = QtForm::Du(kMainTabRect);
     tabControl_->setGeometry(tabArea.x(), tabArea.y(), width() - 2 * tabArea.x(), tabArea.height());
-    const QRect listArea = QtForm::Du(6, 186, 6, 7);
+    const QRect listArea =
+        QtForm::Du(kMonitorListRect.x, kMonitorListRect.y, kMonitorListRect.x,
+                   kMainWindowRect.height - kMonitorListRect.y - kMonitorListRect.height);
     list_->setGeometry(listArea.x(), listArea.y(), width() - 2 * listArea.x(),
                        height() - listArea.y() - listArea.height());
     list_->ApplyColumnWidths();
@@ -140,19 +96,14 @@ void CZr40ToolDlg::LayOut() {
     tabs_->setGeometry(0, 0, area.width(), barHeight);
     pane_->setGeometry(0, barHeight - 1, area.width(), area.height() - barHeight + 1);
     const QRect pageRect(3, barHeight + 3, area.width() - 3 - 5, area.height() - barHeight - 3 - 5);
-    for (auto& entry : pageMap_) {
-        entry.second->setGeometry(pageRect);
+    for (QtPage* page : pages_) {
+        page->setGeometry(pageRect);
     }
 }
 
 void CZr40ToolDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     LayOut();
-}
-
-QtPage* CZr40ToolDlg::PageOfTab(int tab) const {
-    auto it = pageMap_.find(tab);
-    return it == pageMap_.end() ? nullptr : it->second;
 }
 
 void CZr40ToolDlg::keyPressEvent(QKeyEvent* event) {
@@ -168,7 +119,7 @@ void CZr40ToolDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CZr40ToolDlg::reject() {
-    if (logic_.MayClose()) {
+    if (core_.Logic().MayClose()) {
         QDialog::reject();
     }
 }
@@ -193,42 +144,12 @@ void CZr40ToolDlg::SelectTab(int index) {
 }
 
 void CZr40ToolDlg::ShowOnlyPage(int page) {
-    for (auto& entry : pageMap_) {
-        entry.second->setVisible(entry.first == page);
+    for (int tab = 0; tab < kMainTabCount; ++tab) {
+        Page(tab)->setVisible(tab == page);
     }
 }
 
-void CZr40ToolDlg::RefreshPageCaptions() {
-    apPage_->RefreshCaptions();
-    netPage_->RefreshCaptions();
-    modulePage_->RefreshCaptions();
-    updatePage_->RefreshCaptions();
-    debugPage_->RefreshCaptions();
-    systemPage_->RefreshCaptions();
-}
-
-void CZr40ToolDlg::RefreshNetworkPage() {
-    netPage_->RefreshFromMonitor();
-}
-
-void CZr40ToolDlg::DebugPageReceived(MonitorObject* monitor,
-                                     const std::vector<std::uint8_t>& frame) {
-    debugPage_->OnReceivedFrame(monitor, frame);
-}
-
-void CZr40ToolDlg::UpdateList() {
-    list_->SetProgressColumnActive(table_.GetPage() == CMonitorTable::kPageUpgrade);
+void CZr40ToolDlg::MirrorList(bool progressColumnActive) {
+    list_->SetProgressColumnActive(progressColumnActive);
     list_->Mirror();
-}
-
-void CZr40ToolDlg::ShowMessage(const std::string& text) {
-    dialogs_.MessageBox(text);
-}
-
-bool CZr40ToolDlg::AskYesNo(const std::string& text) {
-    return dialogs_.AskYesNo(text);
-}
-
-void CZr40ToolDlg::EnableAccessPointStart(bool enabled) {
-    apPage_->Enable(QtAPPage::kStartButton, enabled);
 }

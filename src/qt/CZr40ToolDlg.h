@@ -1,55 +1,37 @@
 #pragma once
 // The main window: the tab control with the six pages above the monitor list, the 10 ms list
-// refresh and the three user messages. Its own decisions live in MainWindowLogic. It opens at
-// the template's size, which is also its smallest; the list grows with it.
+// refresh and the keys and close box. What the window does lives in MainWindow (app/), which
+// this class supplies with its controls. It opens at the template's size, which is also its
+// smallest; the list grows with it.
 #include <QDialog>
 #include <array>
-#include <map>
-#include <memory>
 #include <string>
 
-#include "app/MainWindowLogic.h"
+#include "app/IWindowControls.h"
+#include "app/MainWindow.h"
 #include "qt/QtDialogs.h"
-#include "registry/MonitorListModel.h"
 
-class CMonitorTable;
-class HostedNetwork;
-class IDialogs;
 class MonitorListView;
 class QFrame;
 class QTabBar;
 class QTimer;
-class QtAPPage;
-class QtDebugPage;
-class QtModulePage;
-class QtNetPage;
 class QtPage;
-class QtSystemPage;
-class QtUpdatePage;
 
-class CZr40ToolDlg : public QDialog, private IMainWindowView {
+class CZr40ToolDlg : public QDialog, private IWindowControls {
     Q_OBJECT
   public:
-    static constexpr int kWidthDu = 512;
-    static constexpr int kHeightDu = 284;
-
     explicit CZr40ToolDlg(MainWindowOptions options = {}, QWidget* parent = nullptr);
     ~CZr40ToolDlg() override;
 
     QTabBar* TabBar() const { return tabs_; }
     MonitorListView* List() const { return list_; }
-    MonitorListModel& Model() { return model_; }
-    MainWindowLogic& Logic() { return logic_; }
-    // The page widget of a tab index (0..5).
-    QtPage* PageOfTab(int tab) const;
-    QtAPPage* APPage() const { return apPage_; }
-    QtNetPage* NetPage() const { return netPage_; }
-    QtModulePage* ModulePage() const { return modulePage_; }
-    QtUpdatePage* UpdatePage() const { return updatePage_; }
-    QtDebugPage* DebugPage() const { return debugPage_; }
-    QtSystemPage* SystemPage() const { return systemPage_; }
+    MainWindow& Core() { return core_; }
+    MonitorListModel& Model() { return core_.Model(); }
+    MainWindowLogic& Logic() { return core_.Logic(); }
+    // The page of a tab index (0..5).
+    QtPage* Page(int tab) const { return pages_[static_cast<std::size_t>(tab)]; }
     // One refresh tick, as the timer runs it.
-    void RefreshNow() { logic_.OnTimer(); }
+    void RefreshNow() { core_.Logic().OnTimer(); }
 
     // Every way of closing (close box, Alt+F4) comes here; asks first while an upgrade runs
     // or an order waits for its acknowledgement. Escape never comes here.
@@ -60,39 +42,26 @@ class CZr40ToolDlg : public QDialog, private IMainWindowView {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    // IMainWindowView
+    // IWindowControls
+    IForm& PageForm(int tab) override;
+    void Bind(int tab, const std::vector<PageBinding>& bindings) override;
     void RebuildTabs(const std::array<std::string, kMainTabCount>& captions) override;
     int CurrentTab() const override;
     void SelectTab(int index) override;
     void ShowOnlyPage(int page) override;
-    void RefreshPageCaptions() override;
-    void RefreshNetworkPage() override;
-    void DebugPageReceived(MonitorObject* monitor, const std::vector<std::uint8_t>& frame) override;
-    void UpdateList() override;
-    void ShowMessage(const std::string& text) override;
-    void EnableAccessPointStart(bool enabled) override;
-    bool AskYesNo(const std::string& text) override;
+    void MirrorList(bool progressColumnActive) override;
 
-    void BuildPages(HostedNetwork* hostedNetwork);
     // Places the tab control, the pages and the list on the window's current size.
     void LayOut();
 
-    CMonitorTable& table_;
     QtDialogs ownDialogs_;
     IDialogs& dialogs_;
-    MonitorListModel model_;
-    MainWindowLogic logic_;
+    MainWindow core_;
 
     QWidget* tabControl_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QFrame* pane_ = nullptr;
-    QtAPPage* apPage_ = nullptr;
-    QtNetPage* netPage_ = nullptr;
-    QtModulePage* modulePage_ = nullptr;
-    QtUpdatePage* updatePage_ = nullptr;
-    QtDebugPage* debugPage_ = nullptr;
-    QtSystemPage* systemPage_ = nullptr;
-    std::map<int, QtPage*> pageMap_;
+    std::array<QtPage*, kMainTabCount> pages_{};
     MonitorListView* list_ = nullptr;
     QTimer* timer_ = nullptr;
 };

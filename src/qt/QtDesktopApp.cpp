@@ -7,33 +7,17 @@
 #include <memory>
 #include <system_error>
 
+#include "app/DesktopServices.h"
 #include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
-#include "app/MainWindowLogic.h"
-#include "app/RecordCommand.h"
-#include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "platform/SingleInstance.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/QtUiThread.h"
-#include "registry/CMonitorTable.h"
-#include "upgrade/UpdateConfigManager.h"
 
 #ifndef ZR40_DATADIR
 #define ZR40_DATADIR ""
 #endif
-
-std::string PrepareDesktop(NetworkListenManager& server, LanguageTexts& texts,
-                           const DesktopPaths& paths) {
-    server.StartNetworkManager();
-    texts.SetFolder(FindLanguageFolder(paths.exeDir, paths.dataDir));
-    texts.SetUserConfigPath(paths.userConfigPath);
-    if (!texts.LoadLanguage()) {
-        return kLanguageLoadError;
-    }
-    GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
-    return {};
-}
 
 DesktopPaths DefaultDesktopPaths() {
     DesktopPaths paths;
@@ -53,6 +37,21 @@ DesktopPaths DefaultDesktopPaths() {
     return paths;
 }
 
+DesktopStart DesktopStartOf(const DesktopPaths& paths) {
+    DesktopStart start;
+    start.languageFolder = FindLanguageFolder(paths.exeDir, paths.dataDir);
+    start.userLanguageConfigPath = paths.userConfigPath;
+    if (paths.portBase >= 0) {
+        start.ports = NetworkListenSettings::Compact(paths.portBase);
+    }
+    start.showRecordProblem = [](const std::string& text) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Zr40Tool"),
+                        QString::fromStdString(text), QMessageBox::Ok);
+        box.exec();
+    };
+    return start;
+}
+
 int RunDesktop(const DesktopPaths& paths) {
     // One copy per set of ports. The first copy's window is not raised from here: the second
     // says why it ends and leaves the first untouched.
@@ -69,32 +68,14 @@ int RunDesktop(const DesktopPaths& paths) {
         std::fprintf(stderr, "%s\n", logs.c_str());
     }
     QtUiThread ui;
-    SetUiThread(&ui);
-    std::unique_ptr<NetworkListenManager> ownServer;
-    if (paths.portBase >= 0) {
-        ownServer = std::make_unique<NetworkListenManager>(settings);
-    }
-    NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
-    const std::string error = PrepareDesktop(server, GetLanguageTexts(), paths);
-    int code = 0;
-    if (!error.empty()) {
+    DesktopServices services(ui, DesktopStartOf(paths));
+    if (!services.StartError().empty()) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zr40Tool"),
-                        QString::fromStdString(error), QMessageBox::Ok);
+                        QString::fromStdString(services.StartError()), QMessageBox::Ok);
         box.exec();
-        code = 1;
-    } else {
-        OpenWindowServiceRecord(kSystemSettingFile, [](const std::string& text) {
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("Zr40Tool"),
-                            QString::fromStdString(text), QMessageBox::Ok);
-            box.exec();
-        });
-        CZr40ToolDlg window;
-        window.exec();
+        return 1;
     }
-    // the sessions are the threads that post to the UI thread: end them before it goes
-    server.Stop();
-    GetUpdateConfigManager().StopUpgradePolling();
-    CloseServiceRecord();
-    SetUiThread(nullptr);
-    return code;
+    CZr40ToolDlg window;
+    window.exec();
+    return 0;
 }

@@ -1,9 +1,9 @@
 #pragma once
-// The desktop program's start-up: the listening server, the language, then the main window.
+// The desktop program's start-up: one copy per set of ports, the log folder, what the window
+// runs on (app/DesktopServices.h), then the main window.
 #include <string>
 
-class LanguageTexts;
-class NetworkListenManager;
+#include "app/DesktopServices.h"
 
 struct DesktopPaths {
     std::string exeDir;          // where the program lies
@@ -12,11 +12,9 @@ struct DesktopPaths {
     int portBase = -1;           // the 20 listening ports from here; -1: the standard ports
 };
 
-// The start-up steps before the window: starts the listening server, then finds and loads the
-// language files and hands the texts to the monitor table. Returns the message to show when the
-// tool cannot start ("Load language file error"), "" when it can.
-std::string PrepareDesktop(NetworkListenManager& server, LanguageTexts& texts,
-                           const DesktopPaths& paths);
+// What the window runs on, for this installation's paths: the language folder found from
+// them, the record's problems shown in a message box.
+DesktopStart DesktopStartOf(const DesktopPaths& paths);
 
 // The paths of this installation (a QApplication must exist).
 DesktopPaths DefaultDesktopPaths();

@@ -27,8 +27,6 @@ std::string S(const QString& text) {
     return text.toStdString();
 }
 
-const char kSortedProperty[] = "zr40Sorted";
-
 // Editable lists: text the user typed that is not the chosen item's text chooses nothing.
 int ChosenIndex(const QComboBox* combo) {
     const int index = combo->currentIndex();
@@ -74,13 +72,109 @@ QRect QtForm::Du(int x, int y, int w, int h) {
                  static_cast<int>(std::lround(w * kDuX)), static_cast<int>(std::lround(h * kDuY)));
 }
 
-QtForm::QtForm(QWidget* parent) : QWidget(parent) {}
-
-void QtForm::Register(int id, QWidget* widget) {
-    if (id != 0) {
-        widget->setObjectName(QString::number(id));
-        controls_[id] = widget;
+QtForm::QtForm(const PageLayout& layout, QWidget* parent) : QWidget(parent), layout_(layout) {
+    QButtonGroup* radioGroup = nullptr;
+    for (const ControlSpec& spec : layout_.controls) {
+        QWidget* widget = Build(spec, radioGroup);
+        if (spec.flag == ControlFlag::kHidden) {
+            widget->hide();
+        }
+        if (spec.id >= 0) {
+            widget->setObjectName(QString::number(spec.id));
+            controls_[spec.id] = widget;
+        }
     }
+}
+
+QWidget* QtForm::Build(const ControlSpec& spec, QButtonGroup*& radioGroup) {
+    const QString caption = QString::fromUtf8(spec.caption);
+    const QRect place = Du(spec.rect);
+    // a control that starts a group closes the radio group before it
+    if (spec.flag == ControlFlag::kStartsGroup) {
+        radioGroup = nullptr;
+    }
+    switch (spec.kind) {
+        case ControlKind::kGroup: {
+            auto* group = new QGroupBox(caption, this);
+            group->setGeometry(place);
+            group->lower();  // a frame behind the controls it surrounds
+            return group;
+        }
+        case ControlKind::kLabel: {
+            auto* label = new QLabel(caption, this);
+            label->setGeometry(place);
+            FitLabel(label);
+            return label;
+        }
+        case ControlKind::kEdit:
+        case ControlKind::kPassword:
+        case ControlKind::kAddress: {
+            auto* edit = new QLineEdit(this);
+            edit->setGeometry(place);
+            if (spec.kind == ControlKind::kPassword) {
+                // the mask character is '*', as the pages expect
+                edit->setStyleSheet(
+                    QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+                edit->setEchoMode(QLineEdit::Password);
+            }
+            if (spec.kind == ControlKind::kAddress) {
+                // Up to three digits a number, none of them dropped: a number above 255 stays as
+                // typed, and the page refuses the address with its message rather than send
+                // another one.
+                static const QRegularExpression kPattern(
+                    QStringLiteral(R"(^(\d{0,3}\.){0,3}\d{0,3}$)"));
+                edit->setValidator(new QRegularExpressionValidator(kPattern, edit));
+                edit->setAlignment(Qt::AlignCenter);
+            }
+            return edit;
+        }
+        case ControlKind::kButton:
+        case ControlKind::kDefaultButton: {
+            auto* button = new QPushButton(caption, this);
+            button->setGeometry(place);
+            // Enter closes the main window; no button takes it over
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            return button;
+        }
+        case ControlKind::kCheck: {
+            auto* box = new QCheckBox(caption, this);
+            box->setGeometry(place);
+            return box;
+        }
+        case ControlKind::kRadio: {
+            auto* radio = new QRadioButton(caption, this);
+            radio->setGeometry(place);
+            if (radioGroup == nullptr) {
+                radioGroup = new QButtonGroup(this);
+                radioGroup->setExclusive(true);
+            }
+            radioGroup->addButton(radio, spec.id);
+            return radio;
+        }
+        case ControlKind::kList:
+        case ControlKind::kSortedList:
+        case ControlKind::kDropList: {
+            auto* combo = new QComboBox(this);
+            combo->setGeometry(Du(spec.rect.x, spec.rect.y, spec.rect.width, kListFieldHeight));
+            combo->setEditable(spec.kind != ControlKind::kDropList);
+            if (combo->isEditable()) {
+                // typing never adds items; it only leaves the list without a choice
+                combo->setInsertPolicy(QComboBox::NoInsert);
+            }
+            combo->setMaxVisibleItems(14);
+            return combo;
+        }
+        case ControlKind::kDisplay: {
+            auto* display = new QPlainTextEdit(this);
+            display->setGeometry(place);
+            display->setReadOnly(true);
+            display->setLineWrapMode(QPlainTextEdit::NoWrap);
+            display->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            return display;
+        }
+    }
+    return new QWidget(this);
 }
 
 QWidget* QtForm::Control(int id) const {
@@ -88,155 +182,83 @@ QWidget* QtForm::Control(int id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
-QLabel* QtForm::AddLabel(int id, const QString& caption, int x, int y, int w, int h) {
-    auto* label = new QLabel(caption, this);
-    label->setGeometry(Du(x, y, w, h));
-    FitLabel(label);
-    Register(id, label);
-    return label;
-}
-
-QLineEdit* QtForm::AddEdit(int id, int x, int y, int w, int h, bool password) {
-    auto* edit = new QLineEdit(this);
-    edit->setGeometry(Du(x, y, w, h));
-    if (password) {
-        // the mask character is '*', as the pages expect
-        edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
-        edit->setEchoMode(QLineEdit::Password);
+template <class W>
+W* QtForm::Checked(int id, FormOperation operation, const char* name) const {
+    if (CheckedControl(layout_, id, operation, name) == nullptr) {
+        return nullptr;
     }
-    Register(id, edit);
-    return edit;
-}
-
-QLineEdit* QtForm::AddAddress(int id, int x, int y, int w, int h) {
-    QLineEdit* edit = AddEdit(id, x, y, w, h);
-    // Up to three digits a number, none of them dropped: a number above 255 stays as typed,
-    // and the page refuses the address with its message rather than send another one.
-    static const QRegularExpression kPattern(QStringLiteral(R"(^(\d{0,3}\.){0,3}\d{0,3}$)"));
-    edit->setValidator(new QRegularExpressionValidator(kPattern, edit));
-    edit->setAlignment(Qt::AlignCenter);
-    edit->setProperty("zr40Address", true);
-    return edit;
-}
-
-QPushButton* QtForm::AddButton(int id, const QString& caption, int x, int y, int w, int h) {
-    auto* button = new QPushButton(caption, this);
-    button->setGeometry(Du(x, y, w, h));
-    // Enter closes the main window; no button takes it over
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    Register(id, button);
-    return button;
-}
-
-QCheckBox* QtForm::AddCheck(int id, const QString& caption, int x, int y, int w, int h) {
-    auto* box = new QCheckBox(caption, this);
-    box->setGeometry(Du(x, y, w, h));
-    Register(id, box);
-    return box;
-}
-
-QRadioButton* QtForm::AddRadio(int id, const QString& caption, QButtonGroup* group, int x, int y,
-                               int w, int h) {
-    auto* radio = new QRadioButton(caption, this);
-    radio->setGeometry(Du(x, y, w, h));
-    if (group != nullptr) {
-        group->addButton(radio, id);
-    }
-    Register(id, radio);
-    return radio;
-}
-
-QComboBox* QtForm::AddCombo(int id, bool editable, int x, int y, int w, int h, bool sorted) {
-    auto* combo = new QComboBox(this);
-    combo->setGeometry(Du(x, y, w, h));
-    combo->setEditable(editable);
-    if (editable) {
-        // typing never adds items; it only leaves the list without a choice
-        combo->setInsertPolicy(QComboBox::NoInsert);
-    }
-    combo->setProperty(kSortedProperty, sorted);
-    combo->setMaxVisibleItems(14);
-    Register(id, combo);
-    return combo;
-}
-
-QPlainTextEdit* QtForm::AddDisplay(int id, int x, int y, int w, int h) {
-    auto* display = new QPlainTextEdit(this);
-    display->setGeometry(Du(x, y, w, h));
-    display->setReadOnly(true);
-    display->setLineWrapMode(QPlainTextEdit::NoWrap);
-    display->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Register(id, display);
-    return display;
-}
-
-QGroupBox* QtForm::AddGroup(int id, const QString& caption, int x, int y, int w, int h) {
-    auto* group = new QGroupBox(caption, this);
-    group->setGeometry(Du(x, y, w, h));
-    group->lower();  // a frame behind the controls it surrounds
-    Register(id, group);
-    return group;
-}
-
-QButtonGroup* QtForm::NewRadioGroup() {
-    auto* group = new QButtonGroup(this);
-    group->setExclusive(true);
-    return group;
+    return static_cast<W*>(Control(id));
 }
 
 std::string QtForm::GetText(int id) const {
-    QWidget* w = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        return S(edit->text());
+    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "GetText");
+    if (w == nullptr) {
+        return {};
     }
-    if (auto* label = qobject_cast<QLabel*>(w)) {
-        return S(label->text());
+    switch (layout_.Find(id)->kind) {
+        case ControlKind::kGroup:
+            return S(static_cast<QGroupBox*>(w)->title());
+        case ControlKind::kLabel:
+            return S(static_cast<QLabel*>(w)->text());
+        case ControlKind::kEdit:
+        case ControlKind::kPassword:
+            return S(static_cast<QLineEdit*>(w)->text());
+        case ControlKind::kList:
+        case ControlKind::kSortedList:
+        case ControlKind::kDropList:
+            return S(static_cast<QComboBox*>(w)->currentText());
+        case ControlKind::kDisplay:
+            return S(static_cast<QPlainTextEdit*>(w)->toPlainText());
+        default:
+            return S(static_cast<QAbstractButton*>(w)->text());
     }
-    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        return S(button->text());
-    }
-    if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        return S(combo->currentText());
-    }
-    if (auto* display = qobject_cast<QPlainTextEdit*>(w)) {
-        return S(display->toPlainText());
-    }
-    if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        return S(group->title());
-    }
-    return {};
 }
 
 void QtForm::SetText(int id, const std::string& text) {
-    QWidget* w = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(Q(text));
-    } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        label->setText(Q(text));
-        FitLabel(label);
-    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        button->setText(Q(text));
-    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        if (combo->isEditable()) {
-            combo->setEditText(Q(text));
-        } else {
-            combo->setCurrentIndex(combo->findText(Q(text)));
+    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "SetText");
+    if (w == nullptr) {
+        return;
+    }
+    switch (layout_.Find(id)->kind) {
+        case ControlKind::kGroup:
+            static_cast<QGroupBox*>(w)->setTitle(Q(text));
+            break;
+        case ControlKind::kLabel: {
+            auto* label = static_cast<QLabel*>(w);
+            label->setText(Q(text));
+            FitLabel(label);
+            break;
         }
-    } else if (auto* display = qobject_cast<QPlainTextEdit*>(w)) {
-        display->setPlainText(Q(text));
-    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        group->setTitle(Q(text));
+        case ControlKind::kEdit:
+        case ControlKind::kPassword:
+            static_cast<QLineEdit*>(w)->setText(Q(text));
+            break;
+        case ControlKind::kList:
+        case ControlKind::kSortedList:
+            static_cast<QComboBox*>(w)->setEditText(Q(text));
+            break;
+        case ControlKind::kDropList: {
+            // a drop-down list shows only its items: the text chooses the item that has it
+            auto* combo = static_cast<QComboBox*>(w);
+            combo->setCurrentIndex(combo->findText(Q(text)));
+            break;
+        }
+        case ControlKind::kDisplay:
+            static_cast<QPlainTextEdit*>(w)->setPlainText(Q(text));
+            break;
+        default:
+            static_cast<QAbstractButton*>(w)->setText(Q(text));
+            break;
     }
 }
 
 int QtForm::GetCurSel(int id) const {
-    auto* combo = As<QComboBox>(id);
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "GetCurSel");
     return combo == nullptr ? -1 : ChosenIndex(combo);
 }
 
 void QtForm::SetCurSel(int id, int index) {
-    auto* combo = As<QComboBox>(id);
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "SetCurSel");
     if (combo == nullptr) {
         return;
     }
@@ -254,12 +276,12 @@ void QtForm::SetCurSel(int id, int index) {
 }
 
 int QtForm::GetCount(int id) const {
-    auto* combo = As<QComboBox>(id);
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "GetCount");
     return combo == nullptr ? 0 : combo->count();
 }
 
 void QtForm::ResetContent(int id) {
-    if (auto* combo = As<QComboBox>(id)) {
+    if (auto* combo = Checked<QComboBox>(id, FormOperation::kList, "ResetContent")) {
         combo->clear();
         if (combo->isEditable()) {
             combo->setEditText(QString());
@@ -268,18 +290,17 @@ void QtForm::ResetContent(int id) {
 }
 
 void QtForm::AddString(int id, const std::string& item) {
-    auto* combo = As<QComboBox>(id);
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "AddString");
     if (combo == nullptr) {
         return;
     }
     const QString text = Q(item);
-    const int pos =
-        combo->property(kSortedProperty).toBool() ? SortedPosition(combo, text) : combo->count();
-    InsertString(id, pos, item);
+    const bool sorted = layout_.Find(id)->kind == ControlKind::kSortedList;
+    InsertString(id, sorted ? SortedPosition(combo, text) : combo->count(), item);
 }
 
 void QtForm::InsertString(int id, int index, const std::string& item) {
-    auto* combo = As<QComboBox>(id);
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "InsertString");
     if (combo == nullptr) {
         return;
     }
@@ -297,12 +318,12 @@ void QtForm::InsertString(int id, int index, const std::string& item) {
 }
 
 bool QtForm::GetCheck(int id) const {
-    auto* button = As<QAbstractButton>(id);
+    auto* button = Checked<QAbstractButton>(id, FormOperation::kCheck, "GetCheck");
     return button != nullptr && button->isChecked();
 }
 
 void QtForm::SetCheck(int id, bool checked) {
-    auto* button = As<QAbstractButton>(id);
+    auto* button = Checked<QAbstractButton>(id, FormOperation::kCheck, "SetCheck");
     if (button == nullptr) {
         return;
     }
@@ -318,41 +339,41 @@ void QtForm::SetCheck(int id, bool checked) {
 }
 
 void QtForm::Enable(int id, bool enabled) {
-    if (QWidget* w = Control(id)) {
+    if (QWidget* w = Checked<QWidget>(id, FormOperation::kAny, "Enable")) {
         w->setEnabled(enabled);
     }
 }
 
 bool QtForm::IsEnabled(int id) const {
-    QWidget* w = Control(id);
+    QWidget* w = Checked<QWidget>(id, FormOperation::kAny, "IsEnabled");
     return w != nullptr && w->isEnabledTo(const_cast<QtForm*>(this));
 }
 
 void QtForm::Show(int id, bool visible) {
-    if (QWidget* w = Control(id)) {
+    if (QWidget* w = Checked<QWidget>(id, FormOperation::kAny, "Show")) {
         w->setVisible(visible);
     }
 }
 
 void QtForm::SetPasswordMask(int id, bool masked) {
-    if (auto* edit = As<QLineEdit>(id)) {
+    if (auto* edit = Checked<QLineEdit>(id, FormOperation::kPasswordMask, "SetPasswordMask")) {
         edit->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     }
 }
 
 std::string QtForm::GetAddressText(int id) const {
-    auto* edit = As<QLineEdit>(id);
+    auto* edit = Checked<QLineEdit>(id, FormOperation::kAddress, "GetAddressText");
     return edit == nullptr ? std::string() : NormaliseAddressText(S(edit->text()));
 }
 
 void QtForm::SetAddressText(int id, const std::string& dotted) {
-    if (auto* edit = As<QLineEdit>(id)) {
+    if (auto* edit = Checked<QLineEdit>(id, FormOperation::kAddress, "SetAddressText")) {
         edit->setText(Q(dotted));
     }
 }
 
 void QtForm::AppendText(int id, const std::string& text) {
-    auto* display = As<QPlainTextEdit>(id);
+    auto* display = Checked<QPlainTextEdit>(id, FormOperation::kDisplay, "AppendText");
     if (display == nullptr || text.empty()) {
         return;
     }
@@ -366,7 +387,7 @@ void QtForm::AppendText(int id, const std::string& text) {
 }
 
 int QtForm::GetLineCount(int id) const {
-    auto* display = As<QPlainTextEdit>(id);
+    auto* display = Checked<QPlainTextEdit>(id, FormOperation::kDisplay, "GetLineCount");
     if (display == nullptr || display->document()->isEmpty()) {
         return 0;
     }
@@ -377,7 +398,7 @@ int QtForm::GetLineCount(int id) const {
 }
 
 void QtForm::RemoveFirstLine(int id) {
-    auto* display = As<QPlainTextEdit>(id);
+    auto* display = Checked<QPlainTextEdit>(id, FormOperation::kDisplay, "RemoveFirstLine");
     if (display == nullptr) {
         return;
     }

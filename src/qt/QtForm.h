@@ -1,12 +1,15 @@
 #pragma once
-// A page's form as real widgets: every control is registered under its control id (which also
-// becomes its objectName, so tests find it) and the IForm operations dispatch on the widget's
-// kind. Geometry is given in dialog units, as the page templates are drawn.
+// A page's form as real widgets, built from the page's description (pages/PageLayout.h): every
+// control is registered under its control id (which also becomes its objectName, so tests find
+// it), placed by its dialog units, and each IForm operation acts on the kind the description
+// gives; one its control cannot do is reported (pages/FormMisuse.h).
 #include <QWidget>
 #include <map>
 #include <string>
 
+#include "pages/FormMisuse.h"
 #include "pages/IForm.h"
+#include "pages/PageLayout.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -26,27 +29,18 @@ class QtForm : public QWidget, public IForm {
     static constexpr double kDuY = 1.75;
     static QRect Du(int x, int y, int w, int h);
 
-    explicit QtForm(QWidget* parent = nullptr);
+    static QRect Du(const DialogRect& rect) { return Du(rect.x, rect.y, rect.width, rect.height); }
+    // A list shows one line of this height; its description's height is the dropped list's.
+    static constexpr int kListFieldHeight = 12;
 
+    explicit QtForm(const PageLayout& layout, QWidget* parent = nullptr);
+
+    const PageLayout& Layout() const { return layout_; }
     QWidget* Control(int id) const;
     template <class W>
     W* As(int id) const {
         return qobject_cast<W*>(Control(id));
     }
-
-    // Builders; id 0 creates a control that has no id (a fixed label or frame).
-    QLabel* AddLabel(int id, const QString& caption, int x, int y, int w, int h);
-    QLineEdit* AddEdit(int id, int x, int y, int w, int h, bool password = false);
-    QLineEdit* AddAddress(int id, int x, int y, int w, int h);
-    QPushButton* AddButton(int id, const QString& caption, int x, int y, int w, int h);
-    QCheckBox* AddCheck(int id, const QString& caption, int x, int y, int w, int h);
-    QRadioButton* AddRadio(int id, const QString& caption, QButtonGroup* group, int x, int y, int w,
-                           int h);
-    QComboBox* AddCombo(int id, bool editable, int x, int y, int w, int h, bool sorted = false);
-    QPlainTextEdit* AddDisplay(int id, int x, int y, int w, int h);
-    QGroupBox* AddGroup(int id, const QString& caption, int x, int y, int w, int h);
-    // A new exclusive group for radio buttons (one per set of mutually exclusive buttons).
-    QButtonGroup* NewRadioGroup();
 
     // IForm
     std::string GetText(int id) const override;
@@ -74,8 +68,12 @@ class QtForm : public QWidget, public IForm {
     void RemoveFirstLine(int id);
 
   private:
-    void Register(int id, QWidget* widget);
+    QWidget* Build(const ControlSpec& spec, QButtonGroup*& radioGroup);
+    // The widget of `id` when its kind can do `operation`, else null (reported).
+    template <class W>
+    W* Checked(int id, FormOperation operation, const char* name) const;
 
+    const PageLayout& layout_;
     std::map<int, QWidget*> controls_;  // children of this form
 };
 

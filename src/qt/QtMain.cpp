@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/HeadlessApp.h"
+#include "app/PortBaseArgument.h"
 #include "app/RecordCommand.h"
 #include "app/Version.h"
-#include "network/NetworkListenManager.h"
 #include "qt/QtDesktopApp.h"
 #include "qt/QtScreenshots.h"
 
@@ -106,13 +106,10 @@ int main(int argc, char** argv) {
     }
     int portBase = -1;
     if (const int at = FindArg(argc, argv, "--port-base"); at != 0) {
-        char* end = nullptr;
-        const long base = at + 1 < argc ? std::strtol(argv[at + 1], &end, 10) : -1;
-        if (end == nullptr || *end != '\0' || base < 0 || base > 65535 - kListenSlotCount) {
+        if (at + 1 >= argc || !ParsePortBase(argv[at + 1], portBase)) {
             std::fprintf(stderr, "zr40tool: bad --port-base\n");
             return 2;
         }
-        portBase = static_cast<int>(base);
     }
     QApplication app(argc, argv);
     DesktopPaths paths = DefaultDesktopPaths();

@@ -1,25 +1,24 @@
 #pragma once
-// A page of the main window's tab control: its form's widgets, and the forwarding of each user
-// action to the page's logic object.
-#include "qt/QtForm.h"
+// A page of the main window's tab control: its form built from the page's description, and the
+// routing of its bindings: clicks from its buttons, key presses in its text fields (as Windows
+// virtual-key codes) before the field sees them.
+#include <map>
+#include <vector>
 
-class IDialogs;
+#include "pages/PageBinding.h"
+#include "qt/QtForm.h"
 
 class QtPage : public QtForm {
     Q_OBJECT
   public:
-    // Page templates are 316 x 182 dialog units.
-    static constexpr int kTemplateWidth = 316;
-    static constexpr int kTemplateHeight = 182;
+    QtPage(const PageLayout& layout, QWidget* parent);
 
-    QtPage(IDialogs& dialogs, QWidget* parent) : QtForm(parent), dialogs_(dialogs) {}
-
-    // Fills the controls once after the window built its pages (pages without such a step
-    // do nothing).
-    virtual void InitForm() {}
-    // Re-reads the captions from the language table (after a language change).
-    virtual void RefreshCaptions() {}
+    // A binding on a control that cannot raise its event is reported and left out.
+    void Bind(const std::vector<PageBinding>& bindings);
 
   protected:
-    IDialogs& dialogs_;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::map<QObject*, std::function<bool(int)>> keyFilters_;
 };

@@ -7,18 +7,16 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/DesktopServices.h"
 #include "app/HeadlessApp.h"
 #include "app/LogFolderChoice.h"
 #include "app/MainWindowLogic.h"
-#include "app/RecordCommand.h"
-#include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
 #include "platform/HostedNetwork.h"
 #include "platform/ProcessElevation.h"
 #include "platform/SingleInstance.h"
 #include "platform/Utf8Path.h"
 #include "registry/CMonitorTable.h"
-#include "upgrade/UpdateConfigManager.h"
 #include "win32/Win32MainWindow.h"
 #include "win32/Win32Text.h"
 #include "win32/Win32UiThread.h"
@@ -57,55 +55,48 @@ std::string FirewallPorts(const NetworkListenSettings& settings) {
            std::to_string(settings.portD);
 }
 
+void ShowMessage(const std::string& text, UINT icon) {
+    ::MessageBoxW(nullptr, win32ui::Wide(text).c_str(), L"Zr40Tool", MB_OK | icon);
+}
+
 int RunWindow(const Win32DesktopPaths& paths, SingleInstance& instance) {
-    int code = 0;
-    std::unique_ptr<NetworkListenManager> ownServer;
+    Win32UiThread ui;
+    DesktopStart start;
+    start.languageFolder = FindLanguageFolder(paths.exeDir, std::string());
+    // an installed copy's language folder is read-only: the choice then lives in the profile
+    start.userLanguageConfigPath = DefaultUserLanguageConfigPath();
     if (paths.portBase >= 0) {
-        ownServer = std::make_unique<NetworkListenManager>(ListenSettings(paths));
+        start.ports = ListenSettings(paths);
     }
-    NetworkListenManager& server = ownServer ? *ownServer : GetNetworkListenManager();
-    server.StartNetworkManager();
+    start.showRecordProblem = [](const std::string& text) { ShowMessage(text, MB_ICONWARNING); };
+    DesktopServices services(ui, std::move(start));
+    if (!services.StartError().empty()) {
+        ShowMessage(services.StartError(), 0);
+        return 1;
+    }
     GetHostedNetwork().SetMonitorRule(win32ui::Utf8(ProgramPath().wstring()),
                                       FirewallPorts(ListenSettings(paths)));
-    LanguageTexts& texts = GetLanguageTexts();
-    texts.SetFolder(FindLanguageFolder(paths.exeDir, std::string()));
-    // an installed copy's language folder is read-only: the choice then lives in the profile
-    texts.SetUserConfigPath(DefaultUserLanguageConfigPath());
-    if (!texts.LoadLanguage()) {
-        ::MessageBoxW(nullptr, win32ui::Wide(kLanguageLoadError).c_str(), L"Zr40Tool", MB_OK);
-        code = 1;
-    } else {
-        GetMonitorTable().SetTextLookup([&texts](int index) { return texts.LanguageText(index); });
-        OpenWindowServiceRecord(kSystemSettingFile, [](const std::string& text) {
-            ::MessageBoxW(nullptr, win32ui::Wide(text).c_str(), L"Zr40Tool",
-                          MB_OK | MB_ICONWARNING);
-        });
-        Win32MainWindow window;
-        if (window.Handle() == nullptr) {
-            // no desktop to open it on (under Wine: no X display)
-            std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
-            code = 1;
-        }
-        MarkInstanceWindow(window.Handle(), instance.Key());
-        // An elevated copy started from the access-point page takes this one's place: it needs
-        // the lock, and this window closes once it started (after the click that asked for it).
-        const HWND handle = window.Handle();
-        SetElevatedRestartHooks({[&instance] { instance.Release(); },
-                                 [&instance, handle](bool started) {
-                                     if (started) {
-                                         ::PostMessageW(handle, WM_CLOSE, 0, 0);
-                                     } else {
-                                         instance.Acquire();
-                                     }
-                                 }});
-        window.Run();
-        SetElevatedRestartHooks({});
+    Win32MainWindow window;
+    if (window.Handle() == nullptr) {
+        // no desktop to open it on (under Wine: no X display)
+        std::fprintf(stderr, "zr40tool: the window cannot be opened\n");
+        return 1;
     }
-    // the sessions are the threads that post to the UI thread: end them before it goes
-    server.Stop();
-    GetUpdateConfigManager().StopUpgradePolling();
-    CloseServiceRecord();
-    return code;
+    MarkInstanceWindow(window.Handle(), instance.Key());
+    // An elevated copy started from the access-point page takes this one's place: it needs the
+    // lock, and this window closes once it started (after the click that asked for it).
+    const HWND handle = window.Handle();
+    SetElevatedRestartHooks({[&instance] { instance.Release(); },
+                             [&instance, handle](bool started) {
+                                 if (started) {
+                                     ::PostMessageW(handle, WM_CLOSE, 0, 0);
+                                 } else {
+                                     instance.Acquire();
+                                 }
+                             }});
+    window.Run();
+    SetElevatedRestartHooks({});
+    return 0;
 }
 
 // The access-point page stops the hosted network when it opens; a check must change nothing.
@@ -147,7 +138,7 @@ int SelfCheck(const std::string& exeDir) {
     const int tabs = TabCtrl_GetItemCount(window.Tabs());
     int pages = 0;
     for (int tab = 0; tab < kMainTabCount; ++tab) {
-        pages += window.PageOfTab(tab) != nullptr ? 1 : 0;
+        pages += window.Page(tab) != nullptr && window.Page(tab)->Handle() != nullptr ? 1 : 0;
     }
     std::printf("Window: opened, %d tabs, %d pages\n", tabs, pages);
     if (tabs != kMainTabCount || pages != kMainTabCount) {
@@ -185,16 +176,14 @@ int RunWin32Desktop(const Win32DesktopPaths& paths) {
         }
     }
     int code = 0;
-    {
+    if (paths.selfCheck) {
         Win32UiThread ui;
         SetUiThread(&ui);
-        if (paths.selfCheck) {
-            code = SelfCheck(paths.exeDir);
-            std::fflush(stdout);
-        } else {
-            code = RunWindow(paths, *instance);
-        }
+        code = SelfCheck(paths.exeDir);
+        std::fflush(stdout);
         SetUiThread(nullptr);
+    } else {
+        code = RunWindow(paths, *instance);
     }
     if (SUCCEEDED(com)) {
         ::OleUninitialize();

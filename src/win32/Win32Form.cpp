@@ -10,47 +10,6 @@ using win32ui::WindowText;
 
 namespace {
 
-enum class Kind { kNone, kEdit, kCombo, kButton, kCheck, kRadio, kStatic, kAddress };
-
-Kind KindOf(HWND control) {
-    if (control == nullptr) {
-        return Kind::kNone;
-    }
-    wchar_t name[32] = {};
-    ::GetClassNameW(control, name, 32);
-    if (::lstrcmpiW(name, L"Edit") == 0) {
-        return Kind::kEdit;
-    }
-    if (::lstrcmpiW(name, L"ComboBox") == 0) {
-        return Kind::kCombo;
-    }
-    if (::lstrcmpiW(name, L"Static") == 0) {
-        return Kind::kStatic;
-    }
-    if (::lstrcmpiW(name, WC_IPADDRESSW) == 0) {
-        return Kind::kAddress;
-    }
-    if (::lstrcmpiW(name, L"Button") == 0) {
-        switch (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
-            case BS_CHECKBOX:
-            case BS_AUTOCHECKBOX:
-            case BS_3STATE:
-            case BS_AUTO3STATE:
-                return Kind::kCheck;
-            case BS_RADIOBUTTON:
-            case BS_AUTORADIOBUTTON:
-                return Kind::kRadio;
-            default:
-                return Kind::kButton;
-        }
-    }
-    return Kind::kNone;
-}
-
-bool IsEditable(HWND combo) {
-    return (::GetWindowLongW(combo, GWL_STYLE) & 3) != CBS_DROPDOWNLIST;
-}
-
 std::wstring ItemText(HWND combo, int index) {
     const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR || length <= 0) {
@@ -61,26 +20,6 @@ std::wstring ItemText(HWND combo, int index) {
                                           reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
-}
-
-// Radio buttons of one group: from the control that starts it (WS_GROUP) to the next start.
-void UncheckGroupSiblings(HWND radio) {
-    HWND first = radio;
-    while ((::GetWindowLongW(first, GWL_STYLE) & WS_GROUP) == 0) {
-        HWND previous = ::GetWindow(first, GW_HWNDPREV);
-        if (previous == nullptr) {
-            break;
-        }
-        first = previous;
-    }
-    for (HWND w = first; w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
-        if (w != first && (::GetWindowLongW(w, GWL_STYLE) & WS_GROUP) != 0) {
-            break;
-        }
-        if (w != radio && KindOf(w) == Kind::kRadio) {
-            ::SendMessageW(w, BM_SETCHECK, BST_UNCHECKED, 0);
-        }
-    }
 }
 
 // "a.b.c.d" with each part 0..255; partial text ("10.0.0") fills the rest with 0.
@@ -116,29 +55,38 @@ HWND Win32Form::Control(int id) const {
     return dialog_ == nullptr ? nullptr : ::GetDlgItem(dialog_, id);
 }
 
-std::string Win32Form::GetText(int id) const {
-    HWND control = Control(id);
-    if (KindOf(control) == Kind::kNone || KindOf(control) == Kind::kAddress) {
-        return {};
+HWND Win32Form::Checked(int id, FormOperation operation, const char* name,
+                        ControlKind* kind) const {
+    const ControlSpec* spec = CheckedControl(layout_, id, operation, name);
+    if (spec == nullptr) {
+        return nullptr;
     }
-    return Utf8(WindowText(control));
+    if (kind != nullptr) {
+        *kind = spec->kind;
+    }
+    return Control(id);
+}
+
+std::string Win32Form::GetText(int id) const {
+    HWND control = Checked(id, FormOperation::kText, "GetText");
+    return control == nullptr ? std::string() : Utf8(WindowText(control));
 }
 
 void Win32Form::SetText(int id, const std::string& text) {
-    HWND control = Control(id);
-    const Kind kind = KindOf(control);
-    if (kind == Kind::kNone || kind == Kind::kAddress) {
+    ControlKind kind = ControlKind::kLabel;
+    HWND control = Checked(id, FormOperation::kText, "SetText", &kind);
+    if (control == nullptr) {
         return;
     }
     const std::wstring wide = Wide(text);
-    if (kind == Kind::kCombo && !IsEditable(control)) {
+    if (kind == ControlKind::kDropList) {
         // a drop-down list shows only its items: the text chooses the item that has it
         const LRESULT index = ::SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                              reinterpret_cast<LPARAM>(wide.c_str()));
         ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index == CB_ERR ? -1 : index), 0);
         return;
     }
-    if (kind == Kind::kEdit && (::GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE) != 0) {
+    if (kind == ControlKind::kDisplay) {
         ::SetWindowTextW(control, L"");
         AppendText(id, text);
         return;
@@ -147,8 +95,9 @@ void Win32Form::SetText(int id, const std::string& text) {
 }
 
 int Win32Form::GetCurSel(int id) const {
-    HWND combo = Control(id);
-    if (KindOf(combo) != Kind::kCombo) {
+    ControlKind kind = ControlKind::kList;
+    HWND combo = Checked(id, FormOperation::kList, "GetCurSel", &kind);
+    if (combo == nullptr) {
         return -1;
     }
     const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
@@ -156,21 +105,22 @@ int Win32Form::GetCurSel(int id) const {
         return -1;
     }
     // typed text that is not the chosen item's text chooses nothing
-    if (IsEditable(combo) && WindowText(combo) != ItemText(combo, static_cast<int>(index))) {
+    if (IsEditableList(kind) && WindowText(combo) != ItemText(combo, static_cast<int>(index))) {
         return -1;
     }
     return static_cast<int>(index);
 }
 
 void Win32Form::SetCurSel(int id, int index) {
-    HWND combo = Control(id);
-    if (KindOf(combo) != Kind::kCombo) {
+    ControlKind kind = ControlKind::kList;
+    HWND combo = Checked(id, FormOperation::kList, "SetCurSel", &kind);
+    if (combo == nullptr) {
         return;
     }
-    const int count = GetCount(id);
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
     if (index < 0 || index >= count) {
         ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        if (IsEditable(combo)) {
+        if (IsEditableList(kind)) {
             ::SetWindowTextW(combo, L"");
         }
         return;
@@ -179,8 +129,8 @@ void Win32Form::SetCurSel(int id, int index) {
 }
 
 int Win32Form::GetCount(int id) const {
-    HWND combo = Control(id);
-    if (KindOf(combo) != Kind::kCombo) {
+    HWND combo = Checked(id, FormOperation::kList, "GetCount");
+    if (combo == nullptr) {
         return 0;
     }
     const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -188,18 +138,17 @@ int Win32Form::GetCount(int id) const {
 }
 
 void Win32Form::ResetContent(int id) {
-    HWND combo = Control(id);
-    if (KindOf(combo) == Kind::kCombo) {
+    ControlKind kind = ControlKind::kList;
+    if (HWND combo = Checked(id, FormOperation::kList, "ResetContent", &kind)) {
         ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-        if (IsEditable(combo)) {
+        if (IsEditableList(kind)) {
             ::SetWindowTextW(combo, L"");
         }
     }
 }
 
 void Win32Form::AddString(int id, const std::string& item) {
-    HWND combo = Control(id);
-    if (KindOf(combo) == Kind::kCombo) {
+    if (HWND combo = Checked(id, FormOperation::kList, "AddString")) {
         // a CBS_SORT list places the item itself
         const std::wstring wide = Wide(item);
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -207,11 +156,11 @@ void Win32Form::AddString(int id, const std::string& item) {
 }
 
 void Win32Form::InsertString(int id, int index, const std::string& item) {
-    HWND combo = Control(id);
-    if (KindOf(combo) != Kind::kCombo) {
+    HWND combo = Checked(id, FormOperation::kList, "InsertString");
+    if (combo == nullptr) {
         return;
     }
-    const int count = GetCount(id);
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
     const int pos = (index < 0 || index > count) ? -1 : index;
     const std::wstring wide = Wide(item);
     ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(pos),
@@ -219,53 +168,72 @@ void Win32Form::InsertString(int id, int index, const std::string& item) {
 }
 
 bool Win32Form::GetCheck(int id) const {
-    HWND button = Control(id);
-    const Kind kind = KindOf(button);
-    return (kind == Kind::kCheck || kind == Kind::kRadio) &&
-           ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    HWND button = Checked(id, FormOperation::kCheck, "GetCheck");
+    return button != nullptr && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32Form::SetCheck(int id, bool checked) {
-    HWND button = Control(id);
-    const Kind kind = KindOf(button);
-    if (kind != Kind::kCheck && kind != Kind::kRadio) {
+    ControlKind kind = ControlKind::kCheck;
+    HWND button = Checked(id, FormOperation::kCheck, "SetCheck", &kind);
+    if (button == nullptr) {
         return;
     }
-    if (checked && kind == Kind::kRadio) {
+    if (checked && kind == ControlKind::kRadio) {
         // BM_SETCHECK alone would leave the group's other button chosen as well
-        UncheckGroupSiblings(button);
+        UncheckGroupSiblings(id);
     }
     ::SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// The radio buttons of one group: from the control that starts it to the next one that starts
+// a group, in the order of the page's description (the template's order).
+void Win32Form::UncheckGroupSiblings(int id) {
+    const auto& controls = layout_.controls;
+    std::size_t at = 0;
+    while (at < controls.size() && controls[at].id != id) {
+        ++at;
+    }
+    std::size_t first = at;
+    while (first > 0 && controls[first].flag != ControlFlag::kStartsGroup) {
+        --first;
+    }
+    for (std::size_t i = first; i < controls.size(); ++i) {
+        if (i != first && controls[i].flag == ControlFlag::kStartsGroup) {
+            break;
+        }
+        if (i != at && controls[i].kind == ControlKind::kRadio) {
+            ::SendMessageW(Control(controls[i].id), BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+    }
+}
+
 void Win32Form::Enable(int id, bool enabled) {
-    if (HWND control = Control(id)) {
+    if (HWND control = Checked(id, FormOperation::kAny, "Enable")) {
         ::EnableWindow(control, enabled ? TRUE : FALSE);
     }
 }
 
 bool Win32Form::IsEnabled(int id) const {
-    HWND control = Control(id);
+    HWND control = Checked(id, FormOperation::kAny, "IsEnabled");
     return control != nullptr && ::IsWindowEnabled(control) != FALSE;
 }
 
 void Win32Form::Show(int id, bool visible) {
-    if (HWND control = Control(id)) {
+    if (HWND control = Checked(id, FormOperation::kAny, "Show")) {
         ::ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
     }
 }
 
 void Win32Form::SetPasswordMask(int id, bool masked) {
-    HWND edit = Control(id);
-    if (KindOf(edit) == Kind::kEdit) {
+    if (HWND edit = Checked(id, FormOperation::kPasswordMask, "SetPasswordMask")) {
         ::SendMessageW(edit, EM_SETPASSWORDCHAR, masked ? L'*' : 0, 0);
         ::InvalidateRect(edit, nullptr, TRUE);
     }
 }
 
 std::string Win32Form::GetAddressText(int id) const {
-    HWND field = Control(id);
-    if (KindOf(field) != Kind::kAddress || ::SendMessageW(field, IPM_ISBLANK, 0, 0) != 0) {
+    HWND field = Checked(id, FormOperation::kAddress, "GetAddressText");
+    if (field == nullptr || ::SendMessageW(field, IPM_ISBLANK, 0, 0) != 0) {
         return {};
     }
     DWORD address = 0;
@@ -277,8 +245,8 @@ std::string Win32Form::GetAddressText(int id) const {
 }
 
 void Win32Form::SetAddressText(int id, const std::string& dotted) {
-    HWND field = Control(id);
-    if (KindOf(field) != Kind::kAddress) {
+    HWND field = Checked(id, FormOperation::kAddress, "SetAddressText");
+    if (field == nullptr) {
         return;
     }
     BYTE parts[4] = {};
@@ -291,8 +259,8 @@ void Win32Form::SetAddressText(int id, const std::string& dotted) {
 }
 
 void Win32Form::AppendText(int id, const std::string& text) {
-    HWND edit = Control(id);
-    if (KindOf(edit) != Kind::kEdit || text.empty()) {
+    HWND edit = Checked(id, FormOperation::kDisplay, "AppendText");
+    if (edit == nullptr || text.empty()) {
         return;
     }
     // a multi-line edit breaks lines only at "\r\n"
@@ -312,8 +280,8 @@ void Win32Form::AppendText(int id, const std::string& text) {
 }
 
 int Win32Form::GetLineCount(int id) const {
-    HWND edit = Control(id);
-    if (KindOf(edit) != Kind::kEdit) {
+    HWND edit = Checked(id, FormOperation::kDisplay, "GetLineCount");
+    if (edit == nullptr) {
         return 0;
     }
     // the edit counts the empty line after a final break as a line; that one is not
@@ -325,8 +293,8 @@ int Win32Form::GetLineCount(int id) const {
 }
 
 void Win32Form::RemoveFirstLine(int id) {
-    HWND edit = Control(id);
-    if (KindOf(edit) != Kind::kEdit) {
+    HWND edit = Checked(id, FormOperation::kDisplay, "RemoveFirstLine");
+    if (edit == nullptr) {
         return;
     }
     const LRESULT second = ::SendMessageW(edit, EM_LINEINDEX, 1, 0);

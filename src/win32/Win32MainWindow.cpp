@@ -2,19 +2,7 @@
 
 #include <tuple>
 
-#include "app/DispatchRouter.h"
-#include "network/IDispatchSink.h"
-#include "pages/CAPConfigDlg.h"
-#include "pages/CDebugConfigDlg.h"
-#include "pages/CModuleConfigDlg.h"
-#include "pages/CNetConfigDlg.h"
-#include "pages/CSystemConfigDlg.h"
-#include "pages/CUpdateConfigDlg.h"
-#include "pages/ControlIds.h"
-#include "pages/LanguageTexts.h"
-#include "platform/WirelessAdapter.h"
-#include "registry/CMonitorTable.h"
-#include "upgrade/UpdateConfigManager.h"
+#include "pages/MainWindowLayout.h"
 #include "win32/Win32ResourceIds.h"
 #include "win32/Win32Text.h"
 
@@ -27,15 +15,10 @@ constexpr UINT kReportAdapter = WM_APP + 0x41;
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(MainWindowOptions options)
-    : table_(GetMonitorTable()),
-      dialogs_(options.dialogs != nullptr ? *options.dialogs : ownDialogs_),
-      logic_(
-          *this, table_, [](int index) { return LanguageText(index); },
-          [](MonitorObject* monitor) { GetUpdateConfigManager().UpdateUpgradeReq(monitor); }),
-      list_(model_),
-      options_(std::move(options)) {
-    logic_.SetUpgradeRunning([] { return GetUpdateConfigManager().IsUpgradeRunning(); });
+Win32MainWindow::Win32MainWindow(MainWindowOptions options) : options_(std::move(options)) {
+    IDialogs& dialogs = options_.dialogs != nullptr ? *options_.dialogs : ownDialogs_;
+    core_ = std::make_unique<MainWindow>(static_cast<IWindowControls&>(*this), dialogs, options_);
+    list_ = std::make_unique<Win32MonitorList>(core_->Model());
     window_ =
         ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ZR40TOOL_DIALOG),
                              nullptr, &Win32MainWindow::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -45,27 +28,15 @@ Win32MainWindow::Win32MainWindow(MainWindowOptions options)
     ownDialogs_.SetOwner(window_);
     SetIcons();
     tabs_ = ::GetDlgItem(window_, IDC_MAIN_TAB);
-    list_.Attach(::GetDlgItem(window_, IDC_MONITOR_LIST));
-
-    BuildPages(options_.hostedNetwork);
-    for (int i = 0; i < MonitorListModel::kColumns; ++i) {
-        static const int kHeadings[MonitorListModel::kColumns] = {6, 8, 7, 9, 10};
-        model_.SetHeader(i, LanguageText(kHeadings[i]));
+    list_->Attach(::GetDlgItem(window_, IDC_MONITOR_LIST));
+    // created in this order, as children of the window (beside the tab control, above it)
+    for (int tab = 0; tab < kMainTabCount; ++tab) {
+        pages_[static_cast<std::size_t>(tab)] =
+            std::make_unique<Win32Page>(window_, *kPageLayouts[static_cast<std::size_t>(tab)]);
     }
-    model_.SetVisible(false);
-    table_.SetList(&model_);
-
-    const int debugSwitch = options_.debugPageSwitch >= 0
-                                ? options_.debugPageSwitch
-                                : ReadDebugPageSwitch(options_.settingsPath);
-    wireless_ =
-        options_.wirelessAdapter >= 0 ? options_.wirelessAdapter != 0 : HasWirelessAdapter();
-    // the tab row exists before the pages are placed under it
-    logic_.Initialise(debugSwitch);
+    core_->Assemble();
+    // the tab row exists now; the pages go under it
     PlacePages();
-
-    SetUserMessageSink(&logic_);
-    SetDispatchSink(&GetDispatchRouter());
     if (options_.refreshMs > 0) {
         ::SetTimer(window_, kRefreshTimer, static_cast<UINT>(options_.refreshMs), nullptr);
     }
@@ -76,112 +47,22 @@ Win32MainWindow::~Win32MainWindow() {
     if (window_ != nullptr) {
         ::KillTimer(window_, kRefreshTimer);
     }
-    SetUserMessageSink(nullptr);
-    SetDispatchSink(nullptr);
-    // The invitation thread reads the list; it must be gone before the list is.
-    GetUpdateConfigManager().StopUpgradePolling();
-    table_.SetList(nullptr);
-    apLogic_.reset();
-    netLogic_.reset();
-    moduleLogic_.reset();
-    updateLogic_.reset();
-    debugLogic_.reset();
-    systemLogic_.reset();
-    pages_.clear();
+    core_.reset();
+    for (auto& page : pages_) {
+        page.reset();
+    }
     if (window_ != nullptr) {
         ::SetWindowLongPtrW(window_, DWLP_USER, 0);
         ::DestroyWindow(window_);
     }
 }
 
-void Win32MainWindow::BuildPages(HostedNetwork* hostedNetwork) {
-    // created in this order, as children of the window (beside the tab control, above it)
-    const std::pair<int, int> templates[] = {
-        {kTabAccessPoint, IDD_AP_PAGE}, {kTabNetwork, IDD_NET_PAGE}, {kTabModule, IDD_MODULE_PAGE},
-        {kTabUpgrade, IDD_UPDATE_PAGE}, {kTabDebug, IDD_DEBUG_PAGE}, {kTabSystem, IDD_SYSTEM_PAGE}};
-    for (const auto& [tab, id] : templates) {
-        pages_[tab] = std::make_unique<Win32Page>(window_, id);
-    }
+IForm& Win32MainWindow::PageForm(int tab) {
+    return Page(tab)->Form();
+}
 
-    Win32Page& ap = *pages_[kTabAccessPoint];
-    apLogic_ = hostedNetwork != nullptr
-                   ? std::make_unique<CAPConfigDlg>(ap.Form(), dialogs_, *hostedNetwork,
-                                                    [](int index) { return LanguageText(index); })
-                   : std::make_unique<CAPConfigDlg>(ap.Form(), dialogs_);
-    {
-        using namespace APPageId;
-        CAPConfigDlg* page = apLogic_.get();
-        ap.OnClick(kShowPassword, [page] { page->OnShowPassword(); });
-        ap.OnClick(kStart, [page] { page->OnStart(); });
-        ap.OnClick(kSave, [page] { page->OnSave(); });
-        ap.OnClick(kLoad, [page] { page->OnLoad(); });
-    }
-
-    Win32Page& net = *pages_[kTabNetwork];
-    netLogic_ = std::make_unique<CNetConfigDlg>(net.Form(), dialogs_);
-    {
-        using namespace NetPageId;
-        CNetConfigDlg* page = netLogic_.get();
-        net.OnClick(kShowPassword, [page] { page->OnShowPassword(); });
-        net.OnClick(kModify, [page] { page->OnModify(); });
-        net.OnClick(kSave, [page] { page->OnSave(); });
-        net.OnClick(kLoad, [page] { page->OnLoad(); });
-        net.OnClick(kAddressOnly, [page] { page->OnToggleAddressOnly(); });
-    }
-
-    Win32Page& module = *pages_[kTabModule];
-    moduleLogic_ = std::make_unique<CModuleConfigDlg>(module.Form(), dialogs_);
-    {
-        using namespace ModulePageId;
-        CModuleConfigDlg* page = moduleLogic_.get();
-        module.OnClick(kFilterEcg, [page] { page->OnFilterEcg(); });
-        module.OnClick(kFilterEcgSpo2, [page] { page->OnFilterEcgSpo2(); });
-        module.OnClick(kFilterAll, [page] { page->OnFilterAll(); });
-        for (int id :
-             {kModuleEcg, kModuleSpo2, kModuleEcgSpo2, kModuleEcgResp, kModuleEcgSpo2Resp}) {
-            module.OnClick(id, [page, id] { page->OnModuleButton(id); });
-        }
-        module.OnClick(kModify, [page] { page->OnModify(); });
-    }
-
-    Win32Page& update = *pages_[kTabUpgrade];
-    updateLogic_ = std::make_unique<CUpdateConfigDlg>(update.Form(), dialogs_);
-    {
-        CUpdateConfigDlg* page = updateLogic_.get();
-        update.OnClick(UpdatePageId::kBrowse, [page] { page->OnBrowse(); });
-        update.OnClick(UpdatePageId::kStart, [page] { page->OnStart(); });
-    }
-
-    Win32Page& debug = *pages_[kTabDebug];
-    display_ = std::make_unique<Display>(debug.Form(), DebugPageId::kDisplay);
-    ::SendMessageW(debug.Form().Control(DebugPageId::kDisplay), EM_SETLIMITTEXT, 0, 0);
-    debugLogic_ = std::make_unique<CDebugConfigDlg>(debug.Form(), dialogs_, *display_);
-    {
-        using namespace DebugPageId;
-        CDebugConfigDlg* page = debugLogic_.get();
-        debug.OnClick(kSend, [page] { page->OnSend(); });
-        debug.OnClick(kConfirmFilter, [page] { page->OnConfirmFilter(); });
-        debug.OnClick(kClear, [page] { page->OnClear(); });
-        debug.OnClick(kPause, [page] { page->OnPause(); });
-        debug.OnClick(kSaveFile, [page] { page->OnSaveFile(); });
-        debug.FilterKeys({kFrameText, kFilterText},
-                         [page](int field, int key) { return page->OnKeyDown(field, key); });
-    }
-
-    Win32Page& system = *pages_[kTabSystem];
-    systemLogic_ = std::make_unique<CSystemConfigDlg>(system.Form(), dialogs_);
-    {
-        CSystemConfigDlg* page = systemLogic_.get();
-        system.OnClick(SystemPageId::kLanguageButton, [page] { page->OnLanguageButton(); });
-        system.OnClick(SystemPageId::kExportInventory, [page] { page->OnExportInventory(); });
-    }
-
-    apLogic_->InitForm();
-    updateLogic_->FillTexts();
-    netLogic_->InitForm();
-    moduleLogic_->RefreshCaptions();
-    debugLogic_->FillTexts();
-    systemLogic_->FillTexts();
+void Win32MainWindow::Bind(int tab, const std::vector<PageBinding>& bindings) {
+    Page(tab)->Bind(bindings);
 }
 
 void Win32MainWindow::SetIcons() {
@@ -205,15 +86,10 @@ void Win32MainWindow::PlacePages() {
     ::GetWindowRect(tabs_, &area);
     ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
     TabCtrl_AdjustRect(tabs_, FALSE, &area);
-    for (auto& entry : pages_) {
-        ::SetWindowPos(entry.second->Handle(), HWND_TOP, area.left, area.top,
-                       area.right - area.left, area.bottom - area.top, SWP_NOACTIVATE);
+    for (auto& page : pages_) {
+        ::SetWindowPos(page->Handle(), HWND_TOP, area.left, area.top, area.right - area.left,
+                       area.bottom - area.top, SWP_NOACTIVATE);
     }
-}
-
-Win32Page* Win32MainWindow::PageOfTab(int tab) const {
-    auto it = pages_.find(tab);
-    return it == pages_.end() ? nullptr : it->second.get();
 }
 
 void Win32MainWindow::Run() {
@@ -232,15 +108,16 @@ void Win32MainWindow::Run() {
 }
 
 bool Win32MainWindow::PreTranslate(MSG& message) {
-    const Win32Page* debug = PageOfTab(kTabDebug);
-    if (debug != nullptr && debug->PreTranslate(message)) {
-        return true;  // swallowed: the character never reaches the field
+    for (const auto& page : pages_) {
+        if (page != nullptr && page->PreTranslate(message)) {
+            return true;  // swallowed: the character never reaches the field
+        }
     }
     return window_ != nullptr && ::IsDialogMessageW(window_, &message) != FALSE;
 }
 
 void Win32MainWindow::RequestClose() {
-    if (logic_.MayClose()) {
+    if (core_->Logic().MayClose()) {
         ::DestroyWindow(window_);
     }
 }
@@ -262,7 +139,7 @@ INT_PTR Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
             if (wParam == kRefreshTimer) {
-                logic_.OnTimer();
+                core_->Logic().OnTimer();
             }
             return TRUE;
         case WM_NOTIFY: {
@@ -283,7 +160,7 @@ INT_PTR Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         default:
             if (message == kReportAdapter) {
-                logic_.ReportWirelessAdapter(wireless_);
+                core_->ReportWirelessAdapter();
                 return TRUE;
             }
             return FALSE;
@@ -292,23 +169,23 @@ INT_PTR Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Win32MainWindow::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == tabs_ && header.code == TCN_SELCHANGE) {
-        logic_.OnTabChanged();
+        core_->Logic().OnTabChanged();
         return 0;
     }
-    if (header.hwndFrom == list_.Handle()) {
+    if (header.hwndFrom == list_->Handle()) {
         if (header.code == LVN_ITEMCHANGED) {
-            const int row = list_.OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+            const int row = list_->OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
             if (row >= 0) {
-                logic_.OnItemChanged(row);
+                core_->Logic().OnItemChanged(row);
             }
             return 0;
         }
         if (header.code == LVN_GETINFOTIPW) {
-            list_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
+            list_->OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
             return 0;
         }
         if (header.code == NM_CUSTOMDRAW) {
-            return list_.OnCustomDraw(
+            return list_->OnCustomDraw(
                 *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
         }
     }
@@ -335,42 +212,12 @@ void Win32MainWindow::SelectTab(int index) {
 }
 
 void Win32MainWindow::ShowOnlyPage(int page) {
-    for (auto& entry : pages_) {
-        ::ShowWindow(entry.second->Handle(), entry.first == page ? SW_SHOWNA : SW_HIDE);
+    for (int tab = 0; tab < kMainTabCount; ++tab) {
+        ::ShowWindow(Page(tab)->Handle(), tab == page ? SW_SHOWNA : SW_HIDE);
     }
 }
 
-void Win32MainWindow::RefreshPageCaptions() {
-    apLogic_->RefreshCaptions();
-    netLogic_->RefreshCaptions();
-    moduleLogic_->RefreshCaptions();
-    updateLogic_->RefreshCaptions();
-    debugLogic_->RefreshCaptions();
-    systemLogic_->RefreshCaptions();
-}
-
-void Win32MainWindow::RefreshNetworkPage() {
-    netLogic_->OnListItemChanged();
-}
-
-void Win32MainWindow::DebugPageReceived(MonitorObject* monitor,
-                                        const std::vector<std::uint8_t>& frame) {
-    debugLogic_->OnReceivedFrame(monitor, frame);
-}
-
-void Win32MainWindow::UpdateList() {
-    list_.SetProgressColumnActive(table_.GetPage() == CMonitorTable::kPageUpgrade);
-    list_.Mirror();
-}
-
-void Win32MainWindow::ShowMessage(const std::string& text) {
-    dialogs_.MessageBox(text);
-}
-
-bool Win32MainWindow::AskYesNo(const std::string& text) {
-    return dialogs_.AskYesNo(text);
-}
-
-void Win32MainWindow::EnableAccessPointStart(bool enabled) {
-    pages_[kTabAccessPoint]->Form().Enable(APPageId::kStart, enabled);
+void Win32MainWindow::MirrorList(bool progressColumnActive) {
+    list_->SetProgressColumnActive(progressColumnActive);
+    list_->Mirror();
 }

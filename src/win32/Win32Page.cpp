@@ -1,27 +1,22 @@
 #include "win32/Win32Page.h"
 
-#include <utility>
+#include "pages/FormMisuse.h"
 
-namespace {
-
-// The pages mask passwords with '*' (common controls 6 would draw a dot).
-BOOL CALLBACK MaskWithStars(HWND child, LPARAM) {
-    wchar_t name[16] = {};
-    ::GetClassNameW(child, name, 16);
-    if (::lstrcmpiW(name, L"Edit") == 0 && (::GetWindowLongW(child, GWL_STYLE) & ES_PASSWORD)) {
-        ::SendMessageW(child, EM_SETPASSWORDCHAR, L'*', 0);
+Win32Page::Win32Page(HWND parent, const PageLayout& layout)
+    : window_(::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(layout.templateId),
+                                   parent, &Win32Page::DialogProc, reinterpret_cast<LPARAM>(this))),
+      form_(window_, layout) {
+    if (window_ == nullptr) {
+        return;
     }
-    return TRUE;
-}
-
-}  // namespace
-
-Win32Page::Win32Page(HWND parent, int templateId) {
-    window_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
-                                   parent, &Win32Page::DialogProc, reinterpret_cast<LPARAM>(this));
-    form_.Attach(window_);
-    if (window_ != nullptr) {
-        ::EnumChildWindows(window_, &MaskWithStars, 0);
+    for (const ControlSpec& spec : layout.controls) {
+        if (spec.kind == ControlKind::kPassword) {
+            // the pages mask passwords with '*' (common controls 6 would draw a dot)
+            ::SendMessageW(form_.Control(spec.id), EM_SETPASSWORDCHAR, L'*', 0);
+        } else if (spec.kind == ControlKind::kDisplay) {
+            // the display keeps what the page's logic keeps, not the edit's 32 K default
+            ::SendMessageW(form_.Control(spec.id), EM_SETLIMITTEXT, 0, 0);
+        }
     }
 }
 
@@ -32,21 +27,27 @@ Win32Page::~Win32Page() {
     }
 }
 
-void Win32Page::FilterKeys(std::set<int> fieldIds, KeyFilter filter) {
-    filteredFields_ = std::move(fieldIds);
-    keyFilter_ = std::move(filter);
+void Win32Page::Bind(const std::vector<PageBinding>& bindings) {
+    for (const PageBinding& binding : bindings) {
+        if (binding.event == PageEvent::kClicked) {
+            if (CheckedControl(form_.Layout(), binding.id, FormOperation::kClick, "a click")) {
+                clicks_[binding.id] = binding.clicked;
+            }
+        } else if (CheckedControl(form_.Layout(), binding.id, FormOperation::kKeys,
+                                  "a key filter")) {
+            keyFilters_[binding.id] = binding.keyDown;
+        }
+    }
 }
 
 bool Win32Page::PreTranslate(const MSG& message) const {
-    if (!keyFilter_ || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
+    if (keyFilters_.empty() ||
+        (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
         message.hwnd == nullptr || ::GetParent(message.hwnd) != window_) {
         return false;
     }
-    const int field = ::GetDlgCtrlID(message.hwnd);
-    if (filteredFields_.count(field) == 0) {
-        return false;
-    }
-    return !keyFilter_(field, static_cast<int>(message.wParam));
+    auto it = keyFilters_.find(::GetDlgCtrlID(message.hwnd));
+    return it != keyFilters_.end() && !it->second(static_cast<int>(message.wParam));
 }
 
 INT_PTR CALLBACK Win32Page::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

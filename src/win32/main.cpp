@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/HeadlessApp.h"
+#include "app/PortBaseArgument.h"
 #include "app/RecordCommand.h"
 #include "app/Version.h"
-#include "network/NetworkListenManager.h"
 #include "platform/ProgramArguments.h"
 #include "win32/RunningMarker.h"
 #include "win32/Win32DesktopApp.h"
@@ -153,15 +153,12 @@ int wmain(int, wchar_t**) {
         return RunWin32Desktop(paths);
     }
     if (const int at = Find(args, "--port-base"); at != 0) {
-        char* end = nullptr;
         const std::size_t next = static_cast<std::size_t>(at) + 1;
-        const long base = next < args.size() ? std::strtol(args[next].c_str(), &end, 10) : -1;
-        if (end == nullptr || *end != '\0' || base < 0 || base > 65535 - kListenSlotCount) {
+        if (next >= args.size() || !ParsePortBase(args[next], paths.portBase)) {
             UseParentConsole();
             std::fprintf(stderr, "zr40tool: bad --port-base\n");
             return 2;
         }
-        paths.portBase = static_cast<int>(base);
     }
     const RunningMarker running;
     return RunWin32Desktop(paths);

@@ -14,12 +14,10 @@
 #include "SimMd5.h"
 #include "network/NetworkListenManager.h"
 #include "pages/LanguageTexts.h"
+#include "pages/MainWindowLayout.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/MonitorListView.h"
-#include "qt/QtDebugPage.h"
-#include "qt/QtModulePage.h"
-#include "qt/QtNetPage.h"
-#include "qt/QtUpdatePage.h"
+#include "qt/QtPage.h"
 #include "record/RecordVerifier.h"
 #include "record/ServiceRecord.h"
 #include "registry/CMonitorObjectMng.h"
@@ -121,7 +119,7 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
     const int row = RowOf(1);
     UserCheck(row);
     ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == "Not confirmed yet"; }, 5000));
-    ControlById<QPushButton>(window->NetPage(), 1004)->click();
+    ControlById<QPushButton>(window->Page(kTabNetwork), NetPageId::kModify)->click();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
     ASSERT_TRUE(PumpUntil([&] { return Model().GetText(row, 4) == "Configured"; }, 10000))
         << Model().GetText(row, 4);
@@ -136,14 +134,15 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
 
     // module page: two checked monitors get ECG+SpO2+RESP
     window->TabBar()->setCurrentIndex(kTabModule);
-    ControlById<QRadioButton>(window->ModulePage(), 1040)->click();
+    ControlById<QRadioButton>(window->Page(kTabModule), ModulePageId::kFilterEcgSpo2)->click();
     ASSERT_TRUE(PumpUntil([&] { return AllListed(); }, 5000));
     UserCheck(RowOf(0));
     UserCheck(RowOf(2));
-    auto* all = ControlById<QRadioButton>(window->ModulePage(), 1038);
+    auto* all =
+        ControlById<QRadioButton>(window->Page(kTabModule), ModulePageId::kModuleEcgSpo2Resp);
     ASSERT_TRUE(all->isEnabled());
     all->click();
-    ControlById<QPushButton>(window->ModulePage(), 1001)->click();
+    ControlById<QPushButton>(window->Page(kTabModule), ModulePageId::kModify)->click();
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
     ASSERT_TRUE(PumpUntil(
         [&] { return Orders(0, 0x0012).size() == 1 && Orders(2, 0x0012).size() == 1; }, 5000));
@@ -169,7 +168,10 @@ TEST_F(EndToEnd, MonitorsAppearThenTakeNetworkOrdersAndModuleSets) {
     window->TabBar()->setCurrentIndex(kTabDebug);
     UserCheck(RowOf(1));
     ASSERT_TRUE(PumpUntil(
-        [&] { return window->DebugPage()->GetText(1024).find("\tRecv\t") != std::string::npos; },
+        [&] {
+            return window->Page(kTabDebug)->GetText(DebugPageId::kDisplay).find("\tRecv\t") !=
+                   std::string::npos;
+        },
         5000));
 }
 
@@ -192,7 +194,7 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
     }
 
     window->TabBar()->setCurrentIndex(kTabUpgrade);
-    QtUpdatePage* page = window->UpdatePage();
+    QtPage* page = window->Page(kTabUpgrade);
     page->SetText(1036, folder.path());
     QPushButton* start = ControlById<QPushButton>(page, 1003);
     start->click();
@@ -245,7 +247,7 @@ TEST_F(EndToEnd, RefusedOrdersAreRecordedAsRefused) {
     ASSERT_TRUE(PumpUntil([&] { return Model().FindRow(0, name) >= 0; }, 15000));
     window->TabBar()->setCurrentIndex(kTabNetwork);
     UserCheck(Model().FindRow(0, name));
-    ControlById<QPushButton>(window->NetPage(), 1004)->click();
+    ControlById<QPushButton>(window->Page(kTabNetwork), NetPageId::kModify)->click();
     EXPECT_TRUE(PumpUntil([&] { return RecordLines(",refused,") == 4; }, 10000))
         << RecordLines(",refused,");
     EXPECT_EQ(RecordLines(",acknowledged,"), 0);

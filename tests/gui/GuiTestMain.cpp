@@ -1,10 +1,11 @@
-// One QApplication on the offscreen platform for every GUI test, and a Qt UI thread behind the
-// UI-thread seam.
+// One QApplication on the offscreen platform for every GUI test, a Qt UI thread behind the
+// UI-thread seam, and page logic that misuses a form failing the test.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstdlib>
 
+#include "FormMisuseCheck.h"
 #include "qt/QtUiThread.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     QtUiThread ui;
     SetUiThread(&ui);
     ::testing::InitGoogleTest(&argc, argv);
+    FailTestsOnFormMisuse();
     const int result = RUN_ALL_TESTS();
     SetUiThread(nullptr);
     return result;

@@ -18,21 +18,18 @@
 #include "LoopbackTestSupport.h"
 #include "MainWindowCases.h"
 #include "TempDir.h"
+#include "app/DesktopServices.h"
 #include "foundation/IniFile.h"
 #include "network/NetworkListenManager.h"
 #include "pages/CAPConfigDlg.h"
 #include "pages/LanguageTexts.h"
+#include "pages/MainWindowLayout.h"
 #include "qt/CZr40ToolDlg.h"
 #include "qt/MonitorListView.h"
-#include "qt/QtAPPage.h"
-#include "qt/QtDebugPage.h"
 #include "qt/QtDesktopApp.h"
 #include "qt/QtForm.h"
-#include "qt/QtModulePage.h"
-#include "qt/QtNetPage.h"
 #include "qt/QtPage.h"
-#include "qt/QtSystemPage.h"
-#include "qt/QtUpdatePage.h"
+#include "qt/QtUiThread.h"
 #include "registry/CMonitorTable.h"
 
 namespace {
@@ -91,7 +88,7 @@ struct MainWindow : ::testing::Test {
     int VisiblePage() {
         int shown = -1;
         for (int tab = 0; tab < kMainTabCount; ++tab) {
-            if (!window->PageOfTab(tab)->isHidden()) {
+            if (!window->Page(tab)->isHidden()) {
                 EXPECT_EQ(shown, -1) << "two pages shown";
                 shown = tab;
             }
@@ -108,7 +105,7 @@ TEST_F(MainWindow, SixTabsAndTheAccessPointPageFirstInAWindowWhoseListGrowsWithI
     EXPECT_EQ(window->windowTitle(), "Zr40Tool");
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     // the template's size is the smallest, so every control stays in view
-    const QSize smallest = QtForm::Du(0, 0, CZr40ToolDlg::kWidthDu, CZr40ToolDlg::kHeightDu).size();
+    const QSize smallest = QtForm::Du(kMainWindowRect).size();
     EXPECT_EQ(window->minimumSize(), smallest);
     EXPECT_EQ(window->size(), smallest);
     window->show();
@@ -189,14 +186,14 @@ TEST_F(MainWindow, LanguageChangeRecaptionsAndSelectsTheSystemTab) {
     EXPECT_EQ(Header(1), "设备IP");
     EXPECT_EQ(Header(2), "设备GUID");
     // the pages re-read their texts
-    EXPECT_EQ(window->NetPage()->GetText(1004), "修改");
-    EXPECT_EQ(window->ModulePage()->GetText(1071), "设备筛选");
-    EXPECT_EQ(window->UpdatePage()->GetText(1003), "启动升级服务器");
-    EXPECT_EQ(window->APPage()->GetText(1008), "启动接入点");
-    EXPECT_EQ(window->SystemPage()->GetText(1007), "语言设置");
-    EXPECT_EQ(window->DebugPage()->GetText(1077), "调试命令：");
-    EXPECT_EQ(window->DebugPage()->GetText(1042), "暂停更新");
-    EXPECT_EQ(window->SystemPage()->GetText(1076).rfind("版本: ", 0), 0u);
+    EXPECT_EQ(window->Page(kTabNetwork)->GetText(NetPageId::kModify), "修改");
+    EXPECT_EQ(window->Page(kTabModule)->GetText(ModulePageId::kFilterGroup), "设备筛选");
+    EXPECT_EQ(window->Page(kTabUpgrade)->GetText(UpdatePageId::kStart), "启动升级服务器");
+    EXPECT_EQ(window->Page(kTabAccessPoint)->GetText(APPageId::kStart), "启动接入点");
+    EXPECT_EQ(window->Page(kTabSystem)->GetText(SystemPageId::kLanguageButton), "语言设置");
+    EXPECT_EQ(window->Page(kTabDebug)->GetText(DebugPageId::kFrameLabel), "调试命令：");
+    EXPECT_EQ(window->Page(kTabDebug)->GetText(DebugPageId::kPause), "暂停更新");
+    EXPECT_EQ(window->Page(kTabSystem)->GetText(SystemPageId::kVersionLine).rfind("版本: ", 0), 0u);
     EXPECT_EQ(window->TabBar()->currentIndex(), 5);
     EXPECT_EQ(VisiblePage(), 5);
     EXPECT_TRUE(window->List()->isHidden());
@@ -245,7 +242,7 @@ TEST_F(MainWindow, NoWirelessAdapterTellsOnceAndDisablesTheStartButton) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0],
               "No wireless network adapter was found. The access point cannot be started.");
-    EXPECT_FALSE(window->APPage()->IsEnabled(QtAPPage::kStartButton));
+    EXPECT_FALSE(window->Page(kTabAccessPoint)->IsEnabled(APPageId::kStart));
     ASSERT_TRUE(PumpPending());
     EXPECT_EQ(dialogs.messages.size(), 1u);
     window.reset();
@@ -253,52 +250,52 @@ TEST_F(MainWindow, NoWirelessAdapterTellsOnceAndDisablesTheStartButton) {
     Open(1, 1);
     ASSERT_TRUE(PumpPending());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(window->APPage()->IsEnabled(QtAPPage::kStartButton));
+    EXPECT_TRUE(window->Page(kTabAccessPoint)->IsEnabled(APPageId::kStart));
 }
 
 TEST_F(MainWindow, UserActionsReachThePages) {
     Open();
     // access point: Start runs the hosted-network steps; no adapter found gives text 75
-    window->APPage()->As<QPushButton>(1008)->click();
-    ASSERT_TRUE(PumpUntil([&] { return !window->APPage()->Logic().IsStarting(); }, 5000));
+    window->Page(kTabAccessPoint)->As<QPushButton>(APPageId::kStart)->click();
+    ASSERT_TRUE(PumpUntil([&] { return !window->Core().AccessPoint().IsStarting(); }, 5000));
     EXPECT_EQ(hostedNetwork.Steps(),
               (std::vector<std::string>{"stop", "configure ZOLT_LINK QPLMRTXW", "start", "find"}));
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages.back(), "Cannot find the virtual adapter of the access point.");
     // network page: the address-only toggle flips its caption
     window->TabBar()->setCurrentIndex(kTabNetwork);
-    window->NetPage()->As<QPushButton>(1022)->click();
-    EXPECT_EQ(window->NetPage()->GetText(1022), "Modify All Settings");
-    EXPECT_FALSE(window->NetPage()->IsEnabled(1040));
+    window->Page(kTabNetwork)->As<QPushButton>(NetPageId::kAddressOnly)->click();
+    EXPECT_EQ(window->Page(kTabNetwork)->GetText(NetPageId::kAddressOnly), "Modify All Settings");
+    EXPECT_FALSE(window->Page(kTabNetwork)->IsEnabled(NetPageId::kSsid));
     // module page: a filter enables its module buttons
     window->TabBar()->setCurrentIndex(kTabModule);
-    EXPECT_FALSE(window->ModulePage()->IsEnabled(1034));
-    window->ModulePage()->As<QRadioButton>(1039)->click();
-    EXPECT_TRUE(window->ModulePage()->IsEnabled(1034));
-    EXPECT_FALSE(window->ModulePage()->IsEnabled(1036));
+    EXPECT_FALSE(window->Page(kTabModule)->IsEnabled(ModulePageId::kModuleEcg));
+    window->Page(kTabModule)->As<QRadioButton>(ModulePageId::kFilterEcg)->click();
+    EXPECT_TRUE(window->Page(kTabModule)->IsEnabled(ModulePageId::kModuleEcg));
+    EXPECT_FALSE(window->Page(kTabModule)->IsEnabled(ModulePageId::kModuleEcgSpo2));
     // upgrade page: Start without a folder gives text 73
-    window->UpdatePage()->As<QPushButton>(1003)->click();
+    window->Page(kTabUpgrade)->As<QPushButton>(UpdatePageId::kStart)->click();
     EXPECT_EQ(dialogs.messages.back(), "Please choose the folder that holds the upgrade files.");
     // debug page: keys outside the hexadecimal set are refused in the two fields only
     window->TabBar()->setCurrentIndex(kTabDebug);
     window->show();
-    auto* frame = window->DebugPage()->As<QLineEdit>(1039);
+    auto* frame = window->Page(kTabDebug)->As<QLineEdit>(DebugPageId::kFrameText);
     const std::size_t before = dialogs.messages.size();
     QTest::keyClick(frame, Qt::Key_G);
     EXPECT_EQ(dialogs.messages.size(), before + 1);
     EXPECT_EQ(dialogs.messages.back(), "The Input char error!");
     QTest::keyClicks(frame, "0a 1");
     EXPECT_EQ(frame->text().toStdString(), "0a 1");
-    window->DebugPage()->As<QPushButton>(1042)->click();
-    EXPECT_EQ(window->DebugPage()->GetText(1042), "Resume");
+    window->Page(kTabDebug)->As<QPushButton>(DebugPageId::kPause)->click();
+    EXPECT_EQ(window->Page(kTabDebug)->GetText(DebugPageId::kPause), "Resume");
     // the system page's button switches the language
     window->TabBar()->setCurrentIndex(kTabSystem);
-    window->SystemPage()->SetCurSel(1038, 0);
-    window->SystemPage()->As<QPushButton>(1007)->click();
+    window->Page(kTabSystem)->SetCurSel(SystemPageId::kLanguageSelector, 0);
+    window->Page(kTabSystem)->As<QPushButton>(SystemPageId::kLanguageButton)->click();
     EXPECT_EQ(GetLanguageTexts().GetLanguage(), kLanguageChinese);
     EXPECT_TRUE(PumpUntil([&] { return window->TabBar()->tabText(0) == kChineseTabs[0]; }, 5000));
-    window->SystemPage()->SetCurSel(1038, 1);
-    window->SystemPage()->As<QPushButton>(1007)->click();
+    window->Page(kTabSystem)->SetCurSel(SystemPageId::kLanguageSelector, 1);
+    window->Page(kTabSystem)->As<QPushButton>(SystemPageId::kLanguageButton)->click();
     EXPECT_EQ(GetLanguageTexts().GetLanguage(), kLanguageEnglish);
     EXPECT_TRUE(PumpUntil([&] { return window->TabBar()->tabText(0) == kEnglishTabs[0]; }, 5000));
 }
@@ -350,18 +347,16 @@ class QtWindowDriver {
     bool IsOpen() const { return window_ && window_->isVisible(); }
     MonitorListModel& Model() { return window_->Model(); }
     void ChooseTab(int tab) { window_->TabBar()->setCurrentIndex(tab); }
-    IForm& Page(int tab) { return *window_->PageOfTab(tab); }
-    void Click(int tab, int id) {
-        ControlById<QAbstractButton>(window_->PageOfTab(tab), id)->click();
-    }
+    IForm& Page(int tab) { return *window_->Page(tab); }
+    void Click(int tab, int id) { ControlById<QAbstractButton>(window_->Page(tab), id)->click(); }
     void PressEscape(int tab, int id) {
-        QWidget* field = ControlById<QWidget>(window_->PageOfTab(tab), id);
+        QWidget* field = ControlById<QWidget>(window_->Page(tab), id);
         ASSERT_NE(field, nullptr) << id;
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Escape);
     }
     void PressEnter(int tab, int id) {
-        QWidget* field = ControlById<QWidget>(window_->PageOfTab(tab), id);
+        QWidget* field = ControlById<QWidget>(window_->Page(tab), id);
         ASSERT_NE(field, nullptr) << id;
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Return);
@@ -387,15 +382,25 @@ class QtWindowDriver {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MainWindowBehaviour, QtWindowDriver);
 
+// The language loads before anything else starts; without it, nothing does.
 TEST(DesktopStartup, MissingLanguageFilesEndStartUpWithTheMessage) {
     ScopedLogDir logs;
     TempDir empty;
-    const std::string previous = std::filesystem::current_path().string();
-    std::filesystem::current_path(empty.path());
-    NetworkListenManager server(LoopbackTestSettings());
-    LanguageTexts texts;
-    EXPECT_EQ(PrepareDesktop(server, texts, {empty.path(), empty.file("share"), ""}),
-              "Load language file error");
+    const auto start = [&] {
+        DesktopStart start;
+        start.languageFolder = FindLanguageFolder(empty.path(), empty.file("share"));
+        start.ports = LoopbackTestSettings();
+        return start;
+    };
+    QtUiThread ui;
+    IUiThread* const before = GetUiThread();
+    const auto startsWith = [&](const std::string& error) {
+        DesktopServices services(ui, start());
+        EXPECT_EQ(GetUiThread(), &ui);
+        EXPECT_EQ(services.StartError(), error);
+        EXPECT_EQ(services.Server().WaitListening(error.empty() ? 5000 : 0), error.empty());
+    };
+    startsWith("Load language file error");
     // an incomplete file fails as well
     ScopedLanguage source;
     std::filesystem::create_directories(empty.file("share/language"));
@@ -404,16 +409,14 @@ TEST(DesktopStartup, MissingLanguageFilesEndStartUpWithTheMessage) {
                                    empty.file("share/language/") + name);
     }
     IniFile::WriteString(empty.file("share/language/ChineseLanguage.ini"), "LanguageStr", "82", "");
-    EXPECT_EQ(PrepareDesktop(server, texts, {empty.path(), empty.file("share"), ""}),
-              "Load language file error");
+    startsWith("Load language file error");
     std::filesystem::copy_file(source.Folder() + "/ChineseLanguage.ini",
                                empty.file("share/language/ChineseLanguage.ini"),
                                std::filesystem::copy_options::overwrite_existing);
-    EXPECT_EQ(PrepareDesktop(server, texts, {empty.path(), empty.file("share"), ""}), "");
-    EXPECT_FALSE(texts.LanguageText(0).empty());
-    EXPECT_TRUE(server.WaitListening(5000));
-    GetMonitorTable().SetTextLookup([](int index) { return LanguageText(index); });
-    std::filesystem::current_path(previous);
+    startsWith("");
+    EXPECT_FALSE(LanguageText(0).empty());
+    // the UI thread goes back to what it was
+    EXPECT_EQ(GetUiThread(), before);
 }
 
 }  // namespace

@@ -5,34 +5,20 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTest>
 
 #include "GuiTestSupport.h"
+#include "TestFormLayout.h"
+#include "pages/MainWindowLayout.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtForm.h"
+#include "qt/QtVirtualKeys.h"
 
 namespace {
 
 struct Form : ::testing::Test {
-    QtForm form;
-    void SetUp() override {
-        form.AddLabel(1, "label", 0, 0, 40, 10);
-        form.AddEdit(2, 0, 0, 40, 10);
-        form.AddEdit(3, 0, 0, 40, 10, true);
-        form.AddAddress(4, 0, 0, 60, 12);
-        form.AddCombo(5, true, 0, 0, 60, 12);
-        form.AddCombo(6, false, 0, 0, 60, 12);
-        form.AddCombo(7, true, 0, 0, 60, 12, true);
-        QButtonGroup* a = form.NewRadioGroup();
-        form.AddRadio(10, "a1", a, 0, 0, 40, 10);
-        form.AddRadio(11, "a2", a, 0, 0, 40, 10);
-        QButtonGroup* b = form.NewRadioGroup();
-        form.AddRadio(20, "b1", b, 0, 0, 40, 10);
-        form.AddCheck(30, "check", 0, 0, 40, 10);
-        form.AddButton(31, "button", 0, 0, 40, 14);
-        form.AddDisplay(40, 0, 0, 100, 50);
-        form.AddGroup(50, "group", 0, 0, 100, 50);
-    }
+    QtForm form{kTestFormLayout};
 };
 
 TEST_F(Form, ControlsAreFoundByTheirIdAsObjectName) {
@@ -42,11 +28,37 @@ TEST_F(Form, ControlsAreFoundByTheirIdAsObjectName) {
         EXPECT_EQ(byName, form.Control(id));
     }
     EXPECT_EQ(form.Control(999), nullptr);
-    // unknown ids are harmless
-    form.SetText(999, "x");
-    EXPECT_EQ(form.GetText(999), "");
-    EXPECT_EQ(form.GetCurSel(999), -1);
-    EXPECT_FALSE(form.IsEnabled(999));
+}
+
+// Every page is built from its description: each control in its place, hidden where the row
+// says, each group of radio buttons exclusive on its own.
+TEST(QtPages, HoldEveryControlAsItsPageDescribesIt) {
+    for (const PageLayout* layout : kPageLayouts) {
+        QtForm page(*layout);
+        QButtonGroup* group = nullptr;
+        for (const ControlSpec& spec : layout->controls) {
+            if (spec.id < 0) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(layout->name) + " " + spec.name);
+            QWidget* control = page.Control(spec.id);
+            ASSERT_NE(control, nullptr);
+            const QRect expected =
+                QtForm::Du(spec.rect.x, spec.rect.y, spec.rect.width,
+                           IsList(spec.kind) ? QtForm::kListFieldHeight : spec.rect.height);
+            EXPECT_EQ(control->geometry(), expected);
+            EXPECT_EQ(control->isHidden(), spec.flag == ControlFlag::kHidden);
+            if (spec.kind == ControlKind::kRadio) {
+                auto* radio = static_cast<QRadioButton*>(control);
+                if (spec.flag == ControlFlag::kStartsGroup) {
+                    EXPECT_NE(radio->group(), group);
+                }
+                group = radio->group();
+                ASSERT_NE(group, nullptr);
+                EXPECT_TRUE(group->exclusive());
+            }
+        }
+    }
 }
 
 // The kinds the shared form cases leave out.
@@ -140,3 +152,25 @@ TEST(QtDialogsFilter, PipeFormBecomesQtFilters) {
 }
 
 }  // namespace
+
+TEST(QtVirtualKeys, QtKeysMapToVirtualKeys) {
+    struct Case {
+        int qt;
+        bool keypad;
+        int vk;
+    } const cases[] = {
+        {Qt::Key_0, false, 0x30},        {Qt::Key_9, false, 0x39},
+        {Qt::Key_1, true, 0x61},         {Qt::Key_6, true, 0x66},
+        {Qt::Key_7, true, 0x67},         {Qt::Key_A, false, 0x41},
+        {Qt::Key_F, false, 0x46},        {Qt::Key_G, false, 0x47},
+        {Qt::Key_Space, false, 0x20},    {Qt::Key_Backspace, false, 0x08},
+        {Qt::Key_Shift, false, 0x10},    {Qt::Key_Control, false, 0x11},
+        {Qt::Key_CapsLock, false, 0x14}, {Qt::Key_End, false, 0x23},
+        {Qt::Key_Home, false, 0x24},     {Qt::Key_Insert, false, 0x2D},
+        {Qt::Key_Delete, false, 0x2E},   {Qt::Key_NumLock, false, 0x90},
+        {Qt::Key_Left, false, 0x25},     {Qt::Key_F1, false, 0},  // no counterpart
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(VirtualKeyFromQtKey(c.qt, c.keypad), c.vk) << std::hex << c.qt;
+    }
+}

@@ -52,7 +52,7 @@ class APPageTest : public ::testing::Test {
     }
 
     ScopedLogDir logs;
-    FakeForm form;
+    FakeForm form{kAPPageLayout};
     FakeDialogs dialogs;
     FakeHostedNetwork network;
     QueuedUiThread ui;

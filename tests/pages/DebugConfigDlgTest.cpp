@@ -101,7 +101,7 @@ class DebugPageTest : public ::testing::Test {
     CMonitorTable table{pool};
     MonitorObject* monitor = nullptr;
     MonitorLink link;
-    FakeForm form;
+    FakeForm form{kDebugPageLayout};
     FakeDialogs dialogs;
     FakeDebugDisplay display;
     CDebugConfigDlg page{form, dialogs, display, table, pagetest::FakeText};
@@ -165,14 +165,14 @@ TEST_F(DebugPageTest, CaptionsAndColumnHeadsFollowTheLanguage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         texts.SetLanguage(c.language);
-        shown.FillTexts();
+        shown.RefreshCaptions();
         for (std::size_t i = 0; i < c.captions.size(); ++i) {
             EXPECT_EQ(form.GetText(ids[i]), c.captions[i]) << ids[i];
         }
         // A refresh while paused and saving keeps the captions that say so.
         shown.OnPause();
         shown.OnSaveFile();
-        shown.FillTexts();
+        shown.RefreshCaptions();
         EXPECT_EQ(form.GetText(kPause), c.resume);
         EXPECT_EQ(form.GetText(kSaveFile), c.stopSaving);
         shown.OnPause();
@@ -254,7 +254,7 @@ TEST(DebugPageTwoMonitorsTest, OnlyTheCheckedMonitorIsShownAndSentTo) {
     MonitorObject* a = fleet.Connect(1);
     MonitorObject* b = fleet.Connect(2);
     ASSERT_NE(b, nullptr);
-    FakeForm form;
+    FakeForm form{kDebugPageLayout};
     FakeDialogs dialogs;
     FakeDebugDisplay display;
     CDebugConfigDlg page{form, dialogs, display, fleet.table, pagetest::FakeText};
@@ -421,26 +421,6 @@ TEST_F(DebugPageTest, EnterSendsTheFrameOrConfirmsTheFilterAndReachesNoField) {
     EXPECT_FALSE(page.OnKeyDown(DebugPageId::kFilterText, kVirtualKeyReturn));
     EXPECT_EQ(page.GetFilter(), (std::vector<std::string>{"12", "0a"}));
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
-}
-
-TEST(DebugKeysTest, QtKeysMapToVirtualKeys) {
-    using namespace QtKeyNumber;
-    struct Case {
-        int qt;
-        bool keypad;
-        int vk;
-    } const cases[] = {
-        {k0, false, 0x30},         {k9, false, 0x39},      {k0 + 1, true, 0x61},
-        {k0 + 6, true, 0x66},      {k0 + 7, true, 0x67},   {kA, false, 0x41},
-        {kA + 5, false, 0x46},     {kA + 6, false, 0x47},  {kSpace, false, 0x20},
-        {kBackspace, false, 0x08}, {kShift, false, 0x10},  {kControl, false, 0x11},
-        {kCapsLock, false, 0x14},  {kEnd, false, 0x23},    {kHome, false, 0x24},
-        {kInsert, false, 0x2D},    {kDelete, false, 0x2E}, {kNumLock, false, 0x90},
-        {kLeft, false, 0x25},      {0x01000030, false, 0},  // F1: no counterpart
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(VirtualKeyFromQtKey(c.qt, c.keypad), c.vk) << std::hex << c.qt;
-    }
 }
 
 TEST_F(DebugPageTest, PausedLinesReachOnlyTheFile) {

@@ -48,7 +48,7 @@ class ModulePage : public ::testing::Test {
 
     ScopedLogDir logs;
     Fleet fleet;
-    FakeForm form;
+    FakeForm form{kModulePageLayout};
     FakeDialogs dialogs;
     CModuleConfigDlg page;
 };

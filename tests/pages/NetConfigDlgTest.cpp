@@ -31,7 +31,7 @@ class NetPage : public ::testing::Test {
 
     // A fresh page on a fresh form, initialised as the main window does.
     void Reset() {
-        form = FakeForm{};
+        form = FakeForm{kNetPageLayout};
         dialogs = FakeDialogs{};
         page = std::make_unique<CNetConfigDlg>(form, dialogs, fleet.table, pagetest::FakeText,
                                                std::chrono::milliseconds(0));
@@ -57,7 +57,7 @@ class NetPage : public ::testing::Test {
 
     ScopedLogDir logs;
     Fleet fleet;
-    FakeForm form;
+    FakeForm form{kNetPageLayout};
     FakeDialogs dialogs;
     std::unique_ptr<CNetConfigDlg> page;
 };

@@ -28,7 +28,7 @@ class SystemPage : public ::testing::Test {
         texts = std::make_unique<LanguageTexts>(language->path());
         ASSERT_TRUE(texts->LoadLanguage());
         page = std::make_unique<CSystemConfigDlg>(form, dialogs, *texts);
-        page->FillTexts();
+        page->RefreshCaptions();
     }
     std::string StoredId() const {
         return IniFile::ReadString(language->file(kLanguageConfigFile), "LanguageConfig",
@@ -48,7 +48,7 @@ class SystemPage : public ::testing::Test {
     std::unique_ptr<LanguageFolder> language;
     QueuedUiThread ui{QueuedUiThread::Scope::ProcessWide};
     RecordingMessageSink sink;
-    FakeForm form;
+    FakeForm form{kSystemPageLayout};
     FakeDialogs dialogs;
     std::unique_ptr<LanguageTexts> texts;
     std::unique_ptr<CSystemConfigDlg> page;
@@ -71,7 +71,7 @@ TEST_F(SystemPage, SelectorShowsTheLanguageInUseFromTheStart) {
     for (Case c : {Case{"1", 0}, Case{"2", 1}, Case{"0", 1}, Case{"7", 1}, Case{"", 1}}) {
         page.reset();
         texts.reset();
-        form = FakeForm{};
+        form = FakeForm{kSystemPageLayout};
         Start(c.startId);
         EXPECT_EQ(form.GetCurSel(kLanguageSelector), c.index) << "start " << c.startId;
     }
@@ -90,7 +90,7 @@ TEST_F(SystemPage, LanguageButtonChoosesIndexPlusOne) {
         SCOPED_TRACE(std::string("start ") + c.startId + " index " + std::to_string(c.index));
         page.reset();
         texts.reset();
-        form = FakeForm{};
+        form = FakeForm{kSystemPageLayout};
         sink.messages.clear();
         Start(c.startId);
         const std::string before = language->Text(kLanguageConfigFile);
@@ -109,7 +109,7 @@ TEST_F(SystemPage, RefreshAfterChangeKeepsTheChosenIndexAndSwitchesTexts) {
     form.SetCurSel(kLanguageSelector, 0);
     page->OnLanguageButton();
     ASSERT_EQ(texts->GetLanguage(), kLanguageChinese);
-    page->FillTexts();  // what the main window does on WM_LANGUAGE_CHANGED
+    page->RefreshCaptions();  // what the main window does on WM_LANGUAGE_CHANGED
     EXPECT_EQ(form.GetCurSel(kLanguageSelector), 0);
     EXPECT_EQ(form.At(kLanguageSelector).items,
               (std::vector<std::string>{"中文", "English (英文)"}));
@@ -117,7 +117,7 @@ TEST_F(SystemPage, RefreshAfterChangeKeepsTheChosenIndexAndSwitchesTexts) {
     EXPECT_EQ(form.GetText(kVersionLine), "版本: 1.0.0.R132");
     // A change made elsewhere shows on the next refresh, whatever was chosen before.
     texts->SetLanguage(kLanguageEnglish);
-    page->FillTexts();
+    page->RefreshCaptions();
     EXPECT_EQ(form.GetCurSel(kLanguageSelector), 1);
 }
 

@@ -31,7 +31,7 @@ class UpdatePage : public ::testing::Test {
               [this](int mode, const std::string& folder, std::shared_ptr<UpgradeFileSet>) {
                   starts.emplace_back(mode, folder);
               }) {
-        page.FillTexts();
+        page.RefreshCaptions();
     }
 
     // Ends the oldest load under way, as the loader thread would on the UI thread.
@@ -51,7 +51,7 @@ class UpdatePage : public ::testing::Test {
 
     ScopedLogDir logs;
     Fleet fleet;
-    FakeForm form;
+    FakeForm form{kUpdatePageLayout};
     FakeDialogs dialogs;
     std::vector<std::pair<int, std::string>> starts;
     std::vector<std::pair<std::string, CUpdateConfigDlg::FilesLoaded>> loads;
@@ -71,7 +71,7 @@ TEST_F(UpdatePage, FillTextsRebuildsADisabledSelectorOnTheFirstMode) {
         EXPECT_EQ(form.GetText(kServerLabel), "T50");
         // A language change rebuilds it the same way, whatever was chosen.
         form.SetCurSel(kModeSelector, 1);
-        page.FillTexts();
+        page.RefreshCaptions();
     }
 }
 

@@ -1,25 +1,43 @@
 #include "FakeForm.h"
 
+#include "FormMisuseCheck.h"
+
+FakeForm::FakeForm(const PageLayout& layout) : layout_(&layout) {
+    FailTestsOnFormMisuse();
+}
+
 const FakeForm::Control* FakeForm::Find(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : &it->second;
 }
 
 std::string FakeForm::GetText(int id) const {
+    if (!Can(id, FormOperation::kText, "GetText")) {
+        return {};
+    }
     const Control* c = Find(id);
     return c ? c->text : std::string();
 }
 
 void FakeForm::SetText(int id, const std::string& text) {
+    if (!Can(id, FormOperation::kText, "SetText")) {
+        return;
+    }
     controls_[id].text = text;
 }
 
 int FakeForm::GetCurSel(int id) const {
+    if (!Can(id, FormOperation::kList, "GetCurSel")) {
+        return -1;
+    }
     const Control* c = Find(id);
     return c ? c->curSel : -1;
 }
 
 void FakeForm::SetCurSel(int id, int index) {
+    if (!Can(id, FormOperation::kList, "SetCurSel")) {
+        return;
+    }
     Control& c = controls_[id];
     if (index >= 0 && index < static_cast<int>(c.items.size())) {
         c.curSel = index;
@@ -30,11 +48,17 @@ void FakeForm::SetCurSel(int id, int index) {
 }
 
 int FakeForm::GetCount(int id) const {
+    if (!Can(id, FormOperation::kList, "GetCount")) {
+        return 0;
+    }
     const Control* c = Find(id);
     return c ? static_cast<int>(c->items.size()) : 0;
 }
 
 void FakeForm::ResetContent(int id) {
+    if (!Can(id, FormOperation::kList, "ResetContent")) {
+        return;
+    }
     Control& c = controls_[id];
     c.items.clear();
     c.curSel = -1;
@@ -42,10 +66,16 @@ void FakeForm::ResetContent(int id) {
 }
 
 void FakeForm::AddString(int id, const std::string& item) {
+    if (!Can(id, FormOperation::kList, "AddString")) {
+        return;
+    }
     controls_[id].items.push_back(item);
 }
 
 void FakeForm::InsertString(int id, int index, const std::string& item) {
+    if (!Can(id, FormOperation::kList, "InsertString")) {
+        return;
+    }
     Control& c = controls_[id];
     if (index < 0 || index > static_cast<int>(c.items.size())) {
         c.items.push_back(item);
@@ -55,37 +85,87 @@ void FakeForm::InsertString(int id, int index, const std::string& item) {
 }
 
 bool FakeForm::GetCheck(int id) const {
+    if (!Can(id, FormOperation::kCheck, "GetCheck")) {
+        return false;
+    }
     const Control* c = Find(id);
     return c ? c->checked : false;
 }
 
 void FakeForm::SetCheck(int id, bool checked) {
+    if (!Can(id, FormOperation::kCheck, "SetCheck")) {
+        return;
+    }
     controls_[id].checked = checked;
 }
 
 void FakeForm::Enable(int id, bool enabled) {
+    if (!Can(id, FormOperation::kAny, "Enable")) {
+        return;
+    }
     controls_[id].enabled = enabled;
 }
 
 bool FakeForm::IsEnabled(int id) const {
+    if (!Can(id, FormOperation::kAny, "IsEnabled")) {
+        return false;
+    }
     const Control* c = Find(id);
     return c ? c->enabled : true;
 }
 
 void FakeForm::Show(int id, bool visible) {
+    if (!Can(id, FormOperation::kAny, "Show")) {
+        return;
+    }
     controls_[id].visible = visible;
 }
 
 void FakeForm::SetPasswordMask(int id, bool masked) {
+    if (!Can(id, FormOperation::kPasswordMask, "SetPasswordMask")) {
+        return;
+    }
     controls_[id].masked = masked;
 }
 
 std::string FakeForm::GetAddressText(int id) const {
-    return GetText(id);
+    if (!Can(id, FormOperation::kAddress, "GetAddressText")) {
+        return {};
+    }
+    const Control* c = Find(id);
+    return c ? c->text : std::string();
 }
 
 void FakeForm::SetAddressText(int id, const std::string& dotted) {
-    SetText(id, dotted);
+    if (!Can(id, FormOperation::kAddress, "SetAddressText")) {
+        return;
+    }
+    controls_[id].text = dotted;
+}
+
+// The display keeps its text in a FakeDebugDisplay's way.
+void FakeForm::AppendText(int id, const std::string& text) {
+    if (Can(id, FormOperation::kDisplay, "AppendText")) {
+        controls_[id].text += text;
+    }
+}
+
+int FakeForm::GetLineCount(int id) const {
+    if (!Can(id, FormOperation::kDisplay, "GetLineCount")) {
+        return 0;
+    }
+    FakeDebugDisplay display;
+    display.text = GetText(id);
+    return display.GetLineCount();
+}
+
+void FakeForm::RemoveFirstLine(int id) {
+    if (Can(id, FormOperation::kDisplay, "RemoveFirstLine")) {
+        FakeDebugDisplay display;
+        display.text = controls_[id].text;
+        display.RemoveFirstLine();
+        controls_[id].text = display.text;
+    }
 }
 
 void FakeForm::TypeInList(int id, const std::string& text) {

@@ -1,13 +1,16 @@
 #pragma once
-// In-memory form and dialogs for page tests: every control is a record keyed by its id.
+// In-memory form and dialogs for page tests: every control of the page's description is a
+// record keyed by its id; a call its kind cannot do, or on an id the page lacks, fails the test.
 #include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "pages/FormMisuse.h"
 #include "pages/IDebugDisplay.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
+#include "pages/PageLayout.h"
 
 class FakeForm : public IForm {
   public:
@@ -20,6 +23,8 @@ class FakeForm : public IForm {
         bool visible = true;
         bool masked = false;
     };
+
+    explicit FakeForm(const PageLayout& layout);
 
     std::string GetText(int id) const override;
     void SetText(int id, const std::string& text) override;
@@ -37,6 +42,9 @@ class FakeForm : public IForm {
     void SetPasswordMask(int id, bool masked) override;
     std::string GetAddressText(int id) const override;
     void SetAddressText(int id, const std::string& dotted) override;
+    void AppendText(int id, const std::string& text) override;
+    int GetLineCount(int id) const override;
+    void RemoveFirstLine(int id) override;
 
     // Test access: the control record (created on first use).
     Control& At(int id) { return controls_[id]; }
@@ -45,6 +53,11 @@ class FakeForm : public IForm {
     void TypeInList(int id, const std::string& text);
 
   private:
+    bool Can(int id, FormOperation operation, const char* name) const {
+        return CheckedControl(*layout_, id, operation, name) != nullptr;
+    }
+
+    const PageLayout* layout_;
     std::map<int, Control> controls_;
 };
 

@@ -8,8 +8,10 @@
 //   bool IsMasked(FormRole) the edit field shows its text masked
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "FormMisuseCheck.h"
 #include "pages/IForm.h"
 
 enum class FormRole {
@@ -43,14 +45,38 @@ TYPED_TEST_P(FormBehaviour, TextsRoundTripOnEveryKind) {
         this->F(role).SetText(this->Id(role), "Zr40 床号 %s");
         EXPECT_EQ(this->F(role).GetText(this->Id(role)), "Zr40 床号 %s") << static_cast<int>(role);
     }
-    // unknown ids are harmless
+}
+
+// A call the control's kind cannot do, or on an id the page lacks, does nothing and says so.
+TYPED_TEST_P(FormBehaviour, CallsTheControlCannotDoAreReported) {
+    struct Case {
+        FormRole role;
+        const char* call;
+        std::function<void(IForm&, int)> make;
+    } const cases[] = {
+        {FormRole::kButton, "GetCurSel", [](IForm& f, int id) { EXPECT_EQ(f.GetCurSel(id), -1); }},
+        {FormRole::kEdit, "AddString", [](IForm& f, int id) { f.AddString(id, "x"); }},
+        {FormRole::kLabel, "SetCheck", [](IForm& f, int id) { f.SetCheck(id, true); }},
+        {FormRole::kAddress, "GetText", [](IForm& f, int id) { EXPECT_EQ(f.GetText(id), ""); }},
+        {FormRole::kEdit, "SetPasswordMask", [](IForm& f, int id) { f.SetPasswordMask(id, true); }},
+        {FormRole::kEditableList, "SetAddressText",
+         [](IForm& f, int id) { f.SetAddressText(id, "1.2.3.4"); }},
+        {FormRole::kCheck, "AppendText", [](IForm& f, int id) { f.AppendText(id, "x"); }},
+    };
+    for (const Case& c : cases) {
+        CapturedFormMisuse misuse;
+        c.make(this->F(c.role), this->Id(c.role));
+        ASSERT_EQ(misuse.reports.size(), 1u) << c.call;
+        EXPECT_NE(misuse.reports[0].find(c.call), std::string::npos) << misuse.reports[0];
+        EXPECT_NE(misuse.reports[0].find(std::to_string(this->Id(c.role))), std::string::npos)
+            << misuse.reports[0];
+    }
+    CapturedFormMisuse misuse;
     IForm& form = this->F(FormRole::kEdit);
     form.SetText(999, "x");
     EXPECT_EQ(form.GetText(999), "");
-    EXPECT_EQ(form.GetCurSel(999), -1);
-    EXPECT_EQ(form.GetCount(999), 0);
     EXPECT_FALSE(form.IsEnabled(999));
-    EXPECT_FALSE(form.GetCheck(999));
+    EXPECT_EQ(misuse.reports.size(), 3u);
 }
 
 TYPED_TEST_P(FormBehaviour, EditableListChoosesNothingForOtherText) {
@@ -175,6 +201,7 @@ TYPED_TEST_P(FormBehaviour, AddressFieldReadsDottedOrBlank) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(FormBehaviour, TextsRoundTripOnEveryKind,
+                            CallsTheControlCannotDoAreReported,
                             EditableListChoosesNothingForOtherText, DropDownListAndSortedList,
                             RadioGroupsAreIndependentAndCanBeCleared, EnableShowAndPasswordMask,
                             AddressFieldReadsDottedOrBlank);

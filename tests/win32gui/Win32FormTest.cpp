@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "FormBehaviourCases.h"
-#include "pages/ControlIds.h"
+#include "FormMisuseCheck.h"
+#include "pages/MainWindowLayout.h"
 #include "registry/MonitorListModel.h"
 #include "win32/Win32Form.h"
 #include "win32/Win32MonitorList.h"
 #include "win32/Win32Page.h"
-#include "win32/Win32ResourceIds.h"
 #include "win32/Win32UiThread.h"
 
 namespace {
@@ -32,6 +32,7 @@ class Host {
   public:
     Host() {
         InitControls();
+        FailTestsOnFormMisuse();
         window_ = ::CreateWindowExW(0, L"STATIC", L"Zr40Tool", WS_POPUP | WS_VISIBLE, 0, 0, 900,
                                     600, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     }
@@ -67,10 +68,10 @@ bool PumpUntil(Done done, DWORD timeoutMs = 5000) {
 class Win32FormTraits {
   public:
     Win32FormTraits()
-        : net_(host_.Handle(), IDD_NET_PAGE),
-          ap_(host_.Handle(), IDD_AP_PAGE),
-          module_(host_.Handle(), IDD_MODULE_PAGE),
-          system_(host_.Handle(), IDD_SYSTEM_PAGE) {
+        : net_(host_.Handle(), kNetPageLayout),
+          ap_(host_.Handle(), kAPPageLayout),
+          module_(host_.Handle(), kModulePageLayout),
+          system_(host_.Handle(), kSystemPageLayout) {
         for (Win32Page* page : {&net_, &ap_, &module_, &system_}) {
             ::ShowWindow(page->Handle(), SW_SHOW);
         }
@@ -140,52 +141,100 @@ class Win32FormTraits {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FormBehaviour, Win32FormTraits);
 
-TEST(Win32PageTemplates, HoldEveryControlIdOfTheirPage) {
+// The dialog templates are made from the pages' descriptions by the resource compiler: each
+// control is there with the class, styles, place and size its row gives.
+TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
     Host host;
-    struct Case {
-        int page;
-        std::vector<int> ids;
-    } cases[] = {
-        {IDD_NET_PAGE,
-         {1040, 1026, 1041, 1052, 1029, 1027, 1028, 1034, 1032, 1033, 1031, 1030, 1025, 1004, 1020,
-          1021, 1022, 1059, 1060, 1061, 1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070}},
-        {IDD_MODULE_PAGE, {1071, 1039, 1040, 1047, 1072, 1034, 1035, 1036, 1037, 1038, 1001}},
-        {IDD_UPDATE_PAGE, {1073, 1037, 1074, 1036, 1035, 1003, 1075, 1048, 1049}},
-        {IDD_DEBUG_PAGE, {1039, 1002, 1044, 1045, 1024, 1003, 1042, 1050}},
-        {IDD_AP_PAGE,
-         {1053, 1012, 1054, 1015, 1055, 1013, 1051, 1056, 1014, 1008, 1010, 1009, 1057, 1017, 1058,
-          1018}},
-        {IDD_SYSTEM_PAGE, {1038, 1007, 1076, 1079}},
-    };
-    for (const Case& c : cases) {
-        Win32Page page(host.Handle(), c.page);
-        ASSERT_NE(page.Handle(), nullptr) << c.page;
-        for (int id : c.ids) {
-            EXPECT_NE(page.Form().Control(id), nullptr) << c.page << " lacks " << id;
+    for (const PageLayout* layout : kPageLayouts) {
+        Win32Page page(host.Handle(), *layout);
+        ASSERT_NE(page.Handle(), nullptr) << layout->name;
+        for (const ControlSpec& spec : layout->controls) {
+            if (spec.id < 0) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(layout->name) + " " + spec.name);
+            HWND control = page.Form().Control(spec.id);
+            ASSERT_NE(control, nullptr);
+            wchar_t className[32] = {};
+            ::GetClassNameW(control, className, 32);
+            const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+            const LONG button = style & BS_TYPEMASK;
+            switch (spec.kind) {
+                case ControlKind::kLabel:
+                    EXPECT_STREQ(className, L"Static");
+                    break;
+                case ControlKind::kEdit:
+                case ControlKind::kPassword:
+                case ControlKind::kDisplay:
+                    EXPECT_STREQ(className, L"Edit");
+                    EXPECT_EQ((style & ES_PASSWORD) != 0, spec.kind == ControlKind::kPassword);
+                    EXPECT_EQ((style & ES_MULTILINE) != 0, spec.kind == ControlKind::kDisplay);
+                    break;
+                case ControlKind::kAddress:
+                    EXPECT_STREQ(className, WC_IPADDRESSW);
+                    break;
+                case ControlKind::kList:
+                case ControlKind::kSortedList:
+                case ControlKind::kDropList:
+                    EXPECT_STREQ(className, L"ComboBox");
+                    EXPECT_EQ((style & 3) == CBS_DROPDOWNLIST, spec.kind == ControlKind::kDropList);
+                    EXPECT_EQ((style & CBS_SORT) != 0, spec.kind == ControlKind::kSortedList);
+                    break;
+                default: {
+                    EXPECT_STREQ(className, L"Button");
+                    const LONG expected[] = {BS_GROUPBOX,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             BS_PUSHBUTTON,
+                                             BS_DEFPUSHBUTTON,
+                                             BS_AUTOCHECKBOX,
+                                             BS_AUTORADIOBUTTON};
+                    EXPECT_EQ(button, expected[static_cast<int>(spec.kind)]);
+                }
+            }
+            EXPECT_EQ((style & WS_VISIBLE) == 0, spec.flag == ControlFlag::kHidden);
+            if (IsButton(spec.kind) || spec.kind == ControlKind::kGroup) {
+                EXPECT_EQ((style & WS_GROUP) != 0, spec.flag == ControlFlag::kStartsGroup);
+            }
+            // place and size, each turned into pixels on its own, as the dialog does
+            RECT du = {spec.rect.x, spec.rect.y, spec.rect.width, spec.rect.height};
+            ::MapDialogRect(page.Handle(), &du);
+            RECT placed = {};
+            ::GetWindowRect(control, &placed);
+            ::MapWindowPoints(nullptr, page.Handle(), reinterpret_cast<POINT*>(&placed), 2);
+            EXPECT_EQ(placed.left, du.left);
+            EXPECT_EQ(placed.top, du.top);
+            EXPECT_EQ(placed.right - placed.left, du.right);
+            if (!IsList(spec.kind)) {  // a list's height is its dropped height
+                EXPECT_EQ(placed.bottom - placed.top, du.bottom);
+            }
         }
     }
-    // the pages' logic keeps these two hidden until an access point is started
-    Win32Page ap(host.Handle(), IDD_AP_PAGE);
-    EXPECT_EQ(::GetWindowLongW(ap.Form().Control(APPageId::kStartedSsid), GWL_STYLE) & WS_VISIBLE,
-              0);
 }
 
 TEST(Win32Page, ClicksReachTheirActionAndKeysPassTheFilter) {
     Host host;
-    Win32Page page(host.Handle(), IDD_DEBUG_PAGE);
+    Win32Page page(host.Handle(), kDebugPageLayout);
     ::ShowWindow(page.Handle(), SW_SHOW);
     int sends = 0;
-    page.OnClick(DebugPageId::kSend, [&sends] { ++sends; });
+    std::vector<int> seen;
+    CapturedFormMisuse misuse;
+    page.Bind({OnClicked(DebugPageId::kSend, [&sends] { ++sends; }),
+               OnKeyDown(DebugPageId::kFrameText,
+                         [&seen](int key) {
+                             seen.push_back(key);
+                             return key != 'G';
+                         }),
+               // neither can raise its event: both are reported and left out
+               OnClicked(DebugPageId::kFrameText, [] { ADD_FAILURE(); }),
+               OnKeyDown(DebugPageId::kSend, [](int) { return false; })});
+    EXPECT_EQ(misuse.reports.size(), 2u);
     ::SendMessageW(page.Form().Control(DebugPageId::kSend), BM_CLICK, 0, 0);
     ::SendMessageW(page.Form().Control(DebugPageId::kClear), BM_CLICK, 0, 0);  // no action
     EXPECT_EQ(sends, 1);
 
-    std::vector<int> seen;
-    page.FilterKeys({DebugPageId::kFrameText}, [&seen](int field, int key) {
-        EXPECT_EQ(field, DebugPageId::kFrameText);
-        seen.push_back(key);
-        return key != 'G';
-    });
     MSG key = {};
     key.message = WM_KEYDOWN;
     key.hwnd = page.Form().Control(DebugPageId::kFrameText);
@@ -201,7 +250,7 @@ TEST(Win32Page, ClicksReachTheirActionAndKeysPassTheFilter) {
 
 TEST(Win32Form, TrafficDisplayAppendsCountsAndDropsFirstLine) {
     Host host;
-    Win32Page page(host.Handle(), IDD_DEBUG_PAGE);
+    Win32Page page(host.Handle(), kDebugPageLayout);
     Win32Form& form = page.Form();
     const int id = DebugPageId::kDisplay;
     EXPECT_EQ(form.GetLineCount(id), 0);

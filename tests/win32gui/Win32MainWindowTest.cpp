@@ -12,15 +12,15 @@
 
 #include "FakeForm.h"
 #include "FakeHostedNetwork.h"
+#include "FormMisuseCheck.h"
 #include "LanguageFolder.h"
 #include "MainWindowCases.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
-#include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
+#include "pages/MainWindowLayout.h"
 #include "registry/CMonitorTable.h"
 #include "win32/Win32MainWindow.h"
-#include "win32/Win32ResourceIds.h"
 #include "win32/Win32Text.h"
 #include "win32/Win32UiThread.h"
 
@@ -54,6 +54,7 @@ struct MainWindow : ::testing::Test {
     std::unique_ptr<Win32MainWindow> window;
 
     void SetUp() override {
+        FailTestsOnFormMisuse();
         INITCOMMONCONTROLSEX controls = {sizeof(controls),
                                          ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
         ::InitCommonControlsEx(&controls);
@@ -95,13 +96,14 @@ struct MainWindow : ::testing::Test {
     // The user picks a tab.
     void ChooseTab(int index) {
         TabCtrl_SetCurSel(window->Tabs(), index);
-        NMHDR header = {window->Tabs(), 1005, static_cast<UINT>(TCN_SELCHANGE)};
-        ::SendMessageW(window->Handle(), WM_NOTIFY, 1005, reinterpret_cast<LPARAM>(&header));
+        NMHDR header = {window->Tabs(), IDC_MAIN_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+        ::SendMessageW(window->Handle(), WM_NOTIFY, IDC_MAIN_TAB,
+                       reinterpret_cast<LPARAM>(&header));
     }
     int VisiblePage() {
         int shown = -1;
         for (int tab = 0; tab < kMainTabCount; ++tab) {
-            if (::IsWindowVisible(window->PageOfTab(tab)->Handle())) {
+            if (::IsWindowVisible(window->Page(tab)->Handle())) {
                 EXPECT_EQ(shown, -1) << "two pages shown";
                 shown = tab;
             }
@@ -122,7 +124,7 @@ TEST_F(MainWindow, SixTabsStartUpChecksAndTheDebugSwitch) {
     // no wireless adapter: told once, and no access point can be started
     ASSERT_TRUE(PumpUntil([&] { return !dialogs.messages.empty(); }));
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(76)});
-    EXPECT_FALSE(window->PageOfTab(kTabAccessPoint)->Form().IsEnabled(APPageId::kStart));
+    EXPECT_FALSE(window->Page(kTabAccessPoint)->Form().IsEnabled(APPageId::kStart));
     ChooseTab(kTabDebug);  // switched off: no page
     EXPECT_EQ(VisiblePage(), -1);
     ChooseTab(kTabNetwork);
@@ -171,9 +173,8 @@ TEST_F(MainWindow, LanguageSwitchRecaptionsAndSelectsTheSystemTab) {
     GetLanguageTexts().SetLanguage(kLanguageChinese);
     ASSERT_TRUE(PumpUntil([&] { return TabText(0) == "接入点"; }));
     EXPECT_EQ(TabText(5), "系统");
-    EXPECT_EQ(window->PageOfTab(kTabNetwork)->Form().GetText(NetPageId::kModify), "修改");
-    EXPECT_EQ(window->PageOfTab(kTabDebug)->Form().GetText(DebugPageId::kFilterLabel),
-              "筛选命令字：");
+    EXPECT_EQ(window->Page(kTabNetwork)->Form().GetText(NetPageId::kModify), "修改");
+    EXPECT_EQ(window->Page(kTabDebug)->Form().GetText(DebugPageId::kFilterLabel), "筛选命令字：");
     EXPECT_EQ(TabCtrl_GetCurSel(window->Tabs()), kTabSystem);
     EXPECT_EQ(VisiblePage(), kTabSystem);
     GetLanguageTexts().SetLanguage(kLanguageEnglish);
@@ -202,6 +203,7 @@ class Win32WindowDriver {
     }
     void Open(const MainWindowOptions& options) {
         ASSERT_TRUE(loaded_);
+        FailTestsOnFormMisuse();
         window_ = std::make_unique<Win32MainWindow>(options);
         ASSERT_NE(window_->Handle(), nullptr);
         ::ShowWindow(window_->Handle(), SW_SHOW);
@@ -226,9 +228,9 @@ class Win32WindowDriver {
             5000))
             << tab;
     }
-    IForm& Page(int tab) { return window_->PageOfTab(tab)->Form(); }
+    IForm& Page(int tab) { return window_->Page(tab)->Form(); }
     void Click(int tab, int id) {
-        ::SendMessageW(window_->PageOfTab(tab)->Form().Control(id), BM_CLICK, 0, 0);
+        ::SendMessageW(window_->Page(tab)->Form().Control(id), BM_CLICK, 0, 0);
     }
     // The key goes to the focused field through the window's own loop (PreTranslate: the
     // dialog keyboard), as a key from the keyboard does.
@@ -262,7 +264,7 @@ class Win32WindowDriver {
 
   private:
     void PressKey(int tab, int id, UINT key) {
-        HWND field = window_->PageOfTab(tab)->Form().Control(id);
+        HWND field = window_->Page(tab)->Form().Control(id);
         ASSERT_NE(field, nullptr) << id;
         ::SetFocus(field);
         ASSERT_EQ(::GetFocus(), field) << id;

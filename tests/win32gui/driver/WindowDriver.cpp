@@ -19,13 +19,16 @@
 #include <utility>
 #include <vector>
 
+#include "app/MainWindowLogic.h"
+#include "pages/MainWindowLayout.h"
+
 namespace {
 
-constexpr int kMonitorListId = 1009;
-constexpr int kTabsId = 1005;
-constexpr int kUpgradeTab = 3;
-constexpr int kFolderEditId = 1036;
-constexpr int kStartButtonId = 1003;
+constexpr int kMonitorListId = IDC_MONITOR_LIST;
+constexpr int kTabsId = IDC_MAIN_TAB;
+constexpr int kUpgradeTab = kTabUpgrade;
+constexpr int kFolderEditId = UpdatePageId::kFolderPath;
+constexpr int kStartButtonId = UpdatePageId::kStart;
 constexpr int kUpgradeColumn = 4;
 constexpr int kColumns = 5;
 constexpr DWORD kPollMs = 50;

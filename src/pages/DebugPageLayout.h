@@ -1,0 +1,30 @@
+#pragma once
+// The debug console (tab 4), template 131: a frame to send as hexadecimal text, the command
+// words to show, the traffic display and its buttons.
+#define IDD_DEBUG_PAGE 131
+
+// clang-format off
+#define ZR40_DEBUG_PAGE_CONTROLS(X) \
+    X(kFrameLabel,     1077, Label,   5,   6,   64,  10,  "调试命令：",    99, None) \
+    X(kFrameText,      1039, Edit,    71,  4,   180, 12,  "",             -1, None) \
+    X(kSend,           1002, Button,  257, 3,   54,  14,  "发送",         101, None) \
+    X(kFilterLabel,    1078, Label,   5,   22,  64,  10,  "筛选命令字：", 100, None) \
+    X(kFilterText,     1044, Edit,    71,  20,  180, 12,  "",             -1, None) \
+    X(kConfirmFilter,  1045, Button,  257, 19,  54,  14,  "确认",         102, None) \
+    X(kDisplay,        1024, Display, 5,   37,  306, 100, "",             -1, None) \
+    X(kClear,          1003, Button,  5,   141, 60,  14,  "清空信息",     103, None) \
+    X(kPause,          1042, Button,  71,  141, 60,  14,  "暂停更新",     104, None) \
+    X(kSaveFile,       1050, Button,  137, 141, 60,  14,  "保存文件",     106, None)
+// clang-format on
+
+#ifndef RC_INVOKED
+#include "pages/PageLayout.h"
+
+namespace DebugPageId {
+ZR40_DEBUG_PAGE_CONTROLS(ZR40_CONTROL_ID)
+}  // namespace DebugPageId
+
+inline constexpr ControlSpec kDebugPageControls[] = {ZR40_DEBUG_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
+inline constexpr PageLayout kDebugPageLayout{IDD_DEBUG_PAGE, "debug", kDebugPageControls};
+static_assert(IdsAreUnique(kDebugPageControls));
+#endif
