@@ -195,14 +195,14 @@ TEST_F(EndToEnd, UpgradeStartedFromThePageReachesEveryMonitor) {
 
     window->TabBar()->setCurrentIndex(kTabUpgrade);
     QtPage* page = window->Page(kTabUpgrade);
-    page->SetText(1036, folder.path());
-    QPushButton* start = ControlById<QPushButton>(page, 1003);
+    page->SetText(UpdatePageId::kFolderPath, folder.path());
+    QPushButton* start = ControlById<QPushButton>(page, UpdatePageId::kStart);
     start->click();
     // The folder is checked off this thread: the page shows it is working until it is done.
     EXPECT_FALSE(start->isEnabled());
-    EXPECT_EQ(page->GetText(1049), "Checking the upgrade files...");
+    EXPECT_EQ(page->GetText(UpdatePageId::kStatusLine), "Checking the upgrade files...");
     ASSERT_TRUE(PumpUntil([&] { return start->isEnabled(); }, 10000));
-    EXPECT_EQ(page->GetText(1049), "");
+    EXPECT_EQ(page->GetText(UpdatePageId::kStatusLine), "");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
 
     std::set<std::string> seen;

@@ -117,7 +117,7 @@ TEST_F(MainWindow, SixTabsAndTheAccessPointPageFirstInAWindowWhoseListGrowsWithI
     window->resize(smallest);
     EXPECT_EQ(window->List()->geometry(), list);
     ASSERT_EQ(window->TabBar()->count(), 6);
-    EXPECT_EQ(window->TabBar()->objectName(), "1005");
+    EXPECT_EQ(window->TabBar()->objectName(), QString::number(IDC_MAIN_TAB));
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(window->TabBar()->tabText(i).toStdString(), kEnglishTabs[i]);
     }

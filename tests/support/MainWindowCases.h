@@ -36,7 +36,7 @@
 #include "TempDir.h"
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
-#include "pages/ControlIds.h"
+#include "pages/MainWindowLayout.h"
 #include "pages/LanguageTexts.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
