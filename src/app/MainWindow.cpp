@@ -20,7 +20,8 @@
 namespace {
 
 // The monitor list's five headings, column by column.
-constexpr int kListHeadings[MonitorListModel::kColumns] = {6, 8, 7, 9, 10};
+constexpr TextId kListHeadings[MonitorListModel::kColumns] = {
+    TextId::kDeviceName, TextId::kDeviceIp, TextId::kGuid, TextId::kBedNo, TextId::kConfigState};
 
 }  // namespace
 

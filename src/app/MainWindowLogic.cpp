@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "foundation/IniFile.h"
@@ -11,6 +12,16 @@
 #include "registry/CMonitorObjectMng.h"
 #include "registry/CMonitorTable.h"
 #include "upgrade/UpdateConfigManager.h"
+
+namespace {
+
+// In tab order.
+constexpr TextId kTabCaptions[] = {TextId::kTabAccessPoint,    TextId::kTabNetworkSettings,
+                                   TextId::kTabModuleSettings, TextId::kTabUpgrade,
+                                   TextId::kTabDebug,          TextId::kTabSystem};
+static_assert(std::size(kTabCaptions) == kMainTabCount);
+
+}  // namespace
 
 MainWindowLogic::MainWindowLogic(IMainWindowView& view, CMonitorTable& table, TextLookup text,
                                  UpgradeRequestHandler upgradeRequest)
@@ -25,7 +36,7 @@ MainWindowLogic::MainWindowLogic(IMainWindowView& view, CMonitorTable& table, Te
 void MainWindowLogic::BuildTabs() {
     std::array<std::string, kMainTabCount> captions;
     for (int i = 0; i < kMainTabCount; ++i) {
-        captions[static_cast<std::size_t>(i)] = text_ ? text_(i) : std::string();
+        captions[static_cast<std::size_t>(i)] = Text(kTabCaptions[i]);
     }
     view_.RebuildTabs(captions);
 }
@@ -40,7 +51,7 @@ void MainWindowLogic::Initialise(int debugPageSwitch) {
 
 void MainWindowLogic::ReportWirelessAdapter(bool present) {
     if (!present) {
-        view_.ShowMessage(text_ ? text_(kTextNoWirelessAdapter) : std::string());
+        view_.ShowMessage(Text(TextId::kNoWirelessAdapter));
         view_.EnableAccessPointStart(false);
     }
 }
@@ -117,11 +128,10 @@ int ReadDebugPageSwitch(const std::string& path) {
 
 bool MainWindowLogic::MayClose() {
     if (upgradeRunning_ && upgradeRunning_() &&
-        !view_.AskYesNo(text_ ? text_(kTextCloseDuringUpgrade) : std::string())) {
+        !view_.AskYesNo(Text(TextId::kCloseDuringUpgrade))) {
         return false;
     }
-    if (table_.HasPendingOrders() &&
-        !view_.AskYesNo(text_ ? text_(kTextCloseWithPendingOrders) : std::string())) {
+    if (table_.HasPendingOrders() && !view_.AskYesNo(Text(TextId::kCloseWithPendingOrders))) {
         return false;
     }
     return true;

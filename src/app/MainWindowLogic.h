@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/TextId.h"
 #include "foundation/UserMessages.h"
 
 class CMonitorTable;
@@ -25,13 +26,6 @@ inline constexpr int kNoPage = -1;
 
 inline constexpr char kSystemSettingFile[] = "SystemSetting.ini";
 inline constexpr char kLanguageLoadError[] = "Load language file error";
-// Text shown at start when the PC has no wireless adapter.
-inline constexpr int kTextNoWirelessAdapter = 76;
-// The question before the window closes while an upgrade runs.
-inline constexpr int kTextCloseDuringUpgrade = 83;
-// The question before the window closes while an order waits for its acknowledgement.
-inline constexpr int kTextCloseWithPendingOrders = 96;
-
 class IMainWindowView {
   public:
     virtual ~IMainWindowView() = default;
@@ -99,6 +93,7 @@ class MainWindowLogic : public IUserMessageSink {
 
   private:
     void BuildTabs();
+    std::string Text(TextId id) const { return text_ ? text_(TextNumber(id)) : std::string(); }
 
     IMainWindowView& view_;
     CMonitorTable& table_;

@@ -7,7 +7,6 @@
 #include "foundation/Log.h"
 #include "foundation/UiThread.h"
 #include "pages/LanguageTexts.h"
-#include "pages/RecordTexts.h"
 #include "platform/Utf8Path.h"
 #include "record/RecordVerifier.h"
 #include "record/ServiceRecord.h"
@@ -64,7 +63,8 @@ bool OpenWindowServiceRecord(const std::string& settingsPath,
     ServiceRecordOptions options;
     options.folder = WindowRecordFolder(settingsPath);
     options.onProblem = [show](const std::string& folder) {
-        PostToUiThread([show, folder] { show(LanguageText(kTextRecordProblem) + "\n" + folder); });
+        PostToUiThread(
+            [show, folder] { show(LanguageText(TextId::kRecordNotWritable) + "\n" + folder); });
     };
     return GetServiceRecord().Open(std::move(options));
 }

@@ -7,9 +7,10 @@
 #include "foundation/Log.h"
 #include "foundation/PublicFunctions.h"
 #include "foundation/UiThread.h"
-#include "pages/ControlIds.h"
+#include "pages/APPageLayout.h"
 #include "pages/LanguageTexts.h"
 #include "pages/NetworkDefaults.h"
+#include "pages/PageCaptions.h"
 #include "platform/HostedNetwork.h"
 #include "platform/ProcessElevation.h"
 #include "record/ServiceRecord.h"
@@ -17,19 +18,6 @@
 namespace {
 
 using namespace APPageId;
-
-constexpr int kTextAuthen = 14;
-constexpr int kTextKey = 15;
-constexpr int kTextStarted = 16;
-constexpr int kTextLoad = 17;
-constexpr int kTextSave = 18;
-constexpr int kTextStart = 19;
-constexpr int kTextShowPassword = 20;
-constexpr int kTextNoAdapter = 75;
-constexpr int kTextInvalid = 82;
-constexpr int kTextStarting = 84;
-constexpr int kTextRestartElevated = 97;
-constexpr int kTextStepFailed = 98;
 
 constexpr char kDefaultSsid[] = "ZOLT_LINK";
 constexpr char kDefaultKey[] = "QPLMRTXW";
@@ -176,16 +164,13 @@ void CAPConfigDlg::InitForm() {
 }
 
 void CAPConfigDlg::RefreshCaptions() {
-    form_.SetText(kLoad, Text(kTextLoad));
-    form_.SetText(kStart, Text(starting_ ? kTextStarting : kTextStart));
-    form_.SetText(kSave, Text(kTextSave));
+    ShowCaptionTexts(form_, kAPPageLayout, text_);
+    if (starting_) {
+        form_.SetText(kStart, Text(TextId::kStartingAccessPoint));
+    }
     form_.SetText(kSsidLabel, "SSID");
-    form_.SetText(kAuthenLabel, Text(kTextAuthen));
-    form_.SetText(kKeyLabel, Text(kTextKey));
     form_.SetText(kIpLabel, "IP");
-    form_.SetText(kStartedLabel, Text(kTextStarted));
     form_.SetText(kStartedIpLabel, "IP:");
-    form_.SetText(kShowPassword, Text(kTextShowPassword));
 }
 
 bool CAPConfigDlg::ValidateForm() {
@@ -212,7 +197,7 @@ void CAPConfigDlg::OnStart() {
     }
     Ipv4Octets address{};
     if (!ValidateForm() || !ParseOctets(form_.GetAddressText(kIp), address)) {
-        dialogs_.MessageBox(Text(kTextInvalid));
+        dialogs_.MessageBox(Text(TextId::kInvalidSettings));
         return;
     }
     if (!MayRunCommands()) {
@@ -223,7 +208,7 @@ void CAPConfigDlg::OnStart() {
     }
     starting_ = true;
     form_.Enable(kStart, false);
-    form_.SetText(kStart, Text(kTextStarting));
+    form_.SetText(kStart, Text(TextId::kStartingAccessPoint));
     worker_ = std::thread([this, ssid = Cut(form_.GetText(kSsid), kFieldBuffer), key = cachedKey_,
                            address] { RunStart(ssid, key, address); });
 }
@@ -241,7 +226,7 @@ bool CAPConfigDlg::MayRunCommands() {
         return true;
     }
     // Without the rights every step would fail; a copy with them can do the work.
-    if (dialogs_.AskYesNo(Text(kTextRestartElevated)) && !elevation_.RestartElevated()) {
+    if (dialogs_.AskYesNo(Text(TextId::kRestartAsAdministrator)) && !elevation_.RestartElevated()) {
         TraceLog("The restart with administrator rights did not start\n");
     }
     return false;
@@ -280,20 +265,20 @@ void CAPConfigDlg::RunStart(const std::string& ssid, const std::string& key,
 void CAPConfigDlg::FinishStart(const StartOutcome& outcome, const std::string& ssid,
                                const Ipv4Octets& address) {
     starting_ = false;
-    form_.SetText(kStart, Text(kTextStart));
+    form_.SetText(kStart, Text(TextId::kStartAccessPoint));
     form_.Enable(kStart, true);
     // Whatever an earlier Start showed is no longer what runs.
     form_.Show(kStartedIp, false);
     form_.Show(kStartedSsid, false);
     for (int i = 0; i < outcome.adapter.unopened; ++i) {
-        dialogs_.MessageBox(Text(kTextNoAdapter));
+        dialogs_.MessageBox(Text(TextId::kNoAccessPointAdapter));
     }
     if (!outcome.failedCommand.empty()) {
-        dialogs_.MessageBox(Text(kTextStepFailed) + "\n" + outcome.failedCommand);
+        dialogs_.MessageBox(Text(TextId::kAccessPointStepFailed) + "\n" + outcome.failedCommand);
         return;
     }
     if (outcome.adapter.name == kNoVirtualAdapter) {
-        dialogs_.MessageBox(Text(kTextNoAdapter));
+        dialogs_.MessageBox(Text(TextId::kNoAccessPointAdapter));
         TraceLog("Can not find the virtual adapter name!\n");
         return;
     }

@@ -33,6 +33,7 @@
 #include <string>
 #include <thread>
 
+#include "foundation/TextId.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 #include "pages/IPage.h"
@@ -79,7 +80,7 @@ class CAPConfigDlg : public IPage {
   private:
     // True when SSID and key can be used; reads the key into the cache.
     bool ValidateForm();
-    std::string Text(int index) const { return text_ ? text_(index) : std::string(); }
+    std::string Text(TextId id) const { return text_ ? text_(TextNumber(id)) : std::string(); }
     struct StartOutcome {
         VirtualAdapterLookup adapter;
         std::string failedCommand;  // empty when every command did its work

@@ -7,10 +7,11 @@
 #include "network/CmpChecksum.h"
 #include "network/CmpPacketHead.h"
 #include "network/SendCmpData.h"
-#include "pages/ControlIds.h"
 #include "pages/DebugFrameText.h"
 #include "pages/DebugKeys.h"
+#include "pages/DebugPageLayout.h"
 #include "pages/LanguageTexts.h"
+#include "pages/PageCaptions.h"
 #include "platform/CodePage.h"
 #include "platform/Socket.h"
 #include "registry/CMonitorTable.h"
@@ -20,26 +21,6 @@ namespace {
 
 using namespace DebugPageId;
 namespace dft = DebugFrameText;
-
-constexpr int kTextFrameLabel = 99;
-constexpr int kTextFilterLabel = 100;
-constexpr int kTextSend = 101;
-constexpr int kTextConfirm = 102;
-constexpr int kTextClear = 103;
-constexpr int kTextPause = 104;
-constexpr int kTextResume = 105;
-constexpr int kTextSaveFile = 106;
-constexpr int kTextStopSaving = 107;
-constexpr int kTextHeadBedNo = 110;
-constexpr int kTextHeadName = 111;
-constexpr int kTextHeadVersion = 112;
-constexpr int kTextHeadTime = 113;
-constexpr int kTextHeadDirection = 114;
-constexpr int kTextHeadLength = 115;
-constexpr int kTextHeadCommand = 116;
-constexpr int kTextHeadSerial = 117;
-constexpr int kTextHeadChecksum = 118;
-constexpr int kTextHeadBody = 119;
 
 std::string NowText() {
     char buffer[32] = {};
@@ -65,26 +46,22 @@ CDebugConfigDlg::CDebugConfigDlg(IForm& form, IDialogs& dialogs, IDebugDisplay& 
       text_(std::move(text)),
       device_(EmptyGuid()) {}
 
-std::string CDebugConfigDlg::Text(int index) const {
-    return text_ ? text_(index) : std::string();
+std::string CDebugConfigDlg::Text(TextId id) const {
+    return text_ ? text_(TextNumber(id)) : std::string();
 }
 
 void CDebugConfigDlg::RefreshCaptions() {
-    form_.SetText(kFrameLabel, Text(kTextFrameLabel));
-    form_.SetText(kFilterLabel, Text(kTextFilterLabel));
-    form_.SetText(kSend, Text(kTextSend));
-    form_.SetText(kConfirmFilter, Text(kTextConfirm));
-    form_.SetText(kClear, Text(kTextClear));
+    ShowCaptionTexts(form_, kDebugPageLayout, text_);
     SetPauseCaption();
     SetSaveCaption();
 }
 
 void CDebugConfigDlg::SetPauseCaption() {
-    form_.SetText(kPause, Text(paused_ ? kTextResume : kTextPause));
+    form_.SetText(kPause, Text(paused_ ? TextId::kResume : TextId::kPause));
 }
 
 void CDebugConfigDlg::SetSaveCaption() {
-    form_.SetText(kSaveFile, Text(saving_ ? kTextStopSaving : kTextSaveFile));
+    form_.SetText(kSaveFile, Text(saving_ ? TextId::kStopSaving : TextId::kSaveFile));
 }
 
 void CDebugConfigDlg::AppendDisplay(const std::string& text) {
@@ -131,16 +108,16 @@ void CDebugConfigDlg::EmitDeviceHeader(MonitorObject& monitor, const std::string
     }
     // In the language shown when the frame goes out.
     dft::ColumnHeads heads;
-    heads.bedNo = Text(kTextHeadBedNo);
-    heads.name = Text(kTextHeadName);
-    heads.version = Text(kTextHeadVersion);
-    heads.time = Text(kTextHeadTime);
-    heads.direction = Text(kTextHeadDirection);
-    heads.length = Text(kTextHeadLength);
-    heads.command = Text(kTextHeadCommand);
-    heads.serial = Text(kTextHeadSerial);
-    heads.checksum = Text(kTextHeadChecksum);
-    heads.body = Text(kTextHeadBody);
+    heads.bedNo = Text(TextId::kHeadBedNo);
+    heads.name = Text(TextId::kHeadName);
+    heads.version = Text(TextId::kHeadSoftwareVersion);
+    heads.time = Text(TextId::kHeadTime);
+    heads.direction = Text(TextId::kHeadDirection);
+    heads.length = Text(TextId::kHeadLength);
+    heads.command = Text(TextId::kHeadCommand);
+    heads.serial = Text(TextId::kHeadSerial);
+    heads.checksum = Text(TextId::kHeadChecksum);
+    heads.body = Text(TextId::kHeadBody);
     const std::string columns = dft::HeaderColumnsText(heads);
     Emit(columns, columns);
     const std::string device =

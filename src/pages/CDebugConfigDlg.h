@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "foundation/Guid.h"
+#include "foundation/TextId.h"
 #include "pages/IDebugDisplay.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
@@ -83,7 +84,7 @@ class CDebugConfigDlg : public IPage {
     bool IsSaving() const { return saving_; }
 
   private:
-    std::string Text(int index) const;
+    std::string Text(TextId id) const;
     void SetPauseCaption();
     void SetSaveCaption();
     // Adds text to the display (unless paused) and keeps it within the line limit.

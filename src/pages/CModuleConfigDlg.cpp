@@ -8,8 +8,9 @@
 
 #include "network/CmpPacketHead.h"
 #include "network/SendCmpData.h"
-#include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
+#include "pages/ModulePageLayout.h"
+#include "pages/PageCaptions.h"
 #include "record/RecordedActions.h"
 #include "record/ServiceRecord.h"
 #include "registry/CMonitorTable.h"
@@ -19,15 +20,6 @@
 namespace {
 
 using namespace ModulePageId;
-
-constexpr int kTextModify = 35;
-constexpr int kTextFilterGroup = 40;
-constexpr int kTextFilterEcg = 41;
-constexpr int kTextFilterEcgSpo2 = 42;
-constexpr int kTextFilterAll = 43;
-constexpr int kTextModuleGroup = 44;
-constexpr int kTextNoMonitor = 77;
-constexpr int kTextNoModuleSet = 78;
 
 constexpr std::size_t kSlotEcg = 1;
 constexpr std::size_t kSlotResp = 2;
@@ -51,7 +43,7 @@ constexpr ModuleSet kModuleSets[] = {
 }  // namespace
 
 CModuleConfigDlg::CModuleConfigDlg(IForm& form, IDialogs& dialogs)
-    : CModuleConfigDlg(form, dialogs, GetMonitorTable(), LanguageText) {}
+    : CModuleConfigDlg(form, dialogs, GetMonitorTable(), [](int i) { return LanguageText(i); }) {}
 
 CModuleConfigDlg::CModuleConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table,
                                    TextLookup text)
@@ -65,13 +57,7 @@ void CModuleConfigDlg::RefreshCaptions() {
         form_.SetCheck(id, false);
     }
     form_.Enable(kModify, false);
-    auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
-    form_.SetText(kFilterEcg, text(kTextFilterEcg));
-    form_.SetText(kFilterEcgSpo2, text(kTextFilterEcgSpo2));
-    form_.SetText(kFilterAll, text(kTextFilterAll));
-    form_.SetText(kModify, text(kTextModify));
-    form_.SetText(kFilterGroup, text(kTextFilterGroup));
-    form_.SetText(kModuleGroup, text(kTextModuleGroup));
+    ShowCaptionTexts(form_, kModulePageLayout, text_);
 }
 
 void CModuleConfigDlg::CheckOnly(const int* group, int count, int chosen) {
@@ -155,13 +141,12 @@ void CModuleConfigDlg::SendModuleSwitchOrder() {
     ModuleMask mask;
     const bool chosen = ChosenMask(mask);
     const std::vector<MonitorObject*> monitors = table_.GetCheckedMonitors();
-    auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
     if (monitors.empty()) {
-        dialogs_.MessageBox(text(kTextNoMonitor));
+        dialogs_.MessageBox(Text(TextId::kNoMonitorChecked));
         return;
     }
     if (!chosen) {
-        dialogs_.MessageBox(text(kTextNoModuleSet));
+        dialogs_.MessageBox(Text(TextId::kNoModuleSet));
         return;
     }
     for (MonitorObject* monitor : monitors) {

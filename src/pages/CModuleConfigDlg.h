@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 
+#include "foundation/TextId.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 #include "pages/IPage.h"
@@ -50,6 +51,7 @@ class CModuleConfigDlg : public IPage {
   private:
     void CheckOnly(const int* group, int count, int chosen);
     void SetFilter(std::uint8_t ecg, std::uint8_t spo2);
+    std::string Text(TextId id) const { return text_ ? text_(TextNumber(id)) : std::string(); }
 
     IForm& form_;
     IDialogs& dialogs_;

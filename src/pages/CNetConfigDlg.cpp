@@ -7,11 +7,12 @@
 
 #include "foundation/IniFile.h"
 #include "foundation/PublicFunctions.h"
-#include "pages/ControlIds.h"
 #include "pages/Ipv4Text.h"
 #include "pages/LanguageTexts.h"
 #include "pages/NetConfigOrders.h"
+#include "pages/NetPageLayout.h"
 #include "pages/NetworkDefaults.h"
+#include "pages/PageCaptions.h"
 #include "platform/CodePage.h"
 #include "record/RecordedActions.h"
 #include "record/ServiceRecord.h"
@@ -23,36 +24,6 @@
 namespace {
 
 using namespace NetPageId;
-
-constexpr int kTextDeviceName = 6;
-constexpr int kTextDeviceIp = 8;
-constexpr int kTextAuthen = 14;
-constexpr int kTextPassword = 15;
-constexpr int kTextLoad = 17;
-constexpr int kTextSave = 18;
-constexpr int kTextShowPassword = 20;
-constexpr int kTextRoamSwitch = 21;
-constexpr int kTextRoamThreshold = 22;
-constexpr int kTextRoamOn = 23;
-constexpr int kTextRoamOff = 24;
-constexpr int kTextWifiPower = 25;
-constexpr int kTextPowerLow = 26;
-constexpr int kTextPowerMiddle = 27;
-constexpr int kTextPowerHigh = 28;
-constexpr int kTextIpAccess = 29;
-constexpr int kTextIpDhcp = 30;
-constexpr int kTextIpStatic = 31;
-constexpr int kTextServerIp = 32;
-constexpr int kTextChannel = 33;
-constexpr int kTextReconnect = 34;
-constexpr int kTextModify = 35;
-constexpr int kTextAddressOnlyOff = 36;
-constexpr int kTextAddressOnlyOn = 37;
-constexpr int kTextNoMonitor = 77;
-constexpr int kTextSsidTooLong = 79;
-constexpr int kTextBadDeviceIp = 80;
-constexpr int kTextBadServerIp = 81;
-constexpr int kTextInvalid = 82;
 
 constexpr char kDefaultSsid[] = "ZOLT_LINK";
 constexpr char kDefaultPassword[] = "QPLMRTXW";
@@ -162,7 +133,8 @@ std::string FieldToForm(const WString& text) {
 }  // namespace
 
 CNetConfigDlg::CNetConfigDlg(IForm& form, IDialogs& dialogs)
-    : CNetConfigDlg(form, dialogs, GetMonitorTable(), LanguageText, kOrderPause) {}
+    : CNetConfigDlg(
+          form, dialogs, GetMonitorTable(), [](int i) { return LanguageText(i); }, kOrderPause) {}
 
 CNetConfigDlg::CNetConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable& table, TextLookup text,
                              std::chrono::milliseconds orderPause)
@@ -189,23 +161,23 @@ void CNetConfigDlg::InitForm() {
     form_.SetPasswordMask(kPassword, true);
 
     form_.ResetContent(kRoamSwitch);
-    form_.AddString(kRoamSwitch, Text(kTextRoamOff));
-    form_.AddString(kRoamSwitch, Text(kTextRoamOn));
+    form_.AddString(kRoamSwitch, Text(TextId::kRoamingOff));
+    form_.AddString(kRoamSwitch, Text(TextId::kRoamingOn));
     form_.SetCurSel(kRoamSwitch, 1);
 
     form_.ResetContent(kWifiPower);
-    for (int t : {kTextPowerLow, kTextPowerMiddle, kTextPowerHigh}) {
+    for (TextId t : {TextId::kPowerLow, TextId::kPowerMedium, TextId::kPowerHigh}) {
         form_.AddString(kWifiPower, Text(t));
     }
     form_.SetCurSel(kWifiPower, 1);
 
     form_.ResetContent(kIpAccess);
-    form_.AddString(kIpAccess, Text(kTextIpStatic));
-    form_.AddString(kIpAccess, Text(kTextIpDhcp));
+    form_.AddString(kIpAccess, Text(TextId::kIpModeStatic));
+    form_.AddString(kIpAccess, Text(TextId::kIpModeDhcp));
     form_.SetCurSel(kIpAccess, 0);
 
     form_.ResetContent(kChannel);
-    form_.AddString(kChannel, Text(109));  // "Auto"
+    form_.AddString(kChannel, Text(TextId::kChannelAuto));
     for (int channel = 1; channel <= 13; ++channel) {
         form_.AddString(kChannel, std::to_string(channel));
     }
@@ -224,41 +196,24 @@ void CNetConfigDlg::InitForm() {
     RefreshCaptions();
 }
 
-void CNetConfigDlg::RebuildList(int id, std::initializer_list<int> texts) {
+void CNetConfigDlg::RebuildList(int id, std::initializer_list<TextId> texts) {
     const int chosen = form_.GetCurSel(id);
     form_.ResetContent(id);
     int index = 0;
-    for (int t : texts) {
+    for (TextId t : texts) {
         form_.InsertString(id, index++, Text(t));
     }
     form_.SetCurSel(id, chosen);
 }
 
 void CNetConfigDlg::RefreshCaptions() {
-    form_.SetText(kAddressOnly, Text(addressOnly_ ? kTextAddressOnlyOn : kTextAddressOnlyOff));
-    const std::pair<int, int> captions[] = {
-        {kLoad, kTextLoad},
-        {kSave, kTextSave},
-        {kModify, kTextModify},
-        {kAuthenLabel, kTextAuthen},
-        {kPasswordLabel, kTextPassword},
-        {kWifiPowerLabel, kTextWifiPower},
-        {kRoamSwitchLabel, kTextRoamSwitch},
-        {kRoamThresholdLabel, kTextRoamThreshold},
-        {kDeviceIpLabel, kTextDeviceIp},
-        {kIpAccessLabel, kTextIpAccess},
-        {kServerIpLabel, kTextServerIp},
-        {kChannelLabel, kTextChannel},
-        {kReconnectTimeLabel, kTextReconnect},
-        {kDeviceNameLabel, kTextDeviceName},
-        {kShowPassword, kTextShowPassword},
-    };
-    for (const auto& [id, text] : captions) {
-        form_.SetText(id, Text(text));
+    ShowCaptionTexts(form_, kNetPageLayout, text_);
+    if (addressOnly_) {
+        form_.SetText(kAddressOnly, Text(TextId::kModifyAllSettings));
     }
-    RebuildList(kRoamSwitch, {kTextRoamOff, kTextRoamOn});
-    RebuildList(kWifiPower, {kTextPowerLow, kTextPowerMiddle, kTextPowerHigh});
-    RebuildList(kIpAccess, {kTextIpStatic, kTextIpDhcp});
+    RebuildList(kRoamSwitch, {TextId::kRoamingOff, TextId::kRoamingOn});
+    RebuildList(kWifiPower, {TextId::kPowerLow, TextId::kPowerMedium, TextId::kPowerHigh});
+    RebuildList(kIpAccess, {TextId::kIpModeStatic, TextId::kIpModeDhcp});
 }
 
 bool CNetConfigDlg::CollectForm() {
@@ -272,7 +227,7 @@ bool CNetConfigDlg::CollectForm() {
     // The order's field holds 39 bytes of UTF-8: a longer SSID is refused, never cut.
     const WString ssid = CPublicFunctions::MultiByteToWstring(form_.GetText(kSsid).c_str());
     if (CPublicFunctions::UnicodeToUtf8(ssid.c_str()).size() > kMaxWifiTextBytes) {
-        dialogs_.MessageBox(Text(kTextSsidTooLong));
+        dialogs_.MessageBox(Text(TextId::kSsidTooLong));
         return false;
     }
     CopyUnits(wifi_.ssid, ssid);
@@ -296,7 +251,7 @@ bool CNetConfigDlg::CollectForm() {
 
     wifi_.deviceIp = Ipv4Text::Parse(form_.GetAddressText(kDeviceIp));
     if (!Ipv4Text::IsUsableHost(wifi_.deviceIp)) {
-        dialogs_.MessageBox(Text(kTextBadDeviceIp));
+        dialogs_.MessageBox(Text(TextId::kInvalidDeviceIp));
         return false;
     }
 
@@ -307,7 +262,7 @@ bool CNetConfigDlg::CollectForm() {
 
     serverIp_ = Ipv4Text::Parse(form_.GetAddressText(kServerIp));
     if (!Ipv4Text::IsUsableHost(serverIp_)) {
-        dialogs_.MessageBox(Text(kTextBadServerIp));
+        dialogs_.MessageBox(Text(TextId::kInvalidServerIp));
         return false;
     }
 
@@ -346,12 +301,12 @@ void CNetConfigDlg::OnModify() {
         return;
     }
     if (!ValidateSettings()) {
-        dialogs_.MessageBox(Text(kTextInvalid));
+        dialogs_.MessageBox(Text(TextId::kInvalidSettings));
         return;
     }
     const std::vector<MonitorObject*> monitors = table_.GetCheckedMonitors();
     if (monitors.empty() || monitors.front() == nullptr) {
-        dialogs_.MessageBox(Text(kTextNoMonitor));
+        dialogs_.MessageBox(Text(TextId::kNoMonitorChecked));
         return;
     }
     // One monitor at a time on this page: the others are left alone.
@@ -411,7 +366,8 @@ void CNetConfigDlg::OnToggleAddressOnly() {
         form_.Enable(id, addressOnly_);
     }
     addressOnly_ = !addressOnly_;
-    form_.SetText(kAddressOnly, Text(addressOnly_ ? kTextAddressOnlyOn : kTextAddressOnlyOff));
+    form_.SetText(kAddressOnly,
+                  Text(addressOnly_ ? TextId::kModifyAllSettings : TextId::kModifyAddressOnly));
 }
 
 void CNetConfigDlg::OnShowPassword() {

@@ -24,6 +24,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "foundation/TextId.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 #include "pages/IPage.h"
@@ -79,8 +80,8 @@ class CNetConfigDlg : public IPage {
     bool CollectForm();
     // The collected state passes every rule (else the caller shows 82).
     bool ValidateSettings() const;
-    std::string Text(int index) const { return text_ ? text_(index) : std::string(); }
-    void RebuildList(int id, std::initializer_list<int> texts);
+    std::string Text(TextId id) const { return text_ ? text_(TextNumber(id)) : std::string(); }
+    void RebuildList(int id, std::initializer_list<TextId> texts);
 
     IForm& form_;
     IDialogs& dialogs_;

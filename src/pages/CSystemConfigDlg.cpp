@@ -3,17 +3,13 @@
 #include <string>
 #include <utility>
 
-#include "pages/ControlIds.h"
-#include "pages/RecordTexts.h"
+#include "pages/PageCaptions.h"
+#include "pages/SystemPageLayout.h"
 #include "record/Inventory.h"
 #include "registry/CMonitorObjectMng.h"
 
 namespace {
 
-constexpr int kTextVersion = 12;
-constexpr int kTextChinese = 63;
-constexpr int kTextEnglish = 64;
-constexpr int kTextLanguageButton = 65;
 constexpr int kIndexChinese = 0;
 constexpr int kIndexEnglish = 1;
 
@@ -35,12 +31,12 @@ CSystemConfigDlg::CSystemConfigDlg(IForm& form, IDialogs& dialogs, LanguageTexts
 void CSystemConfigDlg::RefreshCaptions() {
     using namespace SystemPageId;
     form_.ResetContent(kLanguageSelector);
-    form_.InsertString(kLanguageSelector, kIndexChinese, texts_.LanguageText(kTextChinese));
-    form_.InsertString(kLanguageSelector, kIndexEnglish, texts_.LanguageText(kTextEnglish));
+    form_.InsertString(kLanguageSelector, kIndexChinese, texts_.LanguageText(TextId::kChinese));
+    form_.InsertString(kLanguageSelector, kIndexEnglish, texts_.LanguageText(TextId::kEnglish));
     form_.SetCurSel(kLanguageSelector, SelectorIndex(texts_.GetLanguage()));
-    form_.SetText(kLanguageButton, texts_.LanguageText(kTextLanguageButton));
-    form_.SetText(kVersionLine, texts_.LanguageText(kTextVersion) + ": " + kToolVersion);
-    form_.SetText(kExportInventory, texts_.LanguageText(kTextExportInventory));
+    ShowCaptionTexts(form_, kSystemPageLayout,
+                     [this](int index) { return texts_.LanguageText(index); });
+    form_.SetText(kVersionLine, texts_.LanguageText(TextId::kVersion) + ": " + kToolVersion);
 }
 
 void CSystemConfigDlg::OnExportInventory() {
@@ -49,7 +45,7 @@ void CSystemConfigDlg::OnExportInventory() {
         return;
     }
     if (!WriteInventory(path, inventory_())) {
-        dialogs_.MessageBox(texts_.LanguageText(kTextInventoryFailed) + "\n" + path);
+        dialogs_.MessageBox(texts_.LanguageText(TextId::kInventoryNotWritable) + "\n" + path);
     }
 }
 

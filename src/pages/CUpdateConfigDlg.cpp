@@ -1,14 +1,16 @@
 #include "pages/CUpdateConfigDlg.h"
 
 #include <filesystem>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "foundation/UpgradeFileSet.h"
 
-#include "pages/ControlIds.h"
 #include "pages/Ipv4Text.h"
 #include "pages/LanguageTexts.h"
+#include "pages/PageCaptions.h"
+#include "pages/UpdatePageLayout.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorAttribute.h"
 #include "registry/MonitorObject.h"
@@ -19,42 +21,26 @@ namespace {
 
 using namespace UpdatePageId;
 
-constexpr int kTextModeLabel = 45;
-constexpr int kTextModeFolder = 46;
-constexpr int kTextModeOther = 47;
-constexpr int kTextFolderLabel = 48;
-constexpr int kTextBrowse = 49;
-constexpr int kTextServerLabel = 50;
-constexpr int kTextStart = 51;
-constexpr int kTextNoMode = 72;
-constexpr int kTextNoFolder = 73;
-constexpr int kTextNoMonitor = 74;
-constexpr int kTextRefusedHeading = 85;
-constexpr int kTextNothingServed = 91;
-constexpr int kTextBadFolder = 92;
-constexpr int kTextChecking = 93;
-constexpr int kTextIgnoredHeading = 94;
-constexpr int kTextSetNotWhole = 95;
 // One list never grows past this many lines (a wrongly chosen folder may hold thousands of
 // files); the rest is counted.
 constexpr std::size_t kMaxListedFiles = 20;
 
-int ProblemText(UpgradeFileProblem problem) {
+std::optional<TextId> ProblemText(UpgradeFileProblem problem) {
     switch (problem) {
         case UpgradeFileProblem::kNoCompanion:
-            return 86;
+            return TextId::kRefusedNoMd5;
         case UpgradeFileProblem::kBadCompanion:
-            return 87;
+            return TextId::kRefusedBadMd5;
         case UpgradeFileProblem::kDigestMismatch:
-            return 88;
+            return TextId::kRefusedMd5Mismatch;
         case UpgradeFileProblem::kUnreadable:
-            return 89;
+            return TextId::kRefusedUnreadable;
         case UpgradeFileProblem::kTooLarge:
-            return 90;
+            return TextId::kRefusedTooLarge;
         case UpgradeFileProblem::kNone:
             break;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // A file's path inside the folder, as the user chose it.
@@ -88,10 +74,11 @@ void AppendParagraph(std::string& message, const std::string& paragraph) {
 }  // namespace
 
 CUpdateConfigDlg::CUpdateConfigDlg(IForm& form, IDialogs& dialogs)
-    : CUpdateConfigDlg(form, dialogs, GetMonitorTable(), LanguageText, nullptr,
-                       [](int mode, const std::string&, std::shared_ptr<UpgradeFileSet> files) {
-                           GetUpdateConfigManager().StartUpgrade(mode, std::move(*files));
-                       }) {
+    : CUpdateConfigDlg(
+          form, dialogs, GetMonitorTable(), [](int i) { return LanguageText(i); }, nullptr,
+          [](int mode, const std::string&, std::shared_ptr<UpgradeFileSet> files) {
+              GetUpdateConfigManager().StartUpgrade(mode, std::move(*files));
+          }) {
     loader_ = std::make_unique<UpgradeFolderLoader>();
     load_ = [loader = loader_.get()](const std::string& folder, FilesLoaded done) {
         return loader->Load(folder, std::move(done));
@@ -109,50 +96,44 @@ CUpdateConfigDlg::CUpdateConfigDlg(IForm& form, IDialogs& dialogs, CMonitorTable
 
 CUpdateConfigDlg::~CUpdateConfigDlg() = default;
 
-std::string CUpdateConfigDlg::Text(int index) const {
-    return text_ ? text_(index) : std::string();
+std::string CUpdateConfigDlg::Text(TextId id) const {
+    return text_ ? text_(TextNumber(id)) : std::string();
 }
 
 void CUpdateConfigDlg::RefreshCaptions() {
-    auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
     const int chosen = form_.GetCurSel(kModeSelector);
     form_.ResetContent(kModeSelector);
-    form_.InsertString(kModeSelector, 0, text(kTextModeFolder));
-    form_.InsertString(kModeSelector, 1, text(kTextModeOther));
+    form_.InsertString(kModeSelector, 0, Text(TextId::kNetworkUpgrade));
+    form_.InsertString(kModeSelector, 1, Text(TextId::kReservedMode));
     form_.SetCurSel(kModeSelector, chosen);
     // Only the first mode is served: it is always the one chosen and cannot be changed.
     form_.SetCurSel(kModeSelector, 0);
     form_.Enable(kModeSelector, false);
-    form_.SetText(kStart, text(kTextStart));
-    form_.SetText(kBrowse, text(kTextBrowse));
-    form_.SetText(kModeLabel, text(kTextModeLabel));
-    form_.SetText(kFolderLabel, text(kTextFolderLabel));
-    form_.SetText(kServerLabel, text(kTextServerLabel));
+    ShowCaptionTexts(form_, kUpdatePageLayout, text_);
 }
 
 void CUpdateConfigDlg::OnBrowse() {
     std::string folder;
-    if (dialogs_.PickFolder(Text(kUpgradeFolderTitle), folder) && !folder.empty()) {
+    if (dialogs_.PickFolder(Text(TextId::kSelectUpgradeFolder), folder) && !folder.empty()) {
         form_.SetText(kFolderPath, folder);
         CheckFolder(folder, -1);
     }
 }
 
 void CUpdateConfigDlg::OnStart() {
-    auto text = [this](int index) { return text_ ? text_(index) : std::string(); };
     const std::string folder = form_.GetText(kFolderPath);
     const int mode = form_.GetCurSel(kModeSelector);
     if (folder.empty()) {
-        dialogs_.MessageBox(text(kTextNoFolder));
+        dialogs_.MessageBox(Text(TextId::kNoUpgradeFolder));
         return;
     }
     if (mode != 0 && mode != 1) {
-        dialogs_.MessageBox(text(kTextNoMode));
+        dialogs_.MessageBox(Text(TextId::kNoUpgradeMode));
         return;
     }
     const std::vector<MonitorObject*> monitors = table_.GetAllMonitors();
     if (monitors.empty()) {
-        dialogs_.MessageBox(text(kTextNoMonitor));
+        dialogs_.MessageBox(Text(TextId::kNoMonitorToUpgrade));
         return;
     }
     MonitorAttribute attribute;
@@ -169,7 +150,7 @@ void CUpdateConfigDlg::CheckFolder(const std::string& folder, int startMode) {
     }
     checking_ = true;
     form_.Enable(kStart, false);
-    form_.SetText(kStatusLine, Text(kTextChecking));
+    form_.SetText(kStatusLine, Text(TextId::kCheckingUpgradeFiles));
     const bool started =
         load_(folder, [this, folder, startMode](std::shared_ptr<UpgradeFileSet> files) {
             OnChecked(folder, startMode, files);
@@ -187,23 +168,25 @@ void CUpdateConfigDlg::OnChecked(const std::string& folder, int startMode,
     form_.Enable(kStart, true);
     form_.SetText(kStatusLine, "");
     if (!files || !files->FolderReadable()) {
-        dialogs_.MessageBox(Text(kTextBadFolder));
+        dialogs_.MessageBox(Text(TextId::kUnreadableUpgradeFolder));
         return;
     }
     // Each damaged firmware file and why (texts 85..90), then the files that are no firmware
     // at all (text 94), in one message.
     std::string message = FileList(
-        files->Refusals(), Text(kTextRefusedHeading), [&](const UpgradeFileRefusal& refused) {
-            return ShownName(refused.path, folder) + ": " + Text(ProblemText(refused.problem));
+        files->Refusals(), Text(TextId::kRefusedUpgradeFiles),
+        [&](const UpgradeFileRefusal& refused) {
+            const std::optional<TextId> why = ProblemText(refused.problem);
+            return ShownName(refused.path, folder) + ": " + (why ? Text(*why) : std::string());
         });
     AppendParagraph(message,
-                    FileList(files->Ignored(), Text(kTextIgnoredHeading),
+                    FileList(files->Ignored(), Text(TextId::kIgnoredUpgradeFiles),
                              [&](const std::string& path) { return ShownName(path, folder); }));
     const bool serve = files->CanServe();
     if (startMode >= 0 && !serve) {
         // A damaged file stops the whole set; else there was nothing to serve.
-        AppendParagraph(message,
-                        Text(files->Refusals().empty() ? kTextNothingServed : kTextSetNotWhole));
+        AppendParagraph(message, Text(files->Refusals().empty() ? TextId::kNothingToServe
+                                                                : TextId::kFirmwareSetIncomplete));
     }
     if (!message.empty()) {
         dialogs_.MessageBox(message);

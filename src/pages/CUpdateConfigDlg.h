@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/TextId.h"
 #include "pages/IDialogs.h"
 #include "pages/IForm.h"
 #include "pages/IPage.h"
@@ -27,8 +28,6 @@
 class CMonitorTable;
 class UpgradeFileSet;
 class UpgradeFolderLoader;
-
-inline constexpr int kUpgradeFolderTitle = 108;  // text: the folder picker's title
 
 class CUpdateConfigDlg : public IPage {
   public:
@@ -57,7 +56,7 @@ class CUpdateConfigDlg : public IPage {
     bool IsChecking() const { return checking_; }
 
   private:
-    std::string Text(int index) const;
+    std::string Text(TextId id) const;
     // startMode -1: only show what is refused.
     void CheckFolder(const std::string& folder, int startMode);
     void OnChecked(const std::string& folder, int startMode,

@@ -209,6 +209,10 @@ std::string LanguageText(int index) {
     return GetLanguageTexts().LanguageText(index);
 }
 
+std::string LanguageText(TextId id) {
+    return LanguageText(TextNumber(id));
+}
+
 std::string FindLanguageFolder(const std::string& exeDir, const std::string& dataDir) {
     // beside the program first: whoever can write a shared working folder must not supply the
     // texts an installed copy shows

@@ -10,7 +10,10 @@
 #include <string>
 #include <utility>
 
+#include "foundation/TextId.h"
+
 inline constexpr int kLanguageTextCount = 123;
+static_assert(kTextIdCount == kLanguageTextCount, "every text has its name");
 // Texts 0 to kLanguageRequiredTextCount - 1 must be in every language file.
 inline constexpr int kLanguageRequiredTextCount = 83;
 // Each text is read through a buffer of this size, so it keeps at most 255 bytes.
@@ -45,6 +48,7 @@ class LanguageTexts {
 
     // The text of the current language for 0..kLanguageTextCount - 1; "" for any other index.
     std::string LanguageText(int index) const;
+    std::string LanguageText(TextId id) const { return LanguageText(TextNumber(id)); }
 
     // Switches to `id` (1 Chinese, any other English), stores it for the next start and posts
     // WM_LANGUAGE_CHANGED. Choosing the current id does nothing.
@@ -70,6 +74,7 @@ const char* FallbackLanguageText(int index);
 LanguageTexts& GetLanguageTexts();
 // Text N of the process-wide tables.
 std::string LanguageText(int index);
+std::string LanguageText(TextId id);
 
 // The language folder to use: "language" beside the executable, else in the current directory,
 // else in the installed data folder, whichever first holds both language files; "language"

@@ -11,11 +11,14 @@
 //            List (editable drop-down), SortedList (editable, sorted), DropList (choice only),
 //            Display (multi-line, read-only, scrolled)
 //   height   of a list: the height dropped down (the field itself is one line)
-//   text     the language text the page shows as the caption, -1 for none or a fixed one
+//   text     the language text the page shows as the caption (TextId), kNoText for none or a
+//            fixed one
 //   flag     None, Hidden (until the page shows it), StartsGroup (the first control of a group
 //            of radio buttons, or the frame or button that ends the group before it)
 // Controls without an id (-1) still have a name, for the table's sake.
 #include <span>
+
+#include "foundation/TextId.h"
 
 enum class ControlKind {
     kGroup,
@@ -35,6 +38,9 @@ enum class ControlKind {
 
 enum class ControlFlag { kNone, kHidden, kStartsGroup };
 
+// A row's caption text when the page shows no language text there.
+inline constexpr TextId kNoText = static_cast<TextId>(-1);
+
 struct DialogRect {
     int x, y, width, height;
 };
@@ -45,7 +51,7 @@ struct ControlSpec {
     ControlKind kind;
     DialogRect rect;
     const char* caption;  // UTF-8, as the template has it
-    int captionText;      // -1: none
+    TextId captionText;   // kNoText: none
     ControlFlag flag;
 };
 

@@ -5,10 +5,10 @@
 
 // clang-format off
 #define ZR40_SYSTEM_PAGE_CONTROLS(X) \
-    X(kLanguageSelector, 1038, DropList,      10,  12, 120, 100, "",                 -1, None) \
-    X(kLanguageButton,   1007, DefaultButton, 140, 11, 70,  14,  "语言设置",          65, None) \
-    X(kVersionLine,      1076, Label,         10,  36, 240, 10,  "Static",           -1, None) \
-    X(kExportInventory,  1079, Button,        10,  54, 100, 14,  "Export inventory", 120, None)
+    X(kLanguageSelector, 1038, DropList,      10,  12, 120, 100, "",                 kNoText,                  None) \
+    X(kLanguageButton,   1007, DefaultButton, 140, 11, 70,  14,  "语言设置",         TextId::kSetLanguage,     None) \
+    X(kVersionLine,      1076, Label,         10,  36, 240, 10,  "Static",           kNoText,                  None) \
+    X(kExportInventory,  1079, Button,        10,  54, 100, 14,  "Export inventory", TextId::kExportInventory, None)
 // clang-format on
 
 #ifndef RC_INVOKED

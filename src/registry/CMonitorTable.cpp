@@ -15,26 +15,6 @@
 
 namespace {
 
-// Language texts the list shows.
-constexpr int kTextDeviceName = 6;
-constexpr int kTextGuid = 7;
-constexpr int kTextAddress = 8;
-constexpr int kTextBedNo = 9;
-constexpr int kTextSetting = 10;
-constexpr int kTextUpdate = 11;
-constexpr int kTextVersion = 12;
-constexpr int kTextModule = 13;
-constexpr int kTextConfigDone = 38;
-constexpr int kTextConfigFailed = 39;
-constexpr int kTextUpgradeFinished = 52;
-constexpr int kTextUpgradeFailed = 53;
-constexpr int kTextConfigPending = 66;
-constexpr int kTextRefusedName = 67;
-constexpr int kTextRefusedWifi = 68;
-constexpr int kTextRefusedReconnect = 69;
-constexpr int kTextRefusedServer = 70;
-constexpr int kTextUpgradeWaiting = 71;
-
 // The registry form of the GUID (as GuidToString writes it), built straight into narrow text:
 // the refresh needs it for every monitor twice per tick.
 std::string GuidText(const GUID& guid) {
@@ -136,8 +116,8 @@ void CMonitorTable::SetTextLookup(TextLookup lookup) {
     text_ = std::move(lookup);
 }
 
-std::string CMonitorTable::Text(int index) const {
-    return text_ ? text_(index) : std::string();
+std::string CMonitorTable::Text(TextId id) const {
+    return text_ ? text_(TextNumber(id)) : std::string();
 }
 
 void CMonitorTable::SetList(MonitorListModel* list) {
@@ -156,9 +136,9 @@ void CMonitorTable::RenameColumns() {
     if (list == nullptr) {
         return;
     }
-    list->SetHeader(kColumnName, Text(kTextDeviceName));
-    list->SetHeader(kColumnAddress, Text(kTextAddress));
-    list->SetHeader(kColumnGuid, Text(kTextGuid));
+    list->SetHeader(kColumnName, Text(TextId::kDeviceName));
+    list->SetHeader(kColumnAddress, Text(TextId::kDeviceIp));
+    list->SetHeader(kColumnGuid, Text(TextId::kGuid));
     switch (pageIndex_.load()) {
         case kPageAccessPoint:
         case kPageSystem:
@@ -166,18 +146,18 @@ void CMonitorTable::RenameColumns() {
             break;
         case kPageNetwork:
         case kPageDebug:
-            list->SetHeader(kColumnBedNo, Text(kTextBedNo));
-            list->SetHeader(kColumnState, Text(kTextSetting));
+            list->SetHeader(kColumnBedNo, Text(TextId::kBedNo));
+            list->SetHeader(kColumnState, Text(TextId::kConfigState));
             list->SetVisible(true);
             break;
         case kPageModule:
-            list->SetHeader(kColumnBedNo, Text(kTextBedNo));
-            list->SetHeader(kColumnState, Text(kTextModule));
+            list->SetHeader(kColumnBedNo, Text(TextId::kBedNo));
+            list->SetHeader(kColumnState, Text(TextId::kModules));
             list->SetVisible(true);
             break;
         case kPageUpgrade:
-            list->SetHeader(kColumnBedNo, Text(kTextVersion));
-            list->SetHeader(kColumnState, Text(kTextUpdate));
+            list->SetHeader(kColumnBedNo, Text(TextId::kVersion));
+            list->SetHeader(kColumnState, Text(TextId::kUpgradeState));
             list->SetVisible(true);
             break;
         default:
@@ -209,28 +189,28 @@ std::string CMonitorTable::ConfigStateText() const {
         refused = refused || ack[i] == kAckRefused;
     }
     if (unset == 4) {
-        return Text(kTextConfigPending);
+        return Text(TextId::kNotConfirmedYet);
     }
     if (unset > 0) {
         return std::string();
     }
     if (!refused) {
-        return Text(kTextConfigDone);
+        return Text(TextId::kConfigured);
     }
     // The outcome first, so a narrow column still shows it; then each refused order by name,
     // in the order the page lists them.
-    std::string text = Text(kTextConfigFailed) + " ";
+    std::string text = Text(TextId::kNotConfirmed) + " ";
     if (ack[kAckDeviceName] == kAckRefused) {
-        text += Text(kTextRefusedName);
+        text += Text(TextId::kUnconfirmedDeviceName);
     }
     if (ack[kAckWifi] == kAckRefused) {
-        text += Text(kTextRefusedWifi);
+        text += Text(TextId::kUnconfirmedWifi);
     }
     if (ack[kAckReconnect] == kAckRefused) {
-        text += Text(kTextRefusedReconnect);
+        text += Text(TextId::kUnconfirmedReconnectTime);
     }
     if (ack[kAckServer] == kAckRefused) {
-        text += Text(kTextRefusedServer);
+        text += Text(TextId::kUnconfirmedServerIp);
     }
     return text;
 }
@@ -250,11 +230,11 @@ std::string CMonitorTable::UpgradeText(MonitorObject* monitor) const {
             return DecimalText(status.progress) + "%";
         }
         case kUpgradeFinished:
-            return Text(kTextUpgradeFinished);
+            return Text(TextId::kUpgradeFinished);
         case kUpgradeWaiting:
-            return Text(kTextUpgradeWaiting);
+            return Text(TextId::kUpgradeWaiting);
         case kUpgradeFailed:
-            return Text(kTextUpgradeFailed);
+            return Text(TextId::kUpgradeFailed);
         default:
             return std::string();
     }
@@ -276,8 +256,8 @@ std::string CMonitorTable::PageText(MonitorListModel& list, int row, MonitorObje
             if (!ModuleSetRefused(monitor)) {
                 return modules;
             }
-            return modules.empty() ? Text(kTextConfigFailed)
-                                   : Text(kTextConfigFailed) + " " + modules;
+            return modules.empty() ? Text(TextId::kNotConfirmed)
+                                   : Text(TextId::kNotConfirmed) + " " + modules;
         }
         case kPageUpgrade:
             return UpgradeText(monitor);
@@ -293,7 +273,7 @@ void CMonitorTable::Refresh() {
     }
     const int page = pageIndex_.load();
     if (page == kPageNetwork) {
-        pendingText_ = Text(kTextConfigPending);  // looked up once per tick, not per row
+        pendingText_ = Text(TextId::kNotConfirmedYet);  // looked up once per tick, not per row
     }
     const MonitorIndex snapshot = pool_.SnapshotIndex();
     MonitorAttribute attribute;

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/TextId.h"
 #include "registry/ModuleMask.h"
 
 struct MonitorAttribute;
@@ -108,7 +109,7 @@ class CMonitorTable {
     void ResetConfigAck();
 
   private:
-    std::string Text(int index) const;
+    std::string Text(TextId id) const;
     bool PassesFilter(const ModuleMask& moduleConfig) const;
     std::string ConfigStateText() const;
     std::string ModuleText(const ModuleMask& loaded) const;
@@ -129,7 +130,7 @@ class CMonitorTable {
     ModuleMask moduleFilter_{};
     std::array<std::atomic<std::uint8_t>, 4> configAck_;
     std::atomic<int> pageIndex_{kPageNone};
-    std::string pendingText_;  // text 66 of the current refresh (UI thread)
+    std::string pendingText_;  // TextId::kNotConfirmedYet of the current refresh (UI thread)
     // (GUID text of the monitor, awaited result code); written by the UI thread (sent) and the
     // session threads (answered).
     mutable std::mutex pendingOrdersMutex_;

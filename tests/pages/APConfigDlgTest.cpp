@@ -12,8 +12,8 @@
 #include "QueuedUiThread.h"
 #include "TempDir.h"
 #include "foundation/IniFile.h"
+#include "pages/APPageLayout.h"
 #include "pages/CAPConfigDlg.h"
-#include "pages/ControlIds.h"
 #include "pages/NetworkDefaults.h"
 #include "platform/ProcessElevation.h"
 

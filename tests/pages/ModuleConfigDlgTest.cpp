@@ -7,7 +7,7 @@
 #include "PageTestFleet.h"
 #include "TempDir.h"
 #include "pages/CModuleConfigDlg.h"
-#include "pages/ControlIds.h"
+#include "pages/ModulePageLayout.h"
 #include "registry/CommandResult.h"
 #include "registry/MonitorObject.h"
 

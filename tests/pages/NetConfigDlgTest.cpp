@@ -11,9 +11,9 @@
 #include "foundation/IniFile.h"
 #include "foundation/PublicFunctions.h"
 #include "pages/CNetConfigDlg.h"
-#include "pages/ControlIds.h"
 #include "pages/Ipv4Text.h"
 #include "pages/NetConfigOrders.h"
+#include "pages/NetPageLayout.h"
 #include "pages/NetworkDefaults.h"
 
 namespace {

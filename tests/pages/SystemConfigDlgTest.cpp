@@ -12,8 +12,8 @@
 #include "foundation/UiThread.h"
 #include "foundation/UserMessages.h"
 #include "pages/CSystemConfigDlg.h"
-#include "pages/ControlIds.h"
 #include "pages/LanguageTexts.h"
+#include "pages/SystemPageLayout.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "TempDir.h"
 #include "foundation/UpgradeFileSet.h"
 #include "pages/CUpdateConfigDlg.h"
-#include "pages/ControlIds.h"
 #include "pages/Ipv4Text.h"
+#include "pages/UpdatePageLayout.h"
 
 namespace {
 

@@ -36,19 +36,13 @@
 #include "TempDir.h"
 #include "app/MainWindowLogic.h"
 #include "network/NetworkListenManager.h"
-#include "pages/MainWindowLayout.h"
 #include "pages/LanguageTexts.h"
+#include "pages/MainWindowLayout.h"
 #include "registry/CMonitorTable.h"
 #include "registry/MonitorListModel.h"
 #include "upgrade/UpdateConfigManager.h"
 
 namespace mainwindowcases {
-
-// The upgrade column's "finished" text.
-inline constexpr int kTextUpgradeFinished = 52;
-inline constexpr int kTextOrderRefused = 39;
-inline constexpr int kTextNoModuleSet = 78;
-inline constexpr int kTextModify = 35;
 
 inline SimMonitorConfig SlowPuller() {
     SimMonitorConfig config;
@@ -168,7 +162,8 @@ TYPED_TEST_P(MainWindowBehaviour, MonitorsChecksEscapeAndTheCloseBoxThroughTheRe
     dialogs.yes = false;
     d.PressCloseBox();
     ASSERT_TRUE(d.Pump([&] { return !dialogs.questions.empty() || !d.IsOpen(); }, 5000));
-    EXPECT_EQ(dialogs.questions, std::vector<std::string>{LanguageText(kTextCloseDuringUpgrade)});
+    EXPECT_EQ(dialogs.questions,
+              std::vector<std::string>{LanguageText(TextId::kCloseDuringUpgrade)});
     ASSERT_TRUE(d.IsOpen());
     d.PressEscape(kTabUpgrade, UpdatePageId::kFolderPath);
     EXPECT_TRUE(d.IsOpen());
@@ -221,7 +216,7 @@ TYPED_TEST_P(MainWindowBehaviour, AMonitorThatDropsMidUpgradeIsInvitedAgainAndFi
     EXPECT_TRUE(d.Pump(
         [&] {
             return row() >= 0 && d.Model().GetText(row(), CMonitorTable::kColumnState) ==
-                                     LanguageText(mainwindowcases::kTextUpgradeFinished);
+                                     LanguageText(TextId::kUpgradeFinished);
         },
         5000));
     auto othersFinished = [&] {
@@ -257,7 +252,7 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.Click(kTabModule, ModulePageId::kModuleEcg);
     // the change is posted: done once the pages carry the new captions
     auto recaptioned = [&] {
-        return d.Page(kTabModule).GetText(ModulePageId::kModify) == LanguageText(kTextModify);
+        return d.Page(kTabModule).GetText(ModulePageId::kModify) == LanguageText(TextId::kModify);
     };
     GetLanguageTexts().SetLanguage(kLanguageChinese);
     ASSERT_TRUE(d.Pump(recaptioned, 5000));
@@ -270,7 +265,7 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.Click(kTabModule, ModulePageId::kModify);
     ASSERT_FALSE(dialogs.messages.empty());
     for (const std::string& message : dialogs.messages) {
-        EXPECT_EQ(message, LanguageText(kTextNoModuleSet));
+        EXPECT_EQ(message, LanguageText(TextId::kNoModuleSet));
     }
     EXPECT_EQ(orders(this->fleet_.At(0)), 0u);
 
@@ -281,7 +276,7 @@ TYPED_TEST_P(MainWindowBehaviour, OnlyWhatTheUserSeesIsSentAndARefusalShowsOnIts
     d.Click(kTabModule, ModulePageId::kModify);
     auto state = [&] { return d.Model().GetText(refusingRow(), CMonitorTable::kColumnState); };
     EXPECT_TRUE(
-        d.Pump([&] { return state().rfind(LanguageText(kTextOrderRefused), 0) == 0; }, 5000))
+        d.Pump([&] { return state().rfind(LanguageText(TextId::kNotConfirmed), 0) == 0; }, 5000))
         << state();
     EXPECT_EQ(orders(refusing), 1u);
     EXPECT_EQ(orders(this->fleet_.At(0)), 0u);

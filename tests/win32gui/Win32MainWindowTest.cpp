@@ -123,7 +123,7 @@ TEST_F(MainWindow, SixTabsStartUpChecksAndTheDebugSwitch) {
     EXPECT_EQ(VisiblePage(), kTabAccessPoint);
     // no wireless adapter: told once, and no access point can be started
     ASSERT_TRUE(PumpUntil([&] { return !dialogs.messages.empty(); }));
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(76)});
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{LanguageText(TextId::kNoWirelessAdapter)});
     EXPECT_FALSE(window->Page(kTabAccessPoint)->Form().IsEnabled(APPageId::kStart));
     ChooseTab(kTabDebug);  // switched off: no page
     EXPECT_EQ(VisiblePage(), -1);
