@@ -28,11 +28,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace APPageId {
-ZR40_AP_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace APPageId
-
-inline constexpr ControlSpec kAPPageControls[] = {ZR40_AP_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kAPPageLayout{IDD_AP_PAGE, "access point", kAPPageControls};
-static_assert(IdsAreUnique(kAPPageControls));
+ZR40_DESCRIBE_PAGE(APPageId, ZR40_AP_PAGE_CONTROLS, kAPPageControls, kAPPageLayout, IDD_AP_PAGE,
+                   "access point")
 #endif

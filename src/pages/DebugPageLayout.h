@@ -20,11 +20,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace DebugPageId {
-ZR40_DEBUG_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace DebugPageId
-
-inline constexpr ControlSpec kDebugPageControls[] = {ZR40_DEBUG_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kDebugPageLayout{IDD_DEBUG_PAGE, "debug", kDebugPageControls};
-static_assert(IdsAreUnique(kDebugPageControls));
+ZR40_DESCRIBE_PAGE(DebugPageId, ZR40_DEBUG_PAGE_CONTROLS, kDebugPageControls, kDebugPageLayout,
+                   IDD_DEBUG_PAGE, "debug")
 #endif

@@ -21,11 +21,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace ModulePageId {
-ZR40_MODULE_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace ModulePageId
-
-inline constexpr ControlSpec kModulePageControls[] = {ZR40_MODULE_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kModulePageLayout{IDD_MODULE_PAGE, "module", kModulePageControls};
-static_assert(IdsAreUnique(kModulePageControls));
+ZR40_DESCRIBE_PAGE(ModulePageId, ZR40_MODULE_PAGE_CONTROLS, kModulePageControls, kModulePageLayout,
+                   IDD_MODULE_PAGE, "module")
 #endif

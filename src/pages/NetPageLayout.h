@@ -41,11 +41,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace NetPageId {
-ZR40_NET_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace NetPageId
-
-inline constexpr ControlSpec kNetPageControls[] = {ZR40_NET_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kNetPageLayout{IDD_NET_PAGE, "network", kNetPageControls};
-static_assert(IdsAreUnique(kNetPageControls));
+ZR40_DESCRIBE_PAGE(NetPageId, ZR40_NET_PAGE_CONTROLS, kNetPageControls, kNetPageLayout,
+                   IDD_NET_PAGE, "network")
 #endif

@@ -109,7 +109,17 @@ constexpr bool IdsAreUnique(std::span<const ControlSpec> controls) {
     return true;
 }
 
-// The expansions a page header applies to its table.
+// A page header's table made into C++: the named ids in namespace `ns`, the array of rows
+// `rows` and the page's description `layout`.
+#define ZR40_DESCRIBE_PAGE(ns, controls, rows, layout, templateId, title) \
+    namespace ns {                                                        \
+    controls(ZR40_CONTROL_ID)                                             \
+    }                                                                     \
+    inline constexpr ControlSpec rows[] = {controls(ZR40_CONTROL_SPEC)};  \
+    inline constexpr PageLayout layout{templateId, title, rows};          \
+    static_assert(IdsAreUnique(rows), "two controls of the " title " page share an id");
+
+// The expansions of one row.
 #define ZR40_CONTROL_ID(name, id, kind, x, y, w, h, caption, text, flag) \
     inline constexpr int name = id;
 #define ZR40_CONTROL_SPEC(name, id, kind, x, y, w, h, caption, text, flag) \

@@ -14,11 +14,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace SystemPageId {
-ZR40_SYSTEM_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace SystemPageId
-
-inline constexpr ControlSpec kSystemPageControls[] = {ZR40_SYSTEM_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kSystemPageLayout{IDD_SYSTEM_PAGE, "system", kSystemPageControls};
-static_assert(IdsAreUnique(kSystemPageControls));
+ZR40_DESCRIBE_PAGE(SystemPageId, ZR40_SYSTEM_PAGE_CONTROLS, kSystemPageControls, kSystemPageLayout,
+                   IDD_SYSTEM_PAGE, "system")
 #endif

@@ -19,11 +19,6 @@
 #ifndef RC_INVOKED
 #include "pages/PageLayout.h"
 
-namespace UpdatePageId {
-ZR40_UPDATE_PAGE_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace UpdatePageId
-
-inline constexpr ControlSpec kUpdatePageControls[] = {ZR40_UPDATE_PAGE_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kUpdatePageLayout{IDD_UPDATE_PAGE, "upgrade", kUpdatePageControls};
-static_assert(IdsAreUnique(kUpdatePageControls));
+ZR40_DESCRIBE_PAGE(UpdatePageId, ZR40_UPDATE_PAGE_CONTROLS, kUpdatePageControls, kUpdatePageLayout,
+                   IDD_UPDATE_PAGE, "upgrade")
 #endif

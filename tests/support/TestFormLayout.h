@@ -20,9 +20,5 @@
     X(kGroup,      50, Group,      0, 0, 100, 50, "group",  kNoText, None)
 // clang-format on
 
-namespace TestFormId {
-ZR40_TEST_FORM_CONTROLS(ZR40_CONTROL_ID)
-}  // namespace TestFormId
-
-inline constexpr ControlSpec kTestFormControls[] = {ZR40_TEST_FORM_CONTROLS(ZR40_CONTROL_SPEC)};
-inline constexpr PageLayout kTestFormLayout{0, "test", kTestFormControls};
+ZR40_DESCRIBE_PAGE(TestFormId, ZR40_TEST_FORM_CONTROLS, kTestFormControls, kTestFormLayout, 0,
+                   "test")
