@@ -129,7 +129,8 @@ INT_PTR CALLBACK Win32MainWindow::DialogProc(HWND window, UINT message, WPARAM w
         return TRUE;
     }
     auto* self = reinterpret_cast<Win32MainWindow*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (self == nullptr || self->window_ == nullptr) {
+    // nothing reaches the window's logic once it has gone (its pages are being destroyed)
+    if (self == nullptr || self->window_ == nullptr || self->core_ == nullptr) {
         return FALSE;
     }
     return self->OnMessage(message, wParam, lParam);
