@@ -22,7 +22,7 @@
 // The main window calls InitForm() at start and RefreshCaptions() after every language change;
 // both fill the texts.
 // Keys in other controls are not filtered. The Qt side turns a key event into a virtual-key
-// code with VirtualKeyFromQtKey (pages/DebugKeys.h).
+// code with VirtualKeyFromQtKey (qt/QtVirtualKeys.h).
 // The main window calls OnReceivedFrame() for each WM_DEBUG_PACKET while tab 4 is current; the
 // dispatch posts them only for the checked monitor.
 #include <cstdint>

@@ -54,7 +54,7 @@ class SystemPage : public ::testing::Test {
     std::unique_ptr<CSystemConfigDlg> page;
 };
 
-TEST_F(SystemPage, FillTextsBuildsSelectorButtonAndVersionLine) {
+TEST_F(SystemPage, CaptionsBuildSelectorButtonAndVersionLine) {
     Start("2");
     const FakeForm::Control& selector = form.At(kLanguageSelector);
     EXPECT_EQ(selector.items, (std::vector<std::string>{"中文 (Chinese)", "English"}));

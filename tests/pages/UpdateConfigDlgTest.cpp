@@ -58,7 +58,7 @@ class UpdatePage : public ::testing::Test {
     CUpdateConfigDlg page;
 };
 
-TEST_F(UpdatePage, FillTextsRebuildsADisabledSelectorOnTheFirstMode) {
+TEST_F(UpdatePage, CaptionsRebuildADisabledSelectorOnTheFirstMode) {
     for (int round = 0; round < 2; ++round) {
         const FakeForm::Control& mode = form.At(kModeSelector);
         EXPECT_EQ(mode.items, (std::vector<std::string>{"T46", "T47"}));
