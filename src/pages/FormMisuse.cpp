@@ -88,22 +88,22 @@ bool KindAllows(ControlKind kind, FormOperation operation) {
     return false;
 }
 
-const ControlSpec* CheckedControl(const PageLayout& page, int id, FormOperation operation,
-                                  const char* name, bool reportUnknown) {
-    const ControlSpec* spec = page.Find(id);
-    if (spec == nullptr) {
+const ControlRow* CheckedControl(const PageLayout& page, int id, FormOperation operation,
+                                 const char* name, bool reportUnknown) {
+    const ControlRow* row = page.Find(id);
+    if (row == nullptr) {
         if (reportUnknown) {
             Report(std::string(name) + " on control " + std::to_string(id) + ", which the " +
                    page.name + " page does not have");
         }
         return nullptr;
     }
-    if (!KindAllows(spec->kind, operation)) {
-        Report(std::string(name) + " on control " + std::to_string(id) + " (" + spec->name + ": " +
-               ControlKindName(spec->kind) + ") of the " + page.name + " page");
+    if (!KindAllows(row->kind, operation)) {
+        Report(std::string(name) + " on control " + std::to_string(id) + " (" + row->name + ": " +
+               ControlKindName(row->kind) + ") of the " + page.name + " page");
         return nullptr;
     }
-    return spec;
+    return row;
 }
 
 void SetFormMisuseHandler(FormMisuseHandler handler) {

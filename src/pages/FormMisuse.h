@@ -26,8 +26,8 @@ bool KindAllows(ControlKind kind, FormOperation operation);
 // The control `id` of `page` when it can do `operation` (`name` names the call in the
 // report); otherwise reports the misuse and gives null. `reportUnknown` false: an id the page
 // lacks gives null without a report.
-const ControlSpec* CheckedControl(const PageLayout& page, int id, FormOperation operation,
-                                  const char* name, bool reportUnknown = true);
+const ControlRow* CheckedControl(const PageLayout& page, int id, FormOperation operation,
+                                 const char* name, bool reportUnknown = true);
 
 using FormMisuseHandler = std::function<void(const std::string& report)>;
 // Null restores the report to Trace.log.

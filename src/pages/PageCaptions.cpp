@@ -2,9 +2,9 @@
 
 void ShowCaptionTexts(IForm& form, const PageLayout& layout,
                       const std::function<std::string(int)>& text) {
-    for (const ControlSpec& spec : layout.controls) {
-        if (spec.captionText != kNoText && spec.id >= 0) {
-            form.SetText(spec.id, text ? text(TextNumber(spec.captionText)) : std::string());
+    for (const ControlRow& row : layout.controls) {
+        if (row.captionText != kNoText && row.id >= 0) {
+            form.SetText(row.id, text ? text(TextNumber(row.captionText)) : std::string());
         }
     }
 }

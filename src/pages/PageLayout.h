@@ -3,7 +3,7 @@
 // siblings) with one table: every control's name, id, kind, place and size in dialog units,
 // template caption, the language text its caption shows and a flag. The table is an X-macro
 // list, so that the resource compiler builds the Windows dialog templates from it
-// (win32/ResourceControls.h) while C++ gets the named ids and a ControlSpec array (below), from
+// (win32/ResourceControls.h) while C++ gets the named ids and a ControlRow array (below), from
 // which the Qt pages are built and the forms learn each control's kind.
 //
 // A row: X(name, id, kind, x, y, width, height, template caption, caption text, flag)
@@ -45,7 +45,7 @@ struct DialogRect {
     int x, y, width, height;
 };
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     int id;
     ControlKind kind;
@@ -58,16 +58,16 @@ struct ControlSpec {
 struct PageLayout {
     int templateId;
     const char* name;
-    std::span<const ControlSpec> controls;
+    std::span<const ControlRow> controls;
 
     // The control of `id` on this page, or null (also for the controls without an id).
-    constexpr const ControlSpec* Find(int id) const {
+    constexpr const ControlRow* Find(int id) const {
         if (id < 0) {
             return nullptr;
         }
-        for (const ControlSpec& spec : controls) {
-            if (spec.id == id) {
-                return &spec;
+        for (const ControlRow& row : controls) {
+            if (row.id == id) {
+                return &row;
             }
         }
         return nullptr;
@@ -98,7 +98,7 @@ constexpr bool HasText(ControlKind kind) {
 const char* ControlKindName(ControlKind kind);
 
 // Within a page, no two controls share an id.
-constexpr bool IdsAreUnique(std::span<const ControlSpec> controls) {
+constexpr bool IdsAreUnique(std::span<const ControlRow> controls) {
     for (std::size_t i = 0; i < controls.size(); ++i) {
         for (std::size_t j = i + 1; j < controls.size(); ++j) {
             if (controls[i].id >= 0 && controls[i].id == controls[j].id) {
@@ -115,12 +115,12 @@ constexpr bool IdsAreUnique(std::span<const ControlSpec> controls) {
     namespace ns {                                                        \
     controls(ZR40_CONTROL_ID)                                             \
     }                                                                     \
-    inline constexpr ControlSpec rows[] = {controls(ZR40_CONTROL_SPEC)};  \
+    inline constexpr ControlRow rows[] = {controls(ZR40_CONTROL_ROW)};    \
     inline constexpr PageLayout layout{templateId, title, rows};          \
     static_assert(IdsAreUnique(rows), "two controls of the " title " page share an id");
 
 // The expansions of one row.
 #define ZR40_CONTROL_ID(name, id, kind, x, y, w, h, caption, text, flag) \
     inline constexpr int name = id;
-#define ZR40_CONTROL_SPEC(name, id, kind, x, y, w, h, caption, text, flag) \
-    ControlSpec{#name, id, ControlKind::k##kind, {x, y, w, h}, caption, text, ControlFlag::k##flag},
+#define ZR40_CONTROL_ROW(name, id, kind, x, y, w, h, caption, text, flag) \
+    ControlRow{#name, id, ControlKind::k##kind, {x, y, w, h}, caption, text, ControlFlag::k##flag},

@@ -57,12 +57,12 @@ HWND Win32Form::Control(int id) const {
 
 HWND Win32Form::Checked(int id, FormOperation operation, const char* name,
                         ControlKind* kind) const {
-    const ControlSpec* spec = CheckedControl(layout_, id, operation, name);
-    if (spec == nullptr) {
+    const ControlRow* row = CheckedControl(layout_, id, operation, name);
+    if (row == nullptr) {
         return nullptr;
     }
     if (kind != nullptr) {
-        *kind = spec->kind;
+        *kind = row->kind;
     }
     return Control(id);
 }

@@ -9,13 +9,13 @@ Win32Page::Win32Page(HWND parent, const PageLayout& layout)
     if (window_ == nullptr) {
         return;
     }
-    for (const ControlSpec& spec : layout.controls) {
-        if (spec.kind == ControlKind::kPassword) {
+    for (const ControlRow& row : layout.controls) {
+        if (row.kind == ControlKind::kPassword) {
             // the pages mask passwords with '*' (common controls 6 would draw a dot)
-            ::SendMessageW(form_.Control(spec.id), EM_SETPASSWORDCHAR, L'*', 0);
-        } else if (spec.kind == ControlKind::kDisplay) {
+            ::SendMessageW(form_.Control(row.id), EM_SETPASSWORDCHAR, L'*', 0);
+        } else if (row.kind == ControlKind::kDisplay) {
             // the display keeps what the page's logic keeps, not the edit's 32 K default
-            ::SendMessageW(form_.Control(spec.id), EM_SETLIMITTEXT, 0, 0);
+            ::SendMessageW(form_.Control(row.id), EM_SETLIMITTEXT, 0, 0);
         }
     }
 }

@@ -36,21 +36,21 @@ TEST(QtPages, HoldEveryControlAsItsPageDescribesIt) {
     for (const PageLayout* layout : kPageLayouts) {
         QtForm page(*layout);
         QButtonGroup* group = nullptr;
-        for (const ControlSpec& spec : layout->controls) {
-            if (spec.id < 0) {
+        for (const ControlRow& row : layout->controls) {
+            if (row.id < 0) {
                 continue;
             }
-            SCOPED_TRACE(std::string(layout->name) + " " + spec.name);
-            QWidget* control = page.Control(spec.id);
+            SCOPED_TRACE(std::string(layout->name) + " " + row.name);
+            QWidget* control = page.Control(row.id);
             ASSERT_NE(control, nullptr);
             const QRect expected =
-                QtForm::Du(spec.rect.x, spec.rect.y, spec.rect.width,
-                           IsList(spec.kind) ? QtForm::kListFieldHeight : spec.rect.height);
+                QtForm::Du(row.rect.x, row.rect.y, row.rect.width,
+                           IsList(row.kind) ? QtForm::kListFieldHeight : row.rect.height);
             EXPECT_EQ(control->geometry(), expected);
-            EXPECT_EQ(control->isHidden(), spec.flag == ControlFlag::kHidden);
-            if (spec.kind == ControlKind::kRadio) {
+            EXPECT_EQ(control->isHidden(), row.flag == ControlFlag::kHidden);
+            if (row.kind == ControlKind::kRadio) {
                 auto* radio = static_cast<QRadioButton*>(control);
-                if (spec.flag == ControlFlag::kStartsGroup) {
+                if (row.flag == ControlFlag::kStartsGroup) {
                     EXPECT_NE(radio->group(), group);
                 }
                 group = radio->group();

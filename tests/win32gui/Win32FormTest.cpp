@@ -148,18 +148,18 @@ TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
     for (const PageLayout* layout : kPageLayouts) {
         Win32Page page(host.Handle(), *layout);
         ASSERT_NE(page.Handle(), nullptr) << layout->name;
-        for (const ControlSpec& spec : layout->controls) {
-            if (spec.id < 0) {
+        for (const ControlRow& row : layout->controls) {
+            if (row.id < 0) {
                 continue;
             }
-            SCOPED_TRACE(std::string(layout->name) + " " + spec.name);
-            HWND control = page.Form().Control(spec.id);
+            SCOPED_TRACE(std::string(layout->name) + " " + row.name);
+            HWND control = page.Form().Control(row.id);
             ASSERT_NE(control, nullptr);
             wchar_t className[32] = {};
             ::GetClassNameW(control, className, 32);
             const LONG style = ::GetWindowLongW(control, GWL_STYLE);
             const LONG button = style & BS_TYPEMASK;
-            switch (spec.kind) {
+            switch (row.kind) {
                 case ControlKind::kLabel:
                     EXPECT_STREQ(className, L"Static");
                     break;
@@ -167,8 +167,8 @@ TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
                 case ControlKind::kPassword:
                 case ControlKind::kDisplay:
                     EXPECT_STREQ(className, L"Edit");
-                    EXPECT_EQ((style & ES_PASSWORD) != 0, spec.kind == ControlKind::kPassword);
-                    EXPECT_EQ((style & ES_MULTILINE) != 0, spec.kind == ControlKind::kDisplay);
+                    EXPECT_EQ((style & ES_PASSWORD) != 0, row.kind == ControlKind::kPassword);
+                    EXPECT_EQ((style & ES_MULTILINE) != 0, row.kind == ControlKind::kDisplay);
                     break;
                 case ControlKind::kAddress:
                     EXPECT_STREQ(className, WC_IPADDRESSW);
@@ -177,8 +177,8 @@ TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
                 case ControlKind::kSortedList:
                 case ControlKind::kDropList:
                     EXPECT_STREQ(className, L"ComboBox");
-                    EXPECT_EQ((style & 3) == CBS_DROPDOWNLIST, spec.kind == ControlKind::kDropList);
-                    EXPECT_EQ((style & CBS_SORT) != 0, spec.kind == ControlKind::kSortedList);
+                    EXPECT_EQ((style & 3) == CBS_DROPDOWNLIST, row.kind == ControlKind::kDropList);
+                    EXPECT_EQ((style & CBS_SORT) != 0, row.kind == ControlKind::kSortedList);
                     break;
                 default: {
                     EXPECT_STREQ(className, L"Button");
@@ -191,15 +191,15 @@ TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
                                              BS_DEFPUSHBUTTON,
                                              BS_AUTOCHECKBOX,
                                              BS_AUTORADIOBUTTON};
-                    EXPECT_EQ(button, expected[static_cast<int>(spec.kind)]);
+                    EXPECT_EQ(button, expected[static_cast<int>(row.kind)]);
                 }
             }
-            EXPECT_EQ((style & WS_VISIBLE) == 0, spec.flag == ControlFlag::kHidden);
-            if (IsButton(spec.kind) || spec.kind == ControlKind::kGroup) {
-                EXPECT_EQ((style & WS_GROUP) != 0, spec.flag == ControlFlag::kStartsGroup);
+            EXPECT_EQ((style & WS_VISIBLE) == 0, row.flag == ControlFlag::kHidden);
+            if (IsButton(row.kind) || row.kind == ControlKind::kGroup) {
+                EXPECT_EQ((style & WS_GROUP) != 0, row.flag == ControlFlag::kStartsGroup);
             }
             // place and size, each turned into pixels on its own, as the dialog does
-            RECT du = {spec.rect.x, spec.rect.y, spec.rect.width, spec.rect.height};
+            RECT du = {row.rect.x, row.rect.y, row.rect.width, row.rect.height};
             ::MapDialogRect(page.Handle(), &du);
             RECT placed = {};
             ::GetWindowRect(control, &placed);
@@ -207,7 +207,7 @@ TEST(Win32PageTemplates, HoldEveryControlAsItsPageDescribesIt) {
             EXPECT_EQ(placed.left, du.left);
             EXPECT_EQ(placed.top, du.top);
             EXPECT_EQ(placed.right - placed.left, du.right);
-            if (!IsList(spec.kind)) {  // a list's height is its dropped height
+            if (!IsList(row.kind)) {  // a list's height is its dropped height
                 EXPECT_EQ(placed.bottom - placed.top, du.bottom);
             }
         }
