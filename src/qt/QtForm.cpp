@@ -74,26 +74,26 @@ QRect QtForm::Du(int x, int y, int w, int h) {
 
 QtForm::QtForm(const PageLayout& layout, QWidget* parent) : QWidget(parent), layout_(layout) {
     QButtonGroup* radioGroup = nullptr;
-    for (const ControlSpec& spec : layout_.controls) {
-        QWidget* widget = Build(spec, radioGroup);
-        if (spec.flag == ControlFlag::kHidden) {
+    for (const ControlRow& row : layout_.controls) {
+        QWidget* widget = Build(row, radioGroup);
+        if (row.flag == ControlFlag::kHidden) {
             widget->hide();
         }
-        if (spec.id >= 0) {
-            widget->setObjectName(QString::number(spec.id));
-            controls_[spec.id] = widget;
+        if (row.id >= 0) {
+            widget->setObjectName(QString::number(row.id));
+            controls_[row.id] = widget;
         }
     }
 }
 
-QWidget* QtForm::Build(const ControlSpec& spec, QButtonGroup*& radioGroup) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    const QRect place = Du(spec.rect);
+QWidget* QtForm::Build(const ControlRow& row, QButtonGroup*& radioGroup) {
+    const QString caption = QString::fromUtf8(row.caption);
+    const QRect place = Du(row.rect);
     // a control that starts a group closes the radio group before it
-    if (spec.flag == ControlFlag::kStartsGroup) {
+    if (row.flag == ControlFlag::kStartsGroup) {
         radioGroup = nullptr;
     }
-    switch (spec.kind) {
+    switch (row.kind) {
         case ControlKind::kGroup: {
             auto* group = new QGroupBox(caption, this);
             group->setGeometry(place);
@@ -111,13 +111,13 @@ QWidget* QtForm::Build(const ControlSpec& spec, QButtonGroup*& radioGroup) {
         case ControlKind::kAddress: {
             auto* edit = new QLineEdit(this);
             edit->setGeometry(place);
-            if (spec.kind == ControlKind::kPassword) {
+            if (row.kind == ControlKind::kPassword) {
                 // the mask character is '*', as the pages expect
                 edit->setStyleSheet(
                     QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
                 edit->setEchoMode(QLineEdit::Password);
             }
-            if (spec.kind == ControlKind::kAddress) {
+            if (row.kind == ControlKind::kAddress) {
                 // Up to three digits a number, none of them dropped: a number above 255 stays as
                 // typed, and the page refuses the address with its message rather than send
                 // another one.
@@ -149,15 +149,15 @@ QWidget* QtForm::Build(const ControlSpec& spec, QButtonGroup*& radioGroup) {
                 radioGroup = new QButtonGroup(this);
                 radioGroup->setExclusive(true);
             }
-            radioGroup->addButton(radio, spec.id);
+            radioGroup->addButton(radio, row.id);
             return radio;
         }
         case ControlKind::kList:
         case ControlKind::kSortedList:
         case ControlKind::kDropList: {
             auto* combo = new QComboBox(this);
-            combo->setGeometry(Du(spec.rect.x, spec.rect.y, spec.rect.width, kListFieldHeight));
-            combo->setEditable(spec.kind != ControlKind::kDropList);
+            combo->setGeometry(Du(row.rect.x, row.rect.y, row.rect.width, kListFieldHeight));
+            combo->setEditable(row.kind != ControlKind::kDropList);
             if (combo->isEditable()) {
                 // typing never adds items; it only leaves the list without a choice
                 combo->setInsertPolicy(QComboBox::NoInsert);
@@ -183,19 +183,24 @@ QWidget* QtForm::Control(int id) const {
 }
 
 template <class W>
-W* QtForm::Checked(int id, FormOperation operation, const char* name) const {
-    if (CheckedControl(layout_, id, operation, name) == nullptr) {
+W* QtForm::Checked(int id, FormOperation operation, const char* name, ControlKind* kind) const {
+    const ControlRow* row = CheckedControl(layout_, id, operation, name);
+    if (row == nullptr) {
         return nullptr;
+    }
+    if (kind != nullptr) {
+        *kind = row->kind;
     }
     return static_cast<W*>(Control(id));
 }
 
 std::string QtForm::GetText(int id) const {
-    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "GetText");
+    ControlKind kind = ControlKind::kLabel;
+    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "GetText", &kind);
     if (w == nullptr) {
         return {};
     }
-    switch (layout_.Find(id)->kind) {
+    switch (kind) {
         case ControlKind::kGroup:
             return S(static_cast<QGroupBox*>(w)->title());
         case ControlKind::kLabel:
@@ -215,11 +220,12 @@ std::string QtForm::GetText(int id) const {
 }
 
 void QtForm::SetText(int id, const std::string& text) {
-    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "SetText");
+    ControlKind kind = ControlKind::kLabel;
+    QWidget* w = Checked<QWidget>(id, FormOperation::kText, "SetText", &kind);
     if (w == nullptr) {
         return;
     }
-    switch (layout_.Find(id)->kind) {
+    switch (kind) {
         case ControlKind::kGroup:
             static_cast<QGroupBox*>(w)->setTitle(Q(text));
             break;
@@ -290,12 +296,13 @@ void QtForm::ResetContent(int id) {
 }
 
 void QtForm::AddString(int id, const std::string& item) {
-    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "AddString");
+    ControlKind kind = ControlKind::kList;
+    auto* combo = Checked<QComboBox>(id, FormOperation::kList, "AddString", &kind);
     if (combo == nullptr) {
         return;
     }
     const QString text = Q(item);
-    const bool sorted = layout_.Find(id)->kind == ControlKind::kSortedList;
+    const bool sorted = kind == ControlKind::kSortedList;
     InsertString(id, sorted ? SortedPosition(combo, text) : combo->count(), item);
 }
 

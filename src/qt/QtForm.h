@@ -68,10 +68,12 @@ class QtForm : public QWidget, public IForm {
     void RemoveFirstLine(int id);
 
   private:
-    QWidget* Build(const ControlSpec& spec, QButtonGroup*& radioGroup);
-    // The widget of `id` when its kind can do `operation`, else null (reported).
+    QWidget* Build(const ControlRow& row, QButtonGroup*& radioGroup);
+    // The widget of `id` when its kind can do `operation` (`kind` gets the kind), else null
+    // (reported).
     template <class W>
-    W* Checked(int id, FormOperation operation, const char* name) const;
+    W* Checked(int id, FormOperation operation, const char* name,
+               ControlKind* kind = nullptr) const;
 
     const PageLayout& layout_;
     std::map<int, QWidget*> controls_;  // children of this form
